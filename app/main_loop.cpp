@@ -1,0 +1,114 @@
+#include "app/main_loop.h"
+
+#include "app/app_state.h"
+#include "enemies/stage_flow.h"
+#include "frontend/title.h"
+#include "frontend/transitions.h"
+#include "platform/backend.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/music.h"
+#include "presentation/game_reset.h"
+#include "presentation/renderer.h"
+#include "world/effects.h"
+#include "world/items.h"
+#include "world/player.h"
+#include "world/player_damage.h"
+#include "world/shots.h"
+#include "world/volleys.h"
+#include "world/wave_scripts.h"
+#include "world/world_state.h"
+
+void MainLoop() { throw MainLoopEntry{}; }
+
+void RunMainLoop() {
+  for (;;) {
+    try {
+      for (;;) MainLoopPass();
+    } catch (const MainLoopEntry&) {
+      // A screen entered the loop afresh: start over at this level.
+    }
+  }
+}
+
+namespace {
+
+// While the window is minimised or has lost focus during play, the game holds
+// the frame it is at; the window's events keep being served.
+void HoldWhileInactive() {
+  while (gameMode == 0 && platform::IsWindowInactive()) {
+    platform::Idle(20);
+    PumpMessages();
+  }
+}
+
+[[noreturn]] void LeaveDemonstration() {
+  WipeToBlack();
+  FlushInput();
+  inputLatch = 0;
+  gameMode = 3;
+  battlePhase = 0;
+  MusicStop();
+  MusicClose();
+  stageNo = 0;
+  BuildStageBackground();
+  OpenOnTitle();
+  MusicOpen("opening2.mid");
+  MusicPlay();
+  MainLoop();
+}
+
+}  // namespace
+
+void MainLoopPass() {
+  HoldWhileInactive();
+  frameStartMs = ClockMs();
+  ReadInput();
+
+  UpdatePlayer();
+  MoveShots();
+  RunWaveBehaviour();
+  MoveBulletsAndItems();
+  ResolveShotHits();
+  CheckEnemyContact();
+  CheckBulletHits();
+  CheckItemPickup();
+  UpdateEffects();
+
+  if (gameMode != 3) RenderFrame();
+  if (bannerTimer == 0) UpdateStageFlow();
+
+  switch (gameMode) {
+    case 3:
+      ResetGame();
+      TitleScreen();  // takes over; enters the main loop afresh or ends the program
+      return;
+    case 6:
+      if (scrollPos == 0.0f) {
+        if (sequenceTimer < 50) {
+          ++sequenceTimer;
+        } else {
+          gameMode = 8;
+        }
+      }
+      break;
+    case 8:
+      LeaveDemonstration();
+    default:
+      break;
+  }
+
+  FlushInput();
+  PumpMessages();
+  PaceFrame(kFramePeriodMs);
+}
+
+void PaceFrame(int periodMs) {
+  frameEndMs = ClockMs();
+  frameElapsedMs = ElapsedMs(frameEndMs, frameStartMs);
+  if (frameElapsedMs < periodMs) WaitMs(periodMs - frameElapsedMs);
+}
+
+void Timer1_Timer() {
+  if (gameMode != 9 && gameMode != 3) MusicLoopCheck();
+}

@@ -1,0 +1,4 @@
+// Next-stage set-up: clears the finished stage and prepares the next.
+#pragma once
+
+void BeginNextStage();

@@ -1,0 +1,3 @@
+#include "enemies/shot_drawing.h"
+
+void DrawPlayerShots() {}

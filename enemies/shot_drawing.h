@@ -1,0 +1,4 @@
+// Drawing of the charge glow and the player shots.
+#pragma once
+
+void DrawPlayerShots();

@@ -1,0 +1,5 @@
+#include "enemies/stage_flow.h"
+
+void UpdateStageFlow() {}
+void BuildStageBackground() {}
+void FillPlainBackground() {}

@@ -1,0 +1,4 @@
+#include "enemies/wave_table.h"
+
+void SpawnWave() {}
+void SpawnBoss() {}

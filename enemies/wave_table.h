@@ -1,0 +1,5 @@
+// The wave spawner with its formation table, and the boss placement.
+#pragma once
+
+void SpawnWave();
+void SpawnBoss();

@@ -1,0 +1,4 @@
+// The high-score table screen.
+#pragma once
+
+void HighScoreScreen();

@@ -1,0 +1,3 @@
+#include "frontend/selection.h"
+
+void SelectionScreen() {}

@@ -1,0 +1,4 @@
+// The stage selection screen.
+#pragma once
+
+void SelectionScreen();

@@ -1,0 +1,4 @@
+#include "frontend/title.h"
+
+void TitleScreen() {}
+void StartDemo() {}

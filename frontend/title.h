@@ -1,0 +1,5 @@
+// The title menu and the stage demonstration.
+#pragma once
+
+void TitleScreen();
+void StartDemo();

@@ -1,0 +1,6 @@
+#include "frontend/transitions.h"
+
+void WipeToBlack() {}
+void OpenOnTitle() {}
+void OpenOnStage() {}
+void OpenOnEndingScene() {}

@@ -1,0 +1,7 @@
+// The vertical-blind screen transitions.
+#pragma once
+
+void WipeToBlack();
+void OpenOnTitle();
+void OpenOnStage();
+void OpenOnEndingScene();

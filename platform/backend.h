@@ -1,0 +1,94 @@
+// The machine as the game sees it. Two implementations sit behind these
+// functions and are chosen at link time: platform/sdl (the player's window,
+// keyboard, pads and sound) and platform/headless (a virtual clock, scripted
+// input and recorded output for tests and tools). Nothing here names SDL.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct Surface;
+
+namespace platform {
+
+// ---- Clock -----------------------------------------------------------------
+// Millisecond clock; it wraps at 2^32 and callers take differences modulo 2^32.
+uint32_t ReadClockMs();
+// Lets up to `ms` milliseconds pass without burning the processor. The SDL
+// back-end sleeps for about ms - 1 and returns early rather than late; the
+// headless back-end advances its virtual clock by exactly `ms` (ms >= 1).
+void Idle(uint32_t ms);
+// A seed for the random numbers (the clock's in a real run, --seed headless).
+uint32_t RandomSeed();
+
+// ---- Window ----------------------------------------------------------------
+enum class WindowEvent { None, CloseRequested };
+// Opens the window (hidden until ShowWindow) with the given caption and the
+// logical size of the play picture.
+void CreateGameWindow(const char* caption, int width, int height);
+void ShowWindow();
+// Takes one pending window event out of the queue; None when it is empty.
+// Quit/close requests come out as CloseRequested, once per request.
+WindowEvent PollWindowEvent();
+// Shows the picture (0x00RRGGBB pixels, `width` x `height`).
+void PresentScreen(const Surface& picture);
+// True while play should hold because the window is hidden or unfocused.
+bool IsWindowInactive();
+
+// ---- Keyboard (virtual-key codes, see platform/keys.h) ----------------------
+// Down right now.
+bool IsKeyDown(int vk);
+// The asynchronous query: down now, or pressed at some time since the last
+// QueryKey of the same key. Forgets the remembered press.
+bool QueryKey(int vk);
+
+// ---- Joystick ----------------------------------------------------------------
+struct JoyState {
+  uint32_t x = 32767, y = 32767;  // 0..65535, centred at 32767
+  uint32_t buttons = 0;            // bit 0 = button 1 ... bit 3 = button 4
+};
+struct JoyCaps {
+  uint32_t xMin = 0, xMax = 65535, yMin = 0, yMax = 65535;
+  uint32_t buttonCount = 0;
+};
+int JoystickCount();
+// False when the device cannot be read (unplugged, missing).
+bool ReadJoystick(int id, JoyState* state);
+bool ReadJoystickCaps(int id, JoyCaps* caps);
+
+// ---- Message boxes and the name dialog --------------------------------------
+void ShowMessage(const char* text, const char* title, bool criticalIcon);
+bool AskYesNo(const char* text, const char* title);  // true = Yes
+// Shows the modal name dialog. `name` receives the typed text (UTF-8, at most
+// `maxChars` characters). False when it was closed without OK.
+bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::string* name);
+// Switches the input method of the game window off (after a name was typed).
+void CloseInputMethod();
+
+// ---- System settings and process ------------------------------------------
+bool IsScreenSaverEnabled();
+void SetScreenSaverEnabled(bool enabled);
+// True when no other copy runs for this user; holds the claim until exit.
+bool ClaimSingleInstance();
+// The executable's folder (or the headless --dir), without a trailing '/'.
+std::string BaseDirectory();
+// Folder for the writable score file: the base directory when it can be
+// written, else the player's data folder.
+std::string DataDirectory();
+// Ends the process at once. The headless back-end unwinds to its driver.
+[[noreturn]] void EndProcess();
+
+// ---- Music device: one current tune -----------------------------------------
+bool OpenTune(const std::string& path);  // closes any previous tune first
+void PlayTune();                          // from the current position
+void RewindAndPlayTune();                 // from the start
+void StopTune();
+void CloseTune();
+bool IsTuneStopped();                     // open, not playing (ended or stopped)
+
+// ---- Text ------------------------------------------------------------------
+// Draws UTF-8 text with its top-left corner at (x, y), in the bold gothic face
+// at `points` (96 dpi), colour 0x00RRGGBB, no background.
+void DrawText(Surface& dest, int x, int y, int points, uint32_t rgb, const std::string& utf8);
+
+}  // namespace platform

@@ -1,0 +1,48 @@
+#include "platform/clock.h"
+
+#include "platform/backend.h"
+
+namespace {
+void (*gOnClose)() = nullptr;
+void (*gOnTimerTick)() = nullptr;
+bool gTimerStarted = false;
+uint32_t gLastTickMs = 0;
+constexpr uint32_t kTimerIntervalMs = 1000;
+}  // namespace
+
+int32_t ClockMs() { return int32_t(platform::ReadClockMs()); }
+
+void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
+  gOnClose = onClose;
+  gOnTimerTick = onTimerTick;
+  gTimerStarted = true;
+  gLastTickMs = platform::ReadClockMs();
+}
+
+void PumpMessages() {
+  for (;;) {
+    const platform::WindowEvent e = platform::PollWindowEvent();
+    if (e == platform::WindowEvent::None) break;
+    if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
+  }
+  if (gTimerStarted) {
+    const uint32_t now = platform::ReadClockMs();
+    const uint32_t since = now - gLastTickMs;
+    if (since >= kTimerIntervalMs) {
+      // One tick per pump at most; a long stall does not bring a burst.
+      gLastTickMs = since >= 2 * kTimerIntervalMs ? now : gLastTickMs + kTimerIntervalMs;
+      if (gOnTimerTick) gOnTimerTick();
+    }
+  }
+}
+
+void WaitMs(int32_t ms) {
+  if (ms <= 0) return;
+  const int32_t start = ClockMs();
+  for (;;) {
+    const int32_t elapsed = ElapsedMs(ClockMs(), start);
+    if (elapsed >= ms) return;
+    platform::Idle(uint32_t(ms - elapsed));
+    PumpMessages();
+  }
+}

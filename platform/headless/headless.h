@@ -1,0 +1,68 @@
+// Control of the headless platform, for tests and tools: a virtual clock that
+// advances only while the game waits, scripted keys and joystick, and the
+// message boxes, dialogs and music commands recorded in order.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+
+namespace headless {
+
+// Thrown by platform::EndProcess: the program ended itself.
+struct ProcessEnded {};
+// Thrown from a wait when the virtual clock reaches the stop time.
+struct StopReached {};
+
+// Back to a fresh machine: clock 0, nothing held, nothing recorded.
+void Reset();
+
+void SetClock(uint32_t ms);
+uint32_t Clock();
+// Waiting past this time throws StopReached (0 = never).
+void SetStopTime(uint32_t ms);
+// Called whenever the clock moves, with the old and new time (for pictures
+// and dumps taken at given moments).
+void SetClockObserver(void (*observer)(uint32_t from, uint32_t to));
+
+void SetBaseDirectory(const std::string& dir);
+void SetSeed(uint32_t seed);
+void SetScreenSaver(bool enabled);
+// When false, the single-copy claim fails as if another copy ran.
+void SetSingleInstanceFree(bool free);
+
+// Keys: held from `from` (inclusive) to `to` (exclusive) on the virtual clock.
+void HoldKey(int vk, uint32_t from, uint32_t to);
+// Holds or releases a key from now on (for unit tests).
+void SetKeyDown(int vk, bool down);
+
+// Joystick: present or not, and its state from a time on.
+void SetJoystickPresent(bool present);
+void SetJoystick(uint32_t from, uint32_t to, const platform::JoyState& state);
+
+// Answers to the next Yes/No questions and name dialogs, in order.
+// Unanswered questions are answered No; unanswered dialogs are cancelled.
+void QueueAnswer(bool yes);
+void QueueName(const std::string& name);
+void QueueNameCancel();
+// A click on the window's close button when the clock reaches `at`.
+void RequestCloseAt(uint32_t at);
+
+struct Message {
+  std::string kind;   // "message", "question" or "name"
+  std::string text;   // the message or prompt
+  std::string title;  // title or caption
+  bool critical = false;
+  std::string answer; // "ok", "yes", "no", the typed name, or "cancel"
+};
+const std::vector<Message>& Messages();
+const std::vector<std::string>& MusicCommands();
+// Makes the current tune end by itself (as if it played to its end).
+void FinishTune();
+
+// Number of frames presented so far.
+uint64_t PresentCount();
+
+}  // namespace headless

@@ -1,0 +1,206 @@
+#include <deque>
+#include <map>
+
+#include "platform/headless/headless.h"
+#include "platform/surface.h"
+
+namespace {
+
+struct KeyInterval {
+  int vk;
+  uint32_t from, to;
+};
+struct JoyInterval {
+  uint32_t from, to;
+  platform::JoyState state;
+};
+
+struct Machine {
+  uint32_t clock = 0;
+  uint32_t stopTime = 0;
+  void (*observer)(uint32_t, uint32_t) = nullptr;
+  std::string baseDir = ".";
+  uint32_t seed = 1;
+  bool screenSaver = false;
+  bool instanceFree = true;
+  std::vector<KeyInterval> keys;
+  std::map<int, bool> keyDown;           // direct holds
+  std::map<int, uint32_t> lastQuery;     // clock at each key's last query
+  bool joyPresent = false;
+  std::vector<JoyInterval> joy;
+  std::deque<bool> answers;
+  std::deque<std::pair<bool, std::string>> names;
+  std::vector<uint32_t> closes;
+  std::vector<headless::Message> messages;
+  std::vector<std::string> music;
+  bool tuneOpen = false, tunePlaying = false;
+  uint64_t presents = 0;
+};
+Machine m;
+
+bool ScriptedDown(int vk, uint32_t t) {
+  for (const auto& k : m.keys)
+    if (k.vk == vk && t >= k.from && t < k.to) return true;
+  return false;
+}
+
+}  // namespace
+
+namespace headless {
+void Reset() { m = Machine{}; }
+void SetClock(uint32_t ms) { m.clock = ms; }
+uint32_t Clock() { return m.clock; }
+void SetStopTime(uint32_t ms) { m.stopTime = ms; }
+void SetClockObserver(void (*observer)(uint32_t, uint32_t)) { m.observer = observer; }
+void SetBaseDirectory(const std::string& dir) { m.baseDir = dir; }
+void SetSeed(uint32_t seed) { m.seed = seed; }
+void SetScreenSaver(bool enabled) { m.screenSaver = enabled; }
+void SetSingleInstanceFree(bool free) { m.instanceFree = free; }
+void HoldKey(int vk, uint32_t from, uint32_t to) { m.keys.push_back({vk, from, to}); }
+void SetKeyDown(int vk, bool down) { m.keyDown[vk] = down; }
+void SetJoystickPresent(bool present) { m.joyPresent = present; }
+void SetJoystick(uint32_t from, uint32_t to, const platform::JoyState& state) {
+  m.joy.push_back({from, to, state});
+}
+void QueueAnswer(bool yes) { m.answers.push_back(yes); }
+void QueueName(const std::string& name) { m.names.emplace_back(true, name); }
+void QueueNameCancel() { m.names.emplace_back(false, std::string()); }
+void RequestCloseAt(uint32_t at) { m.closes.push_back(at); }
+const std::vector<Message>& Messages() { return m.messages; }
+const std::vector<std::string>& MusicCommands() { return m.music; }
+void FinishTune() { m.tunePlaying = false; }
+uint64_t PresentCount() { return m.presents; }
+}  // namespace headless
+
+namespace platform {
+
+uint32_t ReadClockMs() { return m.clock; }
+
+void Idle(uint32_t ms) {
+  if (ms == 0) ms = 1;
+  const uint32_t from = m.clock;
+  uint32_t to = from + ms;
+  bool stop = false;
+  if (m.stopTime != 0 && uint32_t(m.stopTime - from) <= ms) {
+    to = m.stopTime;
+    stop = true;
+  }
+  m.clock = to;
+  if (m.observer) m.observer(from, to);
+  if (stop) throw headless::StopReached{};
+}
+
+uint32_t RandomSeed() { return m.seed; }
+
+void CreateGameWindow(const char*, int, int) {}
+void ShowWindow() {}
+
+WindowEvent PollWindowEvent() {
+  for (size_t i = 0; i < m.closes.size(); ++i) {
+    if (m.clock >= m.closes[i]) {
+      m.closes.erase(m.closes.begin() + long(i));
+      return WindowEvent::CloseRequested;
+    }
+  }
+  return WindowEvent::None;
+}
+
+void PresentScreen(const Surface&) { ++m.presents; }
+bool IsWindowInactive() { return false; }
+
+bool IsKeyDown(int vk) {
+  auto it = m.keyDown.find(vk);
+  if (it != m.keyDown.end() && it->second) return true;
+  return ScriptedDown(vk, m.clock);
+}
+
+bool QueryKey(int vk) {
+  const uint32_t now = m.clock;
+  auto it = m.lastQuery.find(vk);
+  const bool seen = it != m.lastQuery.end();
+  const uint32_t last = seen ? it->second : 0;
+  m.lastQuery[vk] = now;
+  if (IsKeyDown(vk)) return true;
+  // Pressed at some time since the last query?
+  for (const auto& k : m.keys)
+    if (k.vk == vk && k.from < k.to && (!seen || k.from > last) && k.from <= now) return true;
+  return false;
+}
+
+int JoystickCount() { return m.joyPresent ? 1 : 0; }
+
+bool ReadJoystick(int id, JoyState* state) {
+  if (!m.joyPresent || id != 0) return false;
+  *state = JoyState{};
+  for (const auto& j : m.joy)
+    if (m.clock >= j.from && m.clock < j.to) *state = j.state;
+  return true;
+}
+
+bool ReadJoystickCaps(int id, JoyCaps* caps) {
+  if (!m.joyPresent || id != 0) return false;
+  *caps = JoyCaps{};
+  caps->buttonCount = 4;
+  return true;
+}
+
+void ShowMessage(const char* text, const char* title, bool criticalIcon) {
+  m.messages.push_back({"message", text, title, criticalIcon, "ok"});
+}
+
+bool AskYesNo(const char* text, const char* title) {
+  bool yes = false;
+  if (!m.answers.empty()) {
+    yes = m.answers.front();
+    m.answers.pop_front();
+  }
+  m.messages.push_back({"question", text, title, false, yes ? "yes" : "no"});
+  return yes;
+}
+
+bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::string* name) {
+  bool ok = false;
+  std::string typed;
+  if (!m.names.empty()) {
+    ok = m.names.front().first;
+    typed = m.names.front().second;
+    m.names.pop_front();
+  }
+  m.messages.push_back({"name", prompt, caption, false, ok ? typed : "cancel"});
+  if (ok) *name = typed;
+  return ok;
+}
+
+void CloseInputMethod() {}
+bool IsScreenSaverEnabled() { return m.screenSaver; }
+void SetScreenSaverEnabled(bool enabled) { m.screenSaver = enabled; }
+bool ClaimSingleInstance() { return m.instanceFree; }
+std::string BaseDirectory() { return m.baseDir; }
+std::string DataDirectory() { return m.baseDir; }
+void EndProcess() { throw headless::ProcessEnded{}; }
+
+bool OpenTune(const std::string& path) {
+  m.music.push_back("open " + path);
+  m.tuneOpen = true;
+  m.tunePlaying = false;
+  return true;
+}
+void PlayTune() {
+  m.music.push_back("play");
+  if (m.tuneOpen) m.tunePlaying = true;
+}
+void RewindAndPlayTune() {
+  m.music.push_back("replay");
+  if (m.tuneOpen) m.tunePlaying = true;
+}
+void StopTune() {
+  m.music.push_back("stop");
+  m.tunePlaying = false;
+}
+void CloseTune() {
+  m.music.push_back("close");
+  m.tuneOpen = m.tunePlaying = false;
+}
+bool IsTuneStopped() { return m.tuneOpen && !m.tunePlaying; }
+
+}  // namespace platform

@@ -1,0 +1,16 @@
+// Background music: one current tune from the QapoMidi folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+extern int16_t musicLooping;  // -1 after MusicPlay; 0 after open, stop and close
+
+void MusicOpen(const std::string& file);
+void MusicPlay();
+void MusicStop();
+void MusicClose();
+void MusicLoopCheck();
+void SwitchMusic(const std::string& file);
+void SwitchMusicPrimed(const std::string& file);
+void OpenStageMusic();

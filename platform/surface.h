@@ -1,0 +1,35 @@
+// Drawing surfaces: the play picture, the stage back buffer and the sprite
+// sheets, all 32-bit 0x00RRGGBB pixel buffers that live for the whole run.
+#pragma once
+
+#include <cstdint>
+
+struct Surface {
+  int width = 0;
+  int height = 0;
+  uint32_t* pixels = nullptr;  // row-major, width * height
+};
+
+constexpr int kScreenWidth = 332;
+constexpr int kScreenHeight = 478;
+constexpr int kBackWidth = 332;
+constexpr int kBackHeight = 3000;
+constexpr int kSheetCount = 19;
+
+extern Surface scrmain;               // the visible play picture
+extern Surface scrback;               // the whole background of the current stage
+extern Surface imgchar[kSheetCount];  // sprite sheets, read-only after loading
+
+// The sizes every sheet must have.
+struct SheetSize {
+  int width, height;
+};
+extern const SheetSize kSheetSizes[kSheetCount];
+
+// Sets up scrback, then scrmain, then the sheets from the pictures carried in
+// the executable. Returns false if the carried pictures do not match the sizes.
+bool SetUpSurfaces();
+// Fills a surface with black.
+void ClearSurface(Surface& s);
+// Presents scrmain (its one refresh per frame).
+void RefreshScreen();

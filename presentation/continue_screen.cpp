@@ -1,0 +1,5 @@
+#include "presentation/continue_screen.h"
+
+void ContinuePrompt() {}
+void ContinueGame() {}
+void ClearBullets() {}

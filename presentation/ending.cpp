@@ -1,0 +1,3 @@
+#include "presentation/ending.h"
+
+void Ending() {}

@@ -1,0 +1,4 @@
+// The ending and staff roll.
+#pragma once
+
+void Ending();

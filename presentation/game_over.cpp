@@ -1,0 +1,4 @@
+#include "presentation/game_over.h"
+
+void GameOver() {}
+void PromptHighScoreName() {}

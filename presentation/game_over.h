@@ -1,0 +1,5 @@
+// The game-over screen and the high-score name prompt.
+#pragma once
+
+void GameOver();
+void PromptHighScoreName();

@@ -1,0 +1,4 @@
+// Resets the world before the title.
+#pragma once
+
+void ResetGame();

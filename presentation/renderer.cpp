@@ -1,0 +1,4 @@
+#include "presentation/renderer.h"
+
+void RenderFrame() {}
+void ShowFrameRate() {}

@@ -1,0 +1,4 @@
+// The stage-clear screen.
+#pragma once
+
+void StageClear();

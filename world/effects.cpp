@@ -1,0 +1,5 @@
+#include "world/effects.h"
+
+void UpdateEffects() {}
+void ResetBands() {}
+void DrawStageBanner() {}

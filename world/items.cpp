@@ -1,0 +1,6 @@
+#include "world/items.h"
+
+void ReleaseItems() {}
+void MoveItems() {}
+void CheckItemPickup() {}
+void CheckCapsulePickup() {}

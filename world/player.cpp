@@ -1,0 +1,3 @@
+#include "world/player.h"
+
+void UpdatePlayer() {}

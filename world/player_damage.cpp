@@ -1,0 +1,4 @@
+#include "world/player_damage.h"
+
+void CheckEnemyContact() {}
+void CheckBulletHits() {}

@@ -1,0 +1,3 @@
+#include "world/wave_scripts.h"
+
+void RunWaveBehaviour() {}
