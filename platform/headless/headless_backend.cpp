@@ -2,6 +2,7 @@
 #include <map>
 
 #include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
 #include "platform/surface.h"
 
 namespace {
@@ -32,8 +33,6 @@ struct Machine {
   std::deque<std::pair<bool, std::string>> names;
   std::vector<uint32_t> closes;
   std::vector<headless::Message> messages;
-  std::vector<std::string> music;
-  bool tuneOpen = false, tunePlaying = false;
   uint64_t presents = 0;
 };
 Machine m;
@@ -47,7 +46,10 @@ bool ScriptedDown(int vk, uint32_t t) {
 }  // namespace
 
 namespace headless {
-void Reset() { m = Machine{}; }
+void Reset() {
+  m = Machine{};
+  ResetHeadlessMusic();
+}
 void SetClock(uint32_t ms) { m.clock = ms; }
 uint32_t Clock() { return m.clock; }
 void SetStopTime(uint32_t ms) { m.stopTime = ms; }
@@ -67,8 +69,6 @@ void QueueName(const std::string& name) { m.names.emplace_back(true, name); }
 void QueueNameCancel() { m.names.emplace_back(false, std::string()); }
 void RequestCloseAt(uint32_t at) { m.closes.push_back(at); }
 const std::vector<Message>& Messages() { return m.messages; }
-const std::vector<std::string>& MusicCommands() { return m.music; }
-void FinishTune() { m.tunePlaying = false; }
 uint64_t PresentCount() { return m.presents; }
 }  // namespace headless
 
@@ -178,29 +178,5 @@ bool ClaimSingleInstance() { return m.instanceFree; }
 std::string BaseDirectory() { return m.baseDir; }
 std::string DataDirectory() { return m.baseDir; }
 void EndProcess() { throw headless::ProcessEnded{}; }
-
-bool OpenTune(const std::string& path) {
-  m.music.push_back("open " + path);
-  m.tuneOpen = true;
-  m.tunePlaying = false;
-  return true;
-}
-void PlayTune() {
-  m.music.push_back("play");
-  if (m.tuneOpen) m.tunePlaying = true;
-}
-void RewindAndPlayTune() {
-  m.music.push_back("replay");
-  if (m.tuneOpen) m.tunePlaying = true;
-}
-void StopTune() {
-  m.music.push_back("stop");
-  m.tunePlaying = false;
-}
-void CloseTune() {
-  m.music.push_back("close");
-  m.tuneOpen = m.tunePlaying = false;
-}
-bool IsTuneStopped() { return m.tuneOpen && !m.tunePlaying; }
 
 }  // namespace platform

@@ -30,10 +30,4 @@ bool ClaimSingleInstance() { return true; }
 std::string BaseDirectory() { return "."; }
 std::string DataDirectory() { return "."; }
 void EndProcess() { std::exit(0); }
-bool OpenTune(const std::string&) { return false; }
-void PlayTune() {}
-void RewindAndPlayTune() {}
-void StopTune() {}
-void CloseTune() {}
-bool IsTuneStopped() { return false; }
 }  // namespace platform

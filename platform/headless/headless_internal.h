@@ -1,0 +1,4 @@
+// Shared between the files of the headless platform.
+#pragma once
+
+void ResetHeadlessMusic();
