@@ -74,8 +74,9 @@ TEST_F(TransitionTest, OpeningsUncoverTheSceneFromTheLeftOfEach35PixelPeriod) {
     EXPECT_EQ(scrollPos, -float(c.firstRow));
     EXPECT_EQ(headless::Clock(), 7u * 94u);
     ASSERT_EQ(shownSteps.size(), 7u);
-    // Rows 0..399 hold nothing but the background (the status display is lower).
-    for (int y = 0; y < 400; y += 7) {
+    // Rows 30..399 hold nothing but the background (the score is above them,
+    // the rest of the status display below).
+    for (int y = 30; y < 400; y += 7) {
       for (int x = 0; x < 330; ++x) {
         const uint32_t scene = c.firstRow + y < kBackHeight ? BackPixel(x, c.firstRow + y) : 0u;
         const bool covered = x % 35 < 24;  // first step: 11-pixel slices at 35a + 24 .. 35a + 34
