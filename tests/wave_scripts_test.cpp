@@ -292,3 +292,29 @@ TEST_F(WaveScripts, ShowerFiresEvenFromAnExplodingEnemy) {
 }
 
 }  // namespace
+
+namespace {
+
+// Every enemy a formation spawns belongs to its script's slot range: the
+// first frame after the spawn moves each of them (all scripts start moving).
+TEST_F(WaveScripts, EveryFormationSlotIsMovedByItsScript) {
+  for (int w = 1; w <= 135; ++w) {
+    ResetEverything();
+    Randomize(5);
+    stageNo = uint8_t((w + 20) / 20);
+    wave = uint8_t(w);
+    SpawnWave();
+    float x[kEnemySlots], y[kEnemySlots];
+    for (int k = 0; k < kEnemySlots; ++k) {
+      x[k] = enemyX[k];
+      y[k] = enemyY[k];
+    }
+    RunWaveBehaviour();
+    for (int k = 0; k < kEnemySlots; ++k) {
+      if (enemyState[k] == 0 && enemyKind[k] == 0 && enemyHp[k] == 0) continue;  // not written
+      EXPECT_TRUE(enemyX[k] != x[k] || enemyY[k] != y[k]) << "wave " << w << " slot " << k;
+    }
+  }
+}
+
+}  // namespace

@@ -95,7 +95,7 @@ constexpr ChainEntry kChain[] = {
     {{107, 134},            RunShowerScript,     0, 1},
     {{108},                 RunRiserScript,      2, 1},
     {{109},                 RunTrackerScript,    4, 1},
-    {{110},                 RunGlideScript,      2, 1},
+    {{110},                 RunGlideScript,      7, 1},
     {{112},                 RunRageScript,       0, 1},
     {{120},                 RunSentryScript,     2, 1},
     {{121},                 RunSweepScript,      1, 1},

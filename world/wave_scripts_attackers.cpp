@@ -281,11 +281,12 @@ struct GlideRow {
 constexpr GlideRow kGlideRows[] = {
     /* 0: 67 */       {0, 10, kFromLeft,  34},
     /* 1: 73 */       {0, 10, kFromRight, 34},
-    /* 2: 82, 110 */  {0, 10, kFromTop,   32},
+    /* 2: 82 */       {0, 10, kFromTop,   32},
     /* 3: 88, 104 */  {0,  7, kFromLeft,  34},
     /* 4: 88, 104 */  {8, 15, kFromRight, 34},
     /* 5: 127 */      {0,  8, kFromLeft,  34},
     /* 6: 127 */      {9, 17, kFromRight, 34},
+    /* 7: 110 */      {0, 12, kFromTop,   32},
 };
 // clang-format on
 }  // namespace

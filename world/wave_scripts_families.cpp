@@ -404,9 +404,11 @@ void RunShadowScript() {
         if (enemyTimer[k] >= 155) enemyStep[k] = 2;
         break;
       }
-      case 3:  // pause after a shot
+      case 3:  // pause after a shot; the stay counts on
+        enemyTimer[k] = int16_t(enemyTimer[k] + 1);
         AddTo(enemyParamA[k], 1);
         if (enemyParamA[k] >= 30) enemyStep[k] = 1;
+        if (enemyTimer[k] >= 155) enemyStep[k] = 2;
         break;
       default:
         AddTo(enemyY[k], -7);
