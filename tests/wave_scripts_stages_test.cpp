@@ -82,6 +82,46 @@ TEST_P(StagePlay, EveryWaveLeavesOrDiesAndTheNextFollows) {
 
 INSTANTIATE_TEST_SUITE_P(Stages, StagePlay, ::testing::Range(1, 8));
 
+// Every formation, alone, with the ship parked in different places and in
+// each difficulty: it leaves the field or ends within 1500 frames.
+TEST(FormationPlay, EveryFormationLeavesWhereverTheShipIs) {
+  const struct { float x, y; } ships[] = {{150, 516}, {10, 420}, {300, 420}, {150, 40}, {150, 300}};
+  const struct { uint8_t hard, easy; } modes[] = {{0, 0}, {1, 0}, {0, 1}};
+  for (const auto& mode : modes) {
+    for (const auto& ship : ships) {
+      for (int w = 1; w <= 135; ++w) {
+        ResetEverything();
+        Randomize(uint32_t(w));
+        gameMode = 6;
+        hardMode = mode.hard;
+        easyMode = mode.easy;
+        playerX = ship.x;
+        playerY = ship.y;
+        shield = 3;
+        stageNo = uint8_t((w + 20) / 20);
+        scrollPos = -2000;
+        wave = uint8_t(w);
+        SpawnWave();
+        int frames = 0;
+        while (AnyEnemyBusy() && frames < 1500) {
+          UpdatePlayer();
+          MoveShots();
+          RunWaveBehaviour();
+          MoveBulletsAndItems();
+          ResolveShotHits();
+          CheckEnemyContact();
+          CheckBulletHits();
+          CheckItemPickup();
+          UpdateEffects();
+          ++frames;
+        }
+        EXPECT_LT(frames, 1500) << "wave " << w << " stalls with the ship at (" << ship.x << ", " << ship.y
+                                << "), hard " << int(mode.hard) << ", easy " << int(mode.easy);
+      }
+    }
+  }
+}
+
 class BossPlay : public GameTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(BossPlay, KeepsToItsCycleForMinutes) {

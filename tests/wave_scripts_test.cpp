@@ -279,7 +279,7 @@ TEST_F(WaveScripts, WavesWithoutAScriptLeaveEnemiesInPlace) {
   }
 }
 
-TEST_F(WaveScripts, ShowerFiresEvenFromAnExplodingEnemy) {
+TEST_F(WaveScripts, OnlyTheShowersFireFromAnExplodingEnemy) {
   wave = 107;
   PlaceEnemy(0, 100, -20);
   enemyState[0] = 2;
