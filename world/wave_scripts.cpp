@@ -16,8 +16,6 @@ struct ChainEntry {
   uint8_t rowCount;  // rows (groups of slots) the wave uses
 };
 
-void RunStageBossScript() { RunBossScript(); }
-
 void RunLastBossScript() {
   if (enemyState[0] == 1) RunFinalBoss();
 }
@@ -107,7 +105,7 @@ constexpr ChainEntry kChain[] = {
     {{129},                 RunStopAndGoScript,  6, 2},
     {{131},                 RunPingPongScript,   3, 1},
     {{132},                 RunRageScript,       1, 1},
-    {{150, 151, 152, 153, 154, 155, 156}, RunStageBossScript, 0, 1},
+    {{150, 151, 152, 153, 154, 155, 156}, RunBossScript,       0, 1},
     {{157},                 RunLastBossScript,   0, 1},
 };
 // clang-format on
