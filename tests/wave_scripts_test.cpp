@@ -280,15 +280,15 @@ TEST_F(WaveScripts, WavesWithoutAScriptLeaveEnemiesInPlace) {
 }
 
 TEST_F(WaveScripts, OnlyTheShowersFireFromAnExplodingEnemy) {
-  wave = 107;
-  PlaceEnemy(0, 100, -20);
-  enemyState[0] = 2;
-  EXPECT_EQ(FiringFrames(3).size(), 1u);
-  PlaceEnemy(1, 100, -20);  // others of the formation do not fire while dead
-  wave = 1;
-  enemyState[1] = 2;
-  for (int f = 0; f < 20; ++f) RunWaveBehaviour();
-  EXPECT_EQ(enemyTimer[1], 0) << "a dead column enemy never takes its shot";
+  const struct { uint8_t wave; float y; bool fires; } cases[] = {
+      {107, -20, true}, {134, -20, true}, {1, 60, false}, {40, 60, false}};
+  for (const auto& c : cases) {
+    ResetEverything();
+    wave = c.wave;
+    PlaceEnemy(0, 100, c.y);
+    enemyState[0] = 2;  // exploding
+    EXPECT_EQ(FiringFrames(20).size(), c.fires ? 1u : 0u) << int(c.wave);
+  }
 }
 
 }  // namespace
