@@ -81,8 +81,7 @@ int main(int argc, char** argv) {
   // Contact sheet: shelves of sheets left to right; sheet 12 at half size.
   Pic contact;
   contact.w = 1240;
-  contact.h = 1100;
-  contact.px.assign(size_t(contact.w) * contact.h, 0x808080);
+  int places[19][2];
   int x = 10, y = 10, shelf = 0;
   for (int i = 0; i < 19; ++i) {
     const int step = i == 12 ? 2 : 1;
@@ -92,10 +91,14 @@ int main(int argc, char** argv) {
       y += shelf + 10;
       shelf = 0;
     }
-    Paste(contact, sheets[i], x, y, step);
+    places[i][0] = x;
+    places[i][1] = y;
     x += w + 10;
     if (h > shelf) shelf = h;
   }
+  contact.h = y + shelf + 10;
+  contact.px.assign(size_t(contact.w) * contact.h, 0x808080);
+  for (int i = 0; i < 19; ++i) Paste(contact, sheets[i], places[i][0], places[i][1], i == 12 ? 2 : 1);
   bool ok = WritePng(contact, out + "/contact.png");
 
   // Stage backgrounds exactly as the back buffer holds them.

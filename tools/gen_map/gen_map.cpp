@@ -99,7 +99,9 @@ bool Raised(int stage, int cx, int cy) {
   }
   const double wobble = 1.6 * (Noise(cx, cy, j.seed) - 0.5);
   if (cx < w.left + wobble || cx > kCornerCols - 1 - (w.right - wobble)) return true;
-  return Noise(cx * 1.3, cy * 1.3, j.seed + 7) < w.patches * 0.9;
+  // Spread the noise over 0..1 so that `patches` is roughly the raised share.
+  const double n = (Noise(cx * 1.3, cy * 1.3, j.seed + 7) - 0.22) / 0.56;
+  return n < w.patches;
 }
 
 }  // namespace

@@ -41,11 +41,11 @@ Rgb Coast(const Spot& s) {
   if (s.d <= 0) {
     const double wave = 0.5 + 0.5 * std::sin((s.y + 6 * s.n) * 2 * M_PI / 10);
     Rgb c = Mix(Hex(0x0E3C78), Hex(0x1A5CA0), 0.6 * s.n + 0.3 * wave);
-    if (s.d > -0.08) c = Mix(Hex(0x48B8D8), c, -s.d / 0.08);  // shallows
+    if (s.d > -0.14) c = Mix(Hex(0x3A9CC8), c, -s.d / 0.14);  // shallows
     if (wave > 0.93 && s.n > 0.55) c = Hex(0xB8E0F8);          // glints
     return c;
   }
-  if (s.d < 0.06) return Mix(Hex(0xE8D8A0), Hex(0xD0B878), s.n);  // beach
+  if (s.d < 0.1) return Mix(Hex(0xE8D8A0), Hex(0xD0B878), s.n);  // beach
   return Scale(Mix(Hex(0x3A8A30), Hex(0x5AA83C), s.n), 1 + s.light);
 }
 
@@ -87,7 +87,7 @@ Rgb Ice(const Spot& s) {
 Rgb City(const Spot& s) {
   if (s.d <= 0) {
     Rgb c = Mix(Hex(0x40444C), Hex(0x50545C), s.n);
-    if ((int(s.x) % 20 == 10 && int(s.y) % 8 < 4)) c = Hex(0xD0C060);  // lane marks
+    if (int(s.x) % 40 == 20 && int(s.y) % 10 < 5) c = Hex(0xD0C060);  // lane marks
     return c;
   }
   // Roofs: blocks of 20 px with vents and lit windows.
@@ -164,7 +164,8 @@ void DrawTileSheet(std::vector<Sheet>& sheets) {
           const double d = field(px, py);
           const double gx = field(px + 1, py) - field(px - 1, py), gy = field(px, py + 1) - field(px, py - 1);
           Spot spot{px, py, d, std::max(-0.35, std::min(0.35, (gx + gy) * 6)), Fbm(px, py, 40, 300 + stage)};
-          s9.Set(40 * stage + x, 40 * row + y, Pack(kThemes[stage](spot)));
+          // The play field's ground sits a little darker so that ships and bullets stand out.
+          s9.Set(40 * stage + x, 40 * row + y, Pack(Scale(kThemes[stage](spot), stage == 0 ? 1.0 : 0.84)));
         }
     }
 }
