@@ -37,8 +37,8 @@ struct Journey {
 
 // clang-format off
 constexpr Journey kJourneys[kStages] = {
-  // title: steady walls either side of an open middle, the same on every row
-  {Layout::Shores, 0, {{0, 1.2, 1.2, 0}, {81, 1.2, 1.2, 0}, {81, 1.2, 1.2, 0}, {81, 1.2, 1.2, 0}, {81, 1.2, 1.2, 0}, {81, 1.2, 1.2, 0}}},
+  // title: steady walls either side of the 330 px view, the same on every row
+  {Layout::Shores, 0, {{0, 0.5, 1.2, 0}, {81, 0.5, 1.2, 0}, {81, 0.5, 1.2, 0}, {81, 0.5, 1.2, 0}, {81, 0.5, 1.2, 0}, {81, 0.5, 1.2, 0}}},
   // 1: a coast, the open sea with islands, then a harbour mouth
   {Layout::Shores, 11, {{0, 3.8, 3.2, 0.02}, {14, 2.6, 2.2, 0.04}, {30, 0.2, 0.0, 0.14}, {50, 0.0, 0.0, 0.10}, {66, 2.8, 0.0, 0.04}, {81, 5.2, 0.6, 0.0}}},
   // 2: meadows, deep forest, a clearing

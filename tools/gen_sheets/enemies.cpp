@@ -63,9 +63,9 @@ void Exhaust(cairo_t* cr, double x, double y, double r, int f) {
 void DrawEnemy(cairo_t* cr, int kind, int f) {
   switch (kind) {
     case 0: {  // dart: a red delta fighter
-      Exhaust(cr, 21.5, 6, 5, f);
       Polygon(cr, {21.5, 38, 2, 9, 13, 8, 21.5, 13, 30, 8, 41, 9});
       Shade(cr, Hex(0xD83A3A));
+      Exhaust(cr, 21.5, 11, 3.6, f);
       Polygon(cr, {21.5, 33, 17, 16, 21.5, 12, 26, 16});
       Shade(cr, Hex(0x8A1C28));
       Light(cr, 21.5, 27, 2.2, f ? 0xFFF080 : 0xFFB030);
@@ -142,9 +142,9 @@ void DrawEnemy(cairo_t* cr, int kind, int f) {
       for (int k = 0; k < 4; ++k) {
         const double a = M_PI / 4 + k * M_PI / 2 + (f ? 0.12 : 0);
         const double c = std::cos(a), s = std::sin(a);
-        Polygon(cr, {20 + c * 10 - s * 4, 22 + s * 10 + c * 4, 20 + c * 19, 22 + s * 18, 20 + c * 10 + s * 4,
-                     22 + s * 10 - c * 4});
-        Shade(cr, Hex(0x2850A8));
+        Polygon(cr, {20 + c * 10 - s * 5, 22 + s * 10 + c * 5, 20 + c * 20, 22 + s * 18.5, 20 + c * 10 + s * 5,
+                     22 + s * 10 - c * 5});
+        Shade(cr, Hex(0x70A8F0));
       }
       Circle(cr, 20, 22, 14);
       Shade(cr, Hex(0x3C84F0));
@@ -254,19 +254,17 @@ void DrawEnemy(cairo_t* cr, int kind, int f) {
 void DrawTurret(cairo_t* cr, double w, double h, int dir) {
   static const int kDirs[8][2] = {{1, 1}, {-1, 1}, {1, -1}, {-1, -1}, {0, 1}, {0, -1}, {1, 0}, {-1, 0}};
   const double cx = w / 2, cy = h / 2;
-  double dx = kDirs[dir][0], dy = kDirs[dir][1];
-  const double n = std::sqrt(dx * dx + dy * dy);
-  dx /= n;
-  dy /= n;
-  const double len = w * 0.5, r = h * 0.36;
+  const double dx = kDirs[dir][0], dy = kDirs[dir][1];
+  const double r = h * 0.34;
+  // The barrel runs from the centre to the cell's edge in its direction.
   cairo_move_to(cr, cx, cy);
-  cairo_line_to(cr, cx + dx * len, cy + dy * len * (h / w) * 1.3);
-  cairo_set_line_cap(cr, CAIRO_LINE_CAP_ROUND);
+  cairo_line_to(cr, cx + dx * (w / 2 - 0.6), cy + dy * (h / 2 - 0.6));
+  cairo_set_line_cap(cr, CAIRO_LINE_CAP_SQUARE);
   SetColour(cr, kInk);
-  cairo_set_line_width(cr, h * 0.32);
+  cairo_set_line_width(cr, h * 0.42);
   cairo_stroke_preserve(cr);
-  SetColour(cr, Hex(0xE04030));
-  cairo_set_line_width(cr, h * 0.16);
+  SetColour(cr, Hex(0xFF6030));
+  cairo_set_line_width(cr, h * 0.2);
   cairo_stroke(cr);
   Circle(cr, cx, cy, r);
   cairo_pattern_t* g = cairo_pattern_create_radial(cx - r * 0.4, cy - r * 0.4, 0, cx, cy, r);
