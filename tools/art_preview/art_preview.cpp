@@ -195,7 +195,7 @@ int main(int argc, char** argv) {
 
   // Four moments of play side by side, with the boss of stage 3 among them.
   Pic scenes;
-  scenes.w = 4 * 340;
+  scenes.w = 5 * 340;
   scenes.h = 478;
   scenes.px.assign(size_t(scenes.w) * scenes.h, 0x808080);
   const int stages[4] = {1, 3, 5, 8}, tops[4] = {2000, 1300, 900, 600};
@@ -204,6 +204,17 @@ int main(int argc, char** argv) {
     if (i == 1) Masked(sc, sheets[8], 40 + 80 * 2, 0, 40, 40, 40, 65, -30, 5);
     Paste(scenes, sc, 340 * i, 0);
   }
+  // The title menu over its looping background.
+  Pic title;
+  title.w = 332;
+  title.h = 478;
+  title.px.assign(size_t(title.w) * title.h, 0);
+  for (int y = 0; y < 460; ++y)
+    for (int x = 0; x < 330; ++x) title.px[size_t(y) * title.w + x] = backs[0].px[size_t(1700 + y) * 332 + x];
+  Or(title, sheets[10], 0, 0, 264, 44, 33, 70);
+  Masked(title, sheets[17], 40, 0, 40, 40, 40, 80, 290);
+  for (int i = 0; i < 3; ++i) Masked(title, sheets[18], 40 * i, 0, 40, 40, 40, 95 + 50 * i, 20);
+  Paste(scenes, title, 4 * 340, 0);
   ok = WritePng(scenes, out + "/scenes.png") && ok;
   return ok ? 0 : 1;
 }

@@ -199,9 +199,9 @@ void DrawScreenSheets(std::vector<Sheet>& sheets) {
     for (int x = 0; x < 700; ++x) {
       const double streak = 0.5 + 0.5 * std::sin(x * 0.045 + 1.3 * std::sin(y * 0.011)) *
                                       std::sin(y * 0.023 + 0.7 * std::sin(x * 0.017));
-      const double v = 0.86 + 0.14 * streak;
-      const int r = int(255 * v + 0.5), g = int(255 * (v - 0.03 * (1 - streak)) + 0.5),
-                b = int(255 * (v - 0.16 * (1 - streak)) + 0.5);
+      const double v = 0.92 + 0.08 * streak;
+      const int r = int(255 * v + 0.5), g = int(255 * (v - 0.02 * (1 - streak)) + 0.5),
+                b = int(255 * (v - 0.07 * (1 - streak)) + 0.5);
       s12.Set(x, y, (uint32_t(r) << 16) | (uint32_t(g) << 8) | uint32_t(b));
     }
 }
