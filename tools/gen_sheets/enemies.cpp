@@ -335,7 +335,7 @@ void DrawEnemySheets(std::vector<Sheet>& sheets) {
   });
   for (int f = 0; f < 2; ++f) {
     PutMasked(s7, 40 + 40 * f, 0, 20, 20, 20, [&](cairo_t* cr) {
-      RoundBullet(cr, f ? 4.6 : 4.1, f ? Hex(0xFF2080) : Hex(0xFF40B0), f ? Hex(0xFFC0E0) : Hex(0xFF90D0));
+      RoundBullet(cr, f ? 5.0 : 4.6, f ? Hex(0xFF2080) : Hex(0xFF40B0), f ? Hex(0xFFC0E0) : Hex(0xFF90D0));
     });
     PutMasked(s7, 60 + 40 * f, 0, 20, 20, 20, [&](cairo_t* cr) {
       RoundBullet(cr, f ? 7.8 : 7.2, f ? Hex(0xFF5010) : Hex(0xE02808), f ? Hex(0xFFE060) : Hex(0xFFB040));
