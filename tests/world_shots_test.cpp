@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "app/main_loop.h"
+#include "platform/headless/headless.h"
+#include "platform/input.h"
+#include "platform/keys.h"
 #include "tests/support/game_fixture.h"
 #include "world/shots.h"
 #include "world/world_state.h"
@@ -291,6 +295,27 @@ TEST_F(ShotsTest, TextsCarryOneLeadingBlank) {
   EXPECT_EQ(HitText(3), " 3Hit");
   EXPECT_EQ(HitText(12), " 12Hit");
   EXPECT_EQ(WithLeadingBlank(8), " 8");
+}
+
+TEST_F(ShotsTest, FramesOfPlayFireMoveAndHitInOrder) {
+  buttonKeys[0] = buttonKeys[2] = kVkA;
+  buttonKeys[1] = buttonKeys[3] = kVkS;
+  scrollPos = 0;
+  PlaceEnemy(0, 140, 200, 1, 1, 150);
+  headless::SetKeyDown(kVkA, true);
+  const uint64_t presents = headless::PresentCount();
+  // The shot leaves at y 358 on the first frame and climbs 18 a frame in the
+  // same frame; it reaches the enemy's box (y below 230) on the eighth.
+  for (int frame = 1; frame <= 8; ++frame) {
+    EXPECT_EQ(enemyState[0], 1) << frame;
+    MainLoopPass();
+  }
+  EXPECT_EQ(enemyState[0], 2);
+  EXPECT_EQ(score, 150.0f);
+  EXPECT_EQ(shotKind[0], 0);
+  EXPECT_EQ(shotKind[1], 0);  // fire held: one shot only
+  EXPECT_EQ(chargeLevel, 8.0f);
+  EXPECT_EQ(headless::PresentCount(), presents + 8);
 }
 
 }  // namespace
