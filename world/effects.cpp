@@ -15,6 +15,7 @@ namespace {
 uint8_t Cycle(uint8_t value, uint8_t last) { return value >= last ? 0 : uint8_t(value + 1); }
 
 void MoveCapsule() {
+  const bool moving = bonusState == 1 || bonusState == 3;
   if (bonusState == 1) {
     bonusY += 2.0f;
     if (bonusY > 460.0f) bonusState = 2;
@@ -25,7 +26,7 @@ void MoveCapsule() {
     bonusX = float(53.0 * std::sin(a) + 157.0);
     bonusY = float(53.0 * std::cos(a) + 61.0);
   }
-  if (bonusState == 1 || bonusState == 3) bonusFrame = Cycle(bonusFrame, 23);
+  if (moving) bonusFrame = Cycle(bonusFrame, 23);
 }
 
 // Which way the player's centre lies from a square (edges a and b) on the enemy.
