@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -176,12 +177,18 @@ TEST_F(StageFlow, BossTuneIsSwitchedWithoutPriming) {
     const std::vector<std::string>& all = headless::MusicCommands();
     const std::vector<std::string> tail(all.begin() + long(before), all.end());
     const std::string tune = stage == 8 ? "fight6.mid" : "m-fight.mid";
-    ASSERT_EQ(tail.size(), 4u) << int(stage);
-    EXPECT_EQ(tail[0], "stop");
+    // stop, close, then the one tune opened (the device may close again on
+    // opening) and played; no priming tune in between.
+    ASSERT_GE(tail.size(), 4u) << int(stage);
+    EXPECT_EQ(tail.front(), "stop");
     EXPECT_EQ(tail[1], "close");
-    EXPECT_EQ(tail[2].rfind("open ", 0), 0u);
-    EXPECT_EQ(tail[2].substr(tail[2].size() - tune.size()), tune);
-    EXPECT_EQ(tail[3], "play");
+    EXPECT_EQ(tail.back(), "play");
+    std::vector<std::string> opened;
+    for (const std::string& c : tail)
+      if (c.rfind("open ", 0) == 0) opened.push_back(c);
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0].substr(opened[0].size() - tune.size()), tune);
+    EXPECT_EQ(std::count(tail.begin(), tail.end(), std::string("play")), 1);
   }
 }
 
