@@ -308,6 +308,16 @@ TEST_F(Background, StageBackgroundCopiesTheMapsTilesFromSheetNine) {
   EXPECT_EQ(BackPixel(85, 205), 0x111111u);  // map bytes 0, 0
 }
 
+// The map holds stages 0..8; any other stage number must not read past it.
+TEST_F(Background, StageNumberBeyondTheMapLeavesTheBufferBlack) {
+  PaintTile(0, 0, 0x111111);
+  for (int i = 0; i < kScreenWidth * 40; ++i) scrback.pixels[i] = 0x123456;
+  stageNo = 9;
+  BuildStageBackground();
+  EXPECT_EQ(BackPixel(5, 5), 0u);
+  EXPECT_EQ(BackPixel(331, 2999), 0u);
+}
+
 TEST_F(Background, PlainBackgroundRepeatsOneTile) {
   PaintTile(320, 560, 0x0000CC);
   FillPlainBackground();
