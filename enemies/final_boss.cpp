@@ -12,10 +12,10 @@ constexpr int16_t kLongWrap = 30000;
 constexpr int16_t kShortWrap = 3600;
 constexpr int kPauseFrames = 15;
 
-int16_t& t = enemyTimer[0];
-float& x = enemyX[0];
-float& y = enemyY[0];
-uint8_t& step = enemyStep[0];
+int16_t& bossTimer = enemyTimer[0];
+float& bossX = enemyX[0];
+float& bossY = enemyY[0];
+uint8_t& bossStep = enemyStep[0];
 
 void Fire(void (*volley)()) {
   scriptEnemy = 0;
@@ -24,62 +24,62 @@ void Fire(void (*volley)()) {
 
 // t + 1, back to 0 at the wrap value, then the sideways sway.
 void Weave(int16_t wrap) {
-  t = int16_t(t + 1);
-  if (t >= wrap) t = 0;
-  x = float(x + 9 * std::cos(0.1 * t));
+  bossTimer = int16_t(bossTimer + 1);
+  if (bossTimer >= wrap) bossTimer = 0;
+  bossX = float(bossX + 9 * std::cos(0.1 * bossTimer));
 }
 
 void StrafeFire() {
-  if (t % (14 + 2 * easyMode) == 0) Fire(FireAimedVolley);
-  if (t % 8 == 0) Fire(FireTwinLargeShots);
-  if (t % 16 == 0 && enemyHp[0] < 200 + 150 * hardMode && easyMode == 0) Fire(FireCentreLargeShot);
+  if (bossTimer % (14 + 2 * easyMode) == 0) Fire(FireAimedVolley);
+  if (bossTimer % 8 == 0) Fire(FireTwinLargeShots);
+  if (bossTimer % 16 == 0 && enemyHp[0] < 200 + 150 * hardMode && easyMode == 0) Fire(FireCentreLargeShot);
 }
 
 void Strafe(float dx) {
-  x = float(x + dx);
-  t = int16_t(t + 1);
+  bossX = float(bossX + dx);
+  bossTimer = int16_t(bossTimer + 1);
   StrafeFire();
 }
 
-float RightEdge() { return float(x + 40.0 * enemyScale[0]); }
+float RightEdge() { return float(bossX + 40.0 * enemyScale[0]); }
 
 // Rising off the top while weaving: leaves when y + 40 < limit (before the y change).
 void Rise(float limit, uint8_t next) {
   Weave(kLongWrap);
-  if (float(y + 40.0) < limit) step = next;
-  y = float(y - 2);
-  if (t % (8 + 2 * easyMode) == 0) Fire(FireAimedVolley);
+  if (float(bossY + 40.0) < limit) bossStep = next;
+  bossY = float(bossY - 2);
+  if (bossTimer % (8 + 2 * easyMode) == 0) Fire(FireAimedVolley);
 }
 
 // Coming back down while weaving: leaves when y > 60 (before the y change).
 void Return(uint8_t next) {
   Weave(kShortWrap);
-  if (y > 60) step = next;
-  y = float(y + 2);
-  if (t % (8 + 2 * easyMode) == 0) Fire(FireAimedVolley);
+  if (bossY > 60) bossStep = next;
+  bossY = float(bossY + 2);
+  if (bossTimer % (8 + 2 * easyMode) == 0) Fire(FireAimedVolley);
 }
 
 void DropIn(uint8_t next) {
-  y = float(y + 2.5);
-  if (y >= 10) {
-    step = next;
-    t = 0;
+  bossY = float(bossY + 2.5);
+  if (bossY >= 10) {
+    bossStep = next;
+    bossTimer = 0;
   }
 }
 
 void Pause(uint8_t next) {
-  t = int16_t(t + 1);
-  if (t >= kPauseFrames) step = next;
+  bossTimer = int16_t(bossTimer + 1);
+  if (bossTimer >= kPauseFrames) bossStep = next;
 }
 
 }  // namespace
 
 void RunFinalBoss() {
-  switch (step) {
+  switch (bossStep) {
     case 0:
-      y = float(y + 1.5);
-      if (y >= 50) {
-        step = 1;
+      bossY = float(bossY + 1.5);
+      if (bossY >= 50) {
+        bossStep = 1;
         enemyHp[0] = kArrivalHp;  // damage taken while arriving is forgotten
       }
       break;
@@ -89,17 +89,17 @@ void RunFinalBoss() {
     case 4: Pause(5); break;
     case 5:
       Strafe(-4);
-      if (x < -20) step = 6;
+      if (bossX < -20) bossStep = 6;
       break;
     case 6:
       Strafe(4);
-      if (RightEdge() > 350) step = 7;
+      if (RightEdge() > 350) bossStep = 7;
       break;
     case 7:  // entered at x > 150, so it ends on its first frame
       Strafe(-4);
-      if (x < 250) {
-        step = 8;
-        t = 0;
+      if (bossX < 250) {
+        bossStep = 8;
+        bossTimer = 0;
         Fire(FireBouncingVolley);
       }
       break;
@@ -111,28 +111,28 @@ void RunFinalBoss() {
     case 13:
       Strafe(4);
       if (RightEdge() > 340) {
-        step = 14;
-        t = 3;
+        bossStep = 14;
+        bossTimer = 3;
       }
       break;
     case 14:
       Strafe(-4);
-      if (x < -40) {
-        step = 15;
-        t = 0;
+      if (bossX < -40) {
+        bossStep = 15;
+        bossTimer = 0;
       }
       break;
     case 15:
       Strafe(4);
-      if (x > 0) {
-        step = 16;
-        t = 0;
+      if (bossX > 0) {
+        bossStep = 16;
+        bossTimer = 0;
         Fire(FireBouncingVolley);
       }
       break;
     case 16:
       Pause(1);
-      if (step == 1) t = int16_t(t + 95);
+      if (bossStep == 1) bossTimer = int16_t(bossTimer + 95);
       break;
     default: break;
   }
