@@ -18,6 +18,7 @@
 
 struct FrameSample {
   uint32_t from, to;  // the wait, on the virtual clock
+  uint32_t after;     // the clock once the wait hook has run (it may jump)
   int16_t sequenceTimer;
   int16_t bannerX;
   int16_t line2X;
@@ -42,12 +43,15 @@ inline void (*&WaitHook())(const FrameSample&) {
 }
 
 inline void NoteWait(uint32_t from, uint32_t to) {
-  const FrameSample s{from,        to,          sequenceTimer, bannerX,      line2X,
+  const FrameSample s{from,        to,          to,            sequenceTimer, bannerX,      line2X,
                       playerX,     playerY,     bombRadius,    battlePhase,  stageNo,
                       gameMode,    enemyState[0], enemyState[1], shipPose,   poseFrame,
                       sceneStartMs};
   RecordedFrames().push_back(s);
-  if (WaitHook()) WaitHook()(s);
+  if (WaitHook()) {
+    WaitHook()(s);
+    RecordedFrames().back().after = headless::Clock();
+  }
 }
 
 class ScreenTest : public GameTest {
