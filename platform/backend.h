@@ -34,6 +34,10 @@ WindowEvent PollWindowEvent();
 void PresentScreen(const Surface& picture);
 // True while play should hold because the window is hidden or unfocused.
 bool IsWindowInactive();
+// The game's close handler (asks the exit question). Window events are turned
+// into calls of it by PumpMessages; a modal dialog of the back-end calls it
+// itself when the game window's close button is clicked while it is open.
+void SetWindowCloseHandler(void (*onClose)());
 
 // ---- Keyboard (virtual-key codes, see platform/keys.h) ----------------------
 // Down right now.

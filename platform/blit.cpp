@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace {
 
@@ -12,15 +13,68 @@ struct Transfer {
   int srcX, srcY, w, h, dx, dy;
 };
 
+// Rows are combined four pixels at a time through the compiler's portable
+// vector types, so the loops are vectorised at any optimisation level.
+typedef uint32_t Pixels4 __attribute__((vector_size(16)));
+
+inline Pixels4 Load4(const uint32_t* p) {
+  Pixels4 v;
+  std::memcpy(&v, p, sizeof v);
+  return v;
+}
+inline void Store4(uint32_t* p, Pixels4 v) { std::memcpy(p, &v, sizeof v); }
+
 template <RasterOp op>
 inline void CombineRow(uint32_t* d, const uint32_t* s, int n) {
   if constexpr (op == RasterOp::Copy) {
-    std::copy(s, s + n, d);
-  } else if constexpr (op == RasterOp::And) {
-    for (int i = 0; i < n; ++i) d[i] &= s[i];
+    std::memmove(d, s, size_t(n) * sizeof(uint32_t));
   } else {
-    for (int i = 0; i < n; ++i) d[i] |= s[i];
+    int i = 0;
+    for (; i + 8 <= n; i += 8) {
+      if constexpr (op == RasterOp::And) {
+        Store4(d + i, Load4(d + i) & Load4(s + i));
+        Store4(d + i + 4, Load4(d + i + 4) & Load4(s + i + 4));
+      } else {
+        Store4(d + i, Load4(d + i) | Load4(s + i));
+        Store4(d + i + 4, Load4(d + i + 4) | Load4(s + i + 4));
+      }
+    }
+    for (; i < n; ++i) {
+      if constexpr (op == RasterOp::And) {
+        d[i] &= s[i];
+      } else {
+        d[i] |= s[i];
+      }
+    }
   }
+}
+
+// The masked draw in one pass: the mask ANDed, then the sprite ORed.
+inline void MaskedRow(uint32_t* d, const uint32_t* mask, const uint32_t* sprite, int n) {
+  int i = 0;
+  for (; i + 8 <= n; i += 8) {
+    Store4(d + i, (Load4(d + i) & Load4(mask + i)) | Load4(sprite + i));
+    Store4(d + i + 4, (Load4(d + i + 4) & Load4(mask + i + 4)) | Load4(sprite + i + 4));
+  }
+  for (; i + 4 <= n; i += 4) Store4(d + i, (Load4(d + i) & Load4(mask + i)) | Load4(sprite + i));
+  for (; i < n; ++i) d[i] = (d[i] & mask[i]) | sprite[i];
+}
+
+// The part of a transfer that is written: destination pixels on `dest`
+// whose source pixel lies on `src`.
+struct Clip {
+  int64_t x0, x1, y0, y1;
+  bool Empty() const { return x0 >= x1 || y0 >= y1; }
+  bool operator==(const Clip& o) const { return x0 == o.x0 && x1 == o.x1 && y0 == o.y0 && y1 == o.y1; }
+};
+
+Clip ClipTransfer(const Surface& src, const Surface& dest, const Transfer& t) {
+  Clip c;
+  c.x0 = std::max<int64_t>({t.dx, 0, int64_t(t.dx) - t.srcX});
+  c.x1 = std::min<int64_t>({int64_t(t.dx) + t.w, dest.width, int64_t(t.dx) + src.width - t.srcX});
+  c.y0 = std::max<int64_t>({t.dy, 0, int64_t(t.dy) - t.srcY});
+  c.y1 = std::min<int64_t>({int64_t(t.dy) + t.h, dest.height, int64_t(t.dy) + src.height - t.srcY});
+  return c;
 }
 
 // Clips the transfer to both surfaces and runs it: a destination pixel is
@@ -28,16 +82,34 @@ inline void CombineRow(uint32_t* d, const uint32_t* s, int n) {
 template <RasterOp op>
 void RunTransfer(const Surface& src, Surface& dest, Transfer t) {
   if (t.w <= 0 || t.h <= 0 || !src.pixels || !dest.pixels) return;
-  const int64_t x0 = std::max<int64_t>({t.dx, 0, int64_t(t.dx) - t.srcX});
-  const int64_t x1 = std::min<int64_t>({int64_t(t.dx) + t.w, dest.width, int64_t(t.dx) + src.width - t.srcX});
-  const int64_t y0 = std::max<int64_t>({t.dy, 0, int64_t(t.dy) - t.srcY});
-  const int64_t y1 = std::min<int64_t>({int64_t(t.dy) + t.h, dest.height, int64_t(t.dy) + src.height - t.srcY});
-  if (x0 >= x1 || y0 >= y1) return;
-  const int n = int(x1 - x0);
-  for (int64_t y = y0; y < y1; ++y) {
+  const Clip c = ClipTransfer(src, dest, t);
+  if (c.Empty()) return;
+  const int n = int(c.x1 - c.x0);
+  for (int64_t y = c.y0; y < c.y1; ++y) {
     const int64_t sy = y - t.dy + t.srcY;
-    const int64_t sx = x0 - t.dx + t.srcX;
-    CombineRow<op>(dest.pixels + y * dest.width + x0, src.pixels + sy * src.width + sx, n);
+    const int64_t sx = c.x0 - t.dx + t.srcX;
+    CombineRow<op>(dest.pixels + y * dest.width + c.x0, src.pixels + sy * src.width + sx, n);
+  }
+}
+
+// The mask pass and the sprite pass; fused into one when both cover the same
+// pixels (the mask and sprite rows both lie on the sheet), as they nearly
+// always do.
+void RunMasked(const Surface& src, Surface& dest, const Transfer& mask, const Transfer& sprite) {
+  if (mask.w <= 0 || mask.h <= 0 || !src.pixels || !dest.pixels) return;
+  const Clip cm = ClipTransfer(src, dest, mask), cs = ClipTransfer(src, dest, sprite);
+  if (!(cm == cs)) {
+    RunTransfer<RasterOp::And>(src, dest, mask);
+    RunTransfer<RasterOp::Or>(src, dest, sprite);
+    return;
+  }
+  if (cm.Empty()) return;
+  const int n = int(cm.x1 - cm.x0);
+  const int64_t sx = cm.x0 - mask.dx + mask.srcX;
+  for (int64_t y = cm.y0; y < cm.y1; ++y) {
+    const uint32_t* m = src.pixels + (y - mask.dy + mask.srcY) * src.width + sx;
+    const uint32_t* s = src.pixels + (y - sprite.dy + sprite.srcY) * src.width + sx;
+    MaskedRow(dest.pixels + y * dest.width + cm.x0, m, s, n);
   }
 }
 
@@ -95,7 +167,86 @@ bool MapAxis(int dPos, int dSize, int sPos, int sSize, int destLimit, int srcLim
 }
 
 constexpr int kMaxStretchColumns = 8192;
+
+// One stretch call's column map, worked out once per call, both per column
+// and as runs: destination columns [start, start + length) all take source
+// column `source`. Rows with long runs are combined run by run; others are
+// gathered into a row cache that serves every following row reading the same
+// source row.
+struct ColumnRun {
+  int source, start, length;
+};
+ColumnRun gRuns[kMaxStretchColumns];
 int gColumnSource[kMaxStretchColumns];
+uint32_t gRowCache[2][kMaxStretchColumns + 8];
+
+// Source indexes of consecutive destination pixels of one axis, stepped
+// without a division per pixel.
+struct AxisWalk {
+  const AxisMap& m;
+  int64_t q, rem, stepQ, stepRem;
+  explicit AxisWalk(const AxisMap& map)
+      : m(map),
+        q(map.first * map.num / map.den),
+        rem(map.first * map.num % map.den),
+        stepQ(map.num / map.den),
+        stepRem(map.num % map.den) {}
+  int Source() const { return int(m.srcOrigin + (m.mirrored ? m.srcSize - 1 - q : q)); }
+  void Next() {
+    q += stepQ;
+    rem += stepRem;
+    if (rem >= m.den) {
+      rem -= m.den;
+      ++q;
+    }
+  }
+};
+
+int BuildRuns(const AxisMap& mx, int cols) {
+  int runs = 0;
+  AxisWalk walk(mx);
+  for (int k = 0; k < cols; ++k, walk.Next()) {
+    const int source = walk.Source();
+    gColumnSource[k] = source;
+    if (runs > 0 && gRuns[runs - 1].source == source) {
+      ++gRuns[runs - 1].length;
+    } else {
+      gRuns[runs++] = {source, k, 1};
+    }
+  }
+  return runs;
+}
+
+// Long runs (an enlarged picture): each run's pixel is combined straight
+// into the destination row, four at a time.
+template <RasterOp op>
+void CombineRuns(uint32_t* d, const uint32_t* s, int runs) {
+  for (int r = 0; r < runs; ++r) {
+    const ColumnRun& run = gRuns[r];
+    const uint32_t v = s[run.source];
+    uint32_t* o = d + run.start;
+    const Pixels4 splat = {v, v, v, v};
+    int i = 0;
+    for (; i + 4 <= run.length; i += 4) {
+      if constexpr (op == RasterOp::Copy) {
+        Store4(o + i, splat);
+      } else if constexpr (op == RasterOp::And) {
+        Store4(o + i, Load4(o + i) & splat);
+      } else {
+        Store4(o + i, Load4(o + i) | splat);
+      }
+    }
+    for (; i < run.length; ++i) {
+      if constexpr (op == RasterOp::Copy) {
+        o[i] = v;
+      } else if constexpr (op == RasterOp::And) {
+        o[i] &= v;
+      } else {
+        o[i] |= v;
+      }
+    }
+  }
+}
 
 template <RasterOp op>
 void RunStretch(const Surface& src, Surface& dest, int srcX, int srcY, int sw, int sh, int dx, int dy,
@@ -105,20 +256,26 @@ void RunStretch(const Surface& src, Surface& dest, int srcX, int srcY, int sw, i
   if (!MapAxis(dx, dw, srcX, sw, dest.width, src.width, &mx)) return;
   if (!MapAxis(dy, dh, srcY, sh, dest.height, src.height, &my)) return;
   const int cols = std::min(mx.count, kMaxStretchColumns);
-  for (int k = 0; k < cols; ++k) gColumnSource[k] = mx.SourceAt(k);
-  for (int r = 0; r < my.count; ++r) {
-    const uint32_t* s = src.pixels + int64_t(my.SourceAt(r)) * src.width;
+  const int runs = BuildRuns(mx, cols);
+  const bool longRuns = runs * 4 <= cols;
+  uint32_t* row = gRowCache[op == RasterOp::And ? 0 : 1];
+  int cachedSource = -1;
+  AxisWalk rows(my);
+  for (int r = 0; r < my.count; ++r, rows.Next()) {
+    const int sourceRow = rows.Source();
+    const uint32_t* s = src.pixels + int64_t(sourceRow) * src.width;
     uint32_t* d = dest.pixels + int64_t(my.destStart + r) * dest.width + mx.destStart;
-    for (int k = 0; k < cols; ++k) {
-      const uint32_t v = s[gColumnSource[k]];
-      if constexpr (op == RasterOp::Copy) {
-        d[k] = v;
-      } else if constexpr (op == RasterOp::And) {
-        d[k] &= v;
-      } else {
-        d[k] |= v;
-      }
+    if (longRuns) {
+      CombineRuns<op>(d, s, runs);
+      continue;
     }
+    // Short runs: gather the source row once and reuse it while the
+    // following rows read the same source row.
+    if (sourceRow != cachedSource) {
+      for (int k = 0; k < cols; ++k) row[k] = s[gColumnSource[k]];
+      cachedSource = sourceRow;
+    }
+    CombineRow<op>(d, row, cols);
   }
 }
 
@@ -134,8 +291,7 @@ void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, d
                 Surface& dest, double dx, double dy) {
   const int sx = RoundHalfEven(srcX), iw = RoundHalfEven(w), ih = RoundHalfEven(h);
   const int x = RoundHalfEven(dx), y = RoundHalfEven(dy);
-  RunTransfer<RasterOp::And>(src, dest, {sx, RoundHalfEven(maskY), iw, ih, x, y});
-  RunTransfer<RasterOp::Or>(src, dest, {sx, RoundHalfEven(spriteY), iw, ih, x, y});
+  RunMasked(src, dest, {sx, RoundHalfEven(maskY), iw, ih, x, y}, {sx, RoundHalfEven(spriteY), iw, ih, x, y});
 }
 
 void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,

@@ -14,6 +14,7 @@ int32_t ClockMs() { return int32_t(platform::ReadClockMs()); }
 
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
   gOnClose = onClose;
+  platform::SetWindowCloseHandler(onClose);
   gOnTimerTick = onTimerTick;
   gTimerStarted = true;
   gLastTickMs = platform::ReadClockMs();

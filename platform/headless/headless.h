@@ -16,6 +16,11 @@ struct ProcessEnded {};
 // Thrown from a wait when the virtual clock reaches the stop time.
 struct StopReached {};
 
+// The virtual clock moves only in platform::Idle, with one exception: a
+// program that polls the machine (clock, keys, joystick, window events,
+// presents) 10000 times without waiting is busy-waiting, and one millisecond
+// passes for each such run of polls, so that it cannot stand still for ever.
+
 // Back to a fresh machine: clock 0, nothing held, nothing recorded.
 void Reset();
 

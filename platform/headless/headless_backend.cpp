@@ -27,6 +27,9 @@ struct Machine {
   std::vector<KeyInterval> keys;
   std::map<int, bool> keyDown;           // direct holds
   std::map<int, uint32_t> lastQuery;     // clock at each key's last query
+  std::map<int, bool> pressedSinceQuery; // direct holds pressed since the last query
+  uint32_t pollsSinceWait = 0;
+  void (*onClose)() = nullptr;
   bool joyPresent = false;
   std::vector<JoyInterval> joy;
   std::deque<bool> answers;
@@ -41,6 +44,22 @@ bool ScriptedDown(int vk, uint32_t t) {
   for (const auto& k : m.keys)
     if (k.vk == vk && t >= k.from && t < k.to) return true;
   return false;
+}
+
+bool KeyDownNow(int vk) {
+  auto it = m.keyDown.find(vk);
+  if (it != m.keyDown.end() && it->second) return true;
+  return ScriptedDown(vk, m.clock);
+}
+
+// A program that polls the machine many times without ever waiting would
+// stand still for ever on a clock that moves only while it waits. Such busy
+// work is given time as a real machine would: a millisecond passes for every
+// kPollsPerMs polls (clock reads, key and joystick queries, window events,
+// presents) made since the last wait. A normal frame makes a few dozen.
+constexpr uint32_t kPollsPerMs = 10000;
+void CountPoll() {
+  if (++m.pollsSinceWait >= kPollsPerMs) platform::Idle(1);
 }
 
 }  // namespace
@@ -59,7 +78,10 @@ void SetSeed(uint32_t seed) { m.seed = seed; }
 void SetScreenSaver(bool enabled) { m.screenSaver = enabled; }
 void SetSingleInstanceFree(bool free) { m.instanceFree = free; }
 void HoldKey(int vk, uint32_t from, uint32_t to) { m.keys.push_back({vk, from, to}); }
-void SetKeyDown(int vk, bool down) { m.keyDown[vk] = down; }
+void SetKeyDown(int vk, bool down) {
+  if (down && !KeyDownNow(vk)) m.pressedSinceQuery[vk] = true;
+  m.keyDown[vk] = down;
+}
 void SetJoystickPresent(bool present) { m.joyPresent = present; }
 void SetJoystick(uint32_t from, uint32_t to, const platform::JoyState& state) {
   m.joy.push_back({from, to, state});
@@ -74,10 +96,14 @@ uint64_t PresentCount() { return m.presents; }
 
 namespace platform {
 
-uint32_t ReadClockMs() { return m.clock; }
+uint32_t ReadClockMs() {
+  CountPoll();
+  return m.clock;
+}
 
 void Idle(uint32_t ms) {
   if (ms == 0) ms = 1;
+  m.pollsSinceWait = 0;
   const uint32_t from = m.clock;
   uint32_t to = from + ms;
   bool stop = false;
@@ -95,7 +121,10 @@ uint32_t RandomSeed() { return m.seed; }
 void CreateGameWindow(const char*, int, int) {}
 void ShowWindow() {}
 
+void SetWindowCloseHandler(void (*onClose)()) { m.onClose = onClose; }
+
 WindowEvent PollWindowEvent() {
+  CountPoll();
   for (size_t i = 0; i < m.closes.size(); ++i) {
     if (m.clock >= m.closes[i]) {
       m.closes.erase(m.closes.begin() + long(i));
@@ -105,22 +134,28 @@ WindowEvent PollWindowEvent() {
   return WindowEvent::None;
 }
 
-void PresentScreen(const Surface&) { ++m.presents; }
+void PresentScreen(const Surface&) {
+  CountPoll();
+  ++m.presents;
+}
 bool IsWindowInactive() { return false; }
 
 bool IsKeyDown(int vk) {
-  auto it = m.keyDown.find(vk);
-  if (it != m.keyDown.end() && it->second) return true;
-  return ScriptedDown(vk, m.clock);
+  CountPoll();
+  return KeyDownNow(vk);
 }
 
 bool QueryKey(int vk) {
+  CountPoll();
   const uint32_t now = m.clock;
   auto it = m.lastQuery.find(vk);
   const bool seen = it != m.lastQuery.end();
   const uint32_t last = seen ? it->second : 0;
   m.lastQuery[vk] = now;
-  if (IsKeyDown(vk)) return true;
+  auto direct = m.pressedSinceQuery.find(vk);
+  const bool pressedDirectly = direct != m.pressedSinceQuery.end() && direct->second;
+  if (pressedDirectly) direct->second = false;
+  if (pressedDirectly || KeyDownNow(vk)) return true;
   // Pressed at some time since the last query?
   for (const auto& k : m.keys)
     if (k.vk == vk && k.from < k.to && (!seen || k.from > last) && k.from <= now) return true;
@@ -130,6 +165,7 @@ bool QueryKey(int vk) {
 int JoystickCount() { return m.joyPresent ? 1 : 0; }
 
 bool ReadJoystick(int id, JoyState* state) {
+  CountPoll();
   if (!m.joyPresent || id != 0) return false;
   *state = JoyState{};
   for (const auto& j : m.joy)

@@ -1,0 +1,148 @@
+// The millisecond clock, waiting, the screen saver, the single-copy claim,
+// folders and the end of the process on a real machine.
+#include <SDL.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/sdl/sdl_internal.h"
+
+namespace {
+
+int64_t MonotonicNs() {
+  timespec ts;
+  clock_gettime(CLOCK_MONOTONIC, &ts);
+  return int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// The clock counts whole milliseconds from the first reading.
+const int64_t gClockOriginNs = MonotonicNs();
+
+void SleepUntilNs(int64_t target) {
+  timespec ts;
+  ts.tv_sec = time_t(target / 1000000000);
+  ts.tv_nsec = long(target % 1000000000);
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &ts, nullptr) == EINTR) {
+  }
+}
+
+int gLockFd = -1;
+
+bool MakeDirectories(const std::string& path) {
+  for (size_t i = 1; i <= path.size(); ++i) {
+    if (i == path.size() || path[i] == '/') {
+      const std::string part = path.substr(0, i);
+      if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+namespace platform {
+
+uint32_t ReadClockMs() { return uint32_t(uint64_t(MonotonicNs() - gClockOriginNs) / 1000000u); }
+
+// Sleeps until shortly before the clock shows `ms` more milliseconds, then
+// watches the last fraction of a millisecond, so that the caller sees the new
+// reading as soon as it exists without the processor spinning for long.
+void Idle(uint32_t ms) {
+  if (ms == 0) ms = 1;
+  const int64_t now = MonotonicNs() - gClockOriginNs;
+  const int64_t target = (now / 1000000 + int64_t(ms)) * 1000000;  // the tick the caller waits for
+  constexpr int64_t kWatchNs = 150000;
+  if (target - now > kWatchNs) SleepUntilNs(gClockOriginNs + target - kWatchNs);
+  while (MonotonicNs() - gClockOriginNs < target) {
+  }
+}
+
+uint32_t RandomSeed() {
+  timespec ts;
+  clock_gettime(CLOCK_REALTIME, &ts);
+  return uint32_t(ts.tv_sec) * 1000u + uint32_t(ts.tv_nsec / 1000000);
+}
+
+bool IsScreenSaverEnabled() {
+  if (!sdlback::EnsureVideo()) return false;
+  return SDL_IsScreenSaverEnabled() == SDL_TRUE;
+}
+
+void SetScreenSaverEnabled(bool enabled) {
+  if (!sdlback::EnsureVideo()) return;
+  if (enabled) {
+    SDL_EnableScreenSaver();
+  } else {
+    SDL_DisableScreenSaver();
+  }
+}
+
+bool ClaimSingleInstance() {
+  if (gLockFd >= 0) return true;
+  std::string path;
+  const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+  if (runtime && *runtime) {
+    path = std::string(runtime) + "/tessivane.lock";
+  } else {
+    path = "/tmp/tessivane-" + std::to_string(unsigned(getuid())) + ".lock";
+  }
+  const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return true;  // no place for the claim: do not lock the player out
+  if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const bool held = errno == EWOULDBLOCK;
+    close(fd);
+    return !held;
+  }
+  gLockFd = fd;  // kept open for the whole run; the kernel releases it at exit
+  return true;
+}
+
+std::string BaseDirectory() {
+  static std::string base;
+  if (base.empty()) {
+    if (char* path = SDL_GetBasePath()) {
+      base = path;
+      SDL_free(path);
+    }
+    while (base.size() > 1 && base.back() == '/') base.pop_back();
+    if (base.empty()) base = ".";
+  }
+  return base;
+}
+
+std::string DataDirectory() {
+  static std::string data;
+  if (!data.empty()) return data;
+  const std::string base = BaseDirectory();
+  if (access(base.c_str(), W_OK) == 0) return data = base;
+  const char* xdg = std::getenv("XDG_DATA_HOME");
+  const char* home = std::getenv("HOME");
+  std::string dir;
+  if (xdg && *xdg == '/') {
+    dir = std::string(xdg) + "/tessivane";
+  } else if (home && *home) {
+    dir = std::string(home) + "/.local/share/tessivane";
+  } else {
+    return data = base;
+  }
+  if (!MakeDirectories(dir)) {
+    std::fprintf(stderr, "tessivane: cannot create %s\n", dir.c_str());
+    return data = base;
+  }
+  return data = dir;
+}
+
+void EndProcess() {
+  SDL_Quit();
+  std::exit(0);
+}
+
+}  // namespace platform
