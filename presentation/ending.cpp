@@ -19,6 +19,8 @@
 #include "world/effects.h"
 #include "world/world_state.h"
 
+uint8_t finFadeLevel;
+
 namespace {
 
 constexpr int kWhite = 15;
@@ -234,9 +236,9 @@ void DrawStaffFrame() {
   if (enemyState[0] > kStepLastFlight)
     StretchOr(imgchar[10], 0, 0, 264, titleLogoSize, scrmain, 33, 92 - titleLogoSize / 2.0, 264, 44);
   if (enemyState[0] > kStepLogoShrinking) {
-    const int level = enemyState[1] <= 25 ? 10 * enemyState[1] : 255;
+    const int level = finFadeLevel <= 25 ? 10 * finFadeLevel : 255;
     PrintTextRgb(260, 125, 14, level, level, level, "FIN..");
-    if (enemyState[1] < 26) ++enemyState[1];
+    if (finFadeLevel < 26) ++finFadeLevel;
   }
   for (const StaffLine& line : kStaffLines) {
     if (line.page != stageNo) continue;
@@ -296,7 +298,7 @@ void AdvanceLastPage() {
         cursorY = 290;
         titleLogoSize = -74;
         enemyState[0] = kStepLogoGrowing;
-        enemyState[1] = 0;  // "FIN.." fades in from black
+        finFadeLevel = 0;  // "FIN.." fades in from black
       }
       break;
     }

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/keys.h"
 #include "platform/surface.h"
 #include "presentation/ending.h"
 #include "tests/screens_fixture.h"
@@ -32,7 +33,7 @@ class EndingTest : public ScreenTest {
     size_t lastFrame = 0;  // the last paced frame seen
     for (size_t k = 1; k < f.size(); ++k) {
       if (f[k].enemyState0 < 12 || f[k - 1].enemyState0 < 12) continue;  // staff roll only
-      if (f[k].stageNo != f[k - 1].stageNo)
+      if (f[k].stageNo != f[k - 1].stageNo && f[k].stageNo != 0)  // 0: the title after the end
         changes.push_back({f[k].stageNo, int32_t(f[lastFrame].after) - f[k].sceneStartMs});
       if (f[k].to - f[k].from == 43) lastFrame = k;
     }
@@ -72,7 +73,7 @@ TEST_F(EndingTest, StaffPagesFollowTheClockAndTheRunEndsAtTheTitle) {
   // The logo ends in mode 9; "FIN.." fades from black to white in 26 frames.
   std::vector<uint8_t> fin;
   for (const FrameSample& s : RecordedFrames())
-    if (s.enemyState0 == 16 && s.gameMode == 9) fin.push_back(s.enemyState1);
+    if (s.enemyState0 == 16 && s.gameMode == 9) fin.push_back(s.finFadeLevel);
   ASSERT_GT(fin.size(), 30u);
   for (size_t k = 0; k < 27; ++k) EXPECT_EQ(fin[k], k);
   EXPECT_EQ(fin.back(), 26);
@@ -116,11 +117,12 @@ TEST_F(EndingTest, SlowFramesDoNotLoseAPageOrTheEnd) {
   EXPECT_EQ(gameMode, 3);
 }
 
-TEST_F(EndingTest, ShipTransformsOnPageOneWhenArmed) {
-  // The opening of page 1 arms the transformation when P is held; here the
-  // mark is set as the page begins.
+TEST_F(EndingTest, ShipTransformsOnPageOneWhenPIsHeld) {
+  // P held from late on page 2 until page 1 has opened.
   WaitHook() = [](const FrameSample& s) {
-    if (s.enemyState0 == 12 && stageNo == 1 && sequenceTimer == 0 && shipPose == 0) shipPose = 1;
+    const int32_t d = int32_t(s.to) - s.sceneStartMs;
+    if (s.enemyState0 == 12 && s.stageNo == 2 && d > 90000) headless::SetKeyDown(kVkP, true);
+    if (s.stageNo == 1 && s.sequenceTimer > 0) headless::SetKeyDown(kVkP, false);
   };
   RunEnding();
   struct Pose {

@@ -13,6 +13,7 @@
 #include "data/score_file.h"
 #include "platform/headless/headless.h"
 #include "platform/input.h"
+#include "presentation/ending.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"
 
@@ -27,7 +28,7 @@ struct FrameSample {
   uint8_t battlePhase;
   uint8_t stageNo;
   uint8_t gameMode;
-  uint8_t enemyState0, enemyState1;
+  uint8_t enemyState0, finFadeLevel;
   uint8_t shipPose, poseFrame;
   int32_t sceneStartMs;
 };
@@ -45,7 +46,7 @@ inline void (*&WaitHook())(const FrameSample&) {
 inline void NoteWait(uint32_t from, uint32_t to) {
   const FrameSample s{from,        to,          to,            sequenceTimer, bannerX,      line2X,
                       playerX,     playerY,     bombRadius,    battlePhase,  stageNo,
-                      gameMode,    enemyState[0], enemyState[1], shipPose,   poseFrame,
+                      gameMode,    enemyState[0], finFadeLevel,  shipPose,   poseFrame,
                       sceneStartMs};
   RecordedFrames().push_back(s);
   if (WaitHook()) {
