@@ -295,8 +295,10 @@ void LoadScoreFile() {
   const std::string path = ScoreFilePath();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0 && errno == ENOENT) {
+    // A new file: the record read back is the one just written.
     SetDefaultScoreTable();
     SaveScoreFile();
+    computedChecksum = storedChecksum;
     return;
   }
   // A file that exists but cannot be read counts as damaged (no bytes).
