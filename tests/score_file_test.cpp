@@ -328,7 +328,7 @@ TEST_F(ScoreFileTest, KilledWhileSavingLeavesTheOldOrTheNewRecord) {
         SaveScoreFile();
       }
     }
-    usleep(useconds_t(200 + rng() % 4000));
+    usleep(useconds_t(200 + rng() % 20000));
     kill(child, SIGKILL);
     int status = 0;
     waitpid(child, &status, 0);
