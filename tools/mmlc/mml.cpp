@@ -56,6 +56,11 @@ class PartCompiler {
     track_.name = src_.name;
     track_.channel = src_.channel;
     Meta(0, 0x03, src_.name);
+    // Every tune sets its channels up from scratch, whatever played before.
+    Control(121, 0);
+    Control(7, 100);
+    Control(10, 64);
+    Control(91, 40);
     Sequence();
     track_.events = Sorted();
     return track_;
