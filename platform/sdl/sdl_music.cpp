@@ -28,7 +28,7 @@ namespace {
 
 constexpr int kSampleRate = 44100;
 constexpr int kChunkFrames = 1024;  // about 23 ms a buffer
-constexpr double kSynthGain = 0.45;
+constexpr double kSynthGain = 0.5;
 
 enum class DeviceState { Untried, Loading, Ready, Failed };
 
