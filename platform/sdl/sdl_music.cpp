@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/sdl/sdl_music.h"
 
 namespace {
 
