@@ -87,6 +87,16 @@ void MakePlayer() {
   }
 }
 
+// Under the device lock: the player has passed the last event of its tune.
+// (FluidSynth itself reports the end only seconds later, once the voices
+// have died away; that would leave a long gap before the tune restarts.)
+bool PlayerAtEnd() {
+  if (!gDevice.player) return false;
+  if (fluid_player_get_status(gDevice.player) != FLUID_PLAYER_PLAYING) return true;
+  const int total = fluid_player_get_total_ticks(gDevice.player);
+  return total > 0 && fluid_player_get_current_tick(gDevice.player) >= total;
+}
+
 void Silence(const char* why) {
   std::fprintf(stderr, "tessivane: %s; the game runs without music.\n", why);
   gDevice.state = DeviceState::Failed;
@@ -211,8 +221,7 @@ void PlayTune() {
   if (!gDevice.open) return;
   if (gDevice.player) {
     // A tune that played to its end stays there; a stopped one resumes.
-    const bool ended = gDevice.wantPlay && fluid_player_get_status(gDevice.player) != FLUID_PLAYER_PLAYING;
-    if (ended) return;
+    if (gDevice.wantPlay && PlayerAtEnd()) return;
     fluid_player_play(gDevice.player);
   }
   gDevice.wantPlay = true;
@@ -255,7 +264,7 @@ bool IsTuneStopped() {
   if (!gDevice.open) return false;
   if (!gDevice.wantPlay) return true;
   // Asked to play: it is stopped once the player has reached the end.
-  return gDevice.player && fluid_player_get_status(gDevice.player) != FLUID_PLAYER_PLAYING;
+  return PlayerAtEnd();
 }
 
 }  // namespace platform
