@@ -159,6 +159,26 @@ TEST_F(MusicDevice, SwitchingTunesNeverStallsAFrame) {
   EXPECT_LT(longestMs, 43.0) << "a frame lasts 43 ms";
 }
 
+// Without an audio device the game plays on in silence; one line says why.
+void PlayWithoutAudioDevice() {
+  setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
+  for (int i = 0; i < 3; ++i) {
+    SwitchMusicPrimed("opening2.mid");
+    MusicLoopCheck();
+    if (platform::IsTuneStopped()) std::abort();
+  }
+  MusicStop();
+  MusicClose();
+  std::exit(0);
+}
+
+TEST(MusicDeviceDeathTest, NoAudioDeviceMeansSilenceAndOneLine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, device untried
+  if (platform::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI soundfont is installed";
+  EXPECT_EXIT(PlayWithoutAudioDevice(), ::testing::ExitedWithCode(0),
+              ::testing::MatchesRegex("tessivane: no audio device[^\n]*without music\.\n"));
+}
+
 TEST(SoundFontSearch, TakesTheFirstRealFileOfTheList) {
   const char* tim = "/usr/share/sounds/sf2/TimGM6mb.sf2";
   std::ifstream probe(tim);
