@@ -176,7 +176,7 @@ TEST(MusicDeviceDeathTest, NoAudioDeviceMeansSilenceAndOneLine) {
   GTEST_FLAG_SET(death_test_style, "threadsafe");  // a fresh process, device untried
   if (platform::FindSoundFont().empty()) GTEST_SKIP() << "no General MIDI soundfont is installed";
   EXPECT_EXIT(PlayWithoutAudioDevice(), ::testing::ExitedWithCode(0),
-              ::testing::MatchesRegex("tessivane: no audio device[^\n]*without music\.\n"));
+              ::testing::MatchesRegex("tessivane: no audio device[^\n]*without music[.]\n"));
 }
 
 TEST(SoundFontSearch, TakesTheFirstRealFileOfTheList) {
