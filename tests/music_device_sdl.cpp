@@ -137,6 +137,46 @@ TEST_F(MusicDevice, AnEndedTuneReportsStoppedAndRewinds) {
   EXPECT_FALSE(platform::IsTuneStopped());
 }
 
+TEST_F(MusicDevice, ATuneStartedAndDroppedAtOnceIsNeverHeard) {
+  // A tune loud from its first moment, opened, played and dropped as the
+  // priming of a switch does (here with a short pause in between).
+  mml::Song song;
+  std::string error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @61 v127 'c>ceg'1\npart d 10\nv127 l1 'kc'\n", &song, &error)) << error;
+  const std::string path = Scratch("loud.mid");
+  {
+    const std::vector<uint8_t> smf = mml::WriteSmf(song);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(smf.data()), long(smf.size()));
+  }
+  platform::CloseTune();
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));  // earlier tunes die away
+  const size_t before = ReadSamples(output_).size();
+  for (int i = 0; i < 20; ++i) {
+    ASSERT_TRUE(platform::OpenTune(path));
+    platform::PlayTune();
+    std::this_thread::sleep_for(std::chrono::milliseconds(3));
+    platform::StopTune();
+    platform::CloseTune();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const std::vector<int16_t> all = ReadSamples(output_);
+  int peak = 0;
+  for (size_t i = before; i < all.size(); ++i) peak = std::max(peak, std::abs(int(all[i])));
+  EXPECT_LT(peak, 33) << "silence (below -60 dBFS)";
+
+  // The same tune left to play is loud.
+  ASSERT_TRUE(platform::OpenTune(path));
+  platform::PlayTune();
+  std::this_thread::sleep_for(std::chrono::milliseconds(400));
+  platform::CloseTune();
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  const std::vector<int16_t> after = ReadSamples(output_);
+  for (size_t i = all.size(); i < after.size(); ++i) peak = std::max(peak, std::abs(int(after[i])));
+  EXPECT_GT(peak, 3276);
+  std::remove(path.c_str());
+}
+
 TEST_F(MusicDevice, SwitchingTunesNeverStallsAFrame) {
   // The game's own switches, from the folder beside the executables (the
   // tests run in the build folder), as the stage flow and the screens do.

@@ -30,6 +30,10 @@ namespace {
 constexpr int kSampleRate = 44100;
 constexpr int kChunkFrames = 1024;  // about 23 ms a buffer
 constexpr double kSynthGain = 0.5;
+// A tune asked to play starts with the first buffer rendered this long after
+// the request: a tune started and stopped at once (the priming of a switch)
+// is never heard, not even for one buffer.
+constexpr uint32_t kStartDelayMs = 10;
 
 enum class DeviceState { Untried, Loading, Ready, Failed };
 
@@ -44,6 +48,8 @@ struct MusicDevice {
   std::vector<char> tune;            // its file
   bool open = false;                 // a tune is open
   bool wantPlay = false;             // play was asked for and not stopped since
+  bool startPending = false;         // ... and the audio thread has yet to start it
+  uint32_t startAskedMs = 0;
   std::string soundFont;
 };
 MusicDevice gDevice;
@@ -64,6 +70,7 @@ bool IsRegularFile(const std::string& path) {
 // Under the device lock. The old player is dropped, notes are released (not
 // cut, so nothing clicks) and the controllers are set back for the next tune.
 void DropPlayer() {
+  gDevice.startPending = false;
   if (gDevice.player) {
     fluid_player_stop(gDevice.player);
     delete_fluid_player(gDevice.player);
@@ -106,6 +113,10 @@ void Silence(const char* why) {
 void RenderMusic(void*, Uint8* stream, int len) {
   Guard guard;
   if (gDevice.state == DeviceState::Ready && gDevice.synth) {
+    if (gDevice.startPending && gDevice.player && SDL_GetTicks() - gDevice.startAskedMs >= kStartDelayMs) {
+      fluid_player_play(gDevice.player);
+      gDevice.startPending = false;
+    }
     const int frames = len / 4;
     fluid_synth_write_s16(gDevice.synth, frames, stream, 0, 2, stream, 1, 2);
   } else {
@@ -132,7 +143,10 @@ int LoadSynth(void*) {
   gDevice.state = DeviceState::Ready;
   if (gDevice.open) {
     MakePlayer();
-    if (gDevice.player && gDevice.wantPlay) fluid_player_play(gDevice.player);
+    if (gDevice.player && gDevice.wantPlay) {
+      gDevice.startPending = true;
+      gDevice.startAskedMs = SDL_GetTicks() - kStartDelayMs;
+    }
   }
   return 0;
 }
@@ -221,8 +235,11 @@ void PlayTune() {
   if (!gDevice.open) return;
   if (gDevice.player) {
     // A tune that played to its end stays there; a stopped one resumes.
-    if (gDevice.wantPlay && PlayerAtEnd()) return;
-    fluid_player_play(gDevice.player);
+    if (gDevice.wantPlay && !gDevice.startPending && PlayerAtEnd()) return;
+    if (!gDevice.wantPlay) {
+      gDevice.startPending = true;
+      gDevice.startAskedMs = SDL_GetTicks();
+    }
   }
   gDevice.wantPlay = true;
 }
@@ -242,7 +259,7 @@ void RewindAndPlayTune() {
 void StopTune() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return;
   Guard guard;
-  gDevice.wantPlay = false;
+  gDevice.wantPlay = gDevice.startPending = false;
   if (gDevice.player) {
     fluid_player_stop(gDevice.player);
     for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(gDevice.synth, ch, 64, 0);
@@ -263,6 +280,7 @@ bool IsTuneStopped() {
   Guard guard;
   if (!gDevice.open) return false;
   if (!gDevice.wantPlay) return true;
+  if (gDevice.startPending) return false;
   // Asked to play: it is stopped once the player has reached the end.
   return PlayerAtEnd();
 }
