@@ -109,18 +109,27 @@ void Silence(const char* why) {
   gDevice.state = DeviceState::Failed;
 }
 
-// The audio thread: the synthesizer renders straight into the output buffer.
+// The audio thread: the synthesizer renders straight into the output buffer,
+// a slice at a time, so that the game never waits long for the lock.
 void RenderMusic(void*, Uint8* stream, int len) {
-  Guard guard;
-  if (gDevice.state == DeviceState::Ready && gDevice.synth) {
-    if (gDevice.startPending && gDevice.player && SDL_GetTicks() - gDevice.startAskedMs >= kStartDelayMs) {
-      fluid_player_play(gDevice.player);
-      gDevice.startPending = false;
+  constexpr int kSliceFrames = 256;
+  int16_t* out = reinterpret_cast<int16_t*>(stream);
+  for (int left = len / 4; left > 0;) {
+    const int frames = left < kSliceFrames ? left : kSliceFrames;
+    {
+      Guard guard;
+      if (gDevice.state == DeviceState::Ready && gDevice.synth) {
+        if (gDevice.startPending && gDevice.player && SDL_GetTicks() - gDevice.startAskedMs >= kStartDelayMs) {
+          fluid_player_play(gDevice.player);
+          gDevice.startPending = false;
+        }
+        fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
+      } else {
+        std::memset(out, 0, size_t(frames) * 4);
+      }
     }
-    const int frames = len / 4;
-    fluid_synth_write_s16(gDevice.synth, frames, stream, 0, 2, stream, 1, 2);
-  } else {
-    std::memset(stream, 0, size_t(len));
+    out += 2 * frames;
+    left -= frames;
   }
 }
 
@@ -130,6 +139,9 @@ int LoadSynth(void*) {
   fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
+  // No reset of the synth when a tune starts: it would cut the release of the
+  // previous tune's notes short (a click). Each tune sets its channels up.
+  fluid_settings_setint(settings, "player.reset-synth", 0);
   fluid_synth_t* synth = settings ? new_fluid_synth(settings) : nullptr;
   if (!synth || fluid_synth_sfload(synth, gDevice.soundFont.c_str(), 1) == FLUID_FAILED) {
     if (synth) delete_fluid_synth(synth);
