@@ -50,7 +50,8 @@ struct MusicDevice {
   bool wantPlay = false;             // play was asked for and not stopped since
   bool startPending = false;         // ... and the audio thread has yet to start it
   uint32_t startAskedMs = 0;
-  std::string soundFont;
+  // Plain storage: the loading thread may still read it while the process exits.
+  char soundFont[4096] = {};
 };
 MusicDevice gDevice;
 
@@ -143,10 +144,10 @@ int LoadSynth(void*) {
   // previous tune's notes short (a click). Each tune sets its channels up.
   fluid_settings_setint(settings, "player.reset-synth", 0);
   fluid_synth_t* synth = settings ? new_fluid_synth(settings) : nullptr;
-  if (!synth || fluid_synth_sfload(synth, gDevice.soundFont.c_str(), 1) == FLUID_FAILED) {
+  if (!synth || fluid_synth_sfload(synth, gDevice.soundFont, 1) == FLUID_FAILED) {
     if (synth) delete_fluid_synth(synth);
     if (settings) delete_fluid_settings(settings);
-    Silence(("the soundfont " + gDevice.soundFont + " could not be loaded").c_str());
+    Silence((std::string("the soundfont ") + gDevice.soundFont + " could not be loaded").c_str());
     return 0;
   }
   Guard guard;
@@ -192,8 +193,8 @@ std::string FindSoundFont() {
 bool StartMusicDevice() {
   if (gDevice.state != DeviceState::Untried) return gDevice.state != DeviceState::Failed;
   gDevice.lock = SDL_CreateMutex();
-  gDevice.soundFont = FindSoundFont();
-  if (gDevice.soundFont.empty()) {
+  const std::string soundFont = FindSoundFont();
+  if (soundFont.empty() || soundFont.size() >= sizeof gDevice.soundFont) {
     Silence("no General MIDI soundfont was found (install fluid-soundfont-gm or set SDL_SOUNDFONTS)");
     return false;
   }
@@ -206,7 +207,8 @@ bool StartMusicDevice() {
     SDL_QuitSubSystem(SDL_INIT_AUDIO);
     return false;
   }
-  Mix_SetSoundFonts(gDevice.soundFont.c_str());
+  std::memcpy(gDevice.soundFont, soundFont.c_str(), soundFont.size() + 1);
+  Mix_SetSoundFonts(gDevice.soundFont);
   gDevice.state = DeviceState::Loading;
   // The output starts with silence from the hook until the synth is ready.
   Mix_HookMusic(RenderMusic, nullptr);
