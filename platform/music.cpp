@@ -1,18 +1,64 @@
+// Background music: one current tune at a time, from the QapoMidi folder
+// beside the executable. The device's replies are not checked: a missing
+// folder, file or device only leaves the game silent.
 #include "platform/music.h"
+
+#include <cstddef>
+
+#include "platform/backend.h"
+#include "world/world_state.h"
 
 int16_t musicLooping;
 
-void MusicOpen(const std::string& /*file*/) { musicLooping = 0; }
-void MusicPlay() { musicLooping = -1; }
-void MusicStop() { musicLooping = 0; }
-void MusicClose() { musicLooping = 0; }
-void MusicLoopCheck() {}
+namespace {
+
+// The tunes of stages 1..7 (index = stage number - 1).
+constexpr const char* kStageTunes[] = {
+    "mukai.mid", "fly.mid", "geki.mid", "get.mid", "yozora.mid", "select.mid", "tsubasawo.mid",
+};
+static_assert(sizeof(kStageTunes) / sizeof(kStageTunes[0]) == 7, "one tune per ordinary stage");
+
+std::string TunePath(const std::string& file) {
+  return platform::BaseDirectory() + "/QapoMidi/" + file;
+}
+
+}  // namespace
+
+void MusicOpen(const std::string& file) {
+  platform::CloseTune();
+  platform::OpenTune(TunePath(file));
+  musicLooping = 0;
+}
+
+void MusicPlay() {
+  platform::PlayTune();
+  musicLooping = -1;
+}
+
+void MusicStop() {
+  musicLooping = 0;
+  platform::StopTune();
+}
+
+void MusicClose() {
+  platform::CloseTune();
+  musicLooping = 0;
+}
+
+// Once a second (window timer): a tune that has ended by itself while looping
+// is on starts again from its beginning.
+void MusicLoopCheck() {
+  if (platform::IsTuneStopped() && musicLooping == -1) platform::RewindAndPlayTune();
+}
+
 void SwitchMusic(const std::string& file) {
   MusicStop();
   MusicClose();
   MusicOpen(file);
   MusicPlay();
 }
+
+// The priming tune is opened, started and dropped at once before the wanted one.
 void SwitchMusicPrimed(const std::string& file) {
   MusicStop();
   MusicClose();
@@ -23,4 +69,7 @@ void SwitchMusicPrimed(const std::string& file) {
   MusicOpen(file);
   MusicPlay();
 }
-void OpenStageMusic() {}
+
+void OpenStageMusic() {
+  if (stageNo >= 1 && stageNo <= 7) MusicOpen(kStageTunes[stageNo - 1]);
+}

@@ -1,10 +1,14 @@
+// The recording music device: every command in order, and a tune that plays
+// until a test says it has ended (headless::FinishTune).
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 
 namespace {
 struct MusicDevice {
   std::vector<std::string> commands;
-  bool open = false, playing = false;
+  bool open = false;     // a tune is loaded
+  bool playing = false;  // it is sounding
+  bool atEnd = false;    // it played to its end (play from here sounds nothing)
 };
 MusicDevice gMusic;
 }  // namespace
@@ -13,7 +17,11 @@ void ResetHeadlessMusic() { gMusic = MusicDevice{}; }
 
 namespace headless {
 const std::vector<std::string>& MusicCommands() { return gMusic.commands; }
-void FinishTune() { gMusic.playing = false; }
+void FinishTune() {
+  if (!gMusic.playing) return;
+  gMusic.playing = false;
+  gMusic.atEnd = true;
+}
 }  // namespace headless
 
 namespace platform {
@@ -21,16 +29,19 @@ namespace platform {
 bool OpenTune(const std::string& path) {
   gMusic.commands.push_back("open " + path);
   gMusic.open = true;
-  gMusic.playing = false;
+  gMusic.playing = gMusic.atEnd = false;
   return true;
 }
 void PlayTune() {
   gMusic.commands.push_back("play");
-  if (gMusic.open) gMusic.playing = true;
+  if (gMusic.open && !gMusic.atEnd) gMusic.playing = true;
 }
 void RewindAndPlayTune() {
   gMusic.commands.push_back("replay");
-  if (gMusic.open) gMusic.playing = true;
+  if (gMusic.open) {
+    gMusic.playing = true;
+    gMusic.atEnd = false;
+  }
 }
 void StopTune() {
   gMusic.commands.push_back("stop");
@@ -38,7 +49,7 @@ void StopTune() {
 }
 void CloseTune() {
   gMusic.commands.push_back("close");
-  gMusic.open = gMusic.playing = false;
+  gMusic.open = gMusic.playing = gMusic.atEnd = false;
 }
 bool IsTuneStopped() { return gMusic.open && !gMusic.playing; }
 

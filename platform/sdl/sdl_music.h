@@ -1,0 +1,21 @@
+// Extra controls of the SDL back-end's music device (for tests and tools).
+#pragma once
+
+#include <string>
+
+namespace platform {
+
+// The first General MIDI soundfont that exists: SDL_SOUNDFONTS (a ':' list),
+// then the Debian defaults under /usr/share/sounds/sf3 and sf2, then
+// FluidR3_GM and TimGM6mb. Empty when there is none.
+std::string FindSoundFont();
+
+// Opens the audio output and starts loading the soundfont, once; the first
+// OpenTune does this too. False when music cannot sound (no soundfont, no
+// audio device).
+bool StartMusicDevice();
+
+// True once the soundfont is loaded and tunes are heard.
+bool IsMusicDeviceReady();
+
+}  // namespace platform
