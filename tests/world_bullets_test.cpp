@@ -1,6 +1,8 @@
 // Enemy volleys, bullet movement and the ship's damage.
 #include <gtest/gtest.h>
 
+#include "platform/headless/headless.h"
+
 #include <cmath>
 
 #include "app/app_state.h"
@@ -394,12 +396,21 @@ TEST_F(BulletsTest, DeathFadesOutForEightFramesAndBackForNine) {
   ASSERT_EQ(gameMode, 1);
   EXPECT_EQ(deathFade, 20);
   int modeOneFrames = 0, modeTwoFrames = 0;
+  // The fade ends in the continue prompt, which waits for a key: stop the
+  // machine as soon as it starts waiting.
+  headless::SetStopTime(headless::Clock() + 1);
+  bool promptWaited = false;
   for (int frame = 0; frame < 40 && gameMode != 3; ++frame) {
     // Counted as each frame's effects begin.
     if (gameMode == 1) ++modeOneFrames;
     if (gameMode == 2) ++modeTwoFrames;
-    UpdateEffects();
+    try {
+      UpdateEffects();
+    } catch (const headless::StopReached&) {
+      promptWaited = true;
+    }
   }
+  EXPECT_TRUE(promptWaited);
   EXPECT_EQ(modeOneFrames, 8);
   EXPECT_EQ(modeTwoFrames, 9);
   EXPECT_EQ(gameMode, 3);
