@@ -60,6 +60,7 @@ poll() {
 wm_ready() { grep -q ready "$work/wm.out"; }
 poll 10 wm_ready || { cat "$work/wm.err"; echo "FAIL: the window manager did not start"; exit 1; }
 
+focus() { timeout 5 xdotool windowfocus --sync "$1"; }
 press() {  # press KEY...: held for a moment, as a person presses
   xdotool keydown "$@"
   sleep 0.15
@@ -111,8 +112,12 @@ look
 [ "$(value size)" = 664x956 ] || fail "the window is $(value size), not 664x956"
 
 step "title: a fire press skips the opening and the menu shows"
-sleep 0.5
-xdotool windowfocus --sync "$window"
+# Press once the opening moves: the game is reading its keys by then.
+look $all
+before=$(hash all)
+moving() { look $all && [ "$(hash all)" != "$before" ]; }
+poll 10 moving || fail "the opening does not move"
+focus "$window"
 press a
 menu_shown() { look $menu $logo && at_least "$(white menu)" 0.10; }
 if poll 4 menu_shown; then
@@ -170,13 +175,12 @@ step "closing the window asks; Escape (No) keeps the game running"
 if poll 5 other_window; then
   sleep 0.3  # let the box draw itself
   save_screen close-question
-  xdotool windowfocus --sync "$box"
+  focus "$box"
   press Escape
   poll 5 no_other_window || fail "the question did not go away on Escape"
-  xdotool windowfocus --sync "$window" 2> /dev/null
+  focus "$window"
   look $all
   before=$(hash all)
-  moving() { look $all && [ "$(hash all)" != "$before" ]; }
   exited $first && fail "the game ended on No"
   poll 5 moving || fail "the game stands still after No"
 else
@@ -190,7 +194,7 @@ pids+=($second)
 if poll 10 other_window; then
   sleep 0.3
   save_screen second-copy
-  xdotool windowfocus --sync "$box"
+  focus "$box"
   press Return
   if poll 10 exited $second; then
     wait $second
@@ -208,7 +212,7 @@ game_window || fail "the first copy's window is gone"
 step "closing the window again, Enter (Yes) ends the game with status 0"
 "$probe" close "$window"
 if poll 5 other_window; then
-  xdotool windowfocus --sync "$box"
+  focus "$box"
   press Return
   if poll 10 exited $first; then
     wait $first
