@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <random>
 #include <string>
-#include <vector>
 
 namespace {
 
@@ -50,10 +49,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: soak_make_script SEED DURATION_MS\n");
     return 2;
   }
-  gRng.seed(uint32_t(std::strtoul(argv[1], nullptr, 10)));
-  const uint32_t duration = uint32_t(std::strtoul(argv[2], nullptr, 10));
+  char* end1 = nullptr;
+  char* end2 = nullptr;
+  const unsigned long seed = std::strtoul(argv[1], &end1, 10);
+  const unsigned long long duration = std::strtoull(argv[2], &end2, 10);
+  // The script's times are 32-bit milliseconds: leave room for the last stretch.
+  if (*argv[1] == 0 || *end1 != 0 || *argv[2] == 0 || *end2 != 0 || duration > 4000000000ull) {
+    std::fprintf(stderr, "soak_make_script: SEED and DURATION_MS are numbers, DURATION_MS at most 4000000000\n");
+    return 2;
+  }
+  gRng.seed(uint32_t(seed));
 
-  std::printf("# random input, seed %s, %u ms\n", argv[1], duration);
+  std::printf("# random input, seed %lu, %llu ms\n", seed, duration);
   uint32_t t = Between(0, 3000);
   uint32_t closes = 0;
   while (t < duration) {
@@ -63,8 +70,8 @@ int main(int argc, char** argv) {
       Hold(t, t + len, PlayKeys());
       t += len;
     } else if (kind < 67) {  // up, then down: alone or while firing sideways
-      // Always up first, then down: in the title menu such a pair leaves the
-      // cursor where it was, so a random run rarely picks the menu's END.
+      // Always up first, then down: in the title menu such a pair mostly
+      // leaves the cursor where it was, so it does not drift to END at once.
       static const char* const kWith[] = {"", "", " Left A", " Right A", " A"};
       const std::string with = Pick(kWith);
       const bool keypad = Chance(25);
@@ -98,7 +105,7 @@ int main(int argc, char** argv) {
   }
   for (uint32_t i = 0; i < closes; ++i) std::printf("box no\n");
   // Name dialogs are answered in order; far more answers than dialogs.
-  for (uint32_t i = 0; i < duration / 60000 + 8; ++i) {
+  for (unsigned long long i = 0; i < duration / 60000 + 8; ++i) {
     if (Chance(15)) {
       std::printf("name-cancel\n");
     } else {

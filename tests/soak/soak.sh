@@ -27,6 +27,7 @@ done
 
 hours=${SOAK_HOURS:-2}
 seed=${SOAK_SEED:-1}
+case "$hours$seed" in *[!0-9]*|"") echo "SOAK_HOURS and SOAK_SEED are whole numbers" >&2; exit 2 ;; esac
 work=$(mktemp -d)
 if [ "${SOAK_KEEP:-0}" = 1 ]; then echo "work folder: $work"; else trap 'rm -rf "$work"' EXIT; fi
 fails=0
