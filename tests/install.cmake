@@ -1,6 +1,7 @@
 # The install test: `cmake --install` into a fresh prefix, then check the
 # launcher link, the game's own folder (program, map, music), the desktop entry
-# and the icons, and that the launcher starts the game with its map found.
+# and the icons, a staged (DESTDIR) install, and that the launcher starts the
+# game with its map found.
 #
 # This file plays two roles: included from tests/CMakeLists.txt it registers
 # the test; run with `cmake -P` it is the test.
@@ -117,6 +118,24 @@ foreach(size 64 128 256)
     endif()
   endif()
 endforeach()
+
+# A packager's staged install (DESTDIR): everything lands under the stage,
+# the launcher included, and the link still leads to the program there.
+set(stage ${WORK_DIR}/stage)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${stage} ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix /usr
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE out)
+file(GLOB stagedProgram ${stage}/usr/lib*/tessivane/tessivane)
+if(NOT status EQUAL 0)
+  fail("the staged install failed (${status}):\n${out}")
+elseif(NOT stagedProgram OR NOT IS_SYMLINK ${stage}/usr/bin/tessivane)
+  fail("the staged install lacks usr/bin/tessivane or usr/lib*/tessivane/tessivane")
+else()
+  file(REAL_PATH ${stage}/usr/bin/tessivane resolved)
+  file(REAL_PATH ${stagedProgram} stagedProgram)
+  if(NOT resolved STREQUAL stagedProgram)
+    fail("the staged launcher leads to ${resolved}, not ${stagedProgram}")
+  endif()
+endif()
 
 # Started through the launcher from elsewhere, the game finds its map beside
 # itself and keeps running (a missing map ends it at once with its message).
