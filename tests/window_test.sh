@@ -141,6 +141,24 @@ else
   fail "stage 1 did not begin (banner $(white banner), score $(white score), menu $(white menu))"
 fi
 
+step "focus lost during play: the game waits; focus back: it goes on"
+root=$("$probe" root)
+look $all
+before=$(hash all)
+if ! poll 3 moving; then
+  fail "the game stands still before losing the focus"
+elif [ -n "$root" ] && focus "$root"; then
+  sleep 0.3
+  look $all
+  held=$(hash all)
+  sleep 1
+  look $all
+  [ "$(hash all)" = "$held" ] || fail "the game went on without the focus"
+  focus "$window"
+  before=$held
+  poll 3 moving || fail "the game did not go on when the focus came back"
+fi
+
 step "Alt+Enter: desktop fullscreen, still sharp and letterboxed; again: back to the window"
 fullscreen_sharp() {
   look && [ "$(value size)" = 1280x1024 ] && [ "$(value scale)" = 2 ] && [ "$(value sharp)" = 1 ] &&

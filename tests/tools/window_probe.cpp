@@ -1,5 +1,7 @@
 // A look at the game's window from outside, for the real-window test.
 //
+//   window_probe root
+//       Prints the root window's id.
 //   window_probe list
 //       Prints the shown top-level windows, one a line: "ID WxH CLASS NAME"
 //       (CLASS "-" when the window has none).
@@ -37,7 +39,7 @@ constexpr int kPictureWidth = 332, kPictureHeight = 478;
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: window_probe list\n"
+               "usage: window_probe list | root\n"
                "       window_probe close WINDOW\n"
                "       window_probe look WINDOW [--save FILE.ppm] [NAME:X,Y,W,H ...]\n");
   return 2;
@@ -217,7 +219,7 @@ int Look(Display* d, Window w, int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "list")) return Usage();
+  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "list" && std::string(argv[1]) != "root")) return Usage();
   const std::string command = argv[1];
   const Window w = argc > 2 ? Window(std::strtoul(argv[2], nullptr, 0)) : None;
   Display* d = XOpenDisplay(nullptr);
@@ -229,6 +231,9 @@ int main(int argc, char** argv) {
   int result;
   if (command == "list") {
     result = List(d);
+  } else if (command == "root") {
+    std::printf("0x%lx\n", DefaultRootWindow(d));
+    result = 0;
   } else if (command == "close") {
     result = SendClose(d, w);
   } else if (command == "look") {
