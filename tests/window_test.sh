@@ -147,7 +147,9 @@ look $all
 before=$(hash all)
 if ! poll 3 moving; then
   fail "the game stands still before losing the focus"
-elif [ -n "$root" ] && focus "$root"; then
+elif ! focus "$root"; then
+  fail "could not take the focus away from the game"
+else
   sleep 0.3
   look $all
   held=$(hash all)
