@@ -290,6 +290,7 @@ void RoundBullet(cairo_t* cr, double r, Rgb body, Rgb core) {
   cairo_set_source(cr, g);
   Circle(cr, 10, 10, r);
   cairo_fill(cr);
+  cairo_pattern_destroy(g);
 }
 
 }  // namespace
