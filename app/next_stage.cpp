@@ -4,30 +4,12 @@
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
 #include "world/effects.h"
+#include "world/world_reset.h"
 #include "world/world_state.h"
-
-namespace {
-
-struct BlastPoint {
-  int16_t x, y;
-};
-// clang-format off
-constexpr BlastPoint kBlastPoints[kBandSlots] = {
-    { 30,  70}, {240, 350}, {310, 260}, { 20, 320},
-    {270,  40}, {160,  90}, {150, 420}, {100, 200},
-};
-// clang-format on
-
-}  // namespace
 
 void BeginNextStage() {
   sequenceTimer = 0;
-  for (int k = 0; k < kShotSlots; ++k) {
-    shotKind[k] = 0;
-    sparkTimer[k] = 0;
-    shotComboCount[k] = 0;
-    shotComboTimer[k] = 0;
-  }
+  ClearShotSlots();
   for (int k = 0; k < kItemSlots; ++k) itemState[k] = 0;
 
   fireLatch = -1;
@@ -46,31 +28,12 @@ void BeginNextStage() {
   bombRadius = 0;
   bombRadius2 = 0;
 
-  for (int k = 0; k < kBandSlots; ++k) {
-    blastX[k] = kBlastPoints[k].x;
-    blastY[k] = kBlastPoints[k].y;
-  }
+  SetStageBlastPoints();
   battlePhase = 0;
   ResetBands();
 
-  for (int k = 0; k < kEnemySlots; ++k) {
-    blastCX[k] = 0;
-    blastCY[k] = 0;
-    blastSize[k] = 0;
-    enemyX[k] = 1000;  // parked off the play field
-    enemyState[k] = 0;
-    enemyHp[k] = 0;
-    enemyStep[k] = 0;
-    enemyKind[k] = 0;
-    enemyScale[k] = 0;
-    enemyCarrier[k] = 0;
-  }
-  for (int k = 0; k < kBulletSlots; ++k) {
-    bulletKind[k] = 0;
-    bulletVX[k] = 0;
-    bulletVY[k] = 0;
-    bulletBounces[k] = 0;
-  }
+  ClearEnemySlots();
+  ClearBulletSlots();
   nextBulletSlot = 0;
   bossLightW = 0;
   bossLightH = 0;

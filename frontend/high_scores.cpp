@@ -23,26 +23,12 @@ constexpr int16_t kRowExit = 380;
 constexpr int16_t kRowTitleHiScore = 320;  // the title menu's "HISCORE" row
 
 [[noreturn]] void StartHardestGame() {
-  WipeToBlack();
-  MusicStop();
-  MusicClose();
-  playerX = 150;
-  playerY = 350;
-  playerBank = 0;
-  bannerTimer = 82;
-  bannerX = 117;
-  gameMode = 0;
-  stageNo = 1;
-  BuildStageBackground();
+  PrepareGameStart(1);
   hardMode = 1;
   revengeFire = 1;
   easyMode = 0;
   fullRunFlag = 1;
-  OpenStageMusic();
-  MusicPlay();
-  FlushInput();
-  OpenOnStage();
-  MainLoop();
+  EnterGame();
 }
 
 void DrawHighScores() {

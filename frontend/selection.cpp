@@ -27,17 +27,7 @@ constexpr int kShownStages = 7;
 int16_t StageCursorX() { return int16_t(40 * selectedStage - 12); }
 
 [[noreturn]] void PlayFromSelectedStage() {
-  WipeToBlack();
-  MusicStop();
-  MusicClose();
-  playerX = 150;
-  playerY = 350;
-  playerBank = 0;
-  bannerTimer = 82;
-  bannerX = 117;
-  gameMode = 0;
-  stageNo = selectedStage;
-  BuildStageBackground();
+  PrepareGameStart(selectedStage);
   fullRunFlag = 0;
   if (stageNo == 1) {
     wave = 0;
@@ -45,11 +35,7 @@ int16_t StageCursorX() { return int16_t(40 * selectedStage - 12); }
   } else {
     wave = uint8_t(20 * stageNo - 21);
   }
-  OpenStageMusic();
-  MusicPlay();
-  FlushInput();
-  OpenOnStage();
-  MainLoop();
+  EnterGame();
 }
 
 void DrawSelection() {

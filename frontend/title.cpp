@@ -153,17 +153,7 @@ bool FlipLogoOpen() {
 }
 
 [[noreturn]] void StartNewGame(Difficulty difficulty) {
-  WipeToBlack();
-  MusicStop();
-  MusicClose();
-  playerX = 150;
-  playerY = 350;
-  playerBank = 0;
-  bannerTimer = 82;
-  bannerX = 117;
-  gameMode = 0;
-  stageNo = 1;
-  BuildStageBackground();
+  PrepareGameStart(1);
   if (difficulty == Difficulty::Hard) {
     hardMode = 1;
     easyMode = 0;
@@ -172,11 +162,7 @@ bool FlipLogoOpen() {
     easyMode = 1;
   }
   fullRunFlag = 1;
-  OpenStageMusic();
-  MusicPlay();
-  FlushInput();
-  OpenOnStage();
-  MainLoop();
+  EnterGame();
 }
 
 void DrawMenu() {
@@ -297,6 +283,28 @@ void StartDemo() {
   BuildStageBackground();
   wave = stageNo == 1 ? 0 : uint8_t(stageNo * 20 - 21);
   MusicOpen("pokkap.mid");
+  MusicPlay();
+  FlushInput();
+  OpenOnStage();
+  MainLoop();
+}
+
+void PrepareGameStart(uint8_t stage) {
+  WipeToBlack();
+  MusicStop();
+  MusicClose();
+  playerX = 150;
+  playerY = 350;
+  playerBank = 0;
+  bannerTimer = 82;
+  bannerX = 117;
+  gameMode = 0;
+  stageNo = stage;
+  BuildStageBackground();
+}
+
+void EnterGame() {
+  OpenStageMusic();
   MusicPlay();
   FlushInput();
   OpenOnStage();

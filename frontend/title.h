@@ -1,12 +1,22 @@
 // The title menu and the stage demonstration.
 #pragma once
 
+#include <cstdint>
+
 void TitleScreen();
 void StartDemo();
 
 // The menu phase of the title alone (the title runs it after its intro, and
 // returns to it from the high-score and selection screens). Never returns.
 [[noreturn]] void TitleMenu();
+
+// Starting play from a menu, in two halves around the caller's settings:
+// closes the screen, stops the music, puts the ship at its start and builds
+// the background of `stage`...
+void PrepareGameStart(uint8_t stage);
+// ...then starts the stage's tune, opens onto the stage and enters the main
+// loop (never returns).
+[[noreturn]] void EnterGame();
 
 // Pieces shared by the front-end screens.
 // The menu cursor at (cursorX, cursorY), animated by animTick8.

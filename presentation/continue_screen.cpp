@@ -12,6 +12,7 @@
 #include "presentation/game_over.h"
 #include "presentation/renderer.h"
 #include "world/effects.h"
+#include "world/world_reset.h"
 #include "world/world_state.h"
 
 namespace {
@@ -24,12 +25,7 @@ void RestartAfterContinue() {
   bombRadius = 0;
   bombRadius2 = 0;
   RenderFrame();
-  for (int k = 0; k < kShotSlots; ++k) {
-    shotKind[k] = 0;
-    sparkTimer[k] = 0;
-    shotComboCount[k] = 0;
-    shotComboTimer[k] = 0;
-  }
+  ClearShotSlots();
   fireLatch = -1;
   nextShotSlot = 0;
   chargeLevel = 0;
