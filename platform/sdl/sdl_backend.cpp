@@ -22,6 +22,7 @@ struct WindowState {
   int scale = 1;
   bool hasPicture = false;
   bool everFocused = false;
+  bool shown = false;
   void (*onClose)() = nullptr;
 };
 WindowState gWin;
@@ -227,6 +228,7 @@ void CreateGameWindow(const char* caption, int width, int height) {
 
 void ShowWindow() {
   if (!gWin.window) return;
+  gWin.shown = true;
   SDL_ShowWindow(gWin.window);
   SDL_RaiseWindow(gWin.window);
 }
@@ -245,6 +247,9 @@ WindowEvent PollWindowEvent() {
 void PresentScreen(const Surface& picture) {
   if (!gWin.texture || !picture.pixels) return;
   if (picture.width != gWin.width || picture.height != gWin.height) return;
+  // The title screen shows the window; a picture presented before that
+  // shows it too rather than being drawn for nobody.
+  if (!gWin.shown) ShowWindow();
   if (SDL_GetWindowFlags(gWin.window) & SDL_WINDOW_MINIMIZED) return;
   SDL_UpdateTexture(gWin.texture, nullptr, picture.pixels, picture.width * 4);
   gWin.hasPicture = true;
