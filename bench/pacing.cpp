@@ -64,6 +64,8 @@ int main() {
   std::printf("drift over the run: %+.2f ms\n", drift);
   std::printf("period error: median %.3f ms, p99 %.3f ms (goal <= 0.5), worst %.3f ms (goal <= 2)\n",
               errors[errors.size() / 2], errors[errors.size() * 99 / 100], errors.back());
+  const long late = std::count_if(errors.begin(), errors.end(), [](double e) { return e > 0.5; });
+  std::printf("frames more than 0.5 ms off: %ld of %d\n", late, kFrames);
   std::printf("processor while waiting: %.2f%% of one core (goal <= 5%%); work used %.0f ms\n",
               100.0 * waitCpu / waitWall, workCpu);
   return 0;
