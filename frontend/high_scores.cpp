@@ -1,3 +1,96 @@
 #include "frontend/high_scores.h"
 
-void HighScoreScreen() {}
+#include <cmath>
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/main_loop.h"
+#include "data/score_file.h"
+#include "enemies/stage_flow.h"
+#include "frontend/title.h"
+#include "frontend/transitions.h"
+#include "platform/blit.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "platform/music.h"
+#include "presentation/renderer.h"
+#include "world/world_state.h"
+
+namespace {
+
+constexpr int16_t kRowExit = 380;
+constexpr int16_t kRowTitleHiScore = 320;  // the title menu's "HISCORE" row
+
+[[noreturn]] void StartHardestGame() {
+  WipeToBlack();
+  MusicStop();
+  MusicClose();
+  playerX = 150;
+  playerY = 350;
+  playerBank = 0;
+  bannerTimer = 82;
+  bannerX = 117;
+  gameMode = 0;
+  stageNo = 1;
+  BuildStageBackground();
+  hardMode = 1;
+  revengeFire = 1;
+  easyMode = 0;
+  fullRunFlag = 1;
+  OpenStageMusic();
+  MusicPlay();
+  FlushInput();
+  OpenOnStage();
+  MainLoop();
+}
+
+void DrawHighScores() {
+  DrawBackground();
+  DrawMenuCursor();
+  DrawTitleLogo();
+  DrawMedals();
+  for (int i = 0; i < kHiScoreEntries; ++i) PrintText(29, 180 + 35 * i, 19, 15, std::to_string(i + 1));
+  for (int i = 0; i < kHiScoreEntries; ++i) PrintText(59, 179 + 35 * i, 18, 15, hiNames[i]);
+  for (int i = 0; i < kHiScoreEntries; ++i) PrintText(220, 180 + 35 * i, 19, 15, FormatScore(hiScores[i]));
+  PrintText(120, 390, 19, 15, "EXIT");
+  DrawPresents();
+  ShowFrameRate();
+}
+
+}  // namespace
+
+std::string FormatScore(double points) {
+  // Whole points, halves to even as the platform's number formatting does.
+  const double whole = std::nearbyint(points);
+  char text[64];
+  if (!std::isfinite(whole)) return "000000";
+  if (whole < 0) {
+    std::snprintf(text, sizeof text, "-%06.0f", -whole);
+  } else {
+    std::snprintf(text, sizeof text, "%06.0f", whole);
+  }
+  return text;
+}
+
+void HighScoreScreen() {
+  inputLatch = -1;
+  cursorY = kRowExit;
+  for (;;) {
+    frameStartMs = ClockMs();
+    ReadInput();
+
+    if (inputLatch == 0 && KeyPressed(kVkH)) StartHardestGame();
+    if (inputLatch == 0 && ConfirmPressed()) {
+      inputLatch = -1;
+      cursorY = kRowTitleHiScore;
+      gameMode = 5;
+      return;
+    }
+    if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;
+
+    StepAnimCounters();
+    DrawHighScores();
+    FinishScreenFrame();
+  }
+}

@@ -1,3 +1,123 @@
 #include "frontend/selection.h"
 
-void SelectionScreen() {}
+#include <string>
+
+#include "app/app_state.h"
+#include "app/main_loop.h"
+#include "data/score_file.h"
+#include "enemies/stage_flow.h"
+#include "frontend/title.h"
+#include "frontend/transitions.h"
+#include "platform/blit.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "platform/music.h"
+#include "presentation/renderer.h"
+#include "world/world_state.h"
+
+namespace {
+
+constexpr int16_t kRowStages = 320;
+constexpr int16_t kRowExit = 380;
+constexpr int16_t kRowTitleDemo = 350;  // the title menu's "DEMO" row
+constexpr int16_t kExitCursorX = 80;
+constexpr int kShownStages = 7;
+
+int16_t StageCursorX() { return int16_t(40 * selectedStage - 12); }
+
+[[noreturn]] void PlayFromSelectedStage() {
+  WipeToBlack();
+  MusicStop();
+  MusicClose();
+  playerX = 150;
+  playerY = 350;
+  playerBank = 0;
+  bannerTimer = 82;
+  bannerX = 117;
+  gameMode = 0;
+  stageNo = selectedStage;
+  BuildStageBackground();
+  fullRunFlag = 0;
+  if (stageNo == 1) {
+    wave = 0;
+    fullRunFlag = 1;
+  } else {
+    wave = uint8_t(20 * stageNo - 21);
+  }
+  OpenStageMusic();
+  MusicPlay();
+  FlushInput();
+  OpenOnStage();
+  MainLoop();
+}
+
+void DrawSelection() {
+  DrawBackground();
+  DrawMedals();
+  DrawMenuCursor();
+  DrawTitleLogo();
+  for (int n = 1; n <= kShownStages; ++n) {
+    const int colour = (n > 1 && n > unlockedStage) ? 7 : 15;
+    PrintText(40.0 * n, 330, 19, colour, std::to_string(n));
+  }
+  PrintText(120, 390, 19, 15, "EXIT");
+  DrawPresents();
+  ShowFrameRate();
+}
+
+}  // namespace
+
+void SelectionScreen() {
+  inputLatch = -1;
+  cursorY = kRowExit;
+  // The chosen stage always lies in 1..unlockedStage; a record that shrank
+  // since the last visit must not leave it outside.
+  if (selectedStage < 1 || (unlockedStage >= 1 && selectedStage > unlockedStage)) selectedStage = 1;
+
+  for (;;) {
+    frameStartMs = ClockMs();
+    ReadInput();
+
+    if (inputLatch == 0 && ConfirmPressed()) {
+      if (cursorY == kRowExit) {
+        inputLatch = -1;
+        cursorY = kRowTitleDemo;
+        gameMode = 5;
+        return;
+      }
+      if (cursorY == kRowStages) StartDemo();
+    }
+    if (cursorY == kRowStages && inputLatch == 0 && KeyPressed(kVkP)) PlayFromSelectedStage();
+    if (inputLatch == 0 && (inputY != 0 || KeyPressed(kVkNum8) || KeyPressed(kVkNum2))) {
+      inputLatch = -1;
+      if (cursorY == kRowExit) {
+        cursorY = kRowStages;
+        cursorX = StageCursorX();
+      } else {
+        cursorY = kRowExit;
+        cursorX = kExitCursorX;
+      }
+    }
+    if (cursorY == kRowStages && inputLatch == 0 && (inputX == -1 || KeyPressed(kVkNum4))) {
+      inputLatch = -1;
+      selectedStage = selectedStage > 1 ? uint8_t(selectedStage - 1) : unlockedStage;
+      cursorX = StageCursorX();
+    }
+    if (cursorY == kRowStages && inputLatch == 0 && (inputX == 1 || KeyPressed(kVkNum6))) {
+      inputLatch = -1;
+      selectedStage = selectedStage < unlockedStage ? uint8_t(selectedStage + 1) : uint8_t(1);
+      cursorX = StageCursorX();
+    }
+
+    if (!KeyPressed(kVkP) && !KeyPressed(kVkNum8) && !KeyPressed(kVkNum2) && !KeyPressed(kVkNum4) &&
+        !KeyPressed(kVkNum6) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed() && inputX == 0 &&
+        inputY == 0) {
+      inputLatch = 0;
+    }
+
+    StepAnimCounters();
+    DrawSelection();
+    FinishScreenFrame();
+  }
+}

@@ -3,3 +3,24 @@
 
 void TitleScreen();
 void StartDemo();
+
+// The menu phase of the title alone (the title runs it after its intro, and
+// returns to it from the high-score and selection screens). Never returns.
+[[noreturn]] void TitleMenu();
+
+// Pieces shared by the front-end screens.
+// The menu cursor at (cursorX, cursorY), animated by animTick8.
+void DrawMenuCursor();
+// The emblem of every earned medal (entry 10) above the logo.
+void DrawMedals();
+// The logo at rest at (33, 70).
+void DrawTitleLogo();
+// "Pelkin Presents" at the foot of the screen.
+void DrawPresents();
+// animDiv5 counts 0..4; each return to 0 steps animTick8 through 0..7.
+void StepAnimCounters();
+// Wraps the title background: -1680 goes back to -1720 (a 40-row loop).
+void WrapTitleScroll();
+// The end of a front-end frame after its drawing: show scrmain, scroll the
+// title background by 1, forget the input, wait out the 43 ms, serve the window.
+void FinishScreenFrame();

@@ -1,9 +1,102 @@
 #include "presentation/continue_screen.h"
 
+#include <cmath>
+
+#include "app/app_state.h"
+#include "app/main_loop.h"
+#include "platform/backend.h"
+#include "platform/blit.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/surface.h"
+#include "presentation/game_over.h"
+#include "presentation/renderer.h"
+#include "world/effects.h"
 #include "world/world_state.h"
 
-void ContinuePrompt() {}
-void ContinueGame() {}
+namespace {
+
+constexpr int32_t kGlowFramePeriodMs = 47;
+constexpr int kWhite = 15;
+
+// Puts the player back into play after a continue.
+void RestartAfterContinue() {
+  bombRadius = 0;
+  bombRadius2 = 0;
+  RenderFrame();
+  for (int k = 0; k < kShotSlots; ++k) {
+    shotKind[k] = 0;
+    sparkTimer[k] = 0;
+    shotComboCount[k] = 0;
+    shotComboTimer[k] = 0;
+  }
+  fireLatch = -1;
+  nextShotSlot = 0;
+  chargeLevel = 0;
+  chargeGauge = 0;
+  blinkPhase = 0;
+  if (easyMode == 0) score = float(std::floor(double(score) / 3));  // the price of continuing
+  shield = 3;
+  gameMode = 4;
+  shotCooldown = 0;
+  chargeFlash = 0;
+  playerBank = 0;
+  deathFade = 0;
+  bombs = 2;
+  bombComboCount = 0;
+  bombComboTimer = 0;
+  invulnTimer = 17;
+  fullRunFlag = 0;
+  ResetBands();
+  bombPhase = 2;
+  ClearBullets();
+}
+
+}  // namespace
+
+void ContinuePrompt() {
+  RenderFrame();
+  PrintText(55, 170, 35, kWhite, "CONTINUE?");
+  PrintText(67, 240, 18, kWhite, "YES･･PUSH A KEY");
+  PrintText(80, 270, 18, kWhite, "NO･･PUSH S KEY");
+  RefreshScreen();
+  FlushInput();
+  inputLatch = -1;  // a key still held from the game must be released first
+
+  // No frame pacing here: each pass yields the processor for a moment.
+  for (;;) {
+    ReadInput();
+    if (inputLatch == 0 && (fireBits & 5) != 0) {
+      ContinueGame();
+      return;
+    }
+    if (inputLatch == 0 && (bombBits & 10) != 0) {
+      GameOver();
+      return;
+    }
+    if (fireBits == 0 && bombBits == 0) inputLatch = 0;
+    PumpMessages();
+    platform::Idle(1);
+  }
+}
+
+void ContinueGame() {
+  for (;;) {
+    frameStartMs = ClockMs();
+    if (bombRadius < 0 || bombRadius > 191) {
+      RestartAfterContinue();
+      return;
+    }
+    bombRadius = int16_t(bombRadius + 12);
+    bombRadius2 = int16_t(bombRadius2 + 12);
+    // The rings accumulate: the screen is not cleared between them.
+    StretchOr(imgchar[4], 0, 0, bombRadius, bombRadius2, scrmain, playerX + 22 - bombRadius / 2.0,
+              playerY + 32 - bombRadius2 / 2.0, 40, 40);
+    RefreshScreen();
+    PaceFrame(kGlowFramePeriodMs);
+    PumpMessages();
+  }
+}
 
 void ClearBullets() {
   for (int k = 0; k < kBulletSlots; ++k)

@@ -1,4 +1,264 @@
 #include "presentation/renderer.h"
 
-void RenderFrame() {}
-void ShowFrameRate() {}
+#include <cmath>
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "enemies/shot_drawing.h"
+#include "platform/blit.h"
+#include "platform/clock.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "platform/surface.h"
+#include "world/effects.h"
+#include "world/shots.h"
+#include "world/world_state.h"
+
+namespace {
+
+// Sheets read here.
+constexpr int kShipSheet = 0;
+constexpr int kGaugeSheet = 3;
+constexpr int kGlowSheet = 4;        // one round glow, drawn additively at any size
+constexpr int kShipOverlaySheet = 5; // its mask row lies below the sheet
+constexpr int kFlashSheet = 6;
+constexpr int kSmallCellSheet = 7;   // shield slots and bullets, 20 x 20
+constexpr int kEnemySheet = 8;       // cell x 0 is the explosion glow
+constexpr int kBossLightSheet = 12;
+constexpr int kCapsuleSheet = 13;
+constexpr int kSmallTurretSheet = 14;
+constexpr int kLargeTurretSheet = 15;
+constexpr int kItemSheet = 17;
+
+// A source x beyond every sheet: the blit draws nothing.
+constexpr double kOffSheet = 1000.0;
+
+Surface& Sheet(int i) { return imgchar[i]; }
+
+// Additive glow of `sheet` (0, 0, 40, 40) stretched to w x h around a centre.
+void GlowAround(int sheet, double cx, double cy, double w, double h) {
+  StretchOr(Sheet(sheet), 0, 0, w, h, scrmain, cx - w / 2.0, cy - h / 2.0, 40, 40);
+}
+
+// Turret heads by enemy kind: which sheet, cell size, and where the heads sit
+// (in units of the enemy's scale). Kinds 9 and above have none.
+struct TurretLook {
+  int sheet;        // 0 = no turret
+  int cellW, cellH;
+  int heads;
+  double x1, y1, x2, y2;
+};
+// clang-format off
+constexpr TurretLook kTurretLooks[9] = {
+    /* 0 */ {kSmallTurretSheet,  7, 6, 2, 11, 17, 25, 17},
+    /* 1 */ {kSmallTurretSheet,  7, 6, 2, 11, 18, 25, 18},
+    /* 2 */ {kSmallTurretSheet,  7, 6, 2, 11, 17, 25, 17},
+    /* 3 */ {kSmallTurretSheet,  7, 6, 2, 11, 18, 25, 18},
+    /* 4 */ {kLargeTurretSheet, 12, 9, 1, 14, 19,  0,  0},
+    /* 5 */ {kLargeTurretSheet, 12, 9, 1, 14, 19,  0,  0},
+    /* 6 */ {kSmallTurretSheet,  7, 6, 2, 11, 17, 25, 17},
+    /* 7 */ {kSmallTurretSheet,  7, 6, 2, 11, 18, 25, 18},
+    /* 8 */ {kLargeTurretSheet, 12, 9, 1, 14, 19,  0,  0},
+};
+// clang-format on
+static_assert(sizeof(kTurretLooks) / sizeof(kTurretLooks[0]) == 9, "kinds 0..8 have turret heads");
+
+void DrawBackground() { BlitCopy(scrback, 0, -double(scrollPos), 330, 460, scrmain, 0, 0); }
+
+void DrawItems() {
+  for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
+    const int k = loopSlot;
+    if (itemState[k] == 1)
+      DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, k == 0 ? 0 : 80, 40, 40, 40, scrmain, itemX[k], itemY[k]);
+  }
+  for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
+    const int k = loopSlot;
+    if (itemState[k] > 1) GlowAround(kEnemySheet, popupX[k], popupY[k], popupTimer[k], popupTimer[k]);
+  }
+}
+
+void DrawEnemies() {
+  for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
+    const int k = loopSlot;
+    const double s = enemyScale[k], ex = enemyX[k], ey = enemyY[k];
+    if (enemyState[k] == 1 || enemyState[k] == 4) {
+      const double srcX = 40.0 * blinkA + 40.0 + 80.0 * enemyKind[k];
+      StretchMasked(Sheet(kEnemySheet), srcX, 0, 40, 40.0 * s, 40.0 * s, scrmain, ex, ey, 40, 40);
+      if (enemyKind[k] < 9) {
+        const TurretLook& t = kTurretLooks[enemyKind[k]];
+        const double cellX = double(t.cellW) * enemyAim[k];
+        const double w = t.cellW * s, h = t.cellH * s;
+        StretchMasked(Sheet(t.sheet), cellX, 0, t.cellH, w, h, scrmain, ex + t.x1 * s, ey + t.y1 * s, t.cellW,
+                      t.cellH);
+        if (t.heads == 2)
+          StretchMasked(Sheet(t.sheet), cellX, 0, t.cellH, w, h, scrmain, ex + t.x2 * s, ey + t.y2 * s, t.cellW,
+                        t.cellH);
+      }
+    }
+    if (enemyState[k] >= 2) GlowAround(kEnemySheet, blastCX[k], blastCY[k], blastSize[k], blastSize[k]);
+  }
+}
+
+void DrawCapsule() {
+  if (bonusState == 1)
+    DrawMasked(Sheet(kCapsuleSheet), 32.0 * std::floor(bonusFrame / 3.0), 0, 32, 32, 32, scrmain, bonusX, bonusY);
+}
+
+void DrawShip() {
+  if (gameMode == 0 || gameMode == 4) {
+    // An odd invulnerability count looks off the sheet: the ship blinks.
+    const double srcX = kOffSheet * (invulnTimer % 2) + 45.0 * playerBank;
+    DrawMasked(Sheet(kShipSheet), srcX, 0, 65, 45, 65, scrmain, playerX, playerY);
+  } else {
+    GlowAround(kGlowSheet, double(playerX) + 22.0, double(playerY) + 31.0, deathFade, deathFade);
+  }
+  if (shotCooldown > 0) {
+    StretchOr(Sheet(kGlowSheet), 0, 0, shotCooldown, chargeFlash, scrmain,
+              double(playerX) + 21.0 - shotCooldown / 2.0, double(playerY) - 5.0, 40, 40);
+  }
+}
+
+void DrawSparks() {
+  for (loopSlot = 0; loopSlot < kShotSlots; ++loopSlot) {
+    const int k = loopSlot;
+    GlowAround(kGlowSheet, double(sparkX[k]) + 21.0, double(sparkY[k]) + 10.0, sparkTimer[k], sparkTimer[k]);
+  }
+}
+
+void DrawBullets() {
+  for (loopSlot = 0; loopSlot < kBulletSlots; ++loopSlot) {
+    const int k = loopSlot;
+    double srcX;
+    switch (bulletKind[k]) {
+      case 1: srcX = 40.0 * blinkA + 40.0; break;
+      case 2: srcX = 40.0 * blinkB + 60.0; break;
+      case 3: srcX = 20.0 * blinkA + 120.0; break;
+      default: continue;
+    }
+    DrawMasked(Sheet(kSmallCellSheet), srcX, 0, 20, 20, 20, scrmain, bulletX[k], bulletY[k]);
+  }
+}
+
+// The additive overlay over the ship (sheet 5); row 65 lies off the sheet.
+void DrawShipOverlay(double spriteRow) {
+  DrawMasked(Sheet(kShipOverlaySheet), 45.0 * playerBank, spriteRow, 65, 45, 65, scrmain, playerX, playerY);
+}
+
+void DrawGauge() {
+  DrawMasked(Sheet(kGaugeSheet), 0, 0, 19, 102, 19, scrmain, 94, 432);
+  const double g = chargeLevel;
+  if (g > 12.0 && g < 103.0) {
+    DrawMasked(Sheet(kGaugeSheet), 205.0 - g, 0, 19, 96, 13, scrmain, 97, 435);
+  } else if (g >= 103.0 && g < 206.0) {
+    DrawMasked(Sheet(kGaugeSheet), 102, 0, 19, 96, 13, scrmain, 97, 435);
+    DrawMasked(Sheet(kGaugeSheet), 205.0 - double(chargeGauge), 38, 57, 96, 13, scrmain, 97, 435);
+  } else if (g >= 206.0) {
+    DrawShipOverlay(65.0 * blinkPhase);
+    DrawMasked(Sheet(kGaugeSheet), 102, 38.0 * blinkPhase, 19, 96, 13, scrmain, 97, 435);
+  }
+}
+
+void DrawStatus() {
+  DrawGauge();
+  if (bombPhase == 1) DrawShipOverlay(0);
+  static constexpr double kBombIconX[3] = {285, 245, 205};
+  for (int n = 0; n < 3; ++n)
+    if (bombs >= n + 1) DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, 0, 40, 40, 40, scrmain, kBombIconX[n], 415);
+  static constexpr double kShieldSlotX[3] = {10, 35, 60};
+  for (double x : kShieldSlotX) DrawMasked(Sheet(kSmallCellSheet), 0, 0, 20, 20, 20, scrmain, x, 431);
+  if (enemyState[0] == 4 && battlePhase == 1) DrawShipOverlay(65.0 * blinkPhase);
+  for (int n = 0; n < 3; ++n) {
+    const float half = float(n) + 0.5f, full = float(n + 1);
+    if (shield == half) {
+      DrawMasked(Sheet(kSmallCellSheet), 20, 0, 20, 10, 20, scrmain, kShieldSlotX[n], 431);
+    } else if (shield >= full) {
+      DrawMasked(Sheet(kSmallCellSheet), 20, 0, 20, 20, 20, scrmain, kShieldSlotX[n], 431);
+    }
+  }
+}
+
+void DrawBombEffects() {
+  if (bombPhase == 1) {
+    GlowAround(kGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
+  } else if (bombPhase >= 2) {
+    if (bombPhase == 2 || enemyState[0] == 10 || enemyState[0] == 11)
+      BlitOr(Sheet(kFlashSheet), 0, 0, 350, 460, scrmain, 0, 0);
+    for (loopSlot = 0; loopSlot < kBandSlots; ++loopSlot) {
+      const int i = loopSlot;
+      if (bandSize[i] >= 0.0f) GlowAround(kGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);
+    }
+  }
+}
+
+void DrawTexts() {
+  PrintText(21, 417, 10, 15, "SHIELD");
+  PrintText(125, 5, 15, 15, FormatScore(score));
+  if (gameMode == 6 && frameTick > 17) PrintText(100, 180, 21, 15, "DEMO MODE");
+  if (bannerTimer != 0) DrawStageBanner();
+  DrawComboTexts();
+  ShowFrameRate();
+}
+
+// The destroyed boss's light, grown by the stage flow over the field.
+void DrawBossLight() {
+  if (enemyState[0] != 11 && enemyState[0] != 4) return;
+  const double s = enemyScale[0], x0 = enemyX[0], y0 = enemyY[0];
+  const double w = bossLightW, h = bossLightH;
+  const float u = float(2.0 * (19.0 * s + y0));
+  const float t = float(2.0 * (19.0 * s + x0));
+  double left, top;
+  if (u > h && t > w) {
+    left = 20.0 * s + x0 - w / 2.0;
+    top = 20.0 * s + y0 - h / 2.0;
+  } else if (u <= h && t > w) {
+    left = 20.0 * s + x0 - w / 2.0;
+    top = 0;
+  } else if (u <= h && t <= w) {
+    left = 0;
+    top = 0;
+  } else {
+    return;  // the stage flow never lets the light be wide before it is tall
+  }
+  StretchOr(Sheet(kBossLightSheet), 0, 0, w, h, scrmain, left, top, w, h);
+}
+
+}  // namespace
+
+std::string FormatScore(float points) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%06lld", static_cast<long long>(std::nearbyint(double(points))));
+  return text;
+}
+
+void RenderFrame() {
+  ClearSurface(scrmain);
+  DrawBackground();
+  DrawItems();
+  DrawPlayerShots();
+  DrawEnemies();
+  DrawCapsule();
+  DrawShip();
+  DrawSparks();
+  DrawBullets();
+  DrawStatus();
+  DrawBombEffects();
+  DrawTexts();
+  DrawBossLight();
+  RefreshScreen();
+}
+
+void ShowFrameRate() {
+  const int32_t now = ClockMs();
+  if (ElapsedMs(now, frameCountStart) <= 1000) {
+    ++frameCount;
+  } else {
+    frameCountStart = now;
+    framesLastSecond = frameCount;
+    frameCount = 1;
+  }
+  if (showFrameRate == -1) PrintText(290, 400, 15, 15, std::to_string(framesLastSecond));
+  if (inputLatch == 0 && KeyPressed(kVkCtrl)) {
+    inputLatch = -1;
+    showFrameRate = int16_t(~showFrameRate);
+  }
+}

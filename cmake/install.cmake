@@ -1,0 +1,24 @@
+# An installed copy: the game with its map and music in a folder of its own
+# (lib/tessivane), a launcher on the PATH, a desktop entry and icons. The
+# score file goes to the player's data folder when that folder is read-only.
+include(GNUInstallDirs)
+set(TESSIVANE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/tessivane)
+
+install(TARGETS tessivane RUNTIME DESTINATION ${TESSIVANE_INSTALL_DIR})
+install(FILES ${TESSIVANE_OUT_DIR}/Qapo.map DESTINATION ${TESSIVANE_INSTALL_DIR})
+install(DIRECTORY ${TESSIVANE_OUT_DIR}/QapoMidi DESTINATION ${TESSIVANE_INSTALL_DIR} OPTIONAL)
+
+# The launcher: a relative link, so the game finds its files beside itself.
+install(CODE "
+  set(bindir \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
+  file(MAKE_DIRECTORY \"\${bindir}\")
+  file(CREATE_LINK \"../${TESSIVANE_INSTALL_DIR}/tessivane\" \"\${bindir}/tessivane\" SYMBOLIC)
+  message(STATUS \"Installing: \${bindir}/tessivane\")
+")
+
+install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+foreach(size 64 128 256)
+  install(FILES ${CMAKE_BINARY_DIR}/generated/icons/tessivane-${size}.png
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps
+    RENAME tessivane.png OPTIONAL)
+endforeach()

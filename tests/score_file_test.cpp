@@ -1,0 +1,348 @@
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "data/name_dialog.h"
+#include "data/score_file.h"
+#include "platform/headless/headless.h"
+#include "tests/support/game_fixture.h"
+#include "world/world_state.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+// The default file, written out by hand: five little-endian floats, the five
+// names in Shift-JIS with their 16-bit counts, stage 1, five medals of 1 and
+// the check value 38579.
+const Bytes kDefaultFile = {
+    0x00, 0x40, 0x1C, 0x46,  0x00, 0x40, 0x9C, 0x45,  0x00, 0x80, 0x3B, 0x45,
+    0x00, 0x00, 0xFA, 0x44,  0x00, 0x00, 0x7A, 0x44,
+    0x08, 0x00, 0x82, 0xC9, 0x82, 0xF1, 0x82, 0xB6, 0x82, 0xF1,  // にんじん
+    0x08, 0x00, 0x82, 0xB3, 0x82, 0xF1, 0x82, 0xBE, 0x82, 0xE9,  // さんだる
+    0x06, 0x00, 0x82, 0xE6, 0x82, 0xC1, 0x82, 0xC6,              // よっと
+    0x08, 0x00, 0x82, 0xB2, 0x82, 0xDC, 0x82, 0xB5, 0x82, 0xA8,  // ごましお
+    0x08, 0x00, 0x82, 0xEB, 0x82, 0xAF, 0x82, 0xC1, 0x82, 0xC6,  // ろけっと
+    0x01,  0x01, 0x01, 0x01, 0x01, 0x01,
+    0xB3, 0x96, 0x00, 0x00,
+};
+constexpr size_t kStageOffset = 72;
+constexpr size_t kMedalOffset = 73;
+constexpr size_t kCheckOffset = 78 - 4;
+
+const char* const kDamagedText = "スコアデータが壊れています\rハイスコアは抹消されました";
+
+class ScoreFileTest : public GameTest {
+ protected:
+  void SetUp() override {
+    GameTest::SetUp();
+    char pattern[] = "/tmp/tessivane_score_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+    headless::SetBaseDirectory(dir_);
+  }
+  void TearDown() override { std::system(("rm -rf '" + dir_ + "'").c_str()); }
+
+  std::string Path() const { return dir_ + "/Qapo.sco"; }
+  Bytes ReadFile() const {
+    std::ifstream in(Path(), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void WriteFile(const Bytes& b) const {
+    std::ofstream out(Path(), std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(b.size()));
+  }
+  bool FileExists() const {
+    struct stat st;
+    return stat(Path().c_str(), &st) == 0;
+  }
+  // A record that is not the default one, held in memory.
+  static void SetCustomTable() {
+    const float scores[] = {987650, 400000, 123450, 500, 0};
+    const char* names[] = {"ハイスコア", "ｶﾀｶﾅ", "", "A~\\z", "漢字テスト"};
+    for (int k = 0; k < kHiScoreEntries; ++k) {
+      hiScores[k] = scores[k];
+      hiNames[k] = names[k];
+    }
+    unlockedStage = 5;
+    const uint8_t marks[] = {10, 1, 10, 0, 1};
+    for (int k = 0; k < kMedalCount; ++k) medals[k] = marks[k];
+  }
+  static void ExpectDefaultTable() {
+    const float scores[] = {10000, 5000, 3000, 2000, 1000};
+    const char* names[] = {"にんじん", "さんだる", "よっと", "ごましお", "ろけっと"};
+    for (int k = 0; k < kHiScoreEntries; ++k) {
+      EXPECT_EQ(hiScores[k], scores[k]) << k;
+      EXPECT_EQ(hiNames[k], names[k]) << k;
+    }
+    EXPECT_EQ(unlockedStage, 1);
+    for (int k = 0; k < kMedalCount; ++k) EXPECT_EQ(medals[k], 1) << k;
+  }
+  static void ClearTable() {
+    for (int k = 0; k < kHiScoreEntries; ++k) {
+      hiScores[k] = -1;
+      hiNames[k] = "x";
+    }
+    unlockedStage = 99;
+    for (int k = 0; k < kMedalCount; ++k) medals[k] = 99;
+  }
+
+  std::string dir_;
+};
+
+void PutFloatAt(Bytes& b, size_t at, float f) {
+  uint32_t bits;
+  std::memcpy(&bits, &f, 4);
+  for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(bits >> (8 * k));
+}
+void PutI32At(Bytes& b, size_t at, int32_t v) {
+  for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(uint32_t(v) >> (8 * k));
+}
+
+TEST_F(ScoreFileTest, MissingFileCreatesTheDefaultRecordSilently) {
+  LoadScoreFile();
+  EXPECT_EQ(ReadFile(), kDefaultFile);
+  EXPECT_EQ(storedChecksum, 38579);
+  EXPECT_TRUE(headless::Messages().empty());
+  ExpectDefaultTable();
+}
+
+TEST_F(ScoreFileTest, RecordWrittenByTheGameReadsBackUnchanged) {
+  SetCustomTable();
+  SaveScoreFile();
+  const int32_t written = storedChecksum;
+  ClearTable();
+  LoadScoreFile();
+  EXPECT_TRUE(headless::Messages().empty());
+  const float scores[] = {987650, 400000, 123450, 500, 0};
+  const char* names[] = {"ハイスコア", "ｶﾀｶﾅ", "", "A~\\z", "漢字テスト"};
+  for (int k = 0; k < kHiScoreEntries; ++k) {
+    EXPECT_EQ(hiScores[k], scores[k]);
+    EXPECT_EQ(hiNames[k], names[k]);
+  }
+  EXPECT_EQ(unlockedStage, 5);
+  EXPECT_EQ(medals[0], 10);
+  EXPECT_EQ(medals[3], 0);
+  EXPECT_EQ(storedChecksum, written);
+  // Half-width katakana are one byte each in the file.
+  const Bytes file = ReadFile();
+  EXPECT_EQ(file[20 + 2 + 10], 4);
+  EXPECT_EQ(file[20 + 2 + 10 + 2], 0xB6);  // ｶ
+}
+
+TEST_F(ScoreFileTest, BytesAfterTheRecordAreIgnored) {
+  Bytes b = kDefaultFile;
+  b.insert(b.end(), {1, 2, 3, 4, 5, 6, 7});
+  WriteFile(b);
+  LoadScoreFile();
+  EXPECT_TRUE(headless::Messages().empty());
+  ExpectDefaultTable();
+}
+
+TEST_F(ScoreFileTest, NamesThatAreNotShiftJisLoadWithReplacementCharacters) {
+  Bytes b = kDefaultFile;
+  b[22] = 0xFF;  // not a CP932 byte
+  b[23] = 0xA0;
+  WriteFile(b);
+  LoadScoreFile();
+  EXPECT_TRUE(headless::Messages().empty());
+  EXPECT_EQ(hiNames[0], "??んじん");
+  EXPECT_EQ(hiScores[0], 10000);
+}
+
+// Every kind of damage gives the two-line message, the default table in
+// memory and the default file on disk.
+TEST_F(ScoreFileTest, DamagedFilesAreReplacedByTheDefaultRecord) {
+  struct Case {
+    const char* what;
+    Bytes bytes;
+  };
+  std::vector<Case> cases;
+  auto changed = [](size_t at, uint8_t v) {
+    Bytes b = kDefaultFile;
+    b[at] = v;
+    return b;
+  };
+  cases.push_back({"score byte", changed(2, 0x1D)});
+  cases.push_back({"score sign", changed(7, 0xC5)});
+  cases.push_back({"unlocked stage", changed(kStageOffset, 2)});
+  for (int k = 0; k < kMedalCount; ++k) cases.push_back({"medal", changed(kMedalOffset + k, 10)});
+  cases.push_back({"check value", changed(kCheckOffset, 0xB4)});
+  for (size_t len : {0, 1, 19, 20, 21, 30, 71, 72, 73, 77})
+    cases.push_back({"truncated", Bytes(kDefaultFile.begin(), kDefaultFile.begin() + len)});
+  {
+    Bytes b = kDefaultFile;  // a name count far past the end of the file
+    b[20] = 0xFF;
+    b[21] = 0xFF;
+    cases.push_back({"huge name count", b});
+  }
+  // Fields out of range, with the check value made to match.
+  auto matched = [](float s0, uint8_t stage) {
+    Bytes b = kDefaultFile;
+    PutFloatAt(b, 0, s0);
+    b[kStageOffset] = stage;
+    const double c = 5.0 * 5000 + double(s0) + 314 + (3000.0 + 131) * 2 - (2000.0 * 2 - 113) + 1000 - 126 +
+                     stage + 1 + 2 + 3 + 4 + 5;
+    PutI32At(b, kCheckOffset, std::isfinite(c) && std::fabs(c) < 2e9 ? int32_t(std::nearbyint(c)) : 0);
+    return b;
+  };
+  cases.push_back({"stage 0", matched(10000, 0)});
+  cases.push_back({"stage 9", matched(10000, 9)});
+  cases.push_back({"stage 255", matched(10000, 255)});
+  cases.push_back({"NaN score", matched(std::numeric_limits<float>::quiet_NaN(), 1)});
+  cases.push_back({"infinite score", matched(std::numeric_limits<float>::infinity(), 1)});
+  cases.push_back({"check value past 32 bits", matched(3e9f, 1)});
+  cases.push_back({"check value past 32 bits, negative", matched(-3e9f, 1)});
+  std::mt19937 rng(12345);
+  for (size_t len : {3, 78, 200, 5000}) {
+    Bytes b(len);
+    for (uint8_t& v : b) v = uint8_t(rng());
+    cases.push_back({"random bytes", b});
+  }
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.what) + ", " + std::to_string(c.bytes.size()) + " bytes");
+    headless::Reset();
+    headless::SetBaseDirectory(dir_);
+    WriteFile(c.bytes);
+    ClearTable();
+    LoadScoreFile();
+    ASSERT_EQ(headless::Messages().size(), 1u);
+    const headless::Message& m = headless::Messages()[0];
+    EXPECT_EQ(m.kind, "message");
+    EXPECT_EQ(m.text, kDamagedText);
+    EXPECT_EQ(m.title, "Tessivane");
+    EXPECT_TRUE(m.critical);
+    ExpectDefaultTable();
+    EXPECT_EQ(ReadFile(), kDefaultFile);
+  }
+}
+
+TEST_F(ScoreFileTest, ScoreAboveTheLastEntryIsInsertedBelowEqualScores) {
+  struct Case {
+    float score;
+    int place;  // -1: no place
+  };
+  const Case cases[] = {{20000, 0}, {10000, 1}, {3000, 3}, {2500, 3}, {1001, 4}, {1000, -1}, {0, -1}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.score);
+    SetDefaultScoreTable();
+    medals[2] = 10;
+    remove(Path().c_str());
+    score = c.score;
+    Command1_Click("");
+    ASSERT_TRUE(FileExists());  // saved even when no place was found
+    const float before[] = {10000, 5000, 3000, 2000, 1000};
+    for (int k = 0, from = 0; k < kHiScoreEntries; ++k) {
+      if (k == c.place) {
+        EXPECT_EQ(hiScores[k], c.score);
+        EXPECT_EQ(hiNames[k], "");  // an empty name is kept empty
+      } else {
+        EXPECT_EQ(hiScores[k], before[from]) << k;
+        ++from;
+      }
+    }
+    EXPECT_EQ(medals[2], 10);  // medals are not entries
+    ClearTable();
+    LoadScoreFile();
+    EXPECT_EQ(hiScores[c.place < 0 ? 4 : c.place], c.place < 0 ? 1000 : c.score);
+  }
+  EXPECT_TRUE(headless::Messages().empty());
+}
+
+TEST_F(ScoreFileTest, NameDialogInsertsOnOkAndLeavesEverythingOnCancel) {
+  LoadScoreFile();
+  score = 4000;
+  headless::QueueNameCancel();
+  ShowNameDialog("三位です！名前を入力してください（最大６文字)");
+  ExpectDefaultTable();
+  EXPECT_EQ(ReadFile(), kDefaultFile);
+
+  headless::QueueName("ぺるきぺるきぺ");  // seven characters: the dialog keeps six
+  ShowNameDialog("三位です！名前を入力してください（最大６文字)");
+  ASSERT_EQ(headless::Messages().size(), 2u);
+  EXPECT_EQ(headless::Messages()[1].title, "名前を入力してください");
+  EXPECT_EQ(headless::Messages()[1].text, "三位です！名前を入力してください（最大６文字)");
+  EXPECT_EQ(hiScores[2], 4000);
+  EXPECT_EQ(hiNames[2], "ぺるきぺるき");
+  EXPECT_EQ(hiNames[3], "よっと");
+  ClearTable();
+  LoadScoreFile();
+  EXPECT_EQ(hiNames[2], "ぺるきぺるき");
+}
+
+// A save that cannot complete (here the disk refuses to let the file grow)
+// leaves the previous file whole and the table in memory.
+TEST_F(ScoreFileTest, FailedSaveLeavesTheOldFileWhole) {
+  LoadScoreFile();
+  SetCustomTable();
+  struct rlimit old;
+  getrlimit(RLIMIT_FSIZE, &old);
+  struct rlimit small = old;
+  small.rlim_cur = 40;  // the record needs more
+  void (*oldHandler)(int) = signal(SIGXFSZ, SIG_IGN);
+  setrlimit(RLIMIT_FSIZE, &small);
+  SaveScoreFile();
+  setrlimit(RLIMIT_FSIZE, &old);
+  signal(SIGXFSZ, oldHandler);
+
+  EXPECT_EQ(ReadFile(), kDefaultFile);
+  EXPECT_EQ(hiScores[0], 987650);
+  struct stat st;
+  EXPECT_NE(stat((Path() + ".tmp").c_str(), &st), 0) << "the temporary file is cleaned up";
+
+  // A folder that cannot be written: nothing happens, nothing breaks.
+  headless::SetBaseDirectory(dir_ + "/missing");
+  SaveScoreFile();
+  EXPECT_EQ(hiScores[0], 987650);
+}
+
+// Processes killed at random moments while saving leave either the old or the
+// new record, never a damaged one.
+TEST_F(ScoreFileTest, KilledWhileSavingLeavesTheOldOrTheNewRecord) {
+  LoadScoreFile();
+  std::mt19937 rng(777);
+  int sawNew = 0;
+  for (int round = 0; round < 60; ++round) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      // Alternate two records as fast as possible until killed.
+      for (uint32_t n = 0;; ++n) {
+        SetDefaultScoreTable();
+        hiScores[0] = float(20000 + (n % 2) * 10000);
+        hiNames[0] = n % 2 ? "新しい" : "古い";
+        SaveScoreFile();
+      }
+    }
+    usleep(useconds_t(200 + rng() % 20000));
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+
+    const Bytes file = ReadFile();
+    ClearTable();
+    ASSERT_TRUE(DecodeScoreRecord(file.data(), file.size())) << "round " << round;
+    const bool isOld = hiScores[0] == 10000 && hiNames[0] == "にんじん";
+    const bool isA = hiScores[0] == 20000 && hiNames[0] == "古い";
+    const bool isB = hiScores[0] == 30000 && hiNames[0] == "新しい";
+    ASSERT_TRUE(isOld || isA || isB) << "round " << round;
+    sawNew += isA || isB;
+  }
+  EXPECT_GT(sawNew, 0);
+}
+
+}  // namespace
