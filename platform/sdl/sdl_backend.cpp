@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/backend.h"
 #include "platform/keys.h"
@@ -21,6 +22,7 @@ struct WindowState {
   int scale = 1;
   bool hasPicture = false;
   bool everFocused = false;
+  bool shown = false;
   void (*onClose)() = nullptr;
 };
 WindowState gWin;
@@ -197,25 +199,28 @@ bool HandleGameEvent(const SDL_Event& e) {
 
 namespace platform {
 
+// Without a window the game could neither be seen nor closed: it ends, with
+// a failing exit status.
+[[noreturn]] void NoWindow(const char* what) {
+  if (what) std::fprintf(stderr, "tessivane: cannot %s: %s\n", what, SDL_GetError());
+  SDL_Quit();
+  std::exit(1);
+}
+
 void CreateGameWindow(const char* caption, int width, int height) {
-  if (!sdlback::EnsureVideo() || gWin.window) return;
+  if (gWin.window) return;
+  if (!sdlback::EnsureVideo()) NoWindow(nullptr);  // the reason is already told
   gWin.width = width;
   gWin.height = height;
   gWin.scale = ChooseScale(width, height);
   gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
                                  height * gWin.scale,
                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
-  if (!gWin.window) {
-    std::fprintf(stderr, "tessivane: cannot open the window: %s\n", SDL_GetError());
-    return;
-  }
+  if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
   gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_ACCELERATED);
   if (!gWin.renderer) gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_SOFTWARE);
-  if (!gWin.renderer) {
-    std::fprintf(stderr, "tessivane: cannot draw in the window: %s\n", SDL_GetError());
-    return;
-  }
+  if (!gWin.renderer) NoWindow("draw in the window");
   gWin.texture =
       SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (gWin.texture) SDL_SetTextureScaleMode(gWin.texture, SDL_ScaleModeNearest);
@@ -223,6 +228,7 @@ void CreateGameWindow(const char* caption, int width, int height) {
 
 void ShowWindow() {
   if (!gWin.window) return;
+  gWin.shown = true;
   SDL_ShowWindow(gWin.window);
   SDL_RaiseWindow(gWin.window);
 }
@@ -241,6 +247,9 @@ WindowEvent PollWindowEvent() {
 void PresentScreen(const Surface& picture) {
   if (!gWin.texture || !picture.pixels) return;
   if (picture.width != gWin.width || picture.height != gWin.height) return;
+  // The title screen shows the window; a picture presented before that
+  // shows it too rather than being drawn for nobody.
+  if (!gWin.shown) ShowWindow();
   if (SDL_GetWindowFlags(gWin.window) & SDL_WINDOW_MINIMIZED) return;
   SDL_UpdateTexture(gWin.texture, nullptr, picture.pixels, picture.width * 4);
   gWin.hasPicture = true;

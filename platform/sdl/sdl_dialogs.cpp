@@ -67,14 +67,16 @@ void FrameRect(Surface& s, const SDL_Rect& r, uint32_t rgb) {
 }
 
 int TextWidth(const std::string& text) {
-  // The face is fixed-pitch: half-width characters take half a square.
-  int halves = 0;
+  // The face is fixed-pitch: half-width characters take half a square, and
+  // the bold style one pixel more each.
+  int halves = 0, characters = 0;
   for (size_t i = 0; i < text.size(); ++i) {
     const unsigned char c = static_cast<unsigned char>(text[i]);
     if ((c & 0xC0) == 0x80) continue;
     halves += c < 0x80 ? 1 : 2;
+    ++characters;
   }
-  return halves * kDialogPoints * 96 / 72 / 2;
+  return halves * kDialogPoints * 96 / 72 / 2 + characters;
 }
 
 void DrawDialog(Surface& s, const std::string& prompt, const std::string& name, const std::string& composing,

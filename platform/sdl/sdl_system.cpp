@@ -59,7 +59,7 @@ void Idle(uint32_t ms) {
   if (ms == 0) ms = 1;
   const int64_t now = MonotonicNs() - gClockOriginNs;
   const int64_t target = (now / 1000000 + int64_t(ms)) * 1000000;  // the tick the caller waits for
-  constexpr int64_t kWatchNs = 150000;
+  constexpr int64_t kWatchNs = 250000;
   if (target - now > kWatchNs) SleepUntilNs(gClockOriginNs + target - kWatchNs);
   while (MonotonicNs() - gClockOriginNs < target) {
   }

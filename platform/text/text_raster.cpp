@@ -189,6 +189,12 @@ uint32_t NextCodepoint(const std::string& s, size_t& i) {
   return cp > 0x10FFFF ? 0xFFFD : cp;
 }
 
+// v / 255 rounded to nearest, exact for 0 <= v <= 255 * 255.
+inline uint32_t Div255(uint32_t v) {
+  v += 128;
+  return (v + (v >> 8)) >> 8;
+}
+
 void BlendGlyph(Surface& dest, int x, int y, const Glyph& g, uint32_t rgb) {
   const int x0 = x < 0 ? -x : 0, y0 = y < 0 ? -y : 0;
   const int x1 = x + g.width > dest.width ? dest.width - x : g.width;
@@ -207,9 +213,9 @@ void BlendGlyph(Surface& dest, int x, int y, const Glyph& g, uint32_t rgb) {
       }
       const uint32_t d = px[col];
       const uint32_t dr = (d >> 16) & 255, dg = (d >> 8) & 255, db = d & 255;
-      const uint32_t nr = (r * a + dr * (255 - a) + 127) / 255;
-      const uint32_t ng = (gr * a + dg * (255 - a) + 127) / 255;
-      const uint32_t nb = (b * a + db * (255 - a) + 127) / 255;
+      const uint32_t nr = Div255(r * a + dr * (255 - a));
+      const uint32_t ng = Div255(gr * a + dg * (255 - a));
+      const uint32_t nb = Div255(b * a + db * (255 - a));
       px[col] = (nr << 16) | (ng << 8) | nb;
     }
   }

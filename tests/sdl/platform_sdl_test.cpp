@@ -1,0 +1,144 @@
+// The player's back-end with SDL's dummy video driver: keys from SDL events,
+// the window's close, the clock and its waits, folders and the single-copy
+// claim.
+#include <SDL.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+
+#include "platform/backend.h"
+#include "platform/keys.h"
+#include "platform/surface.h"
+
+namespace {
+
+class SdlBackend : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    platform::CreateGameWindow("Tessivane", kScreenWidth, kScreenHeight);
+    platform::ShowWindow();
+  }
+  void SetUp() override {
+    Drain();
+    for (int vk = 0; vk < 256; ++vk) platform::QueryKey(vk);
+  }
+  static void Drain() {
+    while (platform::PollWindowEvent() != platform::WindowEvent::None) {
+    }
+  }
+  static void Key(SDL_Scancode code, bool down, Uint16 mod = KMOD_NONE) {
+    SDL_Event e{};
+    e.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    e.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    e.key.windowID = SDL_GetWindowID(SDL_GetWindowFromID(1));
+    e.key.keysym.scancode = code;
+    e.key.keysym.sym = SDL_GetKeyFromScancode(code);
+    e.key.keysym.mod = mod;
+    SDL_PushEvent(&e);
+  }
+};
+
+TEST_F(SdlBackend, ScancodesGiveTheGameKeys) {
+  const struct {
+    SDL_Scancode code;
+    int vk;
+  } cases[] = {
+      {SDL_SCANCODE_LEFT, kVkLeft}, {SDL_SCANCODE_RIGHT, kVkRight}, {SDL_SCANCODE_UP, kVkUp},
+      {SDL_SCANCODE_DOWN, kVkDown}, {SDL_SCANCODE_KP_2, kVkNum2},   {SDL_SCANCODE_KP_4, kVkNum4},
+      {SDL_SCANCODE_KP_6, kVkNum6}, {SDL_SCANCODE_KP_8, kVkNum8},   {SDL_SCANCODE_A, kVkA},
+      {SDL_SCANCODE_S, kVkS},       {SDL_SCANCODE_H, kVkH},         {SDL_SCANCODE_E, kVkE},
+      {SDL_SCANCODE_P, kVkP},       {SDL_SCANCODE_D, kVkD},         {SDL_SCANCODE_F, kVkF},
+      {SDL_SCANCODE_LCTRL, kVkCtrl}, {SDL_SCANCODE_RCTRL, kVkCtrl},
+  };
+  for (const auto& c : cases) {
+    Key(c.code, true);
+    Drain();
+    EXPECT_TRUE(platform::IsKeyDown(c.vk)) << SDL_GetScancodeName(c.code);
+    Key(c.code, false);
+    Drain();
+    EXPECT_FALSE(platform::IsKeyDown(c.vk)) << SDL_GetScancodeName(c.code);
+    EXPECT_TRUE(platform::QueryKey(c.vk)) << "pressed since the last query: " << SDL_GetScancodeName(c.code);
+    EXPECT_FALSE(platform::QueryKey(c.vk)) << SDL_GetScancodeName(c.code);
+  }
+  Key(SDL_SCANCODE_Z, true);
+  Drain();
+  for (int vk = 0; vk < 256; ++vk) EXPECT_FALSE(platform::QueryKey(vk)) << "Z is no key of the game: " << vk;
+  Key(SDL_SCANCODE_Z, false);
+}
+
+TEST_F(SdlBackend, HeldKeyAnswersEveryQueryUntilReleased) {
+  Key(SDL_SCANCODE_A, true);
+  Drain();
+  EXPECT_TRUE(platform::QueryKey(kVkA));
+  EXPECT_TRUE(platform::QueryKey(kVkA));
+  Key(SDL_SCANCODE_A, false);
+  Drain();
+  EXPECT_FALSE(platform::IsKeyDown(kVkA));
+  EXPECT_FALSE(platform::QueryKey(kVkA)) << "the press was already seen while it was down";
+}
+
+TEST_F(SdlBackend, CloseAndQuitComeOutOnceEach) {
+  SDL_Event e{};
+  e.type = SDL_WINDOWEVENT;
+  e.window.event = SDL_WINDOWEVENT_CLOSE;
+  e.window.windowID = SDL_GetWindowID(SDL_GetWindowFromID(1));
+  SDL_PushEvent(&e);
+  SDL_Event q{};
+  q.type = SDL_QUIT;
+  SDL_PushEvent(&q);
+  EXPECT_EQ(platform::PollWindowEvent(), platform::WindowEvent::CloseRequested);
+  EXPECT_EQ(platform::PollWindowEvent(), platform::WindowEvent::CloseRequested);
+  EXPECT_EQ(platform::PollWindowEvent(), platform::WindowEvent::None);
+}
+
+TEST_F(SdlBackend, AltEnterIsNotAGameKey) {
+  Key(SDL_SCANCODE_RETURN, true, KMOD_LALT);
+  Key(SDL_SCANCODE_RETURN, false, KMOD_LALT);
+  Drain();
+  for (int vk = 0; vk < 256; ++vk) EXPECT_FALSE(platform::QueryKey(vk)) << vk;
+}
+
+TEST_F(SdlBackend, IdleReturnsWhenTheClockHasMovedOnNotLater) {
+  for (uint32_t ms : {1u, 2u, 5u, 17u}) {
+    const uint32_t before = platform::ReadClockMs();
+    platform::Idle(ms);
+    const uint32_t passed = platform::ReadClockMs() - before;
+    EXPECT_GE(passed, ms);
+    EXPECT_LE(passed, ms + 10) << "a loaded machine may wake a little late";
+  }
+}
+
+TEST_F(SdlBackend, PresentingAnyPictureIsSafe) {
+  static uint32_t pixels[kScreenWidth * kScreenHeight];
+  Surface picture{kScreenWidth, kScreenHeight, pixels};
+  platform::PresentScreen(picture);
+  Surface wrongSize{10, 10, pixels};
+  platform::PresentScreen(wrongSize);  // ignored
+  platform::PresentScreen(Surface{});  // no pixels: ignored
+  EXPECT_FALSE(platform::IsWindowInactive());
+}
+
+TEST_F(SdlBackend, SingleCopyClaimHeldForTheRun) {
+  const std::string dir = testing::TempDir() + "tessivane_claim_" + std::to_string(getpid());
+  mkdir(dir.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
+  EXPECT_TRUE(platform::ClaimSingleInstance());
+  EXPECT_TRUE(platform::ClaimSingleInstance()) << "asking again in the same run is not a second copy";
+  // Another process asking for the same claim is refused.
+  const std::string probe = "flock -n '" + dir + "/tessivane.lock' true";
+  EXPECT_NE(std::system(probe.c_str()), 0);
+}
+
+TEST_F(SdlBackend, FoldersHaveNoTrailingSlash) {
+  const std::string base = platform::BaseDirectory();
+  ASSERT_FALSE(base.empty());
+  EXPECT_NE(base.back(), '/');
+  EXPECT_EQ(access((base + "/platform_sdl_test").c_str(), X_OK), 0) << base;
+  EXPECT_EQ(platform::DataDirectory(), base) << "a writable base folder holds the data";
+}
+
+}  // namespace
