@@ -65,15 +65,7 @@ void MainLoopPass() {
   frameStartMs = ClockMs();
   ReadInput();
 
-  UpdatePlayer();
-  MoveShots();
-  RunWaveBehaviour();
-  MoveBulletsAndItems();
-  ResolveShotHits();
-  CheckEnemyContact();
-  CheckBulletHits();
-  CheckItemPickup();
-  UpdateEffects();
+  RunWorldSteps();
 
   if (gameMode != 3) RenderFrame();
   if (bannerTimer == 0) UpdateStageFlow();
@@ -101,6 +93,18 @@ void MainLoopPass() {
   FlushInput();
   PumpMessages();
   PaceFrame(kFramePeriodMs);
+}
+
+void RunWorldSteps() {
+  UpdatePlayer();
+  MoveShots();
+  RunWaveBehaviour();
+  MoveBulletsAndItems();
+  ResolveShotHits();
+  CheckEnemyContact();
+  CheckBulletHits();
+  CheckItemPickup();
+  UpdateEffects();
 }
 
 void PaceFrame(int periodMs) {

@@ -11,6 +11,8 @@ struct MainLoopEntry {};
 [[noreturn]] void RunMainLoop();
 // One pass (one frame) of the main loop.
 void MainLoopPass();
+// The world steps of a frame, in their fixed order (each looks at gameMode).
+void RunWorldSteps();
 // The window timer's tick, once a second.
 void Timer1_Timer();
 // Ends a frame: notes the clock and waits until `periodMs` have passed since

@@ -12,21 +12,7 @@ void BeginNextStage() {
   ClearShotSlots();
   for (int k = 0; k < kItemSlots; ++k) itemState[k] = 0;
 
-  fireLatch = -1;
-  nextShotSlot = 0;
-  chargeLevel = 0;
-  chargeGauge = 0;
-  blinkPhase = 0;
-  shotCooldown = 0;
-  chargeFlash = 0;
-  playerBank = 0;
-  deathFade = 0;
-  bombPhase = 0;
-  bombComboCount = 0;
-  bombComboTimer = 0;
-  invulnTimer = 0;
-  bombRadius = 0;
-  bombRadius2 = 0;
+  ResetShipState();
 
   SetStageBlastPoints();
   battlePhase = 0;

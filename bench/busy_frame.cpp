@@ -12,6 +12,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/main_loop.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
 #include "world/effects.h"
@@ -102,15 +103,7 @@ void BM_BusyFrame(benchmark::State& state) {
   SetUpSurfaces();
   for (auto _ : state) {
     SetUpBusyFrame();
-    UpdatePlayer();
-    MoveShots();
-    RunWaveBehaviour();
-    MoveBulletsAndItems();
-    ResolveShotHits();
-    CheckEnemyContact();
-    CheckBulletHits();
-    CheckItemPickup();
-    UpdateEffects();
+    RunWorldSteps();
     RenderFrame();
     benchmark::DoNotOptimize(scrmain.pixels[1000]);
   }

@@ -24,25 +24,11 @@ void ResetGame() {
 
   for (int i = 0; i < kItemSlots; ++i) itemState[i] = 0;
 
-  fireLatch = -1;
-  nextShotSlot = 0;
-  chargeLevel = 0;
-  chargeGauge = 0;
-  blinkPhase = 0;
+  ResetShipState();
   score = 0;
   shield = 3;
   gameMode = 0;
-  shotCooldown = 0;
-  chargeFlash = 0;
-  playerBank = 0;
-  deathFade = 0;
   bombs = 2;
-  bombPhase = 0;
-  bombComboCount = 0;
-  bombComboTimer = 0;
-  invulnTimer = 0;
-  bombRadius = 0;
-  bombRadius2 = 0;
 
   SetStageBlastPoints();
 

@@ -7,6 +7,7 @@
 #include <map>
 
 #include "app/app_state.h"
+#include "app/main_loop.h"
 #include "enemies/stage_flow.h"
 #include "enemies/wave_table.h"
 #include "platform/random.h"
@@ -24,15 +25,7 @@ namespace {
 
 // The world steps and the stage flow, in the main loop's order.
 void PlayFrame() {
-  UpdatePlayer();
-  MoveShots();
-  RunWaveBehaviour();
-  MoveBulletsAndItems();
-  ResolveShotHits();
-  CheckEnemyContact();
-  CheckBulletHits();
-  CheckItemPickup();
-  UpdateEffects();
+  RunWorldSteps();
   if (bannerTimer == 0) UpdateStageFlow();
 }
 

@@ -49,6 +49,24 @@ void ClearBulletSlots() {
   }
 }
 
+void ResetShipState() {
+  fireLatch = -1;
+  nextShotSlot = 0;
+  chargeLevel = 0;
+  chargeGauge = 0;
+  blinkPhase = 0;
+  shotCooldown = 0;
+  chargeFlash = 0;
+  playerBank = 0;
+  deathFade = 0;
+  bombPhase = 0;
+  bombComboCount = 0;
+  bombComboTimer = 0;
+  invulnTimer = 0;
+  bombRadius = 0;
+  bombRadius2 = 0;
+}
+
 void SetStageBlastPoints() {
   for (int k = 0; k < kBandSlots; ++k) {
     blastX[k] = kStageBlastPoints[k].x;

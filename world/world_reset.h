@@ -8,5 +8,8 @@ void ClearShotSlots();
 void ClearEnemySlots();
 // Every bullet slot free and still.
 void ClearBulletSlots();
+// The ship's shot, charge and bomb state back to rest (shield, bombs and
+// score are the caller's).
+void ResetShipState();
 // The eight boss-destruction blast points of a stage.
 void SetStageBlastPoints();
