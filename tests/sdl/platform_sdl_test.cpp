@@ -141,4 +141,44 @@ TEST_F(SdlBackend, FoldersHaveNoTrailingSlash) {
   EXPECT_EQ(platform::DataDirectory(), base) << "a writable base folder holds the data";
 }
 
+TEST_F(SdlBackend, GamepadStickButtonsAndUnplugging) {
+  // A virtual pad stands in for a real one: stick and d-pad move, the face
+  // buttons are buttons 1 to 4, and an unplugged pad reads as absent.
+  // The dummy window never has the focus; let the pad speak anyway.
+  SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+  ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+  const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, SDL_CONTROLLER_AXIS_MAX,
+                                              SDL_CONTROLLER_BUTTON_MAX, 0);
+  ASSERT_GE(index, 0) << SDL_GetError();
+  SDL_Joystick* pad = SDL_JoystickOpen(index);
+  ASSERT_NE(pad, nullptr);
+  Drain();
+  ASSERT_EQ(platform::JoystickCount(), 1);
+
+  platform::JoyState state;
+  SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 32767);
+  SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTY, 0);
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, SDL_PRESSED);
+  Drain();
+  ASSERT_TRUE(platform::ReadJoystick(0, &state));
+  EXPECT_EQ(state.x, 65534u);
+  EXPECT_EQ(state.y, 32767u);
+  EXPECT_EQ(state.buttons, 1u | 8u);
+
+  SDL_JoystickSetVirtualAxis(pad, SDL_CONTROLLER_AXIS_LEFTX, 0);
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_A, SDL_RELEASED);
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_Y, SDL_RELEASED);
+  SDL_JoystickSetVirtualButton(pad, SDL_CONTROLLER_BUTTON_DPAD_UP, SDL_PRESSED);
+  Drain();
+  ASSERT_TRUE(platform::ReadJoystick(0, &state));
+  EXPECT_EQ(state.y, 0u);
+  EXPECT_EQ(state.buttons, 0u);
+
+  SDL_JoystickClose(pad);
+  SDL_JoystickDetachVirtual(index);
+  Drain();
+  EXPECT_FALSE(platform::ReadJoystick(0, &state));
+}
+
 }  // namespace
