@@ -4,6 +4,22 @@
 #include <cmath>
 #include <cstring>
 
+// The per-pixel loops below are plain loops left to the compiler's
+// vectoriser, run here at full strength; each transfer also gets an AVX2
+// version that is picked when the program loads, while any other x86-64
+// machine runs the SSE2 one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("O3")
+#endif
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define WITH_AVX2_VERSION __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef WITH_AVX2_VERSION
+#define WITH_AVX2_VERSION
+#endif
+
 namespace {
 
 enum class RasterOp { Copy, And, Or };
@@ -13,51 +29,19 @@ struct Transfer {
   int srcX, srcY, w, h, dx, dy;
 };
 
-// Rows are combined four pixels at a time through the compiler's portable
-// vector types, so the loops are vectorised at any optimisation level.
-typedef uint32_t Pixels4 __attribute__((vector_size(16)));
-
-inline Pixels4 Load4(const uint32_t* p) {
-  Pixels4 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-inline void Store4(uint32_t* p, Pixels4 v) { std::memcpy(p, &v, sizeof v); }
-
-template <RasterOp op>
-inline void CombineRow(uint32_t* d, const uint32_t* s, int n) {
-  if constexpr (op == RasterOp::Copy) {
-    std::memmove(d, s, size_t(n) * sizeof(uint32_t));
-  } else {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-      if constexpr (op == RasterOp::And) {
-        Store4(d + i, Load4(d + i) & Load4(s + i));
-        Store4(d + i + 4, Load4(d + i + 4) & Load4(s + i + 4));
-      } else {
-        Store4(d + i, Load4(d + i) | Load4(s + i));
-        Store4(d + i + 4, Load4(d + i + 4) | Load4(s + i + 4));
-      }
-    }
-    for (; i < n; ++i) {
-      if constexpr (op == RasterOp::And) {
-        d[i] &= s[i];
-      } else {
-        d[i] |= s[i];
-      }
-    }
+// One row of a transfer: n destination pixels combined with n source pixels.
+inline void CombineRow(RasterOp op, uint32_t* d, const uint32_t* s, int n) {
+  switch (op) {
+    case RasterOp::Copy:
+      std::memmove(d, s, size_t(n) * sizeof(uint32_t));
+      break;
+    case RasterOp::And:
+      for (int i = 0; i < n; ++i) d[i] &= s[i];
+      break;
+    case RasterOp::Or:
+      for (int i = 0; i < n; ++i) d[i] |= s[i];
+      break;
   }
-}
-
-// The masked draw in one pass: the mask ANDed, then the sprite ORed.
-inline void MaskedRow(uint32_t* d, const uint32_t* mask, const uint32_t* sprite, int n) {
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    Store4(d + i, (Load4(d + i) & Load4(mask + i)) | Load4(sprite + i));
-    Store4(d + i + 4, (Load4(d + i + 4) & Load4(mask + i + 4)) | Load4(sprite + i + 4));
-  }
-  for (; i + 4 <= n; i += 4) Store4(d + i, (Load4(d + i) & Load4(mask + i)) | Load4(sprite + i));
-  for (; i < n; ++i) d[i] = (d[i] & mask[i]) | sprite[i];
 }
 
 // The part of a transfer that is written: destination pixels on `dest`
@@ -79,37 +63,38 @@ Clip ClipTransfer(const Surface& src, const Surface& dest, const Transfer& t) {
 
 // Clips the transfer to both surfaces and runs it: a destination pixel is
 // written only when it lies on `dest` and its source pixel lies on `src`.
-template <RasterOp op>
-void RunTransfer(const Surface& src, Surface& dest, Transfer t) {
+WITH_AVX2_VERSION void RunTransfer(RasterOp op, const Surface& src, Surface& dest, Transfer t) {
   if (t.w <= 0 || t.h <= 0 || !src.pixels || !dest.pixels) return;
   const Clip c = ClipTransfer(src, dest, t);
   if (c.Empty()) return;
   const int n = int(c.x1 - c.x0);
+  const int64_t sx = c.x0 - t.dx + t.srcX;
   for (int64_t y = c.y0; y < c.y1; ++y) {
     const int64_t sy = y - t.dy + t.srcY;
-    const int64_t sx = c.x0 - t.dx + t.srcX;
-    CombineRow<op>(dest.pixels + y * dest.width + c.x0, src.pixels + sy * src.width + sx, n);
+    CombineRow(op, dest.pixels + y * dest.width + c.x0, src.pixels + sy * src.width + sx, n);
   }
 }
 
 // The mask pass and the sprite pass; fused into one when both cover the same
 // pixels (the mask and sprite rows both lie on the sheet), as they nearly
 // always do.
-void RunMasked(const Surface& src, Surface& dest, const Transfer& mask, const Transfer& sprite) {
+WITH_AVX2_VERSION void RunMasked(const Surface& src, Surface& dest, const Transfer& mask,
+                                 const Transfer& sprite) {
   if (mask.w <= 0 || mask.h <= 0 || !src.pixels || !dest.pixels) return;
   const Clip cm = ClipTransfer(src, dest, mask), cs = ClipTransfer(src, dest, sprite);
   if (!(cm == cs)) {
-    RunTransfer<RasterOp::And>(src, dest, mask);
-    RunTransfer<RasterOp::Or>(src, dest, sprite);
+    RunTransfer(RasterOp::And, src, dest, mask);
+    RunTransfer(RasterOp::Or, src, dest, sprite);
     return;
   }
   if (cm.Empty()) return;
   const int n = int(cm.x1 - cm.x0);
   const int64_t sx = cm.x0 - mask.dx + mask.srcX;
   for (int64_t y = cm.y0; y < cm.y1; ++y) {
+    uint32_t* d = dest.pixels + y * dest.width + cm.x0;
     const uint32_t* m = src.pixels + (y - mask.dy + mask.srcY) * src.width + sx;
     const uint32_t* s = src.pixels + (y - sprite.dy + sprite.srcY) * src.width + sx;
-    MaskedRow(dest.pixels + y * dest.width + cm.x0, m, s, n);
+    for (int i = 0; i < n; ++i) d[i] = (d[i] & m[i]) | s[i];
   }
 }
 
@@ -117,21 +102,18 @@ void RunMasked(const Surface& src, Surface& dest, const Transfer& mask, const Tr
 // index i (0..|dSize|-1) takes source index floor(i * sSize / |dSize|), read
 // backwards when the destination size is negative (a mirror image).
 struct AxisMap {
-  int destStart = 0;   // first destination pixel written
-  int count = 0;       // how many
-  int64_t srcStart = 0;
-  int64_t num = 0;     // source step numerator per destination pixel
+  int destStart = 0;  // first destination pixel written
+  int count = 0;      // how many
+  int64_t first = 0;  // index i of destStart
+  int64_t num = 0;    // source step numerator per destination pixel
   int64_t den = 1;
-  int64_t first = 0;   // index i of destStart
   bool mirrored = false;
   int64_t srcSize = 0;
   int64_t srcOrigin = 0;
-  int SourceAt(int k) const {
-    const int64_t i = first + k;
-    const int64_t si = i * num / den;
-    return int(srcOrigin + (mirrored ? srcSize - 1 - si : si));
-  }
 };
+
+// ceil(a / b) for a >= 0, b > 0.
+int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
 // Works out which destination pixels of one axis are written: those on the
 // destination surface whose source pixel lies on the source surface.
@@ -147,38 +129,25 @@ bool MapAxis(int dPos, int dSize, int sPos, int sSize, int destLimit, int srcLim
   // Destination clipping.
   int64_t lo = std::max<int64_t>(0, -start);
   int64_t hi = std::min<int64_t>(n, int64_t(destLimit) - start);
-  if (lo >= hi) return false;
-  // Source clipping: source index si (monotonic in i) must give
-  // 0 <= sPos + s' < srcLimit with s' = si or sSize-1-si.
-  auto srcOk = [&](int64_t i) {
-    const int64_t si = i * sSize / n;
-    const int64_t s = sPos + (m->mirrored ? sSize - 1 - si : si);
-    return s >= 0 && s < srcLimit;
-  };
-  // The valid i form one run; find it by scanning inwards from both ends
-  // (runs are short: at most the destination width).
-  while (lo < hi && !srcOk(lo)) ++lo;
-  while (hi > lo && !srcOk(hi - 1)) --hi;
+  // Source clipping: the offsets o = 0..sSize-1 with 0 <= sPos + o < srcLimit
+  // are [a, b); o is si, or sSize - 1 - si mirrored, for si = floor(i * sSize / n).
+  int64_t a = std::max<int64_t>(0, -int64_t(sPos));
+  int64_t b = std::min<int64_t>(sSize, int64_t(srcLimit) - sPos);
+  if (a >= b) return false;
+  if (m->mirrored) {
+    const int64_t mirroredA = sSize - b;
+    b = sSize - a;
+    a = mirroredA;
+  }
+  // a <= floor(i * sSize / n) < b  <=>  ceil(a * n / sSize) <= i < ceil(b * n / sSize).
+  lo = std::max(lo, CeilDiv(a * n, sSize));
+  hi = std::min(hi, CeilDiv(b * n, sSize));
   if (lo >= hi) return false;
   m->first = lo;
   m->count = int(hi - lo);
   m->destStart = int(start + lo);
   return true;
 }
-
-constexpr int kMaxStretchColumns = 8192;
-
-// One stretch call's column map, worked out once per call, both per column
-// and as runs: destination columns [start, start + length) all take source
-// column `source`. Rows with long runs are combined run by run; others are
-// gathered into a row cache that serves every following row reading the same
-// source row.
-struct ColumnRun {
-  int source, start, length;
-};
-ColumnRun gRuns[kMaxStretchColumns];
-int gColumnSource[kMaxStretchColumns];
-uint32_t gRowCache[2][kMaxStretchColumns + 8];
 
 // Source indexes of consecutive destination pixels of one axis, stepped
 // without a division per pixel.
@@ -202,6 +171,19 @@ struct AxisWalk {
   }
 };
 
+// A stretch call's column map, worked out once per call as runs:
+// destination columns [start, start + length) all take source column
+// `source`. Each source row a call reads is expanded once into gRow, which
+// then serves every destination row that reads that source row.
+struct ColumnRun {
+  int source, start, length;
+};
+constexpr int kMaxStretchColumns = 8192;
+constexpr int kFillWidth = 8;  // pixels written at once when expanding a row
+ColumnRun gRuns[kMaxStretchColumns];
+int gColumnSource[kMaxStretchColumns];
+uint32_t gRow[kMaxStretchColumns + kFillWidth];
+
 int BuildRuns(const AxisMap& mx, int cols) {
   int runs = 0;
   AxisWalk walk(mx);
@@ -217,65 +199,46 @@ int BuildRuns(const AxisMap& mx, int cols) {
   return runs;
 }
 
-// Long runs (an enlarged picture): each run's pixel is combined straight
-// into the destination row, four at a time.
-template <RasterOp op>
-void CombineRuns(uint32_t* d, const uint32_t* s, int runs) {
+// Fills gRow from one source row. Runs are filled in order with whole
+// kFillWidth-pixel stores that may reach past a run's end; the next run
+// overwrites the excess, and gRow has room for the last run's.
+inline void GatherRow(uint32_t* __restrict out, const uint32_t* __restrict s, const int* __restrict columns,
+                      int cols) {
+  for (int k = 0; k < cols; ++k) out[k] = s[columns[k]];
+}
+
+inline void ExpandRow(const uint32_t* s, int runs, int cols) {
+  if (runs * 4 > cols) {
+    GatherRow(gRow, s, gColumnSource, cols);
+    return;
+  }
   for (int r = 0; r < runs; ++r) {
-    const ColumnRun& run = gRuns[r];
+    const ColumnRun run = gRuns[r];
     const uint32_t v = s[run.source];
-    uint32_t* o = d + run.start;
-    const Pixels4 splat = {v, v, v, v};
-    int i = 0;
-    for (; i + 4 <= run.length; i += 4) {
-      if constexpr (op == RasterOp::Copy) {
-        Store4(o + i, splat);
-      } else if constexpr (op == RasterOp::And) {
-        Store4(o + i, Load4(o + i) & splat);
-      } else {
-        Store4(o + i, Load4(o + i) | splat);
-      }
-    }
-    for (; i < run.length; ++i) {
-      if constexpr (op == RasterOp::Copy) {
-        o[i] = v;
-      } else if constexpr (op == RasterOp::And) {
-        o[i] &= v;
-      } else {
-        o[i] |= v;
-      }
+    uint32_t* o = gRow + run.start;
+    for (int j = 0; j < run.length; j += kFillWidth) {
+      for (int k = 0; k < kFillWidth; ++k) o[j + k] = v;
     }
   }
 }
 
-template <RasterOp op>
-void RunStretch(const Surface& src, Surface& dest, int srcX, int srcY, int sw, int sh, int dx, int dy,
-                int dw, int dh) {
+WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest, int srcX, int srcY, int sw,
+                                  int sh, int dx, int dy, int dw, int dh) {
   if (!src.pixels || !dest.pixels) return;
   AxisMap mx, my;
   if (!MapAxis(dx, dw, srcX, sw, dest.width, src.width, &mx)) return;
   if (!MapAxis(dy, dh, srcY, sh, dest.height, src.height, &my)) return;
   const int cols = std::min(mx.count, kMaxStretchColumns);
   const int runs = BuildRuns(mx, cols);
-  const bool longRuns = runs * 4 <= cols;
-  uint32_t* row = gRowCache[op == RasterOp::And ? 0 : 1];
-  int cachedSource = -1;
+  int expandedRow = -1;
   AxisWalk rows(my);
   for (int r = 0; r < my.count; ++r, rows.Next()) {
     const int sourceRow = rows.Source();
-    const uint32_t* s = src.pixels + int64_t(sourceRow) * src.width;
-    uint32_t* d = dest.pixels + int64_t(my.destStart + r) * dest.width + mx.destStart;
-    if (longRuns) {
-      CombineRuns<op>(d, s, runs);
-      continue;
+    if (sourceRow != expandedRow) {
+      ExpandRow(src.pixels + int64_t(sourceRow) * src.width, runs, cols);
+      expandedRow = sourceRow;
     }
-    // Short runs: gather the source row once and reuse it while the
-    // following rows read the same source row.
-    if (sourceRow != cachedSource) {
-      for (int k = 0; k < cols; ++k) row[k] = s[gColumnSource[k]];
-      cachedSource = sourceRow;
-    }
-    CombineRow<op>(d, row, cols);
+    CombineRow(op, dest.pixels + int64_t(my.destStart + r) * dest.width + mx.destStart, gRow, cols);
   }
 }
 
@@ -296,14 +259,14 @@ void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, d
 
 void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
             double dy) {
-  RunTransfer<RasterOp::Or>(src, dest,
+  RunTransfer(RasterOp::Or, src, dest,
                             {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h),
                              RoundHalfEven(dx), RoundHalfEven(dy)});
 }
 
 void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
               double dy) {
-  RunTransfer<RasterOp::Copy>(src, dest,
+  RunTransfer(RasterOp::Copy, src, dest,
                               {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h),
                                RoundHalfEven(dx), RoundHalfEven(dy)});
 }
@@ -312,13 +275,13 @@ void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY
                    Surface& dest, double dx, double dy, double sw, double sh) {
   const int sx = RoundHalfEven(srcX), isw = RoundHalfEven(sw), ish = RoundHalfEven(sh);
   const int x = RoundHalfEven(dx), y = RoundHalfEven(dy), w = RoundHalfEven(dw), h = RoundHalfEven(dh);
-  RunStretch<RasterOp::And>(src, dest, sx, RoundHalfEven(maskY), isw, ish, x, y, w, h);
-  RunStretch<RasterOp::Or>(src, dest, sx, RoundHalfEven(spriteY), isw, ish, x, y, w, h);
+  RunStretch(RasterOp::And, src, dest, sx, RoundHalfEven(maskY), isw, ish, x, y, w, h);
+  RunStretch(RasterOp::Or, src, dest, sx, RoundHalfEven(spriteY), isw, ish, x, y, w, h);
 }
 
 void StretchOr(const Surface& src, double srcX, double srcY, double dw, double dh, Surface& dest, double dx,
                double dy, double sw, double sh) {
-  RunStretch<RasterOp::Or>(src, dest, RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(sw),
+  RunStretch(RasterOp::Or, src, dest, RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(sw),
                            RoundHalfEven(sh), RoundHalfEven(dx), RoundHalfEven(dy), RoundHalfEven(dw),
                            RoundHalfEven(dh));
 }
