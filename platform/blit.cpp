@@ -29,6 +29,55 @@ struct Transfer {
   int srcX, srcY, w, h, dx, dy;
 };
 
+// Rows are combined 8 pixels at a time through the compiler's portable vector
+// type (one AVX2 register, or two SSE2 ones). A row's last part block is done
+// as the 8 pixels that end the row, worked out before the row is written and
+// stored after it: the pixels it shares with the last whole block get the
+// same values twice.
+typedef uint32_t Pixels8 __attribute__((vector_size(8 * sizeof(uint32_t))));
+
+inline void Load(Pixels8& v, const uint32_t* p) { std::memcpy(&v, p, sizeof v); }
+inline void Store(uint32_t* p, const Pixels8& v) { std::memcpy(p, &v, sizeof v); }
+
+// How a row's pixels are combined: d AND a, d OR a, or (d AND a) OR b (the
+// masked draw, a the mask and b the sprite). Works on 8 pixels or on one.
+enum class RowOp { And, Or, Masked };
+
+template <RowOp op, class T>
+inline void Combine(T& d, const T& a, const T& b) {
+  if constexpr (op == RowOp::And) {
+    d &= a;
+  } else if constexpr (op == RowOp::Or) {
+    d |= a;
+  } else {
+    d = (d & a) | b;
+  }
+}
+
+template <RowOp op>
+inline void CombineRow(uint32_t* d, const uint32_t* a, const uint32_t* b, int n) {
+  if (n < 8) {
+    for (int i = 0; i < n; ++i) Combine<op>(d[i], a[i], b[i]);
+    return;
+  }
+  auto block = [&](int i, Pixels8& v) {
+    Pixels8 va, vb;
+    Load(v, d + i);
+    Load(va, a + i);
+    Load(vb, b + i);
+    Combine<op>(v, va, vb);
+  };
+  const int last = n - 8;
+  Pixels8 tail;
+  block(last, tail);
+  for (int i = 0; i < last; i += 8) {
+    Pixels8 v;
+    block(i, v);
+    Store(d + i, v);
+  }
+  Store(d + last, tail);
+}
+
 // One row of a transfer: n destination pixels combined with n source pixels.
 inline void CombineRow(RasterOp op, uint32_t* d, const uint32_t* s, int n) {
   switch (op) {
@@ -36,10 +85,10 @@ inline void CombineRow(RasterOp op, uint32_t* d, const uint32_t* s, int n) {
       std::memmove(d, s, size_t(n) * sizeof(uint32_t));
       break;
     case RasterOp::And:
-      for (int i = 0; i < n; ++i) d[i] &= s[i];
+      CombineRow<RowOp::And>(d, s, s, n);
       break;
     case RasterOp::Or:
-      for (int i = 0; i < n; ++i) d[i] |= s[i];
+      CombineRow<RowOp::Or>(d, s, s, n);
       break;
   }
 }
@@ -94,7 +143,7 @@ WITH_AVX2_VERSION void RunMasked(const Surface& src, Surface& dest, const Transf
     uint32_t* d = dest.pixels + y * dest.width + cm.x0;
     const uint32_t* m = src.pixels + (y - mask.dy + mask.srcY) * src.width + sx;
     const uint32_t* s = src.pixels + (y - sprite.dy + sprite.srcY) * src.width + sx;
-    for (int i = 0; i < n; ++i) d[i] = (d[i] & m[i]) | s[i];
+    CombineRow<RowOp::Masked>(d, m, s, n);
   }
 }
 
@@ -171,54 +220,109 @@ struct AxisWalk {
   }
 };
 
-// A stretch call's column map, worked out once per call as runs:
-// destination columns [start, start + length) all take source column
-// `source`. Each source row a call reads is expanded once into gRow, which
-// then serves every destination row that reads that source row.
+// A stretch call's column map, worked out once per call: destination column
+// k takes source column gColumnSource[k]. Each source row a call reads is
+// expanded once into gRow, which then serves every destination row that
+// reads that source row. A row is expanded in one of three ways:
+//  - enlarged a lot (long runs of equal columns): each run filled in turn;
+//  - otherwise, when every 8 consecutive destination columns read within 8
+//    consecutive source pixels (enlarged, or reduced a little), 8 columns at
+//    a time by one vector load and one shuffle (machines with AVX2);
+//  - otherwise column by column.
+enum class Expansion { Runs, Blocks, Columns };
+
 struct ColumnRun {
   int source, start, length;
 };
 constexpr int kMaxStretchColumns = 8192;
-constexpr int kFillWidth = 8;  // pixels written at once when expanding a row
-ColumnRun gRuns[kMaxStretchColumns];
+constexpr int kBlock = 8;  // pixels written at once when expanding a row
 int gColumnSource[kMaxStretchColumns];
-uint32_t gRow[kMaxStretchColumns + kFillWidth];
+ColumnRun gRuns[kMaxStretchColumns];
+int gRunCount;
+uint32_t gRow[kMaxStretchColumns + kBlock];
 
-int BuildRuns(const AxisMap& mx, int cols) {
-  int runs = 0;
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define HAVE_BLOCK_EXPANSION 1
+typedef uint32_t Pixels8 __attribute__((vector_size(kBlock * sizeof(uint32_t))));
+// Block b of gRow reads source pixels gBlockBase[b] + 0..7 of the row, lane
+// j taking gBlockLanes[b][j].
+int gBlockBase[kMaxStretchColumns / kBlock];
+Pixels8 gBlockLanes[kMaxStretchColumns / kBlock];
+const bool gHaveAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+
+bool BuildBlocks(int cols) {
+  const auto [minIt, maxIt] = std::minmax_element(gColumnSource, gColumnSource + cols);
+  const int maxCol = *maxIt;
+  // The 8-pixel loads stay within the columns this call reads.
+  if (maxCol - *minIt < kBlock - 1) return false;
+  for (int b = 0; b * kBlock < cols; ++b) {
+    int column[kBlock];
+    for (int j = 0; j < kBlock; ++j) column[j] = gColumnSource[std::min(b * kBlock + j, cols - 1)];
+    const auto [lo, hi] = std::minmax_element(column, column + kBlock);
+    if (*hi - *lo >= kBlock) return false;
+    const int base = std::min(*lo, maxCol - (kBlock - 1));
+    gBlockBase[b] = base;
+    for (int j = 0; j < kBlock; ++j) gBlockLanes[b][j] = uint32_t(column[j] - base);
+  }
+  return true;
+}
+#endif
+
+Expansion BuildColumnMap(const AxisMap& mx, int cols) {
+  gRunCount = 0;
   AxisWalk walk(mx);
   for (int k = 0; k < cols; ++k, walk.Next()) {
     const int source = walk.Source();
     gColumnSource[k] = source;
-    if (runs > 0 && gRuns[runs - 1].source == source) {
-      ++gRuns[runs - 1].length;
+    if (gRunCount > 0 && gRuns[gRunCount - 1].source == source) {
+      ++gRuns[gRunCount - 1].length;
     } else {
-      gRuns[runs++] = {source, k, 1};
+      gRuns[gRunCount++] = {source, k, 1};
     }
   }
-  return runs;
+  if (gRunCount * 4 <= cols) return Expansion::Runs;
+#ifdef HAVE_BLOCK_EXPANSION
+  if (gHaveAvx2 && BuildBlocks(cols)) return Expansion::Blocks;
+#endif
+  return Expansion::Columns;
 }
 
-// Fills gRow from one source row. Runs are filled in order with whole
-// kFillWidth-pixel stores that may reach past a run's end; the next run
-// overwrites the excess, and gRow has room for the last run's.
 inline void GatherRow(uint32_t* __restrict out, const uint32_t* __restrict s, const int* __restrict columns,
                       int cols) {
   for (int k = 0; k < cols; ++k) out[k] = s[columns[k]];
 }
 
-inline void ExpandRow(const uint32_t* s, int runs, int cols) {
-  if (runs * 4 > cols) {
-    GatherRow(gRow, s, gColumnSource, cols);
-    return;
-  }
-  for (int r = 0; r < runs; ++r) {
-    const ColumnRun run = gRuns[r];
-    const uint32_t v = s[run.source];
-    uint32_t* o = gRow + run.start;
-    for (int j = 0; j < run.length; j += kFillWidth) {
-      for (int k = 0; k < kFillWidth; ++k) o[j + k] = v;
-    }
+// Fills gRow from source row `s`. Runs and blocks are written with whole
+// kBlock-pixel stores that may reach past a run's end or the last column;
+// the next run overwrites the excess, and gRow has room for the last one's.
+inline void ExpandRow(Expansion how, const uint32_t* s, int cols) {
+  switch (how) {
+    case Expansion::Runs:
+      for (int r = 0; r < gRunCount; ++r) {
+        const ColumnRun run = gRuns[r];
+        const uint32_t v = s[run.source];
+        uint32_t* o = gRow + run.start;
+        for (int j = 0; j < run.length; j += kBlock) {
+          for (int k = 0; k < kBlock; ++k) o[j + k] = v;
+        }
+      }
+      break;
+    case Expansion::Blocks:
+#ifdef HAVE_BLOCK_EXPANSION
+      for (int b = 0; b * kBlock < cols; ++b) {
+        Pixels8 v;
+        std::memcpy(&v, s + gBlockBase[b], sizeof v);
+        const Pixels8 out = __builtin_shuffle(v, gBlockLanes[b]);
+        std::memcpy(gRow + b * kBlock, &out, sizeof out);
+      }
+#endif
+      break;
+    case Expansion::Columns:
+      GatherRow(gRow, s, gColumnSource, cols);
+      break;
   }
 }
 
@@ -229,13 +333,13 @@ WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest
   if (!MapAxis(dx, dw, srcX, sw, dest.width, src.width, &mx)) return;
   if (!MapAxis(dy, dh, srcY, sh, dest.height, src.height, &my)) return;
   const int cols = std::min(mx.count, kMaxStretchColumns);
-  const int runs = BuildRuns(mx, cols);
+  const Expansion how = BuildColumnMap(mx, cols);
   int expandedRow = -1;
   AxisWalk rows(my);
   for (int r = 0; r < my.count; ++r, rows.Next()) {
     const int sourceRow = rows.Source();
     if (sourceRow != expandedRow) {
-      ExpandRow(src.pixels + int64_t(sourceRow) * src.width, runs, cols);
+      ExpandRow(how, src.pixels + int64_t(sourceRow) * src.width, cols);
       expandedRow = sourceRow;
     }
     CombineRow(op, dest.pixels + int64_t(my.destStart + r) * dest.width + mx.destStart, gRow, cols);
