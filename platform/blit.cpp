@@ -326,6 +326,7 @@ inline void ExpandRow(Expansion how, const uint32_t* s, int cols) {
   }
 }
 
+constexpr int kPrefetchRows = 4;
 WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest, int srcX, int srcY, int sw,
                                   int sh, int dx, int dy, int dw, int dh) {
   if (!src.pixels || !dest.pixels) return;
@@ -339,6 +340,12 @@ WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest
   for (int r = 0; r < my.count; ++r, rows.Next()) {
     const int sourceRow = rows.Source();
     if (sourceRow != expandedRow) {
+      const int ahead = sourceRow + (my.mirrored ? -kPrefetchRows : kPrefetchRows);
+      if (ahead >= 0 && ahead < src.height) {
+        const uint32_t* p = src.pixels + int64_t(ahead) * src.width;
+        __builtin_prefetch(p + gColumnSource[0]);
+        __builtin_prefetch(p + gColumnSource[cols - 1]);
+      }
       ExpandRow(how, src.pixels + int64_t(sourceRow) * src.width, cols);
       expandedRow = sourceRow;
     }
@@ -351,7 +358,11 @@ WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest
 int32_t RoundHalfEven(double v) {
   if (!(v == v)) return 0;  // NaN draws at 0 rather than invoking undefined behaviour
   v = std::clamp(v, -1.0e9, 1.0e9);
-  return int32_t(std::nearbyint(v));
+  // Adding and taking away 1.5 * 2^52 leaves v rounded to an integer as the
+  // floating-point unit rounds, to nearest with halves to even, exactly as
+  // nearbyint does (for |v| < 2^51), without a library call per coordinate.
+  constexpr double kRounder = 6755399441055744.0;
+  return int32_t((v + kRounder) - kRounder);
 }
 
 void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h,
