@@ -117,10 +117,13 @@ WITH_AVX2_VERSION void RunTransfer(RasterOp op, const Surface& src, Surface& des
   const Clip c = ClipTransfer(src, dest, t);
   if (c.Empty()) return;
   const int n = int(c.x1 - c.x0);
-  const int64_t sx = c.x0 - t.dx + t.srcX;
-  for (int64_t y = c.y0; y < c.y1; ++y) {
-    const int64_t sy = y - t.dy + t.srcY;
-    CombineRow(op, dest.pixels + y * dest.width + c.x0, src.pixels + sy * src.width + sx, n);
+  uint32_t* d = dest.pixels + c.y0 * dest.width + c.x0;
+  const uint32_t* s = src.pixels + (c.y0 - t.dy + t.srcY) * src.width + c.x0 - t.dx + t.srcX;
+  for (int64_t y = c.y0;;) {
+    CombineRow(op, d, s, n);
+    if (++y == c.y1) break;
+    d += dest.width;
+    s += src.width;
   }
 }
 
@@ -139,11 +142,16 @@ WITH_AVX2_VERSION void RunMasked(const Surface& src, Surface& dest, const Transf
   if (cm.Empty()) return;
   const int n = int(cm.x1 - cm.x0);
   const int64_t sx = cm.x0 - mask.dx + mask.srcX;
-  for (int64_t y = cm.y0; y < cm.y1; ++y) {
-    uint32_t* d = dest.pixels + y * dest.width + cm.x0;
-    const uint32_t* m = src.pixels + (y - mask.dy + mask.srcY) * src.width + sx;
-    const uint32_t* s = src.pixels + (y - sprite.dy + sprite.srcY) * src.width + sx;
+  const int64_t destStep = dest.width, srcStep = src.width;
+  uint32_t* d = dest.pixels + cm.y0 * destStep + cm.x0;
+  const uint32_t* m = src.pixels + (cm.y0 - mask.dy + mask.srcY) * srcStep + sx;
+  const uint32_t* s = src.pixels + (cm.y0 - sprite.dy + sprite.srcY) * srcStep + sx;
+  for (int64_t y = cm.y0;;) {
     CombineRow<RowOp::Masked>(d, m, s, n);
+    if (++y == cm.y1) break;
+    d += destStep;
+    m += srcStep;
+    s += srcStep;
   }
 }
 
@@ -337,7 +345,8 @@ WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest
   const Expansion how = BuildColumnMap(mx, cols);
   int expandedRow = -1;
   AxisWalk rows(my);
-  for (int r = 0; r < my.count; ++r, rows.Next()) {
+  uint32_t* d = dest.pixels + int64_t(my.destStart) * dest.width + mx.destStart;
+  for (int r = 0;;) {
     const int sourceRow = rows.Source();
     if (sourceRow != expandedRow) {
       const int ahead = sourceRow + (my.mirrored ? -kPrefetchRows : kPrefetchRows);
@@ -349,7 +358,10 @@ WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest
       ExpandRow(how, src.pixels + int64_t(sourceRow) * src.width, cols);
       expandedRow = sourceRow;
     }
-    CombineRow(op, dest.pixels + int64_t(my.destStart + r) * dest.width + mx.destStart, gRow, cols);
+    CombineRow(op, d, gRow, cols);
+    if (++r == my.count) break;
+    rows.Next();
+    d += dest.width;
   }
 }
 
