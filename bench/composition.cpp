@@ -104,7 +104,9 @@ int main() {
     }
   }
   const double frame = MedianUs(frameUs), copy = MedianUs(copyUs);
-  for (int p = 0; p < kPartCount; ++p) std::printf("  %-28s median %6.1f us\n", kParts[p].name, MedianUs(partUs[p]));
+  for (int p = 0; p < kPartCount; ++p) {
+    std::printf("  %-28s median %6.1f us\n", kParts[p].name, MedianUs(partUs[p]));
+  }
   std::printf("busy frame: median %.1f us (%d frames)\n", frame, int(frameUs.size()));
   std::printf("memcpy of a 332x478x4 frame: median %.2f us\n", copy);
   std::printf("ratio: %.1fx (goal <= 12x, limit 25x)\n", frame / copy);

@@ -4,10 +4,11 @@
 #include <cmath>
 #include <cstring>
 
-// The per-pixel loops below are plain loops left to the compiler's
-// vectoriser, run here at full strength; each transfer also gets an AVX2
-// version that is picked when the program loads, while any other x86-64
-// machine runs the SSE2 one.
+// Rows are combined in 8-pixel vector blocks; the few plain per-pixel loops
+// (short rows, the column-by-column gather of reduced stretches) are left to
+// the compiler's vectoriser, run here at full strength. Each transfer also
+// gets an AVX2 version that is picked when the program loads, while any other
+// x86-64 machine runs the SSE2 one.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("O3")
 #endif
@@ -334,6 +335,9 @@ inline void ExpandRow(Expansion how, const uint32_t* s, int cols) {
   }
 }
 
+// A stretched transfer (op And or Or). The source row a few rows on is asked
+// for ahead of time: enlarged pictures read one short piece of each of many
+// rows, a pattern the processor does not fetch ahead by itself.
 constexpr int kPrefetchRows = 4;
 WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest, int srcX, int srcY, int sw,
                                   int sh, int dx, int dy, int dw, int dh) {
