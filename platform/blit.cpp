@@ -4,6 +4,23 @@
 #include <cmath>
 #include <cstring>
 
+// Rows are combined in 8-pixel vector blocks; the few plain per-pixel loops
+// (short rows, the column-by-column gather of reduced stretches) are left to
+// the compiler's vectoriser, run here at full strength. Each transfer also
+// gets an AVX2 version that is picked when the program loads, while any other
+// x86-64 machine runs the SSE2 one.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC optimize("O3")
+#endif
+#if defined(__x86_64__) && defined(__has_attribute)
+#if __has_attribute(target_clones)
+#define WITH_AVX2_VERSION __attribute__((target_clones("avx2", "default")))
+#endif
+#endif
+#ifndef WITH_AVX2_VERSION
+#define WITH_AVX2_VERSION
+#endif
+
 namespace {
 
 enum class RasterOp { Copy, And, Or };
@@ -13,51 +30,68 @@ struct Transfer {
   int srcX, srcY, w, h, dx, dy;
 };
 
-// Rows are combined four pixels at a time through the compiler's portable
-// vector types, so the loops are vectorised at any optimisation level.
-typedef uint32_t Pixels4 __attribute__((vector_size(16)));
+// Rows are combined 8 pixels at a time through the compiler's portable vector
+// type (one AVX2 register, or two SSE2 ones). A row's last part block is done
+// as the 8 pixels that end the row, worked out before the row is written and
+// stored after it: the pixels it shares with the last whole block get the
+// same values twice.
+typedef uint32_t Pixels8 __attribute__((vector_size(8 * sizeof(uint32_t))));
 
-inline Pixels4 Load4(const uint32_t* p) {
-  Pixels4 v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
-}
-inline void Store4(uint32_t* p, Pixels4 v) { std::memcpy(p, &v, sizeof v); }
+inline void Load(Pixels8& v, const uint32_t* p) { std::memcpy(&v, p, sizeof v); }
+inline void Store(uint32_t* p, const Pixels8& v) { std::memcpy(p, &v, sizeof v); }
 
-template <RasterOp op>
-inline void CombineRow(uint32_t* d, const uint32_t* s, int n) {
-  if constexpr (op == RasterOp::Copy) {
-    std::memmove(d, s, size_t(n) * sizeof(uint32_t));
+// How a row's pixels are combined: d AND a, d OR a, or (d AND a) OR b (the
+// masked draw, a the mask and b the sprite). Works on 8 pixels or on one.
+enum class RowOp { And, Or, Masked };
+
+template <RowOp op, class T>
+inline void Combine(T& d, const T& a, const T& b) {
+  if constexpr (op == RowOp::And) {
+    d &= a;
+  } else if constexpr (op == RowOp::Or) {
+    d |= a;
   } else {
-    int i = 0;
-    for (; i + 8 <= n; i += 8) {
-      if constexpr (op == RasterOp::And) {
-        Store4(d + i, Load4(d + i) & Load4(s + i));
-        Store4(d + i + 4, Load4(d + i + 4) & Load4(s + i + 4));
-      } else {
-        Store4(d + i, Load4(d + i) | Load4(s + i));
-        Store4(d + i + 4, Load4(d + i + 4) | Load4(s + i + 4));
-      }
-    }
-    for (; i < n; ++i) {
-      if constexpr (op == RasterOp::And) {
-        d[i] &= s[i];
-      } else {
-        d[i] |= s[i];
-      }
-    }
+    d = (d & a) | b;
   }
 }
 
-// The masked draw in one pass: the mask ANDed, then the sprite ORed.
-inline void MaskedRow(uint32_t* d, const uint32_t* mask, const uint32_t* sprite, int n) {
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    Store4(d + i, (Load4(d + i) & Load4(mask + i)) | Load4(sprite + i));
-    Store4(d + i + 4, (Load4(d + i + 4) & Load4(mask + i + 4)) | Load4(sprite + i + 4));
+template <RowOp op>
+inline void CombineRow(uint32_t* d, const uint32_t* a, const uint32_t* b, int n) {
+  if (n < 8) {
+    for (int i = 0; i < n; ++i) Combine<op>(d[i], a[i], b[i]);
+    return;
   }
-  for (; i + 4 <= n; i += 4) Store4(d + i, (Load4(d + i) & Load4(mask + i)) | Load4(sprite + i));
-  for (; i < n; ++i) d[i] = (d[i] & mask[i]) | sprite[i];
+  auto block = [&](int i, Pixels8& v) {
+    Pixels8 va, vb;
+    Load(v, d + i);
+    Load(va, a + i);
+    Load(vb, b + i);
+    Combine<op>(v, va, vb);
+  };
+  const int last = n - 8;
+  Pixels8 tail;
+  block(last, tail);
+  for (int i = 0; i < last; i += 8) {
+    Pixels8 v;
+    block(i, v);
+    Store(d + i, v);
+  }
+  Store(d + last, tail);
+}
+
+// One row of a transfer: n destination pixels combined with n source pixels.
+inline void CombineRow(RasterOp op, uint32_t* d, const uint32_t* s, int n) {
+  switch (op) {
+    case RasterOp::Copy:
+      std::memmove(d, s, size_t(n) * sizeof(uint32_t));
+      break;
+    case RasterOp::And:
+      CombineRow<RowOp::And>(d, s, s, n);
+      break;
+    case RasterOp::Or:
+      CombineRow<RowOp::Or>(d, s, s, n);
+      break;
+  }
 }
 
 // The part of a transfer that is written: destination pixels on `dest`
@@ -79,37 +113,46 @@ Clip ClipTransfer(const Surface& src, const Surface& dest, const Transfer& t) {
 
 // Clips the transfer to both surfaces and runs it: a destination pixel is
 // written only when it lies on `dest` and its source pixel lies on `src`.
-template <RasterOp op>
-void RunTransfer(const Surface& src, Surface& dest, Transfer t) {
+WITH_AVX2_VERSION void RunTransfer(RasterOp op, const Surface& src, Surface& dest, Transfer t) {
   if (t.w <= 0 || t.h <= 0 || !src.pixels || !dest.pixels) return;
   const Clip c = ClipTransfer(src, dest, t);
   if (c.Empty()) return;
   const int n = int(c.x1 - c.x0);
-  for (int64_t y = c.y0; y < c.y1; ++y) {
-    const int64_t sy = y - t.dy + t.srcY;
-    const int64_t sx = c.x0 - t.dx + t.srcX;
-    CombineRow<op>(dest.pixels + y * dest.width + c.x0, src.pixels + sy * src.width + sx, n);
+  uint32_t* d = dest.pixels + c.y0 * dest.width + c.x0;
+  const uint32_t* s = src.pixels + (c.y0 - t.dy + t.srcY) * src.width + c.x0 - t.dx + t.srcX;
+  for (int64_t y = c.y0;;) {
+    CombineRow(op, d, s, n);
+    if (++y == c.y1) break;
+    d += dest.width;
+    s += src.width;
   }
 }
 
 // The mask pass and the sprite pass; fused into one when both cover the same
 // pixels (the mask and sprite rows both lie on the sheet), as they nearly
 // always do.
-void RunMasked(const Surface& src, Surface& dest, const Transfer& mask, const Transfer& sprite) {
+WITH_AVX2_VERSION void RunMasked(const Surface& src, Surface& dest, const Transfer& mask,
+                                 const Transfer& sprite) {
   if (mask.w <= 0 || mask.h <= 0 || !src.pixels || !dest.pixels) return;
   const Clip cm = ClipTransfer(src, dest, mask), cs = ClipTransfer(src, dest, sprite);
   if (!(cm == cs)) {
-    RunTransfer<RasterOp::And>(src, dest, mask);
-    RunTransfer<RasterOp::Or>(src, dest, sprite);
+    RunTransfer(RasterOp::And, src, dest, mask);
+    RunTransfer(RasterOp::Or, src, dest, sprite);
     return;
   }
   if (cm.Empty()) return;
   const int n = int(cm.x1 - cm.x0);
   const int64_t sx = cm.x0 - mask.dx + mask.srcX;
-  for (int64_t y = cm.y0; y < cm.y1; ++y) {
-    const uint32_t* m = src.pixels + (y - mask.dy + mask.srcY) * src.width + sx;
-    const uint32_t* s = src.pixels + (y - sprite.dy + sprite.srcY) * src.width + sx;
-    MaskedRow(dest.pixels + y * dest.width + cm.x0, m, s, n);
+  const int64_t destStep = dest.width, srcStep = src.width;
+  uint32_t* d = dest.pixels + cm.y0 * destStep + cm.x0;
+  const uint32_t* m = src.pixels + (cm.y0 - mask.dy + mask.srcY) * srcStep + sx;
+  const uint32_t* s = src.pixels + (cm.y0 - sprite.dy + sprite.srcY) * srcStep + sx;
+  for (int64_t y = cm.y0;;) {
+    CombineRow<RowOp::Masked>(d, m, s, n);
+    if (++y == cm.y1) break;
+    d += destStep;
+    m += srcStep;
+    s += srcStep;
   }
 }
 
@@ -117,21 +160,18 @@ void RunMasked(const Surface& src, Surface& dest, const Transfer& mask, const Tr
 // index i (0..|dSize|-1) takes source index floor(i * sSize / |dSize|), read
 // backwards when the destination size is negative (a mirror image).
 struct AxisMap {
-  int destStart = 0;   // first destination pixel written
-  int count = 0;       // how many
-  int64_t srcStart = 0;
-  int64_t num = 0;     // source step numerator per destination pixel
+  int destStart = 0;  // first destination pixel written
+  int count = 0;      // how many
+  int64_t first = 0;  // index i of destStart
+  int64_t num = 0;    // source step numerator per destination pixel
   int64_t den = 1;
-  int64_t first = 0;   // index i of destStart
   bool mirrored = false;
   int64_t srcSize = 0;
   int64_t srcOrigin = 0;
-  int SourceAt(int k) const {
-    const int64_t i = first + k;
-    const int64_t si = i * num / den;
-    return int(srcOrigin + (mirrored ? srcSize - 1 - si : si));
-  }
 };
+
+// ceil(a / b) for a >= 0, b > 0.
+int64_t CeilDiv(int64_t a, int64_t b) { return (a + b - 1) / b; }
 
 // Works out which destination pixels of one axis are written: those on the
 // destination surface whose source pixel lies on the source surface.
@@ -147,38 +187,25 @@ bool MapAxis(int dPos, int dSize, int sPos, int sSize, int destLimit, int srcLim
   // Destination clipping.
   int64_t lo = std::max<int64_t>(0, -start);
   int64_t hi = std::min<int64_t>(n, int64_t(destLimit) - start);
-  if (lo >= hi) return false;
-  // Source clipping: source index si (monotonic in i) must give
-  // 0 <= sPos + s' < srcLimit with s' = si or sSize-1-si.
-  auto srcOk = [&](int64_t i) {
-    const int64_t si = i * sSize / n;
-    const int64_t s = sPos + (m->mirrored ? sSize - 1 - si : si);
-    return s >= 0 && s < srcLimit;
-  };
-  // The valid i form one run; find it by scanning inwards from both ends
-  // (runs are short: at most the destination width).
-  while (lo < hi && !srcOk(lo)) ++lo;
-  while (hi > lo && !srcOk(hi - 1)) --hi;
+  // Source clipping: the offsets o = 0..sSize-1 with 0 <= sPos + o < srcLimit
+  // are [a, b); o is si, or sSize - 1 - si mirrored, for si = floor(i * sSize / n).
+  int64_t a = std::max<int64_t>(0, -int64_t(sPos));
+  int64_t b = std::min<int64_t>(sSize, int64_t(srcLimit) - sPos);
+  if (a >= b) return false;
+  if (m->mirrored) {
+    const int64_t mirroredA = sSize - b;
+    b = sSize - a;
+    a = mirroredA;
+  }
+  // a <= floor(i * sSize / n) < b  <=>  ceil(a * n / sSize) <= i < ceil(b * n / sSize).
+  lo = std::max(lo, CeilDiv(a * n, sSize));
+  hi = std::min(hi, CeilDiv(b * n, sSize));
   if (lo >= hi) return false;
   m->first = lo;
   m->count = int(hi - lo);
   m->destStart = int(start + lo);
   return true;
 }
-
-constexpr int kMaxStretchColumns = 8192;
-
-// One stretch call's column map, worked out once per call, both per column
-// and as runs: destination columns [start, start + length) all take source
-// column `source`. Rows with long runs are combined run by run; others are
-// gathered into a row cache that serves every following row reading the same
-// source row.
-struct ColumnRun {
-  int source, start, length;
-};
-ColumnRun gRuns[kMaxStretchColumns];
-int gColumnSource[kMaxStretchColumns];
-uint32_t gRowCache[2][kMaxStretchColumns + 8];
 
 // Source indexes of consecutive destination pixels of one axis, stepped
 // without a division per pixel.
@@ -202,80 +229,143 @@ struct AxisWalk {
   }
 };
 
-int BuildRuns(const AxisMap& mx, int cols) {
-  int runs = 0;
+// A stretch call's column map, worked out once per call: destination column
+// k takes source column gColumnSource[k]. Each source row a call reads is
+// expanded once into gRow, which then serves every destination row that
+// reads that source row. A row is expanded in one of three ways:
+//  - enlarged a lot (long runs of equal columns): each run filled in turn;
+//  - otherwise, when every 8 consecutive destination columns read within 8
+//    consecutive source pixels (enlarged, or reduced a little), 8 columns at
+//    a time by one vector load and one shuffle (machines with AVX2);
+//  - otherwise column by column.
+enum class Expansion { Runs, Blocks, Columns };
+
+struct ColumnRun {
+  int source, start, length;
+};
+constexpr int kMaxStretchColumns = 8192;
+constexpr int kBlock = 8;  // pixels written at once when expanding a row
+int gColumnSource[kMaxStretchColumns];
+ColumnRun gRuns[kMaxStretchColumns];
+int gRunCount;
+uint32_t gRow[kMaxStretchColumns + kBlock];
+
+#if defined(__GNUC__) && !defined(__clang__) && defined(__x86_64__)
+#define HAVE_BLOCK_EXPANSION 1
+typedef uint32_t Pixels8 __attribute__((vector_size(kBlock * sizeof(uint32_t))));
+// Block b of gRow reads source pixels gBlockBase[b] + 0..7 of the row, lane
+// j taking gBlockLanes[b][j].
+int gBlockBase[kMaxStretchColumns / kBlock];
+Pixels8 gBlockLanes[kMaxStretchColumns / kBlock];
+const bool gHaveAvx2 = [] {
+  __builtin_cpu_init();
+  return __builtin_cpu_supports("avx2") != 0;
+}();
+
+bool BuildBlocks(int cols) {
+  const auto [minIt, maxIt] = std::minmax_element(gColumnSource, gColumnSource + cols);
+  const int maxCol = *maxIt;
+  // The 8-pixel loads stay within the columns this call reads.
+  if (maxCol - *minIt < kBlock - 1) return false;
+  for (int b = 0; b * kBlock < cols; ++b) {
+    int column[kBlock];
+    for (int j = 0; j < kBlock; ++j) column[j] = gColumnSource[std::min(b * kBlock + j, cols - 1)];
+    const auto [lo, hi] = std::minmax_element(column, column + kBlock);
+    if (*hi - *lo >= kBlock) return false;
+    const int base = std::min(*lo, maxCol - (kBlock - 1));
+    gBlockBase[b] = base;
+    for (int j = 0; j < kBlock; ++j) gBlockLanes[b][j] = uint32_t(column[j] - base);
+  }
+  return true;
+}
+#endif
+
+Expansion BuildColumnMap(const AxisMap& mx, int cols) {
+  gRunCount = 0;
   AxisWalk walk(mx);
   for (int k = 0; k < cols; ++k, walk.Next()) {
     const int source = walk.Source();
     gColumnSource[k] = source;
-    if (runs > 0 && gRuns[runs - 1].source == source) {
-      ++gRuns[runs - 1].length;
+    if (gRunCount > 0 && gRuns[gRunCount - 1].source == source) {
+      ++gRuns[gRunCount - 1].length;
     } else {
-      gRuns[runs++] = {source, k, 1};
+      gRuns[gRunCount++] = {source, k, 1};
     }
   }
-  return runs;
+  if (gRunCount * 4 <= cols) return Expansion::Runs;
+#ifdef HAVE_BLOCK_EXPANSION
+  if (gHaveAvx2 && BuildBlocks(cols)) return Expansion::Blocks;
+#endif
+  return Expansion::Columns;
 }
 
-// Long runs (an enlarged picture): each run's pixel is combined straight
-// into the destination row, four at a time.
-template <RasterOp op>
-void CombineRuns(uint32_t* d, const uint32_t* s, int runs) {
-  for (int r = 0; r < runs; ++r) {
-    const ColumnRun& run = gRuns[r];
-    const uint32_t v = s[run.source];
-    uint32_t* o = d + run.start;
-    const Pixels4 splat = {v, v, v, v};
-    int i = 0;
-    for (; i + 4 <= run.length; i += 4) {
-      if constexpr (op == RasterOp::Copy) {
-        Store4(o + i, splat);
-      } else if constexpr (op == RasterOp::And) {
-        Store4(o + i, Load4(o + i) & splat);
-      } else {
-        Store4(o + i, Load4(o + i) | splat);
+inline void GatherRow(uint32_t* __restrict out, const uint32_t* __restrict s, const int* __restrict columns,
+                      int cols) {
+  for (int k = 0; k < cols; ++k) out[k] = s[columns[k]];
+}
+
+// Fills gRow from source row `s`. Runs and blocks are written with whole
+// kBlock-pixel stores that may reach past a run's end or the last column;
+// the next run overwrites the excess, and gRow has room for the last one's.
+inline void ExpandRow(Expansion how, const uint32_t* s, int cols) {
+  switch (how) {
+    case Expansion::Runs:
+      for (int r = 0; r < gRunCount; ++r) {
+        const ColumnRun run = gRuns[r];
+        const uint32_t v = s[run.source];
+        uint32_t* o = gRow + run.start;
+        for (int j = 0; j < run.length; j += kBlock) {
+          for (int k = 0; k < kBlock; ++k) o[j + k] = v;
+        }
       }
-    }
-    for (; i < run.length; ++i) {
-      if constexpr (op == RasterOp::Copy) {
-        o[i] = v;
-      } else if constexpr (op == RasterOp::And) {
-        o[i] &= v;
-      } else {
-        o[i] |= v;
+      break;
+    case Expansion::Blocks:
+#ifdef HAVE_BLOCK_EXPANSION
+      for (int b = 0; b * kBlock < cols; ++b) {
+        Pixels8 v;
+        std::memcpy(&v, s + gBlockBase[b], sizeof v);
+        const Pixels8 out = __builtin_shuffle(v, gBlockLanes[b]);
+        std::memcpy(gRow + b * kBlock, &out, sizeof out);
       }
-    }
+#endif
+      break;
+    case Expansion::Columns:
+      GatherRow(gRow, s, gColumnSource, cols);
+      break;
   }
 }
 
-template <RasterOp op>
-void RunStretch(const Surface& src, Surface& dest, int srcX, int srcY, int sw, int sh, int dx, int dy,
-                int dw, int dh) {
+// A stretched transfer (op And or Or). The source row a few rows on is asked
+// for ahead of time: enlarged pictures read one short piece of each of many
+// rows, a pattern the processor does not fetch ahead by itself.
+constexpr int kPrefetchRows = 4;
+WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest, int srcX, int srcY, int sw,
+                                  int sh, int dx, int dy, int dw, int dh) {
   if (!src.pixels || !dest.pixels) return;
   AxisMap mx, my;
   if (!MapAxis(dx, dw, srcX, sw, dest.width, src.width, &mx)) return;
   if (!MapAxis(dy, dh, srcY, sh, dest.height, src.height, &my)) return;
   const int cols = std::min(mx.count, kMaxStretchColumns);
-  const int runs = BuildRuns(mx, cols);
-  const bool longRuns = runs * 4 <= cols;
-  uint32_t* row = gRowCache[op == RasterOp::And ? 0 : 1];
-  int cachedSource = -1;
+  const Expansion how = BuildColumnMap(mx, cols);
+  int expandedRow = -1;
   AxisWalk rows(my);
-  for (int r = 0; r < my.count; ++r, rows.Next()) {
+  uint32_t* d = dest.pixels + int64_t(my.destStart) * dest.width + mx.destStart;
+  for (int r = 0;;) {
     const int sourceRow = rows.Source();
-    const uint32_t* s = src.pixels + int64_t(sourceRow) * src.width;
-    uint32_t* d = dest.pixels + int64_t(my.destStart + r) * dest.width + mx.destStart;
-    if (longRuns) {
-      CombineRuns<op>(d, s, runs);
-      continue;
+    if (sourceRow != expandedRow) {
+      const int ahead = sourceRow + (my.mirrored ? -kPrefetchRows : kPrefetchRows);
+      if (ahead >= 0 && ahead < src.height) {
+        const uint32_t* p = src.pixels + int64_t(ahead) * src.width;
+        __builtin_prefetch(p + gColumnSource[0]);
+        __builtin_prefetch(p + gColumnSource[cols - 1]);
+      }
+      ExpandRow(how, src.pixels + int64_t(sourceRow) * src.width, cols);
+      expandedRow = sourceRow;
     }
-    // Short runs: gather the source row once and reuse it while the
-    // following rows read the same source row.
-    if (sourceRow != cachedSource) {
-      for (int k = 0; k < cols; ++k) row[k] = s[gColumnSource[k]];
-      cachedSource = sourceRow;
-    }
-    CombineRow<op>(d, row, cols);
+    CombineRow(op, d, gRow, cols);
+    if (++r == my.count) break;
+    rows.Next();
+    d += dest.width;
   }
 }
 
@@ -284,7 +374,11 @@ void RunStretch(const Surface& src, Surface& dest, int srcX, int srcY, int sw, i
 int32_t RoundHalfEven(double v) {
   if (!(v == v)) return 0;  // NaN draws at 0 rather than invoking undefined behaviour
   v = std::clamp(v, -1.0e9, 1.0e9);
-  return int32_t(std::nearbyint(v));
+  // Adding and taking away 1.5 * 2^52 leaves v rounded to an integer as the
+  // floating-point unit rounds, to nearest with halves to even, exactly as
+  // nearbyint does (for |v| < 2^51), without a library call per coordinate.
+  constexpr double kRounder = 6755399441055744.0;
+  return int32_t((v + kRounder) - kRounder);
 }
 
 void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h,
@@ -296,14 +390,14 @@ void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, d
 
 void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
             double dy) {
-  RunTransfer<RasterOp::Or>(src, dest,
+  RunTransfer(RasterOp::Or, src, dest,
                             {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h),
                              RoundHalfEven(dx), RoundHalfEven(dy)});
 }
 
 void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
               double dy) {
-  RunTransfer<RasterOp::Copy>(src, dest,
+  RunTransfer(RasterOp::Copy, src, dest,
                               {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h),
                                RoundHalfEven(dx), RoundHalfEven(dy)});
 }
@@ -312,13 +406,13 @@ void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY
                    Surface& dest, double dx, double dy, double sw, double sh) {
   const int sx = RoundHalfEven(srcX), isw = RoundHalfEven(sw), ish = RoundHalfEven(sh);
   const int x = RoundHalfEven(dx), y = RoundHalfEven(dy), w = RoundHalfEven(dw), h = RoundHalfEven(dh);
-  RunStretch<RasterOp::And>(src, dest, sx, RoundHalfEven(maskY), isw, ish, x, y, w, h);
-  RunStretch<RasterOp::Or>(src, dest, sx, RoundHalfEven(spriteY), isw, ish, x, y, w, h);
+  RunStretch(RasterOp::And, src, dest, sx, RoundHalfEven(maskY), isw, ish, x, y, w, h);
+  RunStretch(RasterOp::Or, src, dest, sx, RoundHalfEven(spriteY), isw, ish, x, y, w, h);
 }
 
 void StretchOr(const Surface& src, double srcX, double srcY, double dw, double dh, Surface& dest, double dx,
                double dy, double sw, double sh) {
-  RunStretch<RasterOp::Or>(src, dest, RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(sw),
+  RunStretch(RasterOp::Or, src, dest, RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(sw),
                            RoundHalfEven(sh), RoundHalfEven(dx), RoundHalfEven(dy), RoundHalfEven(dw),
                            RoundHalfEven(dh));
 }

@@ -2,12 +2,19 @@
 
 #include <cstring>
 
+#include <sys/mman.h>
+
 #include "platform/backend.h"
 #include "platform/sheets.h"
 
 namespace {
-uint32_t gScreenPixels[kScreenWidth * kScreenHeight];
-uint32_t gBackPixels[kBackWidth * kBackHeight];
+// The pixel stores start on large-page boundaries so that they can be backed
+// by 2 MiB pages: a sprite's rows lie a whole surface row apart, and with
+// small pages nearly every row drawn is another address translation.
+constexpr size_t kLargePage = size_t(2) << 20;
+
+alignas(kLargePage) uint32_t gScreenPixels[kScreenWidth * kScreenHeight];
+alignas(kLargePage) uint32_t gBackPixels[kBackWidth * kBackHeight];
 
 // Sum of the sheets' areas, so that their pixels live in one fixed block.
 constexpr int SheetArea() {
@@ -19,7 +26,15 @@ constexpr int SheetArea() {
   for (const auto& s : sizes) total += s[0] * s[1];
   return total;
 }
-uint32_t gSheetPixels[SheetArea()];
+alignas(kLargePage) uint32_t gSheetPixels[SheetArea()];
+
+// Asks the kernel for large pages behind a pixel store (advice only: where
+// it is refused, small pages serve as before).
+void AdviseLargePages(void* start, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
+#endif
+}
 }  // namespace
 
 Surface scrmain;
@@ -32,6 +47,9 @@ const SheetSize kSheetSizes[kSheetCount] = {
     {56, 12},   {96, 18},  {34, 36},   {320, 120}, {320, 80}};
 
 bool SetUpSurfaces() {
+  AdviseLargePages(gScreenPixels, sizeof gScreenPixels);
+  AdviseLargePages(gBackPixels, sizeof gBackPixels);
+  AdviseLargePages(gSheetPixels, sizeof gSheetPixels);
   scrback = Surface{kBackWidth, kBackHeight, gBackPixels};
   ClearSurface(scrback);
   scrmain = Surface{kScreenWidth, kScreenHeight, gScreenPixels};
