@@ -424,12 +424,5 @@ void Ending() {
   PromptHighScoreName();
   WaitMs(500);
   gameMode = 3;
-  WipeToBlack();
-  MusicStop();
-  MusicClose();
-  WaitMs(400);
-  MusicOpen("opening2.mid");
-  MusicPlay();
-  OpenOnTitle();
-  WaitMs(10);
+  WipeToTitle();
 }

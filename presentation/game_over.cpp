@@ -77,6 +77,10 @@ void GameOver() {
     PaceFrame(kFramePeriodMs);
   }
   WaitMs(500);
+  WipeToTitle();
+}
+
+void WipeToTitle() {
   WipeToBlack();
   MusicStop();
   MusicClose();

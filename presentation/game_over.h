@@ -3,3 +3,6 @@
 
 void GameOver();
 void PromptHighScoreName();
+// The way back from the game over and the ending: close the screen, change to
+// the title tune and open onto the title background.
+void WipeToTitle();

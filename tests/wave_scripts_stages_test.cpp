@@ -97,15 +97,7 @@ TEST(FormationPlay, EveryFormationLeavesWhereverTheShipIs) {
         SpawnWave();
         int frames = 0;
         while (AnyEnemyBusy() && frames < 1500) {
-          UpdatePlayer();
-          MoveShots();
-          RunWaveBehaviour();
-          MoveBulletsAndItems();
-          ResolveShotHits();
-          CheckEnemyContact();
-          CheckBulletHits();
-          CheckItemPickup();
-          UpdateEffects();
+          RunWorldSteps();
           ++frames;
         }
         EXPECT_LT(frames, 1500) << "wave " << w << " stalls with the ship at (" << ship.x << ", " << ship.y
