@@ -46,19 +46,6 @@ void DrawHighScores() {
 
 }  // namespace
 
-std::string FormatScore(double points) {
-  // Whole points, halves to even as the platform's number formatting does.
-  const double whole = std::nearbyint(points);
-  char text[64];
-  if (!std::isfinite(whole)) return "000000";
-  if (whole < 0) {
-    std::snprintf(text, sizeof text, "-%06.0f", -whole);
-  } else {
-    std::snprintf(text, sizeof text, "%06.0f", whole);
-  }
-  return text;
-}
-
 void HighScoreScreen() {
   inputLatch = -1;
   cursorY = kRowExit;

@@ -225,8 +225,15 @@ void DrawBossLight() {
 }  // namespace
 
 std::string FormatScore(float points) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%06lld", static_cast<long long>(std::nearbyint(double(points))));
+  // Whole points, halves to even as the platform's number formatting does.
+  const double whole = std::nearbyint(double(points));
+  if (!std::isfinite(whole)) return "000000";
+  char text[64];
+  if (whole < 0) {
+    std::snprintf(text, sizeof text, "-%06.0f", -whole);
+  } else {
+    std::snprintf(text, sizeof text, "%06.0f", whole);
+  }
   return text;
 }
 

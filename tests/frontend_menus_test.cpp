@@ -13,6 +13,7 @@
 #include "platform/keys.h"
 #include "platform/surface.h"
 #include "presentation/game_reset.h"
+#include "presentation/renderer.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"
 
