@@ -4,12 +4,12 @@
 
 #include "app/app_state.h"
 #include "enemies/stage_flow.h"
-#include "frontend/high_scores.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
+#include "presentation/renderer.h"
 #include "world/world_state.h"
 
 namespace {
