@@ -119,6 +119,37 @@ TEST_F(WaveScripts, SwoopAimsFromTheSeededDraws) {
   EXPECT_FLOAT_EQ(enemyX[0], 100) << "aims without moving";
 }
 
+TEST_F(WaveScripts, DiveVelocityGoesThroughTheSharedFloatAimScalars) {
+  // Fractional positions whose offsets do not fit a float exactly: the kept
+  // velocity must come from the stored aimDX, aimDY and aimDist, as a bullet's.
+  const float xs[] = {10.3f, 12.7f, 9.1f, 3.37f, 7.77f, 1.013f};
+  int differsFromUnrounded = 0;
+  for (float x : xs) {
+    ResetEverything();
+    wave = 27;
+    PlaceEnemy(0, x, -0.3f);
+    enemyStep[0] = 1;
+    playerX = 150.1f;
+    playerY = 399.7f;
+    Randomize(77);
+    const double r1 = Rnd(), r2 = Rnd();
+    const double dx = std::floor(r1 * 64 + 1 - 32) + (double(playerX) + 16) - double(x);
+    const double dy = std::floor(r2 * 64 + 1 - 32) + (double(playerY) + 16) - (-0.3f);
+    const float fdx = float(dx), fdy = float(dy);
+    const float fdist = float(std::sqrt(double(fdx) * fdx + double(fdy) * fdy));
+    const float wantA = float(11 * double(fdx) / fdist), wantB = float(5 * double(fdy) / fdist);
+    const double dist = std::sqrt(dx * dx + dy * dy);
+    differsFromUnrounded += float(11 * dx / dist) != wantA || float(5 * dy / dist) != wantB;
+    Randomize(77);
+    RunWaveBehaviour();
+    EXPECT_EQ(aimDX, fdx) << x;
+    EXPECT_EQ(aimDist, fdist) << x;
+    EXPECT_EQ(enemyParamA[0], wantA) << x;
+    EXPECT_EQ(enemyParamB[0], wantB) << x;
+  }
+  EXPECT_GT(differsFromUnrounded, 0) << "the fixture tells the two roundings apart";
+}
+
 TEST_F(WaveScripts, DiveAimedExactlyAtItselfGoesStraightDown) {
   // The aim point lands exactly on the enemy: no direction to divide by.
   const struct { uint8_t wave; uint8_t step; float vy; } cases[] = {
@@ -138,6 +169,27 @@ TEST_F(WaveScripts, DiveAimedExactlyAtItselfGoesStraightDown) {
     EXPECT_FALSE(std::isnan(enemyParamA[0]) || std::isnan(enemyParamB[0])) << int(c.wave);
     EXPECT_EQ(enemyParamA[0], 0) << int(c.wave);
     EXPECT_FLOAT_EQ(enemyParamB[0], c.vy) << int(c.wave);
+  }
+}
+
+TEST_F(WaveScripts, PlungerFiresAsItTakesStepOneAndAimsOnTheNextFrame) {
+  // Slots 0 and 3 fire (multiples of 3), slot 1 never does; wave 84 is silent.
+  const struct { uint8_t wave; int slot; bool fires; } cases[] = {
+      {125, 0, true}, {125, 3, true}, {125, 1, false}, {84, 0, false}};
+  for (const auto& c : cases) {
+    ResetEverything();
+    wave = c.wave;
+    PlaceEnemy(c.slot, 100, -50);  // -50 + 6 + 40 > -5: step 1 on the first frame
+    const int before = BulletCount();
+    RunWaveBehaviour();
+    EXPECT_EQ(enemyStep[c.slot], 1) << int(c.wave) << " slot " << c.slot;
+    EXPECT_EQ(BulletCount() > before, c.fires) << int(c.wave) << " slot " << c.slot;
+    EXPECT_EQ(enemyParamB[c.slot], 0) << "not aimed yet";
+    const int afterStep1 = BulletCount();
+    RunWaveBehaviour();
+    EXPECT_EQ(enemyStep[c.slot], 2);
+    EXPECT_GT(enemyParamB[c.slot], 0) << "aims at the ship below";
+    EXPECT_EQ(BulletCount(), afterStep1) << "no second volley as it aims";
   }
 }
 

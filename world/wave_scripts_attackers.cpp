@@ -348,7 +348,7 @@ void RunGlideScript() {
 namespace {
 struct PlungeRow {
   Lin speed;
-  bool everyThirdFires;  // slots that are multiples of 3 fire as they aim
+  bool everyThirdFires;  // slots that are multiples of 3 fire as they take step 1
 };
 // clang-format off
 constexpr PlungeRow kPlungeRows[] = {
@@ -364,12 +364,15 @@ void RunPlungeScript() {
     switch (enemyStep[k]) {
       case 0:
         AddTo(enemyY[k], 6);
-        if (enemyY[k] + 40.0 * enemyScale[k] > -5) enemyStep[k] = 1;
+        if (enemyY[k] + 40.0 * enemyScale[k] > -5) {
+          enemyStep[k] = 1;
+          // The volley comes as it takes step 1, a frame before it aims.
+          if (row.everyThirdFires && k % 3 == 0 && IsAlive(k)) FireVolleyFrom(k);
+        }
         break;
       case 1: {
         const double speed = row.speed.Eval();
         AimAtShip(k, 32, speed, speed);
-        if (row.everyThirdFires && k % 3 == 0 && IsAlive(k)) FireVolleyFrom(k);
         enemyStep[k] = 2;
         FlyStraight(k);
         break;

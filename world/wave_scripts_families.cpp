@@ -27,21 +27,20 @@ void FireTwinShotsFrom(int k) {
 }
 
 void AimAtShip(int k, int spread, double speedX, double speedY) {
+  // The offsets, the distance and the velocity go through the shared float
+  // scalars aimDX, aimDY and aimDist, as a bullet's aim does.
   const double r1 = Rnd();
-  const double dx = std::floor(r1 * 2 * spread + 1 - spread) + (double(playerX) + 16) - enemyX[k];
+  aimDX = float(std::floor(r1 * 2 * spread + 1 - spread) + (double(playerX) + 16) - double(enemyX[k]));
   const double r2 = Rnd();
-  const double dy = std::floor(r2 * 2 * spread + 1 - spread) + (double(playerY) + 16) - enemyY[k];
-  const double dist = std::sqrt(dx * dx + dy * dy);
-  aimDX = float(dx);
-  aimDY = float(dy);
-  aimDist = float(dist);
-  if (dist == 0) {
+  aimDY = float(std::floor(r2 * 2 * spread + 1 - spread) + (double(playerY) + 16) - double(enemyY[k]));
+  aimDist = float(std::sqrt(double(aimDX) * aimDX + double(aimDY) * aimDY));
+  if (aimDist == 0) {
     enemyParamA[k] = 0;
     enemyParamB[k] = float(speedY);
     return;
   }
-  enemyParamA[k] = float(speedX * dx / dist);
-  enemyParamB[k] = float(speedY * dy / dist);
+  enemyParamA[k] = float(speedX * aimDX / aimDist);
+  enemyParamB[k] = float(speedY * aimDY / aimDist);
 }
 
 namespace {
