@@ -21,10 +21,22 @@ namespace {
 
 constexpr int kWhite = 15;
 
+// The ship as play draws it: blinking while invulnerable, and replaced by its
+// death glow when the player has been lost (the boss may fall in the same
+// moments as the ship).
+void DrawCaptionShip() {
+  if (gameMode == 0 || gameMode == 4) {
+    DrawMasked(imgchar[0], 1000.0 * (invulnTimer % 2) + 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX,
+               playerY);
+  } else {
+    StretchOr(imgchar[4], 0, 0, deathFade, deathFade, scrmain, playerX + 22.0 - deathFade / 2.0,
+              playerY + 31.0 - deathFade / 2.0, 40, 40);
+  }
+}
+
 void DrawCaptionFrame() {
   DrawScrolledBackground();
-  DrawMasked(imgchar[0], 1000.0 * (invulnTimer % 2) + 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX,
-             playerY);
+  DrawCaptionShip();
   DrawRestingStatus(true);
   PrintText(bannerX, 220, 21, kWhite, "STAGE CLEAR!!");
 }

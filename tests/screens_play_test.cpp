@@ -135,6 +135,57 @@ TEST_F(ScreenTest, StageClearCaptionTimingAndFlyOut) {
   EXPECT_EQ(unlockedStage, 2);
 }
 
+// The first caption frame's picture where the ship stands, as differences
+// from the background under it.
+std::vector<uint32_t>& CaptionShipArea() {
+  static std::vector<uint32_t> area;
+  return area;
+}
+
+void NoteCaptionShipArea(const FrameSample& s) {
+  if (s.battlePhase != 4 || s.sequenceTimer != 1 || !CaptionShipArea().empty()) return;
+  for (int y = 100 - 10; y < 100 + 75; ++y)
+    for (int x = 150 - 10; x < 150 + 55; ++x) {
+      const size_t at = size_t(y) * kScreenWidth + size_t(x);
+      CaptionShipArea().push_back(scrmain.pixels[at] ^ scrback.pixels[size_t(y) * scrback.width + size_t(x)]);
+    }
+}
+
+TEST_F(ScreenTest, StageClearCaptionDrawsTheShipOnlyWhilePlayGoesOn) {
+  // A player lost as the boss fell shows the death glow (nothing once it has
+  // faded), not the ship.
+  struct Case {
+    uint8_t mode, fade;
+  };
+  const Case cases[] = {{0, 0}, {3, 0}, {3, 60}};
+  std::vector<std::vector<uint32_t>> areas;
+  for (const Case& c : cases) {
+    if (&c != cases) {  // a fresh game for each case
+      TearDown();
+      SetUp();
+    }
+    stageNo = 1;
+    playerX = 150;
+    playerY = 100;
+    gameMode = c.mode;
+    deathFade = c.fade;
+    CaptionShipArea().clear();
+    WaitHook() = NoteCaptionShipArea;
+    Record();
+    StageClear();
+    ASSERT_FALSE(CaptionShipArea().empty());
+    areas.push_back(CaptionShipArea());
+  }
+  const auto drawn = [](const std::vector<uint32_t>& a) {
+    return std::count_if(a.begin(), a.end(), [](uint32_t d) { return d != 0; });
+  };
+  EXPECT_GT(drawn(areas[0]), 0) << "the ship in play";
+  EXPECT_EQ(drawn(areas[1]), 0) << "a faded-out player leaves nothing";
+  EXPECT_GT(drawn(areas[2]), 0) << "the death glow";
+  EXPECT_NE(areas[2], areas[0]) << "the glow is not the ship";
+}
+
+
 // ---- Continue --------------------------------------------------------------------------
 
 // The glow frames of a continue: the waits that end frames with the ring grown.
