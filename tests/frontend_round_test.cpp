@@ -2,6 +2,9 @@
 // title, the selection screen, a demonstration left with fire, the title
 // again, and a game started with "START".
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <string>
 
 #include <filesystem>
 #include <vector>
@@ -28,7 +31,8 @@ namespace fs = std::filesystem;
 // A fresh machine with the map beside the program, in a folder of its own.
 class FrontEndRound : public ::testing::Test {
  protected:
-  fs::path dir = fs::temp_directory_path() / "tessivane_frontend_round";
+  // One folder per process: CTest runs the cases of this file side by side.
+  fs::path dir = fs::temp_directory_path() / ("tessivane_frontend_round_" + std::to_string(getpid()));
   void SetUp() override {
     ResetEverything();
     fs::remove_all(dir);
