@@ -4,9 +4,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <string>
-
 #include <filesystem>
+#include <string>
 #include <vector>
 
 #include "app/app_state.h"
