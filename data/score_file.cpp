@@ -301,22 +301,38 @@ void LoadScoreFile() {
     computedChecksum = storedChecksum;
     return;
   }
-  // A file that exists but cannot be read counts as damaged (no bytes).
+  // A file that exists but cannot be read (no permission, not a file, a read
+  // error) may still hold a good table: play with the default one and leave
+  // the file as it is, saying why on stderr.
   std::vector<uint8_t> bytes;
+  int error = fd < 0 ? errno : 0;
   if (fd >= 0) {
     struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) {
+    if (fstat(fd, &st) != 0) {
+      error = errno;
+    } else if (!S_ISREG(st.st_mode)) {
+      error = EISDIR;
+    } else {
       bytes.resize(kMaxScoreRecordBytes);
       size_t got = 0;
       while (got < bytes.size()) {
         const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = errno;
         if (n <= 0) break;
         got += size_t(n);
       }
       bytes.resize(got);
     }
     close(fd);
+  }
+  if (error != 0) {
+    std::fprintf(stderr, "Tessivane: cannot read %s (%s); the default high scores are used and the file is left alone\n",
+                 path.c_str(), std::strerror(error));
+    SetDefaultScoreTable();
+    ComputeScoreChecksum(&storedChecksum);
+    computedChecksum = storedChecksum;
+    return;
   }
   LoadScoreBytes(bytes.data(), bytes.size());
 }

@@ -120,6 +120,23 @@ TEST_F(ScoreFileTest, MissingFileCreatesTheDefaultRecordSilently) {
   ExpectDefaultTable();
 }
 
+TEST_F(ScoreFileTest, UnreadableFileIsLeftAloneAndTheDefaultTableUsed) {
+  // Something the game cannot read as a file (here a folder of that name) may
+  // hold what the player cares about: no message, nothing written over it.
+  ASSERT_EQ(mkdir(Path().c_str(), 0755), 0);
+  std::ofstream(Path() + "/keep") << "the player's things";
+  hiScores[0] = 1;
+  LoadScoreFile();
+  EXPECT_TRUE(headless::Messages().empty());
+  EXPECT_EQ(hiScores[0], 10000.0f);
+  EXPECT_EQ(hiNames[4], "ろけっと");
+  EXPECT_EQ(unlockedStage, 1);
+  EXPECT_EQ(storedChecksum, 38579);
+  EXPECT_EQ(computedChecksum, 38579);
+  struct stat st;
+  ASSERT_EQ(stat((Path() + "/keep").c_str(), &st), 0);
+}
+
 TEST_F(ScoreFileTest, RecordWrittenByTheGameReadsBackUnchanged) {
   SetCustomTable();
   SaveScoreFile();
