@@ -15,26 +15,10 @@
 #include "presentation/game_reset.h"
 #include "presentation/renderer.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/screen_runner.h"
 #include "world/world_state.h"
 
 namespace {
-
-constexpr uint32_t kFrame = 43;
-
-enum class Ended { Stopped, EnteredMainLoop, Returned };
-
-template <typename Screen>
-Ended RunFrames(uint32_t frames, Screen screen) {
-  headless::SetStopTime((frames - 1) * kFrame + 1);
-  try {
-    screen();
-  } catch (const headless::StopReached&) {
-    return Ended::Stopped;
-  } catch (const MainLoopEntry&) {
-    return Ended::EnteredMainLoop;
-  }
-  return Ended::Returned;
-}
 
 struct Press {
   int vk;

@@ -12,29 +12,10 @@
 #include "platform/surface.h"
 #include "presentation/game_reset.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/screen_runner.h"
 #include "world/world_state.h"
 
 namespace {
-
-constexpr uint32_t kFrame = 43;
-
-enum class Ended { Stopped, EnteredMainLoop, ProgramEnded, Returned };
-
-// Runs a screen until it hands over, or until `frames` frames have run.
-template <typename Screen>
-Ended RunFrames(uint32_t frames, Screen screen) {
-  headless::SetStopTime((frames - 1) * kFrame + 1);
-  try {
-    screen();
-  } catch (const headless::StopReached&) {
-    return Ended::Stopped;
-  } catch (const MainLoopEntry&) {
-    return Ended::EnteredMainLoop;
-  } catch (const headless::ProcessEnded&) {
-    return Ended::ProgramEnded;
-  }
-  return Ended::Returned;
-}
 
 // Holds a key during frame `frame` alone.
 void PressAt(int vk, uint32_t frame) { headless::HoldKey(vk, frame * kFrame, frame * kFrame + kFrame); }
