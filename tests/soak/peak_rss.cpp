@@ -2,10 +2,14 @@
 //
 // usage: soak_peak_rss SECONDS REPORT_FILE PROGRAM [ARGS...]
 //
+// The program runs without transparent huge pages, so that its resident size
+// counts 4 KB pages and not 2 MB ones.
+//
 // REPORT_FILE receives one line "peak_rss_kb=N status=S" where S is the exit
 // status, "signal-N" or "timeout". The wrapper exits with the program's status,
 // 124 on a timeout (the program is killed) and 125 when it cannot start it.
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
@@ -30,6 +34,9 @@ int main(int argc, char** argv) {
     return 125;
   }
   if (child == 0) {
+    // No transparent huge pages for the measured program: a 2 MB page backed
+    // late would read as growth, and the measure is meant to see every page.
+    prctl(PR_SET_THP_DISABLE, 1, 0, 0, 0);
     execvp(argv[3], argv + 3);
     std::perror("soak_peak_rss: exec");
     _exit(125);
