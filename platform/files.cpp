@@ -1,0 +1,159 @@
+#include "platform/files.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace files {
+
+bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes, int* error) {
+  bytes->clear();
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    *error = errno;
+    return false;
+  }
+  int err = 0;
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    err = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    err = EISDIR;
+  } else {
+    bytes->resize(limit);
+    size_t got = 0;
+    while (got < limit) {
+      const ssize_t n = read(fd, bytes->data() + got, limit - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) err = errno;
+      if (n <= 0) break;
+      got += size_t(n);
+    }
+    bytes->resize(got);
+  }
+  close(fd);
+  if (err != 0) {
+    bytes->clear();
+    *error = err;
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+bool WriteAll(int fd, const uint8_t* data, size_t size) {
+  while (size > 0) {
+    const ssize_t n = write(fd, data, size);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) {
+      errno = EIO;
+      return false;
+    }
+    data += n;
+    size -= size_t(n);
+  }
+  return true;
+}
+
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size, int* error) {
+  std::string temp = path + ".XXXXXX";
+  const int fd = mkostemp(&temp[0], O_CLOEXEC);
+  if (fd < 0) {
+    *error = errno;
+    return false;
+  }
+  bool ok = fchmod(fd, 0644) == 0;
+  ok = ok && WriteAll(fd, static_cast<const uint8_t*>(data), size);
+  ok = ok && fsync(fd) == 0;
+  int err = ok ? 0 : errno;
+  if (close(fd) != 0 && ok) {
+    ok = false;
+    err = errno;
+  }
+  if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+    ok = false;
+    err = errno;
+  }
+  if (!ok) {
+    unlink(temp.c_str());
+    *error = err;
+    return false;
+  }
+  // Make the rename itself durable.
+  const int dirFd = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd >= 0) {
+    fsync(dirFd);
+    close(dirFd);
+  }
+  return true;
+}
+
+bool MakeFolders(const std::string& path, int* error) {
+  if (path.empty()) {
+    *error = ENOENT;
+    return false;
+  }
+  for (size_t at = 1; at <= path.size(); ++at) {
+    if (at != path.size() && path[at] != '/') continue;
+    const std::string part = path.substr(0, at);
+    if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+      *error = errno;
+      return false;
+    }
+  }
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) {
+    *error = errno;
+    return false;
+  }
+  if (!S_ISDIR(st.st_mode)) {
+    *error = ENOTDIR;
+    return false;
+  }
+  return true;
+}
+
+namespace {
+
+std::string Home() {
+  const char* home = std::getenv("HOME");
+  if (home && home[0] == '/') return home;
+  const passwd* pw = getpwuid(getuid());
+  if (pw && pw->pw_dir && pw->pw_dir[0] == '/') return pw->pw_dir;
+  return std::string();
+}
+
+std::string XdgFolder(const char* variable, const char* fallback) {
+  const char* value = std::getenv(variable);
+  std::string folder;
+  if (value && value[0] == '/') {
+    folder = value;
+  } else {
+    const std::string home = Home();
+    if (home.empty()) return std::string();
+    folder = home + fallback;
+  }
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
+std::string DataHome() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }
+
+}  // namespace files
