@@ -1,0 +1,7 @@
+#include "platform/language.h"
+
+namespace language {
+
+const char* Translate(const char* original) { return original; }
+
+}  // namespace language
