@@ -10,7 +10,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libcairo2-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool x11-utils imagemagick
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
 )
 
