@@ -40,6 +40,8 @@ struct Options {
   std::string dumpFile;
   std::vector<Capture> shots;
   std::vector<Capture> dumps;
+  std::string digestFile;
+  uint32_t digestEvery = 1000;
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -48,7 +50,8 @@ bool gWriteFailed = false;
   std::fprintf(stderr,
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
-               "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n",
+               "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
+               "                          [--digest FILE [--digest-every MS]]\n",
                why.c_str());
   std::exit(kUsageError);
 }
@@ -103,6 +106,11 @@ void ParseArguments(int argc, char** argv) {
       gOptions.shots.push_back(ParseCapture(opt, arg));
     } else if (opt == "--dump-at") {
       gOptions.dumps.push_back(ParseCapture(opt, arg));
+    } else if (opt == "--digest") {
+      gOptions.digestFile = arg;
+    } else if (opt == "--digest-every") {
+      if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
+        Usage("--digest-every takes a number of milliseconds 1..4294967295");
     } else {
       Usage("unknown option " + opt);
     }
@@ -179,53 +187,115 @@ void AppendValue(std::string& out, const StateEntry& e, int k) {
   out += buf;
 }
 
-std::string StateJson() {
-  std::string out = "{\n";
+// Calls `emit(name, json)` for every member of the dump but the clock, in the
+// dump's order.
+template <typename Emit>
+void ForEachMember(Emit emit) {
+  std::string value;
   for (int i = 0; i < kStateEntryCount; ++i) {
     const StateEntry& e = kStateEntries[i];
-    out += "  ";
-    AppendString(out, e.name);
-    out += ": ";
+    value.clear();
     if (e.count == 1) {
-      AppendValue(out, e, 0);
+      AppendValue(value, e, 0);
     } else {
-      out += '[';
+      value += '[';
       for (int k = 0; k < e.count; ++k) {
-        if (k) out += ", ";
-        AppendValue(out, e, k);
+        if (k) value += ", ";
+        AppendValue(value, e, k);
       }
-      out += ']';
+      value += ']';
     }
-    out += ",\n";
+    emit(e.name, value);
   }
-  out += "  \"virtualClockMs\": " + std::to_string(headless::Clock()) + ",\n";
-  out += "  \"framesPresented\": " + std::to_string(headless::PresentCount()) + ",\n";
-  out += "  \"messageBoxes\": [";
+  emit("framesPresented", std::to_string(headless::PresentCount()));
+  value = "[";
   bool first = true;
   for (const headless::Message& m : headless::Messages()) {
-    out += first ? "\n    {\"kind\": " : ",\n    {\"kind\": ";
+    value += first ? "\n    {\"kind\": " : ",\n    {\"kind\": ";
     first = false;
-    AppendString(out, m.kind);
-    out += ", \"text\": ";
-    AppendString(out, m.text);
-    out += ", \"title\": ";
-    AppendString(out, m.title);
-    out += m.critical ? ", \"critical\": true" : ", \"critical\": false";
-    out += ", \"answer\": ";
-    AppendString(out, m.answer);
-    out += '}';
+    AppendString(value, m.kind);
+    value += ", \"text\": ";
+    AppendString(value, m.text);
+    value += ", \"title\": ";
+    AppendString(value, m.title);
+    value += m.critical ? ", \"critical\": true" : ", \"critical\": false";
+    value += ", \"answer\": ";
+    AppendString(value, m.answer);
+    value += '}';
   }
-  out += first ? "],\n" : "\n  ],\n";
-  out += "  \"musicCommands\": [";
+  value += first ? "]" : "\n  ]";
+  emit("messageBoxes", value);
+  value = "[";
   first = true;
   for (const std::string& c : headless::MusicCommands()) {
-    out += first ? "\n    " : ",\n    ";
+    value += first ? "\n    " : ",\n    ";
     first = false;
-    AppendString(out, c);
+    AppendString(value, c);
   }
-  out += first ? "]\n" : "\n  ]\n";
-  out += "}\n";
+  value += first ? "]" : "\n  ]";
+  emit("musicCommands", value);
+}
+
+std::string StateJson() {
+  std::string out = "{\n";
+  bool clockWritten = false;
+  ForEachMember([&](const char* name, const std::string& value) {
+    if (!clockWritten && std::strcmp(name, "framesPresented") == 0) {
+      out += "  \"virtualClockMs\": " + std::to_string(headless::Clock()) + ",\n";
+      clockWritten = true;
+    }
+    out += "  ";
+    AppendString(out, name);
+    out += ": ";
+    out += value;
+    out += ",\n";
+  });
+  out.resize(out.size() - 2);  // the last member's ","
+  out += "\n}\n";
   return out;
+}
+
+// ---- Digests --------------------------------------------------------------------
+// A digest of the state every --digest-every ms: one line "@MS" per moment,
+// then "NAME HASH" for each dump member whose value changed since the moment
+// before (all of them at the first), HASH being the FNV-1a hash of the
+// member's JSON text. Long runs can be compared member by member at little
+// cost; see tests/golden.
+
+std::FILE* gDigest = nullptr;
+uint32_t gNextDigestAt = 0;
+std::vector<std::pair<std::string, uint32_t>> gDigestLast;
+
+uint32_t HashOf(const std::string& text) {
+  uint32_t h = 2166136261u;
+  for (unsigned char c : text) h = (h ^ c) * 16777619u;
+  return h;
+}
+
+void WriteDigest(uint32_t at) {
+  std::fprintf(gDigest, "@%u\n", at);
+  size_t index = 0;
+  ForEachMember([&](const char* name, const std::string& value) {
+    const uint32_t h = HashOf(value);
+    if (index >= gDigestLast.size()) gDigestLast.emplace_back(name, h ^ 1u);
+    auto& last = gDigestLast[index++];
+    if (last.second != h || last.first != name) {
+      last = {name, h};
+      std::fprintf(gDigest, "%s %08x\n", name, h);
+    }
+  });
+}
+
+void TakeDueDigests(uint32_t now) {
+  if (!gDigest) return;
+  while (gNextDigestAt <= now) {
+    WriteDigest(gNextDigestAt);
+    if (gNextDigestAt > UINT32_MAX - gOptions.digestEvery) {
+      gDigest = nullptr;  // no moment left on the clock
+      return;
+    }
+    gNextDigestAt += gOptions.digestEvery;
+  }
 }
 
 void WriteDump(const std::string& file) {
@@ -268,7 +338,10 @@ void TakeDueCaptures(uint32_t now) {
     }
 }
 
-void OnClockMoved(uint32_t /*from*/, uint32_t to) { TakeDueCaptures(to); }
+void OnClockMoved(uint32_t /*from*/, uint32_t to) {
+  TakeDueCaptures(to);
+  TakeDueDigests(to);
+}
 
 }  // namespace
 
@@ -279,6 +352,16 @@ int main(int argc, char** argv) {
   headless::SetSeed(gOptions.seed);
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
   LoadScript();
+  std::FILE* digest = nullptr;
+  if (!gOptions.digestFile.empty()) {
+    digest = std::fopen(gOptions.digestFile.c_str(), "wb");
+    if (!digest) {
+      std::fprintf(stderr, "tessivane-headless: cannot write %s\n", gOptions.digestFile.c_str());
+      return 1;
+    }
+    gDigest = digest;
+    gNextDigestAt = gOptions.digestEvery;
+  }
   headless::SetClockObserver(OnClockMoved);
 
   try {
@@ -298,5 +381,9 @@ int main(int argc, char** argv) {
     if (!c.taken) std::fprintf(stderr, "tessivane-headless: %s not written: the run ended before %u ms\n",
                                c.file.c_str(), c.at);
   if (!gOptions.dumpFile.empty()) WriteDump(gOptions.dumpFile);
+  if (digest && (std::ferror(digest) || std::fclose(digest) != 0)) {
+    std::fprintf(stderr, "tessivane-headless: cannot write %s\n", gOptions.digestFile.c_str());
+    gWriteFailed = true;
+  }
   return gWriteFailed ? 1 : 0;
 }
