@@ -1,3 +1,7 @@
+#include "app/replay_recorder.h"
 #include "app/startup.h"
 
-int main() { StartUp(); }
+int main() {
+  SetReplayRecording(true);
+  StartUp();
+}

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/machine.h"
 
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
@@ -291,10 +292,45 @@ void LoadScoreBytes(const uint8_t* data, size_t size) {
   SaveScoreFile();
 }
 
-void LoadScoreFile() {
+namespace {
+
+// Reads the score file as it is on the disk: error 0 with its bytes, or the
+// errno of the failure (ENOENT: there is none yet).
+void ReadScoreFileBytes(int* error, std::string* bytes) {
   const std::string path = ScoreFilePath();
+  bytes->clear();
   const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) {
+  *error = fd < 0 ? errno : 0;
+  if (fd < 0) return;
+  struct stat st;
+  if (fstat(fd, &st) != 0) {
+    *error = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    *error = EISDIR;
+  } else {
+    bytes->resize(kMaxScoreRecordBytes);
+    size_t got = 0;
+    while (got < bytes->size()) {
+      const ssize_t n = read(fd, &(*bytes)[got], bytes->size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) *error = errno;
+      if (n <= 0) break;
+      got += size_t(n);
+    }
+    bytes->resize(got);
+  }
+  close(fd);
+}
+
+}  // namespace
+
+void LoadScoreFile() {
+  // Read through the recorded doorway: a replay carries the table its game
+  // began with.
+  int error = 0;
+  std::string bytes;
+  machine::ReadStateFile(&error, &bytes, ReadScoreFileBytes);
+  if (error == ENOENT) {
     // A new file: the record read back is the one just written.
     SetDefaultScoreTable();
     SaveScoreFile();
@@ -304,37 +340,15 @@ void LoadScoreFile() {
   // A file that exists but cannot be read (no permission, not a file, a read
   // error) may still hold a good table: play with the default one and leave
   // the file as it is, saying why on stderr.
-  std::vector<uint8_t> bytes;
-  int error = fd < 0 ? errno : 0;
-  if (fd >= 0) {
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-      error = errno;
-    } else if (!S_ISREG(st.st_mode)) {
-      error = EISDIR;
-    } else {
-      bytes.resize(kMaxScoreRecordBytes);
-      size_t got = 0;
-      while (got < bytes.size()) {
-        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        if (n <= 0) break;
-        got += size_t(n);
-      }
-      bytes.resize(got);
-    }
-    close(fd);
-  }
   if (error != 0) {
     std::fprintf(stderr, "Tessivane: cannot read %s (%s); the default high scores are used and the file is left alone\n",
-                 path.c_str(), std::strerror(error));
+                 ScoreFilePath().c_str(), std::strerror(error));
     SetDefaultScoreTable();
     ComputeScoreChecksum(&storedChecksum);
     computedChecksum = storedChecksum;
     return;
   }
-  LoadScoreBytes(bytes.data(), bytes.size());
+  LoadScoreBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
 }
 
 namespace {
@@ -384,5 +398,6 @@ void SaveScoreFile() {
     value = c > 0 ? INT32_MAX : INT32_MIN;
   }
   storedChecksum = value;
+  if (machine::IsPlayingBack()) return;  // a replay never touches the table on the disk
   ReplaceFile(ScoreFilePath(), EncodeScoreRecord());
 }

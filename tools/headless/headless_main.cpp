@@ -15,15 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "app/state_registry.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/machine.h"
+#include "platform/replay_file.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kReplayRefused = 3;
 
 struct Capture {
   uint32_t at;
@@ -42,6 +47,8 @@ struct Options {
   std::vector<Capture> dumps;
   std::string digestFile;
   uint32_t digestEvery = 1000;
+  bool record = true;
+  std::string replayFile;
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -51,7 +58,8 @@ bool gWriteFailed = false;
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]]\n",
+               "                          [--digest FILE [--digest-every MS]]\n"
+               "                          [--no-record] [--replay FILE]\n",
                why.c_str());
   std::exit(kUsageError);
 }
@@ -87,6 +95,10 @@ void ParseArguments(int argc, char** argv) {
   gOptions.dir = ToolDirectory();
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
+    if (opt == "--no-record") {
+      gOptions.record = false;
+      continue;
+    }
     if (i + 1 >= argc) Usage("missing value after " + opt);
     const std::string arg = argv[++i];
     if (opt == "--dir") {
@@ -111,10 +123,58 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--digest-every") {
       if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
         Usage("--digest-every takes a number of milliseconds 1..4294967295");
+    } else if (opt == "--replay") {
+      gOptions.replayFile = arg;
     } else {
       Usage("unknown option " + opt);
     }
   }
+}
+
+// ---- Replays ----------------------------------------------------------------
+
+std::vector<uint8_t> gReplayStream;
+bool gReplayMismatch = false;
+
+[[noreturn]] void OnReplayEnd(bool mismatch, const char* why) {
+  if (mismatch) {
+    std::fprintf(stderr, "tessivane-headless: %s: playback stopped: %s\n", gOptions.replayFile.c_str(), why);
+    gReplayMismatch = true;
+  }
+  platform::EndProcess();
+}
+
+// Loads the replay and plays it back in place of a script: the headless
+// machine is still asked everything (its answers dropped), and its dialogs are
+// answered as the replay's were, so the dump reads as the recorded run's did.
+void LoadReplay() {
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(gOptions.replayFile, size_t(1) << 30, &bytes, &error)) {
+    std::fprintf(stderr, "tessivane-headless: cannot read %s (%s)\n", gOptions.replayFile.c_str(),
+                 std::strerror(error));
+    std::exit(kReplayRefused);
+  }
+  ReplayInfo info;
+  std::string why;
+  if (!::LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, &info, &gReplayStream, &why)) {
+    std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
+    std::exit(kReplayRefused);
+  }
+  machine::ScanStream(
+      gReplayStream.data(), gReplayStream.size(), [](bool yes) { headless::QueueAnswer(yes); },
+      [](bool ok, const std::string& name) {
+        if (ok) {
+          headless::QueueName(name);
+        } else {
+          headless::QueueNameCancel();
+        }
+      },
+      &why);
+  // A recording cut off by --until stops at the same moment.
+  if (info.stopClockMs != 0 && !gOptions.hasUntil) headless::SetStopTime(info.stopClockMs);
+  machine::SetPlaybackEndHandler(OnReplayEnd);
+  machine::StartPlaying(gReplayStream.data(), gReplayStream.size(), true);
 }
 
 void LoadScript() {
@@ -351,6 +411,12 @@ int main(int argc, char** argv) {
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
+  if (!gOptions.replayFile.empty()) {
+    if (!gOptions.inputFile.empty()) Usage("--replay and --input cannot go together");
+    LoadReplay();
+  } else {
+    SetReplayRecording(gOptions.record);
+  }
   LoadScript();
   std::FILE* digest = nullptr;
   if (!gOptions.digestFile.empty()) {
@@ -367,9 +433,11 @@ int main(int argc, char** argv) {
   try {
     StartUp();
   } catch (const headless::StopReached&) {
-    // ran to --until
+    // ran to --until: a game in progress is kept as it stands
+    EndReplaySession(headless::Clock());
   } catch (const headless::ProcessEnded&) {
     // the program ended itself
+    EndReplaySession(0);
   }
   headless::SetClockObserver(nullptr);
 
@@ -385,5 +453,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tessivane-headless: cannot write %s\n", gOptions.digestFile.c_str());
     gWriteFailed = true;
   }
+  if (gReplayMismatch) return kReplayRefused;
   return gWriteFailed ? 1 : 0;
 }
