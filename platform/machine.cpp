@@ -1,32 +1,18 @@
 #include "platform/machine.h"
 
+#include "platform/replay_stream.h"
+
 #include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
 
-// The stream's events: a tag byte, then the answer. Numbers are unsigned
-// LEB128 (7 bits a byte, low bits first); flags are one byte, 0 or 1.
-//   'C' clock      delta from the previous clock reading (mod 2^32)
-//   'I' idle       ms
-//   'S' seed       value
-//   'K' key down   vk, flag         'Q' key query   vk, flag
-//   'J' joysticks  count            'R' joystick    id, flag, x, y, buttons
-//   'P' joy caps   id, flag, xMin, xMax, yMin, yMax, buttonCount
-//   'W' window     event (0 none, 1 close requested)
-//   'A' inactive   flag             'T' tune stopped   flag
-//   'Y' question   flag (yes)       'N' name dialog    flag (ok), length, bytes
-//   'V' screen saver enabled flag   'L' single copy    flag
-//   'F' state file error, length, bytes
-//   'U' value      value
-//   'X' the window's close button clicked while a dialog was open (no answer)
+// The events are listed in platform/replay_stream.h.
 namespace machine {
 namespace {
 
 constexpr size_t kStageBytes = 64 * 1024;
 constexpr size_t kCompressedBytes = 4 * 1024 * 1024;
-constexpr uint32_t kMaxNameBytes = 4096;
-constexpr uint32_t kMaxFileBytes = 1 << 20;
 
 Mode gMode = Mode::Live;
 
@@ -93,51 +79,7 @@ void PutBytes(const std::string& s) {
   for (char c : s) Put(uint8_t(c));
 }
 
-// ---- Reading a stream (playback and scanning) ----------------------------------
-
-struct Reader {
-  const uint8_t* data;
-  size_t size;
-  size_t at;
-  bool ok = true;
-
-  uint8_t Byte() {
-    if (at >= size) {
-      ok = false;
-      return 0;
-    }
-    return data[at++];
-  }
-  uint32_t Number() {
-    uint32_t v = 0;
-    for (int shift = 0; shift < 35; shift += 7) {
-      const uint8_t b = Byte();
-      if (!ok) return 0;
-      if (shift == 28 && b > 0x0F) break;  // more than 32 bits
-      v |= uint32_t(b & 0x7F) << shift;
-      if ((b & 0x80) == 0) return v;
-    }
-    ok = false;
-    return 0;
-  }
-  bool Flag() {
-    const uint8_t b = Byte();
-    if (b > 1) ok = false;
-    return b == 1;
-  }
-  std::string Bytes(uint32_t limit) {
-    const uint32_t n = Number();
-    if (!ok || n > limit || n > size - at) {
-      ok = false;
-      return std::string();
-    }
-    std::string s(reinterpret_cast<const char*>(data + at), n);
-    at += n;
-    return s;
-  }
-};
-
-Reader gReader{nullptr, 0, 0};
+StreamReader gReader{nullptr, 0, 0};
 
 [[noreturn]] void EndPlayback(bool mismatch, const char* why) {
   gMode = Mode::Live;
@@ -228,8 +170,10 @@ void StopRecording() {
   if (gMode == Mode::Recording) gMode = Mode::Live;
 }
 
+void GoLive() { gMode = Mode::Live; }
+
 void StartPlaying(const uint8_t* stream, size_t size, bool askMachine) {
-  gReader = Reader{stream, size, 0};
+  gReader = StreamReader{stream, size, 0};
   gAskMachine = askMachine;
   gLastClock = 0;
   gMode = Mode::Playing;
@@ -239,41 +183,6 @@ uint64_t PlayedSize() { return gReader.at; }
 
 void SetPlaybackEndHandler(void (*onEnd)(bool, const char*)) { gOnEnd = onEnd ? onEnd : EndByDefault; }
 void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t)) { gShouldWait = shouldWait ? shouldWait : WaitAlways; }
-
-bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool), void (*onName)(bool, const std::string&),
-                std::string* error) {
-  Reader r{stream, size, 0};
-  while (r.ok && r.at < r.size) {
-    const size_t start = r.at;
-    const uint8_t tag = r.Byte();
-    switch (tag) {
-      case 'C': case 'I': case 'S': case 'J': case 'U': r.Number(); break;
-      case 'K': case 'Q': r.Number(); r.Flag(); break;
-      case 'X': break;
-      case 'W': case 'A': case 'T': case 'V': case 'L': r.Flag(); break;
-      case 'R': r.Number(); r.Flag(); for (int k = 0; k < 3; ++k) r.Number(); break;
-      case 'P': r.Number(); r.Flag(); for (int k = 0; k < 5; ++k) r.Number(); break;
-      case 'Y': {
-        const bool yes = r.Flag();
-        if (r.ok && onAnswer) onAnswer(yes);
-        break;
-      }
-      case 'N': {
-        const bool ok = r.Flag();
-        const std::string name = r.Bytes(kMaxNameBytes);
-        if (r.ok && onName) onName(ok, name);
-        break;
-      }
-      case 'F': r.Number(); r.Bytes(kMaxFileBytes); break;
-      default: r.ok = false; break;
-    }
-    if (!r.ok) {
-      *error = "the event at byte " + std::to_string(start) + " of the replay is damaged";
-      return false;
-    }
-  }
-  return true;
-}
 
 // ---- The readings -----------------------------------------------------------
 
@@ -427,7 +336,7 @@ bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::s
     PlayDialogCloses();
     Expect('N');
     const bool ok = PlayFlag();
-    *name = gReader.Bytes(kMaxNameBytes);
+    *name = gReader.Bytes(kMaxStreamNameBytes);
     CheckRead();
     return ok;
   }
@@ -451,13 +360,13 @@ void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::s
   if (gMode == Mode::Playing) {
     Expect('F');
     *error = int(PlayNumber());
-    *bytes = gReader.Bytes(kMaxFileBytes);
+    *bytes = gReader.Bytes(kMaxStreamFileBytes);
     CheckRead();
     return;
   }
   readLive(error, bytes);
   if (gMode == Mode::Recording) {
-    if (bytes->size() > kMaxFileBytes) bytes->resize(kMaxFileBytes);
+    if (bytes->size() > kMaxStreamFileBytes) bytes->resize(kMaxStreamFileBytes);
     Put('F');
     PutNumber(uint32_t(*error));
     PutBytes(*bytes);

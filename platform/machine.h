@@ -36,6 +36,8 @@ bool FlushRecording(const uint8_t** data, size_t* size, uint64_t* rawSize, uint3
 // Where the raw stream stands now (the offset the next event will take).
 uint64_t RecordedSize();
 void StopRecording();
+// Neither records nor plays back any more: the machine answers itself.
+void GoLive();
 
 // ---- Playback -----------------------------------------------------------------
 // Plays back `stream` (raw events; the caller keeps it alive). With
@@ -55,11 +57,6 @@ void SetPlaybackEndHandler(void (*onEnd)(bool mismatch, const char* why));
 // that returns false skips the wait (fast-forward). Default: every wait is
 // waited.
 void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t ms));
-
-// Walks a raw stream and checks that it is well formed, reporting the
-// dialogs' answers in order. False with `error` set on a malformed stream.
-bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool yes),
-                void (*onName)(bool ok, const std::string& name), std::string* error);
 
 // ---- The readings -------------------------------------------------------------
 uint32_t ReadClockMs();

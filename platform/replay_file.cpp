@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "platform/machine.h"
+#include "platform/replay_stream.h"
 
 namespace {
 
@@ -176,5 +176,5 @@ bool LoadReplay(const uint8_t* data, size_t size, const std::string& thisBuild, 
     *error = "the replay's stream is damaged (its checksum does not match)";
     return false;
   }
-  return machine::ScanStream(raw->data(), raw->size(), nullptr, nullptr, error);
+  return ScanStream(raw->data(), raw->size(), nullptr, nullptr, error);
 }

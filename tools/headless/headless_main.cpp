@@ -22,6 +22,7 @@
 #include "platform/headless/headless.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
+#include "platform/replay_stream.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
 
@@ -161,7 +162,7 @@ void LoadReplay() {
     std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
     std::exit(kReplayRefused);
   }
-  machine::ScanStream(
+  ScanStream(
       gReplayStream.data(), gReplayStream.size(), [](bool yes) { headless::QueueAnswer(yes); },
       [](bool ok, const std::string& name) {
         if (ok) {
