@@ -60,7 +60,8 @@ bool gWriteFailed = false;
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
                "                          [--digest FILE [--digest-every MS]]\n"
-               "                          [--no-record] [--replay FILE]\n",
+               "                          [--no-record] [--replay FILE]\n"
+               "       tessivane-headless --replay-info FILE\n",
                why.c_str());
   std::exit(kUsageError);
 }
@@ -176,6 +177,30 @@ void LoadReplay() {
   if (info.stopClockMs != 0 && !gOptions.hasUntil) headless::SetStopTime(info.stopClockMs);
   machine::SetPlaybackEndHandler(OnReplayEnd);
   machine::StartPlaying(gReplayStream.data(), gReplayStream.size(), true);
+}
+
+// The replay's header as "key: value" lines.
+int PrintReplayInfo(const char* file) {
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  ReplayInfo info;
+  std::string why;
+  if (!files::ReadWholeFile(file, 8192, &bytes, &error)) {
+    why = std::strerror(error);
+  } else if (DecodeReplayInfo(bytes.data(), bytes.size(), &info, &why)) {
+    static const char* const kDifficulties[] = {"normal", "hard", "easy", "hardest"};
+    static const char* const kEnds[] = {"quit", "game over", "ending"};
+    std::printf("build: %s\nplayable: %s\nrecorded: %llu\ndifficulty: %s\nstart stage: %u\nstage reached: %u\n"
+                "ended: %s\nscore: %.0f\nplace: %d\nname: %s\n",
+                info.build.c_str(), info.build == kBuildIdentity ? "yes" : "no",
+                static_cast<unsigned long long>(info.recordedAt),
+                info.difficulty < 4 ? kDifficulties[info.difficulty] : "?", unsigned(info.startStage),
+                unsigned(info.stageReached), info.ending < 3 ? kEnds[info.ending] : "?", double(info.score),
+                info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, info.tableName.c_str());
+    return 0;
+  }
+  std::fprintf(stderr, "tessivane-headless: %s: %s\n", file, why.c_str());
+  return kReplayRefused;
 }
 
 void LoadScript() {
@@ -407,6 +432,7 @@ void OnClockMoved(uint32_t /*from*/, uint32_t to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--replay-info") == 0) return PrintReplayInfo(argv[2]);
   ParseArguments(argc, argv);
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);

@@ -1,0 +1,6 @@
+# Random games recorded and played back (tests/replay/roundtrip_test.sh), and
+# the kept replays of tests/golden played against their digests.
+add_test(NAME replay_roundtrip
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/roundtrip_test.sh
+          $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR} 20)
+set_tests_properties(replay_roundtrip PROPERTIES TIMEOUT 600)
