@@ -4,3 +4,6 @@ add_test(NAME replay_roundtrip
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/roundtrip_test.sh
           $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR} 20)
 set_tests_properties(replay_roundtrip PROPERTIES TIMEOUT 600)
+add_test(NAME golden_replays
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/golden/replay_golden_test.sh
+          $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR})
