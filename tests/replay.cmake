@@ -7,3 +7,9 @@ set_tests_properties(replay_roundtrip PROPERTIES TIMEOUT 600)
 add_test(NAME golden_replays
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/golden/replay_golden_test.sh
           $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR})
+find_program(TESSIVANE_FFPROBE ffprobe)
+if(TESSIVANE_FFPROBE)
+  add_test(NAME replay_video
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/video_test.sh $<TARGET_FILE:tessivane-headless>
+            ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/golden/replays/stage_clear.tvreplay)
+endif()

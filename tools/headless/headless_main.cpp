@@ -25,6 +25,7 @@
 #include "platform/replay_stream.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
+#include "tools/headless/headless_video.h"
 
 namespace {
 
@@ -50,6 +51,8 @@ struct Options {
   uint32_t digestEvery = 1000;
   bool record = true;
   std::string replayFile;
+  std::string videoFile;
+  uint32_t videoScale = 2;
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -60,7 +63,7 @@ bool gWriteFailed = false;
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
                "                          [--digest FILE [--digest-every MS]]\n"
-               "                          [--no-record] [--replay FILE]\n"
+               "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
                "       tessivane-headless --replay-info FILE\n",
                why.c_str());
   std::exit(kUsageError);
@@ -125,6 +128,11 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--digest-every") {
       if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
         Usage("--digest-every takes a number of milliseconds 1..4294967295");
+    } else if (opt == "--video") {
+      gOptions.videoFile = arg;
+    } else if (opt == "--scale") {
+      if (!ParseUnsigned(arg, &gOptions.videoScale) || gOptions.videoScale < 1 || gOptions.videoScale > 8)
+        Usage("--scale takes a whole factor 1..8");
     } else if (opt == "--replay") {
       gOptions.replayFile = arg;
     } else {
@@ -424,7 +432,22 @@ void TakeDueCaptures(uint32_t now) {
     }
 }
 
-void OnClockMoved(uint32_t /*from*/, uint32_t to) {
+// ---- Video ---------------------------------------------------------------------
+
+bool gVideoOpen = false;
+size_t gMusicCommandsSeen = 0;
+
+void AddVideoUntil(uint32_t from, uint32_t to) {
+  if (!gVideoOpen) return;
+  // The music commands given since the last move were given at `from`.
+  const std::vector<std::string>& commands = headless::MusicCommands();
+  for (; gMusicCommandsSeen < commands.size(); ++gMusicCommandsSeen)
+    PlayVideoMusicCommand(from, commands[gMusicCommandsSeen]);
+  AddVideoFramesUntil(to, scrmain.pixels ? scrmain.pixels : gBlank);
+}
+
+void OnClockMoved(uint32_t from, uint32_t to) {
+  AddVideoUntil(from, to);
   TakeDueCaptures(to);
   TakeDueDigests(to);
 }
@@ -455,6 +478,14 @@ int main(int argc, char** argv) {
     gDigest = digest;
     gNextDigestAt = gOptions.digestEvery;
   }
+  if (!gOptions.videoFile.empty()) {
+    std::string why;
+    if (!OpenVideo(gOptions.videoFile, int(gOptions.videoScale), &why)) {
+      std::fprintf(stderr, "tessivane-headless: %s\n", why.c_str());
+      return 1;
+    }
+    gVideoOpen = true;
+  }
   headless::SetClockObserver(OnClockMoved);
 
   try {
@@ -467,6 +498,14 @@ int main(int argc, char** argv) {
     EndReplaySession(0);
   }
   headless::SetClockObserver(nullptr);
+  if (gVideoOpen) {
+    AddVideoUntil(headless::Clock(), headless::Clock());
+    std::string why;
+    if (!CloseVideo(&why)) {
+      std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.videoFile.c_str(), why.c_str());
+      gWriteFailed = true;
+    }
+  }
 
   TakeDueCaptures(headless::Clock());
   for (const Capture& c : gOptions.shots)
