@@ -181,6 +181,11 @@ void StartPlaying(const uint8_t* stream, size_t size, bool askMachine) {
 
 uint64_t PlayedSize() { return gReader.at; }
 
+static bool ShowAlways() { return true; }
+static bool (*gShouldPresent)() = ShowAlways;
+void SetPlaybackPresentFilter(bool (*shouldPresent)()) { gShouldPresent = shouldPresent ? shouldPresent : ShowAlways; }
+bool ShouldPresent() { return gMode != Mode::Playing || gShouldPresent(); }
+
 void SetPlaybackEndHandler(void (*onEnd)(bool, const char*)) { gOnEnd = onEnd ? onEnd : EndByDefault; }
 void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t)) { gShouldWait = shouldWait ? shouldWait : WaitAlways; }
 
@@ -311,6 +316,9 @@ bool ReadJoystickCaps(int id, platform::JoyCaps* caps) {
 
 platform::WindowEvent PollWindowEvent() {
   const platform::WindowEvent live = platform::PollWindowEvent();
+  // Closing the window while a replay plays stops the replay.
+  if (gMode == Mode::Playing && live == platform::WindowEvent::CloseRequested)
+    EndPlayback(false, "the window was closed");
   const bool close = PassFlag('W', live == platform::WindowEvent::CloseRequested);
   return close ? platform::WindowEvent::CloseRequested : platform::WindowEvent::None;
 }

@@ -46,6 +46,11 @@ void GoLive();
 // it they are not. The machine's other readings are always taken too, and
 // their answers dropped, so a back-end that counts them behaves as it did.
 void StartPlaying(const uint8_t* stream, size_t size, bool askMachine);
+// Called before every picture is shown during playback; a handler that
+// returns false leaves the picture unshown (fast-forward). Default: all shown.
+void SetPlaybackPresentFilter(bool (*shouldPresent)());
+// Whether the picture just drawn is to be shown (platform/surface.cpp asks).
+bool ShouldPresent();
 // How far playback has come in the raw stream.
 uint64_t PlayedSize();
 // Called when the game reads past the end of the stream (`mismatch` false) or

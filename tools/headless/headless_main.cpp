@@ -17,6 +17,7 @@
 
 #include "app/replay_recorder.h"
 #include "app/startup.h"
+#include "frontend/replay_list.h"
 #include "app/state_registry.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
@@ -64,6 +65,7 @@ bool gWriteFailed = false;
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
                "                          [--digest FILE [--digest-every MS]]\n"
                "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
+               "                          [--replay-list]\n"
                "       tessivane-headless --replay-info FILE\n",
                why.c_str());
   std::exit(kUsageError);
@@ -102,6 +104,10 @@ void ParseArguments(int argc, char** argv) {
     const std::string opt = argv[i];
     if (opt == "--no-record") {
       gOptions.record = false;
+      continue;
+    }
+    if (opt == "--replay-list") {
+      OfferReplayList(true);
       continue;
     }
     if (i + 1 >= argc) Usage("missing value after " + opt);
