@@ -265,6 +265,13 @@ else
     fail "the replay did not show stage 1"
   fi
   [ "$(ls "$replays" | wc -l)" -eq 1 ] || fail "watching a replay recorded one"
+  # The real game's replay, with its real clock, plays to its end headless too.
+  headless=$(cd "$(dirname "$game")" && pwd)/tessivane-headless
+  if [ -x "$headless" ]; then
+    (cd "$work" && XDG_DATA_HOME="$work/none" "$headless" --dir game --replay "$replay" --dump "$work/watched.json") \
+      > "$work/headless.out" 2>&1 || { echo "status $?"; cat "$work/headless.out"; fail "the game's replay did not play to its end headless"; }
+    grep -q '"gameMode": 0' "$work/watched.json" 2> /dev/null || fail "the headless playback did not end in play"
+  fi
   cmp -s "$work/score.before" "$work/game/Qapo.sco" || fail "watching a replay wrote the score file"
 fi
 
