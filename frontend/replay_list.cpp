@@ -39,6 +39,8 @@ struct ListedReplay {
 };
 
 bool gOffered = false;
+void WatchByDefault(const std::string& path) { WatchReplayFromGame(path); }
+void (*gWatch)(const std::string&) = WatchByDefault;
 std::vector<ListedReplay> gList;
 
 int PlaceInTable(const ReplayInfo& r) {
@@ -110,6 +112,7 @@ void DrawReplayList(int first, int cursor) {
 }  // namespace
 
 void OfferReplayList(bool offered) { gOffered = offered; }
+void SetReplayListWatcher(void (*watch)(const std::string&)) { gWatch = watch ? watch : WatchByDefault; }
 bool IsReplayListOffered() { return gOffered; }
 
 void ShowReplayList(bool atTableRuns) {
@@ -130,7 +133,7 @@ void ShowReplayList(bool atTableRuns) {
       inputLatch = -1;
     }
     if (inputLatch == 0 && (back || (FirePressed() && cursor == rows))) break;
-    if (inputLatch == 0 && FirePressed()) WatchReplayFromGame(gList[size_t(cursor)].path);
+    if (inputLatch == 0 && FirePressed()) gWatch(gList[size_t(cursor)].path);
     if (!up && !down && !back && !FirePressed() && !KeyPressed(kVkCtrl)) inputLatch = 0;
 
     if (cursor < rows) {

@@ -4,6 +4,8 @@
 // or EXIT go back.
 #pragma once
 
+#include <string>
+
 // Whether the high-score table offers the list (its R key, shown on the
 // table). The game does; tessivane-headless does with --replay-list, so that
 // by default its pictures and readings stay as they were.
@@ -12,3 +14,6 @@ bool IsReplayListOffered();
 // Runs the list screen until it is left (or a replay is chosen). With
 // `atTableRuns`, the list holds the runs behind the table's places, best first.
 void ShowReplayList(bool atTableRuns);
+// What choosing a replay does: by default the program starts itself anew on
+// it (WatchReplayFromGame) and never comes back here.
+void SetReplayListWatcher(void (*watch)(const std::string& path));

@@ -13,3 +13,6 @@ if(TESSIVANE_FFPROBE)
     COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/video_test.sh $<TARGET_FILE:tessivane-headless>
             ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/golden/replays/stage_clear.tvreplay)
 endif()
+add_test(NAME replay_list
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/list_test.sh $<TARGET_FILE:tessivane-headless>
+          ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/golden)

@@ -108,6 +108,12 @@ void ParseArguments(int argc, char** argv) {
     }
     if (opt == "--replay-list") {
       OfferReplayList(true);
+      // Choosing a replay ends the run, saying which one (the game would
+      // start itself anew on it).
+      SetReplayListWatcher([](const std::string& path) {
+        std::printf("watch %s\n", path.c_str());
+        platform::EndProcess();
+      });
       continue;
     }
     if (i + 1 >= argc) Usage("missing value after " + opt);
