@@ -47,12 +47,5 @@ bool DecodeScoreRecord(const uint8_t* data, size_t size);
 // the two-line message, set the default table and save it.
 void LoadScoreBytes(const uint8_t* data, size_t size);
 
-// Name conversion between the UTF-8 of memory and the CP932 of the file.
-// Byte sequences that are not CP932, and characters that CP932 cannot hold,
-// become "?". The file's 16-bit count limits a name to 65535 bytes; a longer
-// name is cut at a character boundary.
-std::string NameFromCp932(const uint8_t* bytes, size_t count);
-std::string NameToCp932(const std::string& utf8);
-
 // The longest file a valid record can occupy; reading stops there.
 constexpr size_t kMaxScoreRecordBytes = 20 + kHiScoreEntries * (2 + 65535) + 1 + kMedalCount + 4;
