@@ -1,9 +1,5 @@
 #include "data/score_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -11,6 +7,7 @@
 
 #include "data/cp932.h"
 #include "platform/backend.h"
+#include "platform/files.h"
 
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
@@ -18,6 +15,8 @@ uint8_t unlockedStage = 1;
 uint8_t medals[kMedalCount] = {1, 1, 1, 1, 1};
 int32_t storedChecksum;
 int32_t computedChecksum;
+uint8_t scoreFileRefused;
+uint8_t scoreSaveFailed;
 
 namespace {
 
@@ -174,97 +173,77 @@ bool DecodeScoreRecord(const uint8_t* data, size_t size) {
   return true;
 }
 
-void LoadScoreBytes(const uint8_t* data, size_t size) {
-  if (DecodeScoreRecord(data, size)) return;
-  platform::ShowMessage(kDamagedMessage, kMessageTitle, true);
-  SetDefaultScoreTable();
-  SaveScoreFile();
-}
-
-void LoadScoreFile() {
-  const std::string path = ScoreFilePath();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) {
-    // A new file: the record read back is the one just written.
-    SetDefaultScoreTable();
-    SaveScoreFile();
-    computedChecksum = storedChecksum;
-    return;
-  }
-  // A file that exists but cannot be read (no permission, not a file, a read
-  // error) may still hold a good table: play with the default one and leave
-  // the file as it is, saying why on stderr.
-  std::vector<uint8_t> bytes;
-  int error = fd < 0 ? errno : 0;
-  if (fd >= 0) {
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-      error = errno;
-    } else if (!S_ISREG(st.st_mode)) {
-      error = EISDIR;
-    } else {
-      bytes.resize(kMaxScoreRecordBytes);
-      size_t got = 0;
-      while (got < bytes.size()) {
-        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        if (n <= 0) break;
-        got += size_t(n);
-      }
-      bytes.resize(got);
-    }
-    close(fd);
-  }
-  if (error != 0) {
-    std::fprintf(stderr, "Tessivane: cannot read %s (%s); the default high scores are used and the file is left alone\n",
-                 path.c_str(), std::strerror(error));
-    SetDefaultScoreTable();
-    ComputeScoreChecksum(&storedChecksum);
-    computedChecksum = storedChecksum;
-    return;
-  }
-  LoadScoreBytes(bytes.data(), bytes.size());
-}
-
 namespace {
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
+// A damaged file is copied whole up to this size (a record is at most
+// kMaxScoreRecordBytes; anything longer than this is not a score file).
+constexpr size_t kMaxDamagedCopyBytes = size_t(64) << 20;
+
+const char* const kNotKept = "this session plays with the default high scores and its scores will not be kept";
+
+// The file could not be read, or its damaged bytes could not be kept: play
+// with the default table and leave the file alone for the whole session.
+void RefuseScoreFile() {
+  SetDefaultScoreTable();
+  scoreFileRefused = 1;
+  SaveScoreFile();  // only sets storedChecksum
 }
 
-// Writes `bytes` to a temporary file beside `path`, forces it to the disk and
-// renames it over `path`; the old file stays whole until the rename.
-bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string temp = path + ".tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
-  const std::string dir = path.substr(0, path.find_last_of('/') + 1);
-  const int dirFd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    fsync(dirFd);
-    close(dirFd);
-  }
-  return true;
+// Copies the damaged file to "<path>.damaged", replacing an older copy.
+bool KeepDamagedFile(const std::string& path, const std::vector<uint8_t>& bytes, int* error) {
+  std::vector<uint8_t> whole;
+  const std::vector<uint8_t>* keep = &bytes;
+  if (bytes.size() >= kMaxScoreRecordBytes && files::ReadWholeFile(path, kMaxDamagedCopyBytes, &whole, error))
+    keep = &whole;
+  return files::ReplaceFileAtomically(path + ".damaged", keep->data(), keep->size(), error);
 }
 
 }  // namespace
+
+void LoadScoreFile() {
+  scoreFileRefused = 0;
+  scoreSaveFailed = 0;
+  const std::string path = ScoreFilePath();
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(path, kMaxScoreRecordBytes, &bytes, &error)) {
+    if (error == ENOENT) {
+      // A new file: the record read back is the one just written.
+      SetDefaultScoreTable();
+      SaveScoreFile();
+      computedChecksum = storedChecksum;
+      return;
+    }
+    // A file that exists but cannot be read (no permission, not a file, a
+    // read error) may still hold the player's table: it must survive the
+    // session untouched.
+    std::fprintf(stderr, "Tessivane: cannot read %s (%s); %s (the file is left as it is)\n", path.c_str(),
+                 std::strerror(error), kNotKept);
+    RefuseScoreFile();
+    computedChecksum = storedChecksum;
+    return;
+  }
+  if (DecodeScoreRecord(bytes.data(), bytes.size())) return;
+
+  // Damaged: keep its bytes beside it before the default record is written
+  // over it; when they cannot be kept, the file is not written at all.
+  const std::string copy = path + ".damaged";
+  const bool kept = KeepDamagedFile(path, bytes, &error);
+  if (kept) {
+    std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
+                 path.c_str(), copy.c_str());
+  } else {
+    std::fprintf(stderr, "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
+                 path.c_str(), copy.c_str(), std::strerror(error), kNotKept);
+  }
+  platform::ShowMessage(kDamagedMessage, kMessageTitle, true);
+  if (kept) {
+    SetDefaultScoreTable();
+    SaveScoreFile();
+  } else {
+    RefuseScoreFile();
+  }
+}
 
 void SaveScoreFile() {
   int32_t value;
@@ -274,5 +253,16 @@ void SaveScoreFile() {
     value = c > 0 ? INT32_MAX : INT32_MIN;
   }
   storedChecksum = value;
-  ReplaceFile(ScoreFilePath(), EncodeScoreRecord());
+  if (scoreFileRefused) return;
+  const std::string path = ScoreFilePath();
+  const std::vector<uint8_t> record = EncodeScoreRecord();
+  int error = 0;
+  if (files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error)) {
+    scoreSaveFailed = 0;
+    return;
+  }
+  if (!scoreSaveFailed)
+    std::fprintf(stderr, "Tessivane: cannot save the high scores to %s (%s); until a save succeeds they last only until the game ends\n",
+                 path.c_str(), std::strerror(error));
+  scoreSaveFailed = 1;
 }
