@@ -125,12 +125,14 @@ struct Record {
   uint8_t stage;
   uint8_t marks[kMedalCount];
   int32_t check;
+  size_t checkAt;     // where the check value lies in the bytes
+  bool computedFits;  // the formula gives a 32-bit integer...
+  int32_t computed;   // ...this one
 };
 
 uint32_t U32At(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
 
-// True when the bytes hold a valid record (long enough, matching check value,
-// finite scores, stage 1..7).
+// Reads the fields; false when the bytes are too short to hold them all.
 bool ParseRecord(const uint8_t* data, size_t size, Record* r) {
   size_t at = 0;
   if (size < 20) return false;
@@ -150,18 +152,25 @@ bool ParseRecord(const uint8_t* data, size_t size, Record* r) {
   if (size - at < 10) return false;
   r->stage = data[at];
   std::memcpy(r->marks, data + at + 1, kMedalCount);
-  r->check = int32_t(U32At(data + at + 6));
+  r->checkAt = at + 6;
+  r->check = int32_t(U32At(data + r->checkAt));
   const double s0 = r->scores[0], s1 = r->scores[1], s2 = r->scores[2], s3 = r->scores[3], s4 = r->scores[4];
   // The check value's formula, in double, in the order it is written.
   const double c = s1 * 5 + s0 + 314 + (s2 + 131) * 2 - (s3 * 2 - 113) + s4 - 126 + r->stage + r->marks[0] +
                    2.0 * r->marks[1] + 3.0 * r->marks[2] + 4.0 * r->marks[3] + 5.0 * r->marks[4];
-  if (!std::isfinite(c)) return false;
   const double rounded = std::nearbyint(c);
-  if (rounded < -2147483648.0 || rounded > 2147483647.0) return false;
-  if (int32_t(rounded) != r->check) return false;
-  for (float s : r->scores)
+  r->computedFits = std::isfinite(c) && rounded >= -2147483648.0 && rounded <= 2147483647.0;
+  r->computed = r->computedFits ? int32_t(rounded) : 0;
+  return true;
+}
+
+// A valid record: its check value matches, its scores are finite and its
+// stage is 1..7.
+bool IsValid(const Record& r) {
+  if (!r.computedFits || r.computed != r.check) return false;
+  for (float s : r.scores)
     if (!std::isfinite(s)) return false;
-  return r->stage >= 1 && r->stage <= 7;
+  return r.stage >= 1 && r.stage <= 7;
 }
 
 bool ValidUtf8(const std::string& s) {
@@ -193,70 +202,8 @@ void CheckNotAFile(const char* what, bool (*make)()) {
   if (remove(Path().c_str()) != 0) Fail(what);
 }
 
-}  // namespace
-
-namespace platform {
-std::string DataDirectory() { return gDir; }
-void ShowMessage(const char* text, const char* /*title*/, bool /*critical*/) {
-  ++gMessages;
-  gLastMessage = text;
-}
-}  // namespace platform
-
-void RemoveFolder() {
-  for (const std::string& name : FolderEntries()) remove((gDir + "/" + name).c_str());
-  rmdir(gDir.c_str());
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
-
-// The longest records, rarely reached by mutation: five names of the format's
-// 65535 bytes, alone, with bytes after them, and damaged.
-void CheckLongestRecords() {
-  SetDefaultScoreTable();
-  for (std::string& name : hiNames) name.assign(kMaxNameBytes, 'n');
-  hiNames[2].clear();
-  for (size_t k = 0; k < kMaxNameBytes; ++k) hiNames[2] += "ｱ";  // one byte each in the file
-  ComputeScoreChecksum(&storedChecksum);
-  Bytes longest = EncodeScoreRecord();
-  if (longest.size() != kMaxScoreRecordBytes) Fail("longest record");
-  LLVMFuzzerTestOneInput(longest.data(), longest.size());
-  longest.insert(longest.end(), 100, 0x5A);
-  LLVMFuzzerTestOneInput(longest.data(), longest.size());
-  longest[kMaxScoreRecordBytes - 1] ^= 1;  // the check value
-  LLVMFuzzerTestOneInput(longest.data(), longest.size());
-}
-
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  gReportFd = dup(2);
-  __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(gReportFd)));
-  // A memory-backed folder where there is one: every input is written.
-  char shm[] = "/dev/shm/tessivane_fuzz_XXXXXX";
-  char tmp[] = "/tmp/tessivane_fuzz_XXXXXX";
-  char* pattern = mkdtemp(shm);
-  if (!pattern) pattern = mkdtemp(tmp);
-  if (!pattern) Fail("no temporary folder");
-  gDir = pattern;
-  std::atexit(RemoveFolder);
-  char capture[] = "/tmp/tessivane_fuzz_stderr_XXXXXX";
-  gCaptureFd = mkostemp(capture, O_CLOEXEC);
-  if (gCaptureFd < 0) Fail("no capture file");
-  unlink(capture);
-
-  // No file: the default record is written, silently.
-  SetStaleTable();
-  if (!LoadCapturingStderr().empty() || !IsDefaultTable() || gMessages != 0) Fail("missing file");
-  gDefaultFile = ReadBytes(Path());
-  if (gDefaultFile.size() != 78 || storedChecksum != 38579) Fail("default file is not 78 bytes");
-  if (remove(Path().c_str()) != 0) Fail("missing file");
-
-  CheckNotAFile("a folder in place of the file", [] { return mkdir(Path().c_str(), 0755) == 0; });
-  CheckNotAFile("a FIFO in place of the file", [] { return mkfifo(Path().c_str(), 0644) == 0; });
-  CheckLongestRecords();
-  return 0;
-}
-
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+// Loads the bytes as the game's score file and checks the outcome.
+void CheckFile(const uint8_t* data, size_t size) {
   SetStaleTable();
   gMessages = 0;
   remove(DamagedPath().c_str());
@@ -268,7 +215,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (scoreFileRefused != 0) Fail("a readable file was refused");
 
   Record r;
-  const bool valid = ParseRecord(data, size, &r);
+  const bool valid = ParseRecord(data, size, &r) && IsValid(r);
   if (!valid) {
     if (gMessages != 1) Fail("damaged input without exactly one message");
     if (gLastMessage != "スコアデータが壊れています\rハイスコアは抹消されました") Fail("wrong message");
@@ -279,7 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ReadBytes(DamagedPath()) != Bytes(data, data + size)) Fail("damaged input was not kept whole");
     if (Lines(said) != 1 || said.find(".damaged") == std::string::npos) Fail("damaged input: no stderr line");
     if (FolderEntries().size() != 2) Fail("damaged input left a temporary file");
-    return 0;
+    return;
   }
 
   // A valid record: exactly what the bytes say, and nothing touched.
@@ -313,5 +260,78 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (int k = 0; k < kHiScoreEntries; ++k)
     if (std::memcmp(&scores[k], &hiScores[k], 4) != 0 || names[k] != hiNames[k]) Fail("round trip changed an entry");
   if (std::memcmp(r.marks, medals, kMedalCount) != 0) Fail("round trip changed a medal");
+}
+
+// The longest records, rarely reached by mutation: five names of the format's
+// 65535 bytes, alone, with bytes after them, and damaged.
+void CheckLongestRecords() {
+  SetDefaultScoreTable();
+  for (std::string& name : hiNames) name.assign(kMaxNameBytes, 'n');
+  hiNames[2].clear();
+  for (size_t k = 0; k < kMaxNameBytes; ++k) hiNames[2] += "ｱ";  // one byte each in the file
+  ComputeScoreChecksum(&storedChecksum);
+  Bytes longest = EncodeScoreRecord();
+  if (longest.size() != kMaxScoreRecordBytes) Fail("longest record");
+  CheckFile(longest.data(), longest.size());
+  longest.insert(longest.end(), 100, 0x5A);
+  CheckFile(longest.data(), longest.size());
+  longest[kMaxScoreRecordBytes - 1] ^= 1;  // the check value
+  CheckFile(longest.data(), longest.size());
+}
+
+}  // namespace
+
+namespace platform {
+std::string DataDirectory() { return gDir; }
+void ShowMessage(const char* text, const char* /*title*/, bool /*critical*/) {
+  ++gMessages;
+  gLastMessage = text;
+}
+}  // namespace platform
+
+void RemoveFolder() {
+  for (const std::string& name : FolderEntries()) remove((gDir + "/" + name).c_str());
+  rmdir(gDir.c_str());
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  gReportFd = dup(2);
+  __sanitizer_set_report_fd(reinterpret_cast<void*>(intptr_t(gReportFd)));
+  // A memory-backed folder where there is one: every input is written.
+  char shm[] = "/dev/shm/tessivane_fuzz_XXXXXX";
+  char tmp[] = "/tmp/tessivane_fuzz_XXXXXX";
+  char* pattern = mkdtemp(shm);
+  if (!pattern) pattern = mkdtemp(tmp);
+  if (!pattern) Fail("no temporary folder");
+  gDir = pattern;
+  std::atexit(RemoveFolder);
+  char capture[] = "/tmp/tessivane_fuzz_stderr_XXXXXX";
+  gCaptureFd = mkostemp(capture, O_CLOEXEC);
+  if (gCaptureFd < 0) Fail("no capture file");
+  unlink(capture);
+
+  // No file: the default record is written, silently.
+  SetStaleTable();
+  if (!LoadCapturingStderr().empty() || !IsDefaultTable() || gMessages != 0) Fail("missing file");
+  gDefaultFile = ReadBytes(Path());
+  if (gDefaultFile.size() != 78 || storedChecksum != 38579) Fail("default file is not 78 bytes");
+  if (remove(Path().c_str()) != 0) Fail("missing file");
+
+  CheckNotAFile("a folder in place of the file", [] { return mkdir(Path().c_str(), 0755) == 0; });
+  CheckNotAFile("a FIFO in place of the file", [] { return mkfifo(Path().c_str(), 0644) == 0; });
+  CheckLongestRecords();
+  return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  CheckFile(data, size);
+  // Mutation seldom hits a matching check value: the same bytes with the
+  // check value made to match take the valid path (or fail on range).
+  Record r;
+  if (ParseRecord(data, size, &r) && r.computedFits && r.computed != r.check) {
+    Bytes fixed(data, data + size);
+    for (int k = 0; k < 4; ++k) fixed[r.checkAt + k] = uint8_t(uint32_t(r.computed) >> (8 * k));
+    CheckFile(fixed.data(), fixed.size());
+  }
   return 0;
 }
