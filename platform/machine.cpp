@@ -1,11 +1,11 @@
 #include "platform/machine.h"
 
-#include "platform/replay_stream.h"
-
 #include <zlib.h>
 
 #include <cstdio>
 #include <cstring>
+
+#include "platform/replay_stream.h"
 
 // The events are listed in platform/replay_stream.h.
 namespace machine {
