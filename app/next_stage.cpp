@@ -10,12 +10,12 @@
 void BeginNextStage() {
   sequenceTimer = 0;
   ClearShotSlots();
-  for (int k = 0; k < kItemSlots; ++k) itemState[k] = 0;
+  for (int k = 0; k < kItemSlots; ++k) itemState[k] = kItemNone;
 
   ResetShipState();
 
   SetStageBlastPoints();
-  battlePhase = 0;
+  battlePhase = kBattleWaves;
   ResetBands();
 
   ClearEnemySlots();

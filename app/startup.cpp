@@ -49,8 +49,8 @@ void StartUp() {
   FlushInput();
 
   inputLatch = 0;
-  gameMode = 3;
-  battlePhase = 0;
+  gameMode = kModeLeaveForTitle;
+  battlePhase = kBattleWaves;
   scrollPos = -1720.0f;
   selectedStage = 1;
   buttonKeys[0] = 65;

@@ -39,10 +39,10 @@ void DrawPlayerShots() {
   for (int k = 0; k < kShotSlots; ++k) {
     const uint8_t kind = shotKind[k];
     const double x = shotX[k], y = shotY[k];
-    if (kind == 1) {
+    if (kind == kShotNormal) {
       DrawMasked(imgchar[kNormalShotSheet], 17.0 * blinkPhase, 0, 18, 17, 18, scrmain, x + 13.0, y - 8.0);
-    } else if (kind >= 2 && kind <= 4) {
-      const ShotLook& look = kChargedLooks[kind - 2];
+    } else if (kind >= kShotChargedLow && kind <= kShotChargedHigh) {
+      const ShotLook& look = kChargedLooks[kind - kShotChargedLow];
       StretchMasked(imgchar[kChargedShotSheet], 18.0 * blinkPhase, 0, 28, look.width, look.height, scrmain,
                     x + look.offsetX, y + look.offsetY, 18, 28);
     }

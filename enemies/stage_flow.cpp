@@ -25,22 +25,17 @@ constexpr int kLightTimerRestart = 150;
 constexpr int kFieldHeight = 460;
 constexpr int kFieldWidth = 350;
 
-constexpr uint8_t kSmallBullet = 1;
-constexpr uint8_t kBouncingBullet = 3;
-constexpr uint8_t kBossDestroyed = 4;
-constexpr uint8_t kEndingMark = 12;
-
 bool AnyEnemyBusy() {
   for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
     const uint8_t state = enemyState[loopSlot];
-    if (state >= 1 && state <= 3) return true;
+    if (state >= kEnemyAlive && state <= kEnemyBlastShrinking) return true;
   }
   return false;
 }
 
 bool SmallBulletsBeforeBoss() {
   for (int slot = 0; slot < kBossWaitBulletSlots; ++slot)
-    if (bulletKind[slot] == kSmallBullet) return true;
+    if (bulletKind[slot] == kBulletSmall) return true;
   return false;
 }
 
@@ -53,7 +48,7 @@ bool EnterBoss() {
   MusicClose();
   MusicOpen(stageNo <= 7 ? "m-fight.mid" : "fight6.mid");
   MusicPlay();
-  battlePhase = 1;
+  battlePhase = kBattleBoss;
   sequenceTimer = 0;
   SpawnBoss();
   return true;
@@ -67,13 +62,13 @@ void GrowLight(int16_t& size, float reach) {
 }
 
 void EndStage() {
-  bombPhase = 0;
+  bombPhase = kBombNone;
   if (stageNo <= 7) {
     StageClear();
     return;
   }
   for (int slot = 0; slot < kBulletSlots; ++slot)
-    if (bulletKind[slot] == kBouncingBullet) bulletKind[slot] = 0;
+    if (bulletKind[slot] == kBulletBouncing) bulletKind[slot] = kBulletFree;
   Ending();
 }
 
@@ -114,17 +109,19 @@ void BlitTile(double srcX, double srcY, int column, int row) {
 
 void UpdateStageFlow() {
   if (AnyEnemyBusy()) return;
-  if (enemyState[0] == kEndingMark || bombPhase == 1 || bombPhase == 2) return;
+  if (enemyState[0] == kEndingStaffRoll || bombPhase == kBombRing || bombPhase == kBombFlash) return;
 
   if (stageNo <= 7 && scrollPos < 0) {
     if (wave < 255) ++wave;  // held at 255: no formation past the last one
     SpawnWave();
-  } else if (scrollPos == 0 && battlePhase == 0 && gameMode != 6 && gameMode != 8 && stageNo >= 1 &&
-             stageNo <= 8) {
+  } else if (scrollPos == 0 && battlePhase == kBattleWaves && gameMode != kModeDemo && gameMode != kModeLeaveDemo &&
+             stageNo >= 1 && stageNo <= 8) {
     if (!EnterBoss()) return;
   }
 
-  if ((battlePhase == 1 || battlePhase == 4) && enemyState[0] == kBossDestroyed) RunBossLight();
+  if ((battlePhase == kBattleBoss || battlePhase == kBattleStageEnd) && enemyState[0] == kEnemyBossDestroyed) {
+    RunBossLight();
+  }
 }
 
 void BuildStageBackground() {

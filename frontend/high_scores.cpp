@@ -57,7 +57,7 @@ void HighScoreScreen() {
     if (inputLatch == 0 && ConfirmPressed()) {
       inputLatch = -1;
       cursorY = kRowTitleHiScore;
-      gameMode = 5;
+      gameMode = kModeTitleMenu;
       return;
     }
     if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;

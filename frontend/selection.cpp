@@ -69,7 +69,7 @@ void SelectionScreen() {
       if (cursorY == kRowExit) {
         inputLatch = -1;
         cursorY = kRowTitleDemo;
-        gameMode = 5;
+        gameMode = kModeTitleMenu;
         return;
       }
       if (cursorY == kRowStages) StartDemo();

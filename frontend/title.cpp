@@ -46,7 +46,6 @@ static_assert(sizeof(kMenuTexts) / sizeof(kMenuTexts[0]) == 4, "four menu items"
 
 // Emblem x of medals 0..4, all at y 20.
 constexpr double kMedalX[kMedalCount] = {95, 145, 195, 45, 245};
-constexpr uint8_t kMedalEarned = 10;
 
 enum class Difficulty { AsReset, Hard, Easy };
 
@@ -210,7 +209,7 @@ void FinishScreenFrame() {
 }
 
 void TitleScreen() {
-  gameMode = 5;
+  gameMode = kModeTitleMenu;
   playerX = 150;
   playerY = 516;
   platform::ShowWindow();
@@ -239,11 +238,11 @@ void TitleMenu() {
         case kRowStart:
           StartNewGame(Difficulty::AsReset);
         case kRowHiScore:
-          gameMode = 7;
+          gameMode = kModeHighScores;
           HighScoreScreen();
           break;
         case kRowDemo:
-          gameMode = 9;
+          gameMode = kModeQuietMusic;
           SelectionScreen();
           break;
         case kRowEnd:
@@ -273,7 +272,7 @@ void StartDemo() {
   shield = 0;
   bombs = 0;
   frameTick = 0;
-  gameMode = 6;
+  gameMode = kModeDemo;
   WipeToBlack();
   MusicStop();
   MusicClose();
@@ -298,7 +297,7 @@ void PrepareGameStart(uint8_t stage) {
   playerBank = 0;
   bannerTimer = 82;
   bannerX = 117;
-  gameMode = 0;
+  gameMode = kModePlay;
   stageNo = stage;
   BuildStageBackground();
 }

@@ -114,7 +114,7 @@ void OpenOnStage() {
   scrollPos = stageNo == 8 ? -1020 : -2545;
   RunOpening([] {
     DrawBackground();
-    if (gameMode == 0) DrawShip();
+    if (gameMode == kModePlay) DrawShip();
     DrawRestingStatus();
   });
   FlushInput();

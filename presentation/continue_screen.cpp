@@ -33,7 +33,7 @@ void RestartAfterContinue() {
   blinkPhase = 0;
   if (easyMode == 0) score = float(std::floor(double(score) / 3));  // the price of continuing
   shield = 3;
-  gameMode = 4;
+  gameMode = kModeContinueAccepted;
   shotCooldown = 0;
   chargeFlash = 0;
   playerBank = 0;
@@ -44,7 +44,7 @@ void RestartAfterContinue() {
   invulnTimer = 17;
   fullRunFlag = 0;
   ResetBands();
-  bombPhase = 2;
+  bombPhase = kBombFlash;
   ClearBullets();
 }
 
@@ -96,7 +96,7 @@ void ContinueGame() {
 
 void ClearBullets() {
   for (int k = 0; k < kBulletSlots; ++k)
-    if (bulletKind[k] != 0) bulletKind[k] = 0;
+    if (bulletKind[k] != kBulletFree) bulletKind[k] = kBulletFree;
   if (bannerTimer != 0 && stageNo == 5 && bonusState == 0) {
     bonusState = 1;
     bonusX = 142;

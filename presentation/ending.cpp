@@ -96,15 +96,6 @@ static_assert(kPageChangeCount == 7, "six page changes and the end");
 constexpr uint8_t kFirstPage = 6;
 constexpr uint8_t kLastPage = 7;
 
-// Ending steps kept in the boss slot's state.
-constexpr uint8_t kStepFlash = 10;
-constexpr uint8_t kStepLightOpening = 11;
-constexpr uint8_t kStepStaffRoll = 12;
-constexpr uint8_t kStepLastFlight = 13;
-constexpr uint8_t kStepLogoGrowing = 14;
-constexpr uint8_t kStepLogoShrinking = 15;
-constexpr uint8_t kStepLogoDone = 16;
-
 void EndFrame() {
   ReleaseControlLatch();
   RefreshScreen();
@@ -171,8 +162,8 @@ void RunFlight() {
     if (scrollPos >= -2050) MoveShipUpTheStage();
     ReleaseControlLatch();
     ScrollFlight();
-    if (scrollPos > -2230 && enemyState[0] != kStepLightOpening) {
-      enemyState[0] = kStepLightOpening;
+    if (scrollPos > -2230 && enemyState[0] != kEndingLightOpening) {
+      enemyState[0] = kEndingLightOpening;
       sequenceTimer = 0;
       bossLightW = 0;
       bossLightH = 0;
@@ -180,7 +171,7 @@ void RunFlight() {
       enemyY[0] = 230;
       enemyScale[0] = 0;
     }
-    if (enemyState[0] == kStepLightOpening) open = OpenLight();
+    if (enemyState[0] == kEndingLightOpening) open = OpenLight();
     RenderFrame();
     FlushInput();
     PumpMessages();
@@ -233,9 +224,9 @@ void DrawStaffFrame() {
   DrawMasked(imgchar[0], shipSrcX, 0, 65, 45, 65, scrmain, playerX, playerY);
   if (bonusState == 3)
     DrawMasked(imgchar[13], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
-  if (enemyState[0] > kStepLastFlight)
+  if (enemyState[0] > kEndingLastFlight)
     StretchOr(imgchar[10], 0, 0, 264, titleLogoSize, scrmain, 33, 92 - titleLogoSize / 2.0, 264, 44);
-  if (enemyState[0] > kStepLogoShrinking) {
+  if (enemyState[0] > kEndingLogoShrinking) {
     const int level = finFadeLevel <= 25 ? 10 * finFadeLevel : 255;
     PrintTextRgb(260, 125, 14, level, level, level, "FIN..");
     if (finFadeLevel < 26) ++finFadeLevel;
@@ -269,7 +260,7 @@ void TurnPage(uint8_t page) {
   } else if (page == kLastPage) {
     playerX = 150;
     playerY = 1100;
-    enemyState[0] = kStepLastFlight;
+    enemyState[0] = kEndingLastFlight;
   }
   OpenOnEndingScene();
 }
@@ -277,7 +268,7 @@ void TurnPage(uint8_t page) {
 // The last page: the ship crosses the screen, then the title logo bounces in.
 void AdvanceLastPage() {
   switch (enemyState[0]) {
-    case kStepLastFlight: {
+    case kEndingLastFlight: {
       const float y = playerY;
       if (y > 350) {
         playerY = y - 2;
@@ -297,21 +288,21 @@ void AdvanceLastPage() {
         cursorX = 80;
         cursorY = 290;
         titleLogoSize = -74;
-        enemyState[0] = kStepLogoGrowing;
+        enemyState[0] = kEndingLogoGrowing;
         finFadeLevel = 0;  // "FIN.." fades in from black
       }
       break;
     }
-    case kStepLogoGrowing:
+    case kEndingLogoGrowing:
       titleLogoSize += 11;
-      if (titleLogoSize >= 218) enemyState[0] = kStepLogoShrinking;
+      if (titleLogoSize >= 218) enemyState[0] = kEndingLogoShrinking;
       break;
-    case kStepLogoShrinking:
+    case kEndingLogoShrinking:
       titleLogoSize -= 10;
       if (titleLogoSize <= 44) {
         titleLogoSize = 44;
-        enemyState[0] = kStepLogoDone;
-        gameMode = 9;
+        enemyState[0] = kEndingLogoDone;
+        gameMode = kModeQuietMusic;
       }
       break;
     default:
@@ -347,8 +338,8 @@ void RunStaffRoll() {
 void AwardMedals() {
   bool changed = false;
   auto award = [&changed](int k) {
-    if (medals[k] == 1) {
-      medals[k] = 10;
+    if (medals[k] == kMedalNotEarned) {
+      medals[k] = kMedalEarned;
       changed = true;
     }
   };
@@ -381,8 +372,8 @@ void Ending() {
   MusicStop();
   MusicClose();
   MusicOpen("gogogo.Mid");
-  bombPhase = 3;
-  enemyState[0] = kStepFlash;
+  bombPhase = kBombBossDestruction;
+  enemyState[0] = kEndingFlash;
   for (int k = 0; k < kBandSlots; ++k) {
     blastX[k] = kEndingBlastPoints[k].x;
     blastY[k] = kEndingBlastPoints[k].y;
@@ -395,7 +386,7 @@ void Ending() {
   RunFlight();
 
   // The pause with the ending tune.
-  bombPhase = 0;
+  bombPhase = kBombNone;
   sequenceTimer = 0;
   WaitMs(1300);
   MusicPlay();
@@ -404,7 +395,7 @@ void Ending() {
 
   // The staff roll.
   stageNo = kFirstPage;
-  enemyState[0] = kStepStaffRoll;
+  enemyState[0] = kEndingStaffRoll;
   BuildStageBackground();
   playerBank = 0;
   playerX = 150;
@@ -423,6 +414,6 @@ void Ending() {
   AwardMedals();
   PromptHighScoreName();
   WaitMs(500);
-  gameMode = 3;
+  gameMode = kModeLeaveForTitle;
   WipeToTitle();
 }

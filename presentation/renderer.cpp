@@ -68,12 +68,12 @@ void DrawBackground() { BlitCopy(scrback, 0, -double(scrollPos), 330, 460, scrma
 void DrawItems() {
   for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
     const int k = loopSlot;
-    if (itemState[k] == 1)
+    if (itemState[k] == kItemFalling)
       DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, k == 0 ? 0 : 80, 40, 40, 40, scrmain, itemX[k], itemY[k]);
   }
   for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
     const int k = loopSlot;
-    if (itemState[k] > 1) GlowAround(kEnemySheet, popupX[k], popupY[k], popupTimer[k], popupTimer[k]);
+    if (itemState[k] > kItemFalling) GlowAround(kEnemySheet, popupX[k], popupY[k], popupTimer[k], popupTimer[k]);
   }
 }
 
@@ -81,7 +81,7 @@ void DrawEnemies() {
   for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
     const int k = loopSlot;
     const double s = enemyScale[k], ex = enemyX[k], ey = enemyY[k];
-    if (enemyState[k] == 1 || enemyState[k] == 4) {
+    if (enemyState[k] == kEnemyAlive || enemyState[k] == kEnemyBossDestroyed) {
       const double srcX = 40.0 * blinkA + 40.0 + 80.0 * enemyKind[k];
       StretchMasked(Sheet(kEnemySheet), srcX, 0, 40, 40.0 * s, 40.0 * s, scrmain, ex, ey, 40, 40);
       if (enemyKind[k] < 9) {
@@ -95,7 +95,9 @@ void DrawEnemies() {
                         t.cellH);
       }
     }
-    if (enemyState[k] >= 2) GlowAround(kEnemySheet, blastCX[k], blastCY[k], blastSize[k], blastSize[k]);
+    if (enemyState[k] >= kEnemyBlastGrowing) {
+      GlowAround(kEnemySheet, blastCX[k], blastCY[k], blastSize[k], blastSize[k]);
+    }
   }
 }
 
@@ -105,7 +107,7 @@ void DrawCapsule() {
 }
 
 void DrawShip() {
-  if (gameMode == 0 || gameMode == 4) {
+  if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
     // An odd invulnerability count looks off the sheet: the ship blinks.
     const double srcX = kOffSheet * (invulnTimer % 2) + 45.0 * playerBank;
     DrawMasked(Sheet(kShipSheet), srcX, 0, 65, 45, 65, scrmain, playerX, playerY);
@@ -130,9 +132,9 @@ void DrawBullets() {
     const int k = loopSlot;
     double srcX;
     switch (bulletKind[k]) {
-      case 1: srcX = 40.0 * blinkA + 40.0; break;
-      case 2: srcX = 40.0 * blinkB + 60.0; break;
-      case 3: srcX = 20.0 * blinkA + 120.0; break;
+      case kBulletSmall: srcX = 40.0 * blinkA + 40.0; break;
+      case kBulletLarge: srcX = 40.0 * blinkB + 60.0; break;
+      case kBulletBouncing: srcX = 20.0 * blinkA + 120.0; break;
       default: continue;
     }
     DrawMasked(Sheet(kSmallCellSheet), srcX, 0, 20, 20, 20, scrmain, bulletX[k], bulletY[k]);
@@ -160,13 +162,13 @@ void DrawGauge() {
 
 void DrawStatus() {
   DrawGauge();
-  if (bombPhase == 1) DrawShipOverlay(0);
+  if (bombPhase == kBombRing) DrawShipOverlay(0);
   static constexpr double kBombIconX[3] = {285, 245, 205};
   for (int n = 0; n < 3; ++n)
     if (bombs >= n + 1) DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, 0, 40, 40, 40, scrmain, kBombIconX[n], 415);
   static constexpr double kShieldSlotX[3] = {10, 35, 60};
   for (double x : kShieldSlotX) DrawMasked(Sheet(kSmallCellSheet), 0, 0, 20, 20, 20, scrmain, x, 431);
-  if (enemyState[0] == 4 && battlePhase == 1) DrawShipOverlay(65.0 * blinkPhase);
+  if (enemyState[0] == kEnemyBossDestroyed && battlePhase == kBattleBoss) DrawShipOverlay(65.0 * blinkPhase);
   for (int n = 0; n < 3; ++n) {
     const float half = float(n) + 0.5f, full = float(n + 1);
     if (shield == half) {
@@ -178,10 +180,10 @@ void DrawStatus() {
 }
 
 void DrawBombEffects() {
-  if (bombPhase == 1) {
+  if (bombPhase == kBombRing) {
     GlowAround(kGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
-  } else if (bombPhase >= 2) {
-    if (bombPhase == 2 || enemyState[0] == 10 || enemyState[0] == 11)
+  } else if (bombPhase >= kBombFlash) {
+    if (bombPhase == kBombFlash || enemyState[0] == kEndingFlash || enemyState[0] == kEndingLightOpening)
       BlitOr(Sheet(kFlashSheet), 0, 0, 350, 460, scrmain, 0, 0);
     for (loopSlot = 0; loopSlot < kBandSlots; ++loopSlot) {
       const int i = loopSlot;
@@ -193,7 +195,7 @@ void DrawBombEffects() {
 void DrawTexts() {
   PrintText(21, 417, 10, 15, "SHIELD");
   PrintText(125, 5, 15, 15, FormatScore(score));
-  if (gameMode == 6 && frameTick > 17) PrintText(100, 180, 21, 15, "DEMO MODE");
+  if (gameMode == kModeDemo && frameTick > 17) PrintText(100, 180, 21, 15, "DEMO MODE");
   if (bannerTimer != 0) DrawStageBanner();
   DrawComboTexts();
   ShowFrameRate();
@@ -201,7 +203,7 @@ void DrawTexts() {
 
 // The destroyed boss's light, grown by the stage flow over the field.
 void DrawBossLight() {
-  if (enemyState[0] != 11 && enemyState[0] != 4) return;
+  if (enemyState[0] != kEndingLightOpening && enemyState[0] != kEnemyBossDestroyed) return;
   const double s = enemyScale[0], x0 = enemyX[0], y0 = enemyY[0];
   const double w = bossLightW, h = bossLightH;
   const float u = float(2.0 * (19.0 * s + y0));

@@ -25,7 +25,7 @@ constexpr int kWhite = 15;
 // death glow when the player has been lost (the boss may fall in the same
 // moments as the ship).
 void DrawCaptionShip() {
-  if (gameMode == 0 || gameMode == 4) {
+  if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
     DrawMasked(imgchar[0], 1000.0 * (invulnTimer % 2) + 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX,
                playerY);
   } else {
@@ -76,8 +76,8 @@ void ReleaseControlLatch() {
 }
 
 void RunCaptionPhase(int16_t leaveX) {
-  battlePhase = 4;
-  enemyState[0] = 0;
+  battlePhase = kBattleStageEnd;
+  enemyState[0] = kEnemyFree;
   sequenceTimer = 0;
   RenderFrame();
   for (;;) {
@@ -116,7 +116,7 @@ void StageClear() {
     PaceFrame(kFramePeriodMs);
   }
 
-  battlePhase = 0;
+  battlePhase = kBattleWaves;
   WipeToBlack();
   MusicStop();
   MusicClose();

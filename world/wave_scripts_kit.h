@@ -21,8 +21,8 @@ struct Lin {
   double Eval() const { return base + h * hardMode + e * easyMode; }
 };
 
-inline bool IsAlive(int k) { return enemyState[k] == 1; }
-inline void RemoveEnemy(int k) { enemyState[k] = 0; }
+inline bool IsAlive(int k) { return enemyState[k] == kEnemyAlive; }
+inline void RemoveEnemy(int k) { enemyState[k] = kEnemyFree; }
 
 // Moves a float field by a value computed in double.
 inline void AddTo(float& field, double delta) { field = float(double(field) + delta); }
