@@ -102,7 +102,7 @@ void RunBossLight() {
 }
 
 void BlitTile(double srcX, double srcY, int column, int row) {
-  BlitCopy(imgchar[9], srcX, srcY, kTile, kTile, scrback, kTile * column, kTile * row);
+  BlitCopy(imgchar[kTileSheet], srcX, srcY, kTile, kTile, scrback, kTile * column, kTile * row);
 }
 
 }  // namespace

@@ -75,7 +75,7 @@ void ReleaseIntroLatch() {
 }
 
 void DrawFlyingShip() {
-  DrawMasked(imgchar[0], 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawMasked(imgchar[kShipSheet], 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX, playerY);
 }
 
 // Phase 1: the ship climbs, turns left, turns again and leaves the top.
@@ -117,7 +117,7 @@ bool FlyShipOut() {
 }
 
 void DrawFlippingLogo() {
-  StretchOr(imgchar[10], 0, 0, 264, titleLogoSize, scrmain, 33, 92.0 - double(titleLogoSize) / 2, 264, 44);
+  StretchOr(imgchar[kLogoSheet], 0, 0, 264, titleLogoSize, scrmain, 33, 92.0 - double(titleLogoSize) / 2, 264, 44);
 }
 
 // Phase 2: the logo grows from upside down past its full height, then settles.
@@ -177,16 +177,16 @@ void DrawMenu() {
 }  // namespace
 
 void DrawMenuCursor() {
-  DrawMasked(imgchar[17], 40.0 * animTick8, 0, 40, 40, 40, scrmain, cursorX, cursorY);
+  DrawMasked(imgchar[kItemSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, cursorX, cursorY);
 }
 
 void DrawMedals() {
   for (int i = 0; i < kMedalCount; ++i) {
-    if (medals[i] == kMedalEarned) DrawMasked(imgchar[18], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kMedalX[i], 20);
+    if (medals[i] == kMedalEarned) DrawMasked(imgchar[kMedalSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kMedalX[i], 20);
   }
 }
 
-void DrawTitleLogo() { BlitOr(imgchar[10], 0, 0, 264, 44, scrmain, 33, 70); }
+void DrawTitleLogo() { BlitOr(imgchar[kLogoSheet], 0, 0, 264, 44, scrmain, 33, 70); }
 
 void DrawPresents() { PrintText(200, 430, 9, 15, "Pelkin Presents"); }
 

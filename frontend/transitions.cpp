@@ -64,23 +64,23 @@ void RunOpening(DrawScene drawScene) {
 
 void DrawShip() {
   const double shift = (invulnTimer & 1) ? 1000 : 0;
-  DrawMasked(imgchar[0], 45.0 * playerBank + shift, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawMasked(imgchar[kShipSheet], 45.0 * playerBank + shift, 0, 65, 45, 65, scrmain, playerX, playerY);
 }
 
 // The status display as it stands at the start of a stage.
 void DrawRestingStatus() {
-  DrawMasked(imgchar[3], 0, 0, 19, 102, 19, scrmain, 94, 432);
+  DrawMasked(imgchar[kGaugeSheet], 0, 0, 19, 102, 19, scrmain, 94, 432);
 
   const double bombIconX[3] = {285, 245, 205};
   for (int i = 0; i < 3; ++i) {
-    if (bombs >= i + 1) DrawMasked(imgchar[17], 40.0 * animTick8, 0, 40, 40, 40, scrmain, bombIconX[i], 415);
+    if (bombs >= i + 1) DrawMasked(imgchar[kItemSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, bombIconX[i], 415);
   }
 
   const double slotX[3] = {10, 35, 60};
-  for (int i = 0; i < 3; ++i) DrawMasked(imgchar[7], 0, 0, 20, 20, 20, scrmain, slotX[i], 431);
+  for (int i = 0; i < 3; ++i) DrawMasked(imgchar[kSmallCellSheet], 0, 0, 20, 20, 20, scrmain, slotX[i], 431);
   for (int i = 0; i < 3; ++i) {
-    if (shield == float(i) + 0.5f) DrawMasked(imgchar[7], 20, 0, 20, 10, 20, scrmain, slotX[i], 431);
-    if (shield >= float(i + 1)) DrawMasked(imgchar[7], 20, 0, 20, 20, 20, scrmain, slotX[i], 431);
+    if (shield == float(i) + 0.5f) DrawMasked(imgchar[kSmallCellSheet], 20, 0, 20, 10, 20, scrmain, slotX[i], 431);
+    if (shield >= float(i + 1)) DrawMasked(imgchar[kSmallCellSheet], 20, 0, 20, 20, 20, scrmain, slotX[i], 431);
   }
 
   PrintText(21, 417, 10, 15, "SHIELD");
@@ -126,7 +126,7 @@ void OpenOnEndingScene() {
     DrawBackground();
     DrawShip();
     if (bonusState == 3) {
-      DrawMasked(imgchar[13], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
+      DrawMasked(imgchar[kCapsuleSheet], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
     }
   });
   FlushInput();

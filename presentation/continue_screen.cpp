@@ -86,7 +86,7 @@ void ContinueGame() {
     bombRadius = int16_t(bombRadius + 12);
     bombRadius2 = int16_t(bombRadius2 + 12);
     // The rings accumulate: the screen is not cleared between them.
-    StretchOr(imgchar[4], 0, 0, bombRadius, bombRadius2, scrmain, playerX + 22 - bombRadius / 2.0,
+    StretchOr(imgchar[kRoundGlowSheet], 0, 0, bombRadius, bombRadius2, scrmain, playerX + 22 - bombRadius / 2.0,
               playerY + 32 - bombRadius2 / 2.0, 40, 40);
     RefreshScreen();
     PaceFrame(kGlowFramePeriodMs);

@@ -221,11 +221,11 @@ void DrawStaffFrame() {
   DrawScrolledBackground();
   const bool transformed = shipPose >= 2 && shipPose <= 4;
   const double shipSrcX = 45.0 * playerBank + (transformed ? 270.0 + 90.0 * poseFrame : 0.0);
-  DrawMasked(imgchar[0], shipSrcX, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawMasked(imgchar[kShipSheet], shipSrcX, 0, 65, 45, 65, scrmain, playerX, playerY);
   if (bonusState == 3)
-    DrawMasked(imgchar[13], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
+    DrawMasked(imgchar[kCapsuleSheet], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
   if (enemyState[0] > kEndingLastFlight)
-    StretchOr(imgchar[10], 0, 0, 264, titleLogoSize, scrmain, 33, 92 - titleLogoSize / 2.0, 264, 44);
+    StretchOr(imgchar[kLogoSheet], 0, 0, 264, titleLogoSize, scrmain, 33, 92 - titleLogoSize / 2.0, 264, 44);
   if (enemyState[0] > kEndingLogoShrinking) {
     const int level = finFadeLevel <= 25 ? 10 * finFadeLevel : 255;
     PrintTextRgb(260, 125, 14, level, level, level, "FIN..");
@@ -379,7 +379,7 @@ void Ending() {
     blastY[k] = kEndingBlastPoints[k].y;
   }
   WaitMs(800);
-  BlitOr(imgchar[6], 0, 0, 350, 460, scrmain, 0, 0);
+  BlitOr(imgchar[kFlashSheet], 0, 0, 350, 460, scrmain, 0, 0);
   RefreshScreen();
   WaitMs(900);
 

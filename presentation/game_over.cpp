@@ -34,7 +34,7 @@ constexpr const char* kRankPrompts[kHiScoreEntries] = {
 void DrawGameOverFrame(int reveal) {
   DrawScrolledBackground();
   if (reveal >= 0)
-    DrawMasked(imgchar[11], 0, kPictureHeight - reveal, 2 * kPictureHeight - reveal, 256, reveal, scrmain, 35,
+    DrawMasked(imgchar[kGameOverSheet], 0, kPictureHeight - reveal, 2 * kPictureHeight - reveal, 256, reveal, scrmain, 35,
                256 - reveal);
   DrawRestingStatus(false);
   ShowFrameRate();

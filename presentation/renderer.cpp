@@ -16,20 +16,6 @@
 
 namespace {
 
-// Sheets read here.
-constexpr int kShipSheet = 0;
-constexpr int kGaugeSheet = 3;
-constexpr int kGlowSheet = 4;        // one round glow, drawn additively at any size
-constexpr int kShipOverlaySheet = 5; // its mask row lies below the sheet
-constexpr int kFlashSheet = 6;
-constexpr int kSmallCellSheet = 7;   // shield slots and bullets, 20 x 20
-constexpr int kEnemySheet = 8;       // cell x 0 is the explosion glow
-constexpr int kBossLightSheet = 12;
-constexpr int kCapsuleSheet = 13;
-constexpr int kSmallTurretSheet = 14;
-constexpr int kLargeTurretSheet = 15;
-constexpr int kItemSheet = 17;
-
 // A source x beyond every sheet: the blit draws nothing.
 constexpr double kOffSheet = 1000.0;
 
@@ -112,10 +98,10 @@ void DrawShip() {
     const double srcX = kOffSheet * (invulnTimer % 2) + 45.0 * playerBank;
     DrawMasked(Sheet(kShipSheet), srcX, 0, 65, 45, 65, scrmain, playerX, playerY);
   } else {
-    GlowAround(kGlowSheet, double(playerX) + 22.0, double(playerY) + 31.0, deathFade, deathFade);
+    GlowAround(kRoundGlowSheet, double(playerX) + 22.0, double(playerY) + 31.0, deathFade, deathFade);
   }
   if (shotCooldown > 0) {
-    StretchOr(Sheet(kGlowSheet), 0, 0, shotCooldown, chargeFlash, scrmain,
+    StretchOr(Sheet(kRoundGlowSheet), 0, 0, shotCooldown, chargeFlash, scrmain,
               double(playerX) + 21.0 - shotCooldown / 2.0, double(playerY) - 5.0, 40, 40);
   }
 }
@@ -123,7 +109,7 @@ void DrawShip() {
 void DrawSparks() {
   for (loopSlot = 0; loopSlot < kShotSlots; ++loopSlot) {
     const int k = loopSlot;
-    GlowAround(kGlowSheet, double(sparkX[k]) + 21.0, double(sparkY[k]) + 10.0, sparkTimer[k], sparkTimer[k]);
+    GlowAround(kRoundGlowSheet, double(sparkX[k]) + 21.0, double(sparkY[k]) + 10.0, sparkTimer[k], sparkTimer[k]);
   }
 }
 
@@ -181,13 +167,13 @@ void DrawStatus() {
 
 void DrawBombEffects() {
   if (bombPhase == kBombRing) {
-    GlowAround(kGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
+    GlowAround(kRoundGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
   } else if (bombPhase >= kBombFlash) {
     if (bombPhase == kBombFlash || enemyState[0] == kEndingFlash || enemyState[0] == kEndingLightOpening)
       BlitOr(Sheet(kFlashSheet), 0, 0, 350, 460, scrmain, 0, 0);
     for (loopSlot = 0; loopSlot < kBandSlots; ++loopSlot) {
       const int i = loopSlot;
-      if (bandSize[i] >= 0.0f) GlowAround(kGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);
+      if (bandSize[i] >= 0.0f) GlowAround(kRoundGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);
     }
   }
 }

@@ -26,10 +26,10 @@ constexpr int kWhite = 15;
 // moments as the ship).
 void DrawCaptionShip() {
   if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
-    DrawMasked(imgchar[0], 1000.0 * (invulnTimer % 2) + 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX,
+    DrawMasked(imgchar[kShipSheet], 1000.0 * (invulnTimer % 2) + 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX,
                playerY);
   } else {
-    StretchOr(imgchar[4], 0, 0, deathFade, deathFade, scrmain, playerX + 22.0 - deathFade / 2.0,
+    StretchOr(imgchar[kRoundGlowSheet], 0, 0, deathFade, deathFade, scrmain, playerX + 22.0 - deathFade / 2.0,
               playerY + 31.0 - deathFade / 2.0, 40, 40);
   }
 }
@@ -49,19 +49,19 @@ void DrawScrolledBackground() {
 }
 
 void DrawRestingStatus(bool withShieldPoints) {
-  DrawMasked(imgchar[3], 0, 0, 19, 102, 19, scrmain, 94, 432);
+  DrawMasked(imgchar[kGaugeSheet], 0, 0, 19, 102, 19, scrmain, 94, 432);
   const double bombIconX = 40.0 * animTick8;
-  if (bombs >= 1) DrawMasked(imgchar[17], bombIconX, 0, 40, 40, 40, scrmain, 285, 415);
-  if (bombs >= 2) DrawMasked(imgchar[17], bombIconX, 0, 40, 40, 40, scrmain, 245, 415);
-  if (bombs >= 3) DrawMasked(imgchar[17], bombIconX, 0, 40, 40, 40, scrmain, 205, 415);
-  for (int slot = 0; slot < 3; ++slot) DrawMasked(imgchar[7], 0, 0, 20, 20, 20, scrmain, 10 + 25 * slot, 431);
+  if (bombs >= 1) DrawMasked(imgchar[kItemSheet], bombIconX, 0, 40, 40, 40, scrmain, 285, 415);
+  if (bombs >= 2) DrawMasked(imgchar[kItemSheet], bombIconX, 0, 40, 40, 40, scrmain, 245, 415);
+  if (bombs >= 3) DrawMasked(imgchar[kItemSheet], bombIconX, 0, 40, 40, 40, scrmain, 205, 415);
+  for (int slot = 0; slot < 3; ++slot) DrawMasked(imgchar[kSmallCellSheet], 0, 0, 20, 20, 20, scrmain, 10 + 25 * slot, 431);
   if (withShieldPoints) {
     for (int slot = 0; slot < 3; ++slot) {
       const double x = 10 + 25 * slot;
       if (shield == slot + 0.5f) {
-        DrawMasked(imgchar[7], 20, 0, 20, 10, 20, scrmain, x, 431);
+        DrawMasked(imgchar[kSmallCellSheet], 20, 0, 20, 10, 20, scrmain, x, 431);
       } else if (shield >= slot + 1) {
-        DrawMasked(imgchar[7], 20, 0, 20, 20, 20, scrmain, x, 431);
+        DrawMasked(imgchar[kSmallCellSheet], 20, 0, 20, 20, 20, scrmain, x, 431);
       }
     }
   }
