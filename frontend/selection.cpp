@@ -14,6 +14,7 @@
 #include "platform/keys.h"
 #include "platform/music.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {

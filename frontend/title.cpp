@@ -16,6 +16,7 @@
 #include "platform/music.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/effects.h"
 #include "world/world_state.h"
 
@@ -75,7 +76,7 @@ void ReleaseIntroLatch() {
 }
 
 void DrawFlyingShip() {
-  DrawMasked(imgchar[kShipSheet], 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawPlayerShip(false);
 }
 
 // Phase 1: the ship climbs, turns left, turns again and leaves the top.

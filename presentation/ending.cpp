@@ -15,6 +15,7 @@
 #include "platform/surface.h"
 #include "presentation/game_over.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "presentation/stage_clear.h"
 #include "world/effects.h"
 #include "world/world_state.h"
@@ -218,10 +219,9 @@ void AdvanceShipPose() {
 }
 
 void DrawStaffFrame() {
-  DrawScrolledBackground();
+  DrawBackground();
   const bool transformed = shipPose >= 2 && shipPose <= 4;
-  const double shipSrcX = 45.0 * playerBank + (transformed ? 270.0 + 90.0 * poseFrame : 0.0);
-  DrawMasked(imgchar[kShipSheet], shipSrcX, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawPlayerShip(false, transformed ? 270.0 + 90.0 * poseFrame : 0.0);
   if (bonusState == 3)
     DrawMasked(imgchar[kCapsuleSheet], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
   if (enemyState[0] > kEndingLastFlight)

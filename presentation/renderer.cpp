@@ -10,14 +10,12 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
+#include "presentation/screen_parts.h"
 #include "world/effects.h"
 #include "world/shots.h"
 #include "world/world_state.h"
 
 namespace {
-
-// A source x beyond every sheet: the blit draws nothing.
-constexpr double kOffSheet = 1000.0;
 
 Surface& Sheet(int i) { return imgchar[i]; }
 
@@ -48,8 +46,6 @@ constexpr TurretLook kTurretLooks[9] = {
 };
 // clang-format on
 static_assert(sizeof(kTurretLooks) / sizeof(kTurretLooks[0]) == 9, "kinds 0..8 have turret heads");
-
-void DrawBackground() { BlitCopy(scrback, 0, -double(scrollPos), 330, 460, scrmain, 0, 0); }
 
 void DrawItems() {
   for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
@@ -93,13 +89,7 @@ void DrawCapsule() {
 }
 
 void DrawShip() {
-  if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
-    // An odd invulnerability count looks off the sheet: the ship blinks.
-    const double srcX = kOffSheet * (invulnTimer % 2) + 45.0 * playerBank;
-    DrawMasked(Sheet(kShipSheet), srcX, 0, 65, 45, 65, scrmain, playerX, playerY);
-  } else {
-    GlowAround(kRoundGlowSheet, double(playerX) + 22.0, double(playerY) + 31.0, deathFade, deathFade);
-  }
+  DrawShipOrDeathGlow();
   if (shotCooldown > 0) {
     StretchOr(Sheet(kRoundGlowSheet), 0, 0, shotCooldown, chargeFlash, scrmain,
               double(playerX) + 21.0 - shotCooldown / 2.0, double(playerY) - 5.0, 40, 40);
@@ -127,44 +117,6 @@ void DrawBullets() {
   }
 }
 
-// The additive overlay over the ship (sheet 5); row 65 lies off the sheet.
-void DrawShipOverlay(double spriteRow) {
-  DrawMasked(Sheet(kShipOverlaySheet), 45.0 * playerBank, spriteRow, 65, 45, 65, scrmain, playerX, playerY);
-}
-
-void DrawGauge() {
-  DrawMasked(Sheet(kGaugeSheet), 0, 0, 19, 102, 19, scrmain, 94, 432);
-  const double g = chargeLevel;
-  if (g > 12.0 && g < 103.0) {
-    DrawMasked(Sheet(kGaugeSheet), 205.0 - g, 0, 19, 96, 13, scrmain, 97, 435);
-  } else if (g >= 103.0 && g < 206.0) {
-    DrawMasked(Sheet(kGaugeSheet), 102, 0, 19, 96, 13, scrmain, 97, 435);
-    DrawMasked(Sheet(kGaugeSheet), 205.0 - double(chargeGauge), 38, 57, 96, 13, scrmain, 97, 435);
-  } else if (g >= 206.0) {
-    DrawShipOverlay(65.0 * blinkPhase);
-    DrawMasked(Sheet(kGaugeSheet), 102, 38.0 * blinkPhase, 19, 96, 13, scrmain, 97, 435);
-  }
-}
-
-void DrawStatus() {
-  DrawGauge();
-  if (bombPhase == kBombRing) DrawShipOverlay(0);
-  static constexpr double kBombIconX[3] = {285, 245, 205};
-  for (int n = 0; n < 3; ++n)
-    if (bombs >= n + 1) DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, 0, 40, 40, 40, scrmain, kBombIconX[n], 415);
-  static constexpr double kShieldSlotX[3] = {10, 35, 60};
-  for (double x : kShieldSlotX) DrawMasked(Sheet(kSmallCellSheet), 0, 0, 20, 20, 20, scrmain, x, 431);
-  if (enemyState[0] == kEnemyBossDestroyed && battlePhase == kBattleBoss) DrawShipOverlay(65.0 * blinkPhase);
-  for (int n = 0; n < 3; ++n) {
-    const float half = float(n) + 0.5f, full = float(n + 1);
-    if (shield == half) {
-      DrawMasked(Sheet(kSmallCellSheet), 20, 0, 20, 10, 20, scrmain, kShieldSlotX[n], 431);
-    } else if (shield >= full) {
-      DrawMasked(Sheet(kSmallCellSheet), 20, 0, 20, 20, 20, scrmain, kShieldSlotX[n], 431);
-    }
-  }
-}
-
 void DrawBombEffects() {
   if (bombPhase == kBombRing) {
     GlowAround(kRoundGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
@@ -179,8 +131,7 @@ void DrawBombEffects() {
 }
 
 void DrawTexts() {
-  PrintText(21, 417, 10, 15, "SHIELD");
-  PrintText(125, 5, 15, 15, FormatScore(score));
+  DrawStatusTexts();
   if (gameMode == kModeDemo && frameTick > 17) PrintText(100, 180, 21, 15, "DEMO MODE");
   if (bannerTimer != 0) DrawStageBanner();
   DrawComboTexts();
@@ -226,7 +177,6 @@ std::string FormatScore(float points) {
 }
 
 void RenderFrame() {
-  ClearSurface(scrmain);
   DrawBackground();
   DrawItems();
   DrawPlayerShots();
@@ -235,7 +185,7 @@ void RenderFrame() {
   DrawShip();
   DrawSparks();
   DrawBullets();
-  DrawStatus();
+  DrawStatusDisplay(StatusView::Play);
   DrawBombEffects();
   DrawTexts();
   DrawBossLight();

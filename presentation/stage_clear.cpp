@@ -1,7 +1,5 @@
 #include "presentation/stage_clear.h"
 
-#include <cstdio>
-
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/next_stage.h"
@@ -13,6 +11,7 @@
 #include "platform/music.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/effects.h"
 #include "world/shots.h"
 #include "world/world_state.h"
@@ -21,55 +20,15 @@ namespace {
 
 constexpr int kWhite = 15;
 
-// The ship as play draws it: blinking while invulnerable, and replaced by its
-// death glow when the player has been lost (the boss may fall in the same
-// moments as the ship).
-void DrawCaptionShip() {
-  if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
-    DrawMasked(imgchar[kShipSheet], 1000.0 * (invulnTimer % 2) + 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX,
-               playerY);
-  } else {
-    StretchOr(imgchar[kRoundGlowSheet], 0, 0, deathFade, deathFade, scrmain, playerX + 22.0 - deathFade / 2.0,
-              playerY + 31.0 - deathFade / 2.0, 40, 40);
-  }
-}
-
 void DrawCaptionFrame() {
-  DrawScrolledBackground();
-  DrawCaptionShip();
-  DrawRestingStatus(true);
+  DrawBackground();
+  DrawShipOrDeathGlow();
+  DrawStatusDisplay(StatusView::Resting);
+  DrawStatusTexts();
   PrintText(bannerX, 220, 21, kWhite, "STAGE CLEAR!!");
 }
 
 }  // namespace
-
-void DrawScrolledBackground() {
-  ClearSurface(scrmain);
-  BlitCopy(scrback, 0, -double(scrollPos), 330, 460, scrmain, 0, 0);
-}
-
-void DrawRestingStatus(bool withShieldPoints) {
-  DrawMasked(imgchar[kGaugeSheet], 0, 0, 19, 102, 19, scrmain, 94, 432);
-  const double bombIconX = 40.0 * animTick8;
-  if (bombs >= 1) DrawMasked(imgchar[kItemSheet], bombIconX, 0, 40, 40, 40, scrmain, 285, 415);
-  if (bombs >= 2) DrawMasked(imgchar[kItemSheet], bombIconX, 0, 40, 40, 40, scrmain, 245, 415);
-  if (bombs >= 3) DrawMasked(imgchar[kItemSheet], bombIconX, 0, 40, 40, 40, scrmain, 205, 415);
-  for (int slot = 0; slot < 3; ++slot) DrawMasked(imgchar[kSmallCellSheet], 0, 0, 20, 20, 20, scrmain, 10 + 25 * slot, 431);
-  if (withShieldPoints) {
-    for (int slot = 0; slot < 3; ++slot) {
-      const double x = 10 + 25 * slot;
-      if (shield == slot + 0.5f) {
-        DrawMasked(imgchar[kSmallCellSheet], 20, 0, 20, 10, 20, scrmain, x, 431);
-      } else if (shield >= slot + 1) {
-        DrawMasked(imgchar[kSmallCellSheet], 20, 0, 20, 20, 20, scrmain, x, 431);
-      }
-    }
-  }
-  PrintText(21, 417, 10, kWhite, "SHIELD");
-  char text[32];
-  std::snprintf(text, sizeof text, "%06.0f", double(score));
-  PrintText(125, 5, 15, kWhite, text);
-}
 
 void ReleaseControlLatch() {
   if (!KeyPressed(kVkCtrl)) inputLatch = 0;
