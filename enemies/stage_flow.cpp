@@ -138,3 +138,17 @@ void FillPlainBackground() {
   for (int row = 0; row < kBackRows; ++row)
     for (int column = 0; column < kBackColumns; ++column) BlitTile(320, 560, column, row);
 }
+
+void SetUpStage(uint8_t stage) {
+  bannerTimer = 82;
+  bannerX = 117;
+  stageNo = stage;
+  BuildStageBackground();
+  wave = stage > 1 ? uint8_t(stage * 20 - 21) : 0;
+}
+
+void PlaceShipForStage() {
+  playerX = 150;
+  playerY = 350;
+  playerBank = 0;
+}

@@ -29,13 +29,7 @@ int16_t StageCursorX() { return int16_t(40 * selectedStage - 12); }
 
 [[noreturn]] void PlayFromSelectedStage() {
   PrepareGameStart(selectedStage);
-  fullRunFlag = 0;
-  if (stageNo == 1) {
-    wave = 0;
-    fullRunFlag = 1;
-  } else {
-    wave = uint8_t(20 * stageNo - 21);
-  }
+  fullRunFlag = stageNo == 1 ? 1 : 0;
   EnterGame();
 }
 

@@ -277,11 +277,7 @@ void StartDemo() {
   WipeToBlack();
   MusicStop();
   MusicClose();
-  bannerTimer = 82;
-  bannerX = 117;
-  stageNo = selectedStage;
-  BuildStageBackground();
-  wave = stageNo == 1 ? 0 : uint8_t(stageNo * 20 - 21);
+  SetUpStage(selectedStage);
   MusicOpen("pokkap.mid");
   MusicPlay();
   FlushInput();
@@ -293,14 +289,9 @@ void PrepareGameStart(uint8_t stage) {
   WipeToBlack();
   MusicStop();
   MusicClose();
-  playerX = 150;
-  playerY = 350;
-  playerBank = 0;
-  bannerTimer = 82;
-  bannerX = 117;
+  PlaceShipForStage();
   gameMode = kModePlay;
-  stageNo = stage;
-  BuildStageBackground();
+  SetUpStage(stage);
 }
 
 void EnterGame() {
