@@ -12,6 +12,12 @@
 
 namespace {
 
+// The tunes of stages 1..7 (index = stage number - 1).
+constexpr const char* kStageTunes[] = {
+    "mukai.mid", "fly.mid", "geki.mid", "get.mid", "yozora.mid", "select.mid", "tsubasawo.mid",
+};
+static_assert(sizeof(kStageTunes) / sizeof(kStageTunes[0]) == 7, "one tune per ordinary stage");
+
 constexpr int kTile = 40;
 constexpr int kBackColumns = 9;
 constexpr int kBackRows = 81;
@@ -151,4 +157,8 @@ void PlaceShipForStage() {
   playerX = 150;
   playerY = 350;
   playerBank = 0;
+}
+
+void OpenStageMusic() {
+  if (stageNo >= 1 && stageNo <= 7) MusicOpen(kStageTunes[stageNo - 1]);
 }

@@ -9,5 +9,7 @@ void UpdateStageFlow();
 void SetUpStage(uint8_t stage);
 // The ship's place at the start of a played stage, level.
 void PlaceShipForStage();
+// Opens the tune of the current stage for stages 1..7 (none for others).
+void OpenStageMusic();
 void BuildStageBackground();
 void FillPlainBackground();

@@ -6,17 +6,10 @@
 #include <cstddef>
 
 #include "platform/backend.h"
-#include "world/world_state.h"
 
 int16_t musicLooping;
 
 namespace {
-
-// The tunes of stages 1..7 (index = stage number - 1).
-constexpr const char* kStageTunes[] = {
-    "mukai.mid", "fly.mid", "geki.mid", "get.mid", "yozora.mid", "select.mid", "tsubasawo.mid",
-};
-static_assert(sizeof(kStageTunes) / sizeof(kStageTunes[0]) == 7, "one tune per ordinary stage");
 
 std::string TunePath(const std::string& file) {
   return platform::BaseDirectory() + "/QapoMidi/" + file;
@@ -68,8 +61,4 @@ void SwitchMusicPrimed(const std::string& file) {
   MusicClose();
   MusicOpen(file);
   MusicPlay();
-}
-
-void OpenStageMusic() {
-  if (stageNo >= 1 && stageNo <= 7) MusicOpen(kStageTunes[stageNo - 1]);
 }

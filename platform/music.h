@@ -13,4 +13,3 @@ void MusicClose();
 void MusicLoopCheck();
 void SwitchMusic(const std::string& file);
 void SwitchMusicPrimed(const std::string& file);
-void OpenStageMusic();

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include <sys/mman.h>
-
 #include "platform/backend.h"
 #include "platform/sheets.h"
 
@@ -17,14 +15,6 @@ alignas(kLargePage) uint32_t gScreenPixels[kScreenWidth * kScreenHeight];
 alignas(kLargePage) uint32_t gBackPixels[kBackWidth * kBackHeight];
 
 alignas(kLargePage) uint32_t gSheetPixels[SheetsArea()];
-
-// Asks the kernel for large pages behind a pixel store (advice only: where
-// it is refused, small pages serve as before).
-void AdviseLargePages(void* start, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
-#endif
-}
 }  // namespace
 
 Surface scrmain;
@@ -32,9 +22,9 @@ Surface scrback;
 Surface imgchar[kSheetCount];
 
 bool SetUpSurfaces() {
-  AdviseLargePages(gScreenPixels, sizeof gScreenPixels);
-  AdviseLargePages(gBackPixels, sizeof gBackPixels);
-  AdviseLargePages(gSheetPixels, sizeof gSheetPixels);
+  platform::AdviseLargePages(gScreenPixels, sizeof gScreenPixels);
+  platform::AdviseLargePages(gBackPixels, sizeof gBackPixels);
+  platform::AdviseLargePages(gSheetPixels, sizeof gSheetPixels);
   scrback = Surface{kBackWidth, kBackHeight, gBackPixels};
   ClearSurface(scrback);
   scrmain = Surface{kScreenWidth, kScreenHeight, gScreenPixels};

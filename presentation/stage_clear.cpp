@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/next_stage.h"
+#include "enemies/stage_flow.h"
 #include "frontend/transitions.h"
 #include "platform/blit.h"
 #include "platform/clock.h"

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "enemies/stage_flow.h"
 #include "platform/clock.h"
 #include "platform/headless/headless.h"
 #include "platform/music.h"

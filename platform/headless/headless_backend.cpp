@@ -1,3 +1,5 @@
+#include <sys/mman.h>
+
 #include <deque>
 #include <map>
 
@@ -213,6 +215,15 @@ void SetScreenSaverEnabled(bool enabled) { m.screenSaver = enabled; }
 bool ClaimSingleInstance() { return m.instanceFree; }
 std::string BaseDirectory() { return m.baseDir; }
 std::string DataDirectory() { return m.baseDir; }
+void AdviseLargePages(void* start, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr size_t kLargePage = size_t(2) << 20;
+  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
+#else
+  (void)start;
+  (void)bytes;
+#endif
+}
 void EndProcess() { throw headless::ProcessEnded{}; }
 
 }  // namespace platform

@@ -3,6 +3,7 @@
 #include <SDL.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -138,6 +139,16 @@ std::string DataDirectory() {
     return data = base;
   }
   return data = dir;
+}
+
+void AdviseLargePages(void* start, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr size_t kLargePage = size_t(2) << 20;
+  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
+#else
+  (void)start;
+  (void)bytes;
+#endif
 }
 
 void EndProcess() {
