@@ -10,8 +10,8 @@
 
 // The rows of the running family's table that the chain selected for the
 // current wave: rows scriptRow .. scriptRow + scriptRowCount - 1.
-extern int scriptRow;
-extern int scriptRowCount;
+extern int32_t scriptRow;
+extern int32_t scriptRowCount;
 
 // A constant that depends on the difficulty: base + h x hardMode + e x easyMode.
 struct Lin {
