@@ -60,14 +60,7 @@ void StartUp() {
 
   DetectJoystick(16384);
 
-  MusicStop();
-  MusicClose();
-  MusicOpen("select.mid");
-  MusicPlay();
-  MusicStop();
-  MusicClose();
-  MusicOpen("opening2.mid");
-  MusicPlay();
+  SwitchMusicPrimed("select.mid", "opening2.mid");
 
   RunMainLoop();
 }

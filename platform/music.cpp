@@ -51,11 +51,10 @@ void SwitchMusic(const std::string& file) {
   MusicPlay();
 }
 
-// The priming tune is opened, started and dropped at once before the wanted one.
-void SwitchMusicPrimed(const std::string& file) {
+void SwitchMusicPrimed(const std::string& primer, const std::string& file) {
   MusicStop();
   MusicClose();
-  MusicOpen("select.mid");
+  MusicOpen(primer);
   MusicPlay();
   MusicStop();
   MusicClose();

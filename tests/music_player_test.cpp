@@ -42,7 +42,7 @@ TEST_F(MusicPlayer, SwitchesSendTheirCommandsInOrder) {
   EXPECT_EQ(musicLooping, -1);
 
   // The priming tune is opened, started and dropped before the wanted one.
-  SwitchMusicPrimed("gogogo.Mid");
+  SwitchMusicPrimed("select.mid", "gogogo.Mid");
   EXPECT_EQ(Take(), (Commands{"stop", "close", "close", "open /opt/tv/QapoMidi/select.mid", "play", "stop",
                               "close", "close", "open /opt/tv/QapoMidi/gogogo.Mid", "play"}));
   EXPECT_EQ(musicLooping, -1);

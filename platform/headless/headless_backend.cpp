@@ -1,5 +1,3 @@
-#include <sys/mman.h>
-
 #include <deque>
 #include <map>
 
@@ -215,15 +213,6 @@ void SetScreenSaverEnabled(bool enabled) { m.screenSaver = enabled; }
 bool ClaimSingleInstance() { return m.instanceFree; }
 std::string BaseDirectory() { return m.baseDir; }
 std::string DataDirectory() { return m.baseDir; }
-void AdviseLargePages(void* start, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  constexpr size_t kLargePage = size_t(2) << 20;
-  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
-#else
-  (void)start;
-  (void)bytes;
-#endif
-}
 void EndProcess() { throw headless::ProcessEnded{}; }
 
 }  // namespace platform

@@ -3,7 +3,6 @@
 #include <SDL.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -139,16 +138,6 @@ std::string DataDirectory() {
     return data = base;
   }
   return data = dir;
-}
-
-void AdviseLargePages(void* start, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  constexpr size_t kLargePage = size_t(2) << 20;
-  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
-#else
-  (void)start;
-  (void)bytes;
-#endif
 }
 
 void EndProcess() {
