@@ -73,7 +73,7 @@ void ShotAgainstEnemy() {
     FireLastVolley();
     AwardScoreFor(e);
     ReleaseItems();
-    if (kind >= 2) {
+    if (kind >= kShotChargedLow) {
       ++shotComboCount[k];
       ArmComboTimers();
     }
