@@ -17,6 +17,7 @@
 #include "platform/language.h"
 #include "platform/music.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -61,7 +62,7 @@ void HighScoreScreen() {
     if (inputLatch == 0 && ConfirmPressed()) {
       inputLatch = -1;
       cursorY = kRowTitleHiScore;
-      gameMode = 5;
+      gameMode = kModeTitleMenu;
       return;
     }
     if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;

@@ -14,6 +14,7 @@
 #include "platform/keys.h"
 #include "platform/music.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -28,13 +29,7 @@ int16_t StageCursorX() { return int16_t(40 * selectedStage - 12); }
 
 [[noreturn]] void PlayFromSelectedStage() {
   PrepareGameStart(selectedStage);
-  fullRunFlag = 0;
-  if (stageNo == 1) {
-    wave = 0;
-    fullRunFlag = 1;
-  } else {
-    wave = uint8_t(20 * stageNo - 21);
-  }
+  fullRunFlag = stageNo == 1 ? 1 : 0;
   EnterGame();
 }
 
@@ -69,7 +64,7 @@ void SelectionScreen() {
       if (cursorY == kRowExit) {
         inputLatch = -1;
         cursorY = kRowTitleDemo;
-        gameMode = 5;
+        gameMode = kModeTitleMenu;
         return;
       }
       if (cursorY == kRowStages) StartDemo();

@@ -10,6 +10,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
   add_test(NAME install
     COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-test
             -P ${CMAKE_CURRENT_LIST_FILE})
+  set_tests_properties(install PROPERTIES LABELS slow)
   return()
 endif()
 

@@ -79,25 +79,27 @@ void WatchCtrl() {
     inputLatch = -1;
     showFrameRate = int16_t(~showFrameRate);
   }
-  if (!ctrl && (gameMode != 6 || (fireBits == 0 && bombBits == 0))) inputLatch = 0;
+  if (!ctrl && (gameMode != kModeDemo || (fireBits == 0 && bombBits == 0))) inputLatch = 0;
 }
 
 }  // namespace
 
 void UpdatePlayer() {
-  if (gameMode == 0 || gameMode == 4) {
+  if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
     const bool padLeft = KeyPressed(kVkNum4), padRight = KeyPressed(kVkNum6);
     const bool padUp = KeyPressed(kVkNum8), padDown = KeyPressed(kVkNum2);
     MoveShip(padLeft || inputX == -1, padRight || inputX == 1, padUp || inputY == -1, padDown || inputY == 1, padLeft,
              padRight);
 
     const bool fire = FirePressed();
-    if (fire && fireLatch == 0 && shotCooldown == 0 && (bombPhase == 0 || battlePhase == 3)) LaunchShot(1);
+    if (fire && fireLatch == 0 && shotCooldown == 0 && (bombPhase == kBombNone || battlePhase == kBattleWavesFlashEnds)) {
+      LaunchShot(kShotNormal);
+    }
     if (fire) {
       fireLatch = -1;
-      if (bombPhase == 0) GrowCharge();
+      if (bombPhase == kBombNone) GrowCharge();
     } else {
-      if (battlePhase == 3 || bombPhase == 0) {
+      if (battlePhase == kBattleWavesFlashEnds || bombPhase == kBombNone) {
         ReleaseChargedShot();
         fireLatch = 0;
       }
@@ -105,12 +107,12 @@ void UpdatePlayer() {
       chargeGauge = 0.0f;
     }
 
-    if (BombPressed() && bombComboTimer == 0 && bombs > 0 && battlePhase < 4 && bombPhase == 0 &&
+    if (BombPressed() && bombComboTimer == 0 && bombs > 0 && battlePhase < kBattleStageEnd && bombPhase == kBombNone &&
         shotCooldown == 0) {
       bombX = int16_t(RoundHalfEven(playerX));
       bombY = int16_t(RoundHalfEven(playerY));
       --bombs;
-      bombPhase = 1;
+      bombPhase = kBombRing;
     }
   }
   WatchCtrl();
