@@ -14,6 +14,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "presentation/renderer.h"
 #include "world/world_state.h"
 
@@ -53,8 +54,12 @@ void HighScoreScreen() {
     frameStartMs = ClockMs();
     ReadInput();
 
-    if (inputLatch == 0 && KeyPressed(kVkH)) StartHardestGame();
+    if (inputLatch == 0 && KeyPressed(kVkH)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartHardestGame();
+    }
     if (inputLatch == 0 && ConfirmPressed()) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
       inputLatch = -1;
       cursorY = kRowTitleHiScore;
       gameMode = 5;

@@ -11,6 +11,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
 #include "world/effects.h"
@@ -76,6 +77,7 @@ void ReleaseControlLatch() {
 }
 
 void RunCaptionPhase(int16_t leaveX) {
+  RaiseSoundEffect(SoundEffect::StageClear);
   battlePhase = 4;
   enemyState[0] = 0;
   sequenceTimer = 0;

@@ -18,6 +18,7 @@
 #include "app/startup.h"
 #include "app/state_registry.h"
 #include "platform/headless/headless.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
 
@@ -42,6 +43,7 @@ struct Options {
   std::vector<Capture> dumps;
   std::string digestFile;
   uint32_t digestEvery = 1000;
+  uint32_t effectsVolume = kDefaultEffectsVolume;
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -51,7 +53,7 @@ bool gWriteFailed = false;
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]]\n",
+               "                          [--digest FILE [--digest-every MS]] [--effects-volume N]\n",
                why.c_str());
   std::exit(kUsageError);
 }
@@ -111,6 +113,9 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--digest-every") {
       if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
         Usage("--digest-every takes a number of milliseconds 1..4294967295");
+    } else if (opt == "--effects-volume") {
+      if (!ParseUnsigned(arg, &gOptions.effectsVolume) || gOptions.effectsVolume > 10)
+        Usage("--effects-volume takes a number 0..10");
     } else {
       Usage("unknown option " + opt);
     }
@@ -234,6 +239,16 @@ void ForEachMember(Emit emit) {
   }
   value += first ? "]" : "\n  ]";
   emit("musicCommands", value);
+  value = "[";
+  first = true;
+  for (const headless::SoundEffectRecord& r : headless::SoundEffects()) {
+    value += first ? "\n    {\"name\": " : ",\n    {\"name\": ";
+    first = false;
+    AppendString(value, r.name);
+    value += ", \"frame\": " + std::to_string(r.frame) + "}";
+  }
+  value += first ? "]" : "\n  ]";
+  emit("soundEffects", value);
 }
 
 std::string StateJson() {
@@ -350,6 +365,7 @@ int main(int argc, char** argv) {
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
+  ApplyEffectsVolumeSetting(int(gOptions.effectsVolume));
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
   LoadScript();
   std::FILE* digest = nullptr;
