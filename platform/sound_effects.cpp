@@ -10,9 +10,9 @@ struct EffectRule {
 // clang-format off
 constexpr EffectRule kEffectRules[kSoundEffectCount] = {
     {"shot",              70},
-    {"charged-shot-1",    80},
-    {"charged-shot-2",    80},
-    {"charged-shot-3",    80},
+    {"charged-shot-1",   120},
+    {"charged-shot-2",   120},
+    {"charged-shot-3",   120},
     {"enemy-hit",         90},
     {"explosion-small",   60},
     {"explosion-large",  120},
