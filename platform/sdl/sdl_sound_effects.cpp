@@ -25,6 +25,10 @@
 namespace {
 
 constexpr int kVoices = 6;
+// The effects' gain at volume 10: their files peak near full scale, and even
+// a storm of them (a shot, a hit and an explosion every frame) must stay
+// about as loud as the tune, not above it; the default 6 sits under it.
+constexpr float kFullVolumeGain = 0.35f;
 // Music plus effects is kept at or below this (about -0.2 dBFS).
 constexpr float kCeiling = 32000.0f;
 // The limiter's gain comes back to 1 over this many samples (0.1 s stereo).
@@ -139,7 +143,7 @@ void PlaySoundEffect(SoundEffect effect, int volume) {
   voice->samples = reinterpret_cast<const int16_t*>(chunk->abuf);
   voice->count = chunk->alen / 2;
   voice->position = 0;
-  voice->gain = float(volume) / 10.0f;
+  voice->gain = kFullVolumeGain * float(volume) / 10.0f;
   voice->order = ++gEffects.started;
   SDL_UnlockMutex(gEffects.lock);
 }
