@@ -14,3 +14,9 @@ add_dependencies(sound_effects_device_sdl_test tessivane_assets)
 # Real-time audio: run alone so that a loaded machine does not skew its timing.
 gtest_discover_tests(sound_effects_device_sdl_test WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60
   PROPERTIES RUN_SERIAL TRUE)
+
+# The effects of a scripted game through tessivane-headless, and everything
+# else the same with them off.
+add_test(NAME sound_effects_tool
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/sound_effects_tool_test.sh
+          $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR})
