@@ -30,6 +30,8 @@ constexpr EffectRule kEffectRules[kSoundEffectCount] = {
     {"stage-clear",      500},
 };
 // clang-format on
+static_assert(sizeof(kEffectRules) / sizeof(kEffectRules[0]) == int(SoundEffect::StageClear) + 1,
+              "one rule per effect");
 
 // Not game state: nothing of the game reads these.
 int effectsVolume = kDefaultEffectsVolume;

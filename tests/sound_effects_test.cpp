@@ -24,7 +24,7 @@ constexpr uint32_t kFrameMs = 43;
 
 std::vector<std::string> Raised() {
   std::vector<std::string> names;
-  for (const headless::SoundEffectRecord& r : headless::SoundEffects()) names.push_back(r.name);
+  for (const headless::SoundEffectRecord& r : headless::SoundEffects()) names.push_back(SoundEffectName(r.effect));
   return names;
 }
 

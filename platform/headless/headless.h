@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/sound_effects.h"
 
 namespace headless {
 
@@ -72,8 +73,8 @@ void FinishTune();
 // frames presented before it was raised. headless::Reset clears them and sets
 // the effects volume back to its default.
 struct SoundEffectRecord {
-  std::string name;
-  uint64_t frame = 0;
+  SoundEffect effect;  // SoundEffectName gives its name
+  uint64_t frame;
 };
 const std::vector<SoundEffectRecord>& SoundEffects();
 

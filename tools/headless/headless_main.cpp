@@ -244,7 +244,7 @@ void ForEachMember(Emit emit) {
   for (const headless::SoundEffectRecord& r : headless::SoundEffects()) {
     value += first ? "\n    {\"name\": " : ",\n    {\"name\": ";
     first = false;
-    AppendString(value, r.name);
+    AppendString(value, SoundEffectName(r.effect));
     value += ", \"frame\": " + std::to_string(r.frame) + "}";
   }
   value += first ? "]" : "\n  ]";
