@@ -149,16 +149,38 @@ TEST_F(SoundEffectsTest, HeldFireSoundsOneShotThenTheChargeAndItsRelease) {
   }
 }
 
+void BulletOnTheShip() {
+  bulletKind[5] = 1;
+  bulletX[5] = playerX + 12;
+  bulletY[5] = playerY + 22;
+  CheckBulletHits();
+}
+
 TEST_F(SoundEffectsTest, EachEventRaisesItsEffect) {
   const struct {
     const char* effect;
     std::function<void()> event;
   } cases[] = {
-      {"shield-hit", [] { bulletKind[5] = 1, bulletX[5] = playerX + 12, bulletY[5] = playerY + 22, CheckBulletHits(); }},
+      {"shield-hit", [] { BulletOnTheShip(); }},
       {"ship-destroyed",
-       [] { shield = 0, bulletKind[5] = 1, bulletX[5] = playerX + 12, bulletY[5] = playerY + 22, CheckBulletHits(); }},
-      {"item-pickup", [] { itemState[1] = 1, itemX[1] = playerX, itemY[1] = playerY, CheckItemPickup(); }},
-      {"bonus-capsule", [] { bonusState = 1, bonusX = playerX + 10, bonusY = playerY + 10, CheckCapsulePickup(); }},
+       [] {
+         shield = 0;
+         BulletOnTheShip();
+       }},
+      {"item-pickup",
+       [] {
+         itemState[1] = 1;
+         itemX[1] = playerX;
+         itemY[1] = playerY;
+         CheckItemPickup();
+       }},
+      {"bonus-capsule",
+       [] {
+         bonusState = 1;
+         bonusX = playerX + 10;
+         bonusY = playerY + 10;
+         CheckCapsulePickup();
+       }},
   };
   for (const auto& c : cases) {
     SetUp();

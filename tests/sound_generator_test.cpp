@@ -50,7 +50,9 @@ int Peak(const std::vector<int16_t>& s, size_t from = 0, size_t to = SIZE_MAX) {
   return peak;
 }
 
-std::string BuiltSound(const std::string& name) { return std::string(TESSIVANE_BUILD_DIR) + "/sounds/" + name + ".wav"; }
+std::string BuiltSound(const std::string& name) {
+  return std::string(TESSIVANE_BUILD_DIR) + "/sounds/" + name + ".wav";
+}
 
 TEST(SoundEffectFiles, EveryEffectIsThereAudibleShortAndEndsInSilence) {
   for (int i = 0; i < kSoundEffectCount; ++i) {

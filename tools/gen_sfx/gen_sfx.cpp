@@ -37,7 +37,8 @@ int main(int argc, char** argv) {
     for (const std::string& name : expected)
       if (!described.count(name)) std::fprintf(stderr, "%s: no effect named %s\n", argv[1], name.c_str());
     for (const std::string& name : described)
-      if (!expected.count(name)) std::fprintf(stderr, "%s: the effect %s is not in the build's list\n", argv[1], name.c_str());
+      if (!expected.count(name))
+        std::fprintf(stderr, "%s: the effect %s is not in the build's list\n", argv[1], name.c_str());
     if (expected != described) return 1;
   }
   const std::string folder = argv[2];
