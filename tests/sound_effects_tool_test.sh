@@ -1,6 +1,6 @@
 #!/bin/sh
-# Sound effects through tessivane-headless: a scripted game raises the effects
-# its events call for, and turning the effects off changes nothing else.
+# Sound effects through tessivane-headless: scripted games raise the effects
+# their events call for, and turning the effects off changes nothing else.
 # Usage: sound_effects_tool_test.sh TOOL BUILD_DIR
 set -u
 tool=$1
@@ -51,6 +51,20 @@ others "$work/off.json" > "$work/off.rest"
 grep -v '^soundEffects ' "$work/on.digest" > "$work/on.rest"
 grep -v '^soundEffects ' "$work/off.digest" > "$work/off.rest"
 cmp -s "$work/on.rest" "$work/off.rest" || fail "the effects changed the digests"
+
+# The golden game that fires and continues until stage 1's boss falls: its
+# once-only events sound once each.
+golden=$(cd "$(dirname "$0")" && pwd)/golden/stage_clear.script
+args=$(head -n 1 "$golden" | sed -n 's/^#! //p')
+# shellcheck disable=SC2086
+"$tool" --dir "$work/game" $args --input "$golden" --dump "$work/clear.json" || fail "stage clear: exit status $?"
+for once in explosion-boss boss-fall stage-clear; do
+  [ "$(count "$work/clear.json" $once)" = 1 ] || fail "stage clear: $once sounded $(count "$work/clear.json" $once) times"
+done
+# It loses the ship twice in stage 1, continuing each time, and once more in
+# stage 2 just before it ends.
+[ "$(count "$work/clear.json" ship-destroyed)" = 3 ] || fail "stage clear: ship-destroyed sounded wrongly"
+[ "$(count "$work/clear.json" continue)" = 2 ] || fail "stage clear: continue sounded $(count "$work/clear.json" continue) times"
 
 for bad in 11 -1 x ""; do
   "$tool" --dir "$work/game" --until 10 --effects-volume "$bad" 2>/dev/null
