@@ -58,10 +58,13 @@ void RaiseSoundEffect(SoundEffect effect) {
   if (effectStarted[i] && now - effectStartMs[i] < kEffectRules[i].minimumIntervalMs) return;
   effectStarted[i] = true;
   effectStartMs[i] = now;
-  platform::PlaySoundEffect(effect, effectsVolume);
+  platform::PlaySoundEffect(effect);
 }
 
-void ApplyEffectsVolumeSetting(int volume) { effectsVolume = volume < 0 ? 0 : volume > 10 ? 10 : volume; }
+void ApplyEffectsVolumeSetting(int volume) {
+  effectsVolume = volume < 0 ? 0 : volume > 10 ? 10 : volume;
+  platform::ChangeSoundEffectsVolume(effectsVolume);
+}
 
 int EffectsVolume() { return effectsVolume; }
 

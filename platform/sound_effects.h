@@ -57,7 +57,8 @@ namespace platform {
 // Implemented by each back-end. The back-end's own clock for the minimum
 // intervals (the headless one reads its virtual clock without counting a poll).
 uint32_t SoundEffectClockMs();
-// Starts the effect at `volume` 1..10 (the SDL back-end), or records it (the
-// headless one).
-void PlaySoundEffect(SoundEffect effect, int volume);
+// Starts the effect (the SDL back-end), or records it (the headless one).
+void PlaySoundEffect(SoundEffect effect);
+// The effects volume 0..10 from now on, for the effects already sounding too.
+void ChangeSoundEffectsVolume(int volume);
 }  // namespace platform

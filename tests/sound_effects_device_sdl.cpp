@@ -108,6 +108,18 @@ TEST_F(SoundEffectsDevice, AnEffectIsHeardAtItsVolume) {
   EXPECT_NEAR(full, 0.35 * 0.72 * 32768, 0.03 * 32768) << "0.35 of the file's peak (0.72 of full scale)";
   EXPECT_NEAR(double(low) / full, 0.3, 0.03);
   EXPECT_LT(off, 33) << "volume 0 is silence (below -60 dBFS)";
+
+  // Turned off while it sounds, an effect falls silent at once.
+  ApplyEffectsVolumeSetting(10);
+  RaiseSoundEffect(SoundEffect::ExplosionBoss);  // 1.7 s long
+  EXPECT_TRUE(PlayFrames(output_, 0.3, [](int) {}));
+  ApplyEffectsVolumeSetting(0);
+  const size_t turnedOff = SamplesWritten(output_);
+  EXPECT_TRUE(PlayFrames(output_, 1.0, [](int) {}));
+  const std::vector<int16_t> all = ReadSamples(output_);
+  int after = 0;
+  for (size_t i = turnedOff + 4096; i < all.size(); ++i) after = std::max(after, std::abs(int(all[i])));
+  EXPECT_LT(after, 33) << "two buffers after the change";
   ApplyEffectsVolumeSetting(kDefaultEffectsVolume);
 }
 

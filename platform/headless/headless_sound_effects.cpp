@@ -20,7 +20,6 @@ const std::vector<SoundEffectRecord>& SoundEffects() { return gEffects; }
 
 namespace platform {
 uint32_t SoundEffectClockMs() { return headless::Clock(); }
-void PlaySoundEffect(SoundEffect effect, int /*volume*/) {
-  gEffects.push_back({effect, headless::PresentCount()});
-}
+void PlaySoundEffect(SoundEffect effect) { gEffects.push_back({effect, headless::PresentCount()}); }
+void ChangeSoundEffectsVolume(int) {}
 }  // namespace platform

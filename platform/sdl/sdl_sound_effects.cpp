@@ -40,7 +40,6 @@ struct Voice {
   const int16_t* samples = nullptr;  // the effect, in the output's format
   uint32_t count = 0;                // its samples (both sides of a frame)
   uint32_t position = 0;
-  float gain = 0.0f;
   uint32_t order = 0;                // starting order; the smallest is the oldest
 };
 
@@ -52,6 +51,7 @@ struct EffectsDevice {
   // Guarded by `lock`.
   Voice voices[kVoices];
   uint32_t started = 0;
+  float volumeGain = kFullVolumeGain * float(kDefaultEffectsVolume) / 10.0f;
   float limiterGain = 1.0f;
   uint64_t limitedSamples = 0;  // samples where the limiter held the effects back
 };
@@ -64,6 +64,7 @@ void MixEffects(void*, Uint8* stream, int len) {
   const int samples = len / 2;
   const int channels = gEffects.outputChannels;
   float gain = gEffects.limiterGain;
+  const float volume = gEffects.volumeGain;
   bool any = false;
   for (const Voice& v : gEffects.voices) any = any || v.samples;
   for (int i = 0; any && i < samples; i += channels) {
@@ -71,7 +72,7 @@ void MixEffects(void*, Uint8* stream, int len) {
       float effects = 0.0f;
       for (Voice& v : gEffects.voices) {
         if (!v.samples) continue;
-        effects += v.gain * float(v.samples[v.position + uint32_t(c)]);
+        effects += volume * float(v.samples[v.position + uint32_t(c)]);
       }
       const float music = out[i + c];
       if (effects != 0.0f && std::abs(music + gain * effects) > kCeiling) {
@@ -126,7 +127,7 @@ namespace platform {
 
 uint32_t SoundEffectClockMs() { return SDL_GetTicks(); }
 
-void PlaySoundEffect(SoundEffect effect, int volume) {
+void PlaySoundEffect(SoundEffect effect) {
   if (!StartEffectsDevice()) return;
   const Mix_Chunk* chunk = gEffects.chunks[int(effect)];
   if (!chunk || chunk->alen < 4) return;
@@ -143,9 +144,15 @@ void PlaySoundEffect(SoundEffect effect, int volume) {
   voice->samples = reinterpret_cast<const int16_t*>(chunk->abuf);
   voice->count = chunk->alen / 2;
   voice->position = 0;
-  voice->gain = kFullVolumeGain * float(volume) / 10.0f;
   voice->order = ++gEffects.started;
   SDL_UnlockMutex(gEffects.lock);
+}
+
+// Before the device starts there is nothing to lock: the mixer is not running.
+void ChangeSoundEffectsVolume(int volume) {
+  if (gEffects.lock) SDL_LockMutex(gEffects.lock);
+  gEffects.volumeGain = kFullVolumeGain * float(volume) / 10.0f;
+  if (gEffects.lock) SDL_UnlockMutex(gEffects.lock);
 }
 
 bool AreSoundEffectsReady() { return StartEffectsDevice(); }
