@@ -5,6 +5,7 @@
 #include "enemies/wave_table.h"
 #include "platform/blit.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/ending.h"
 #include "presentation/stage_clear.h"
@@ -86,6 +87,7 @@ void RunBossLight() {
     if (sequenceTimer > kLightTimerCap) sequenceTimer = kLightTimerRestart;
   }
   if (sequenceTimer <= kLightExplosionFrames) return;
+  if (sequenceTimer == kLightExplosionFrames + 1) RaiseSoundEffect(SoundEffect::BossFall);
 
   const double scale = enemyScale[0];
   const double x = enemyX[0];

@@ -13,6 +13,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "presentation/renderer.h"
 #include "presentation/screen_parts.h"
 #include "world/world_state.h"
@@ -61,6 +62,7 @@ void SelectionScreen() {
     ReadInput();
 
     if (inputLatch == 0 && ConfirmPressed()) {
+      if (cursorY == kRowExit || cursorY == kRowStages) RaiseSoundEffect(SoundEffect::MenuConfirm);
       if (cursorY == kRowExit) {
         inputLatch = -1;
         cursorY = kRowTitleDemo;
@@ -69,9 +71,13 @@ void SelectionScreen() {
       }
       if (cursorY == kRowStages) StartDemo();
     }
-    if (cursorY == kRowStages && inputLatch == 0 && KeyPressed(kVkP)) PlayFromSelectedStage();
+    if (cursorY == kRowStages && inputLatch == 0 && KeyPressed(kVkP)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      PlayFromSelectedStage();
+    }
     if (inputLatch == 0 && (inputY != 0 || KeyPressed(kVkNum8) || KeyPressed(kVkNum2))) {
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
       if (cursorY == kRowExit) {
         cursorY = kRowStages;
         cursorX = StageCursorX();
@@ -82,11 +88,13 @@ void SelectionScreen() {
     }
     if (cursorY == kRowStages && inputLatch == 0 && (inputX == -1 || KeyPressed(kVkNum4))) {
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
       selectedStage = selectedStage > 1 ? uint8_t(selectedStage - 1) : unlockedStage;
       cursorX = StageCursorX();
     }
     if (cursorY == kRowStages && inputLatch == 0 && (inputX == 1 || KeyPressed(kVkNum6))) {
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
       selectedStage = selectedStage < unlockedStage ? uint8_t(selectedStage + 1) : uint8_t(1);
       cursorX = StageCursorX();
     }

@@ -16,6 +16,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
 #include "presentation/screen_parts.h"
@@ -231,12 +232,16 @@ void TitleMenu() {
     if (inputLatch == 0 && (inputY == -1 || KeyPressed(kVkNum8))) {
       inputLatch = -1;
       cursorY = cursorY == kRowStart ? kRowEnd : int16_t(cursorY - kRowStep);
+      RaiseSoundEffect(SoundEffect::MenuMove);
     }
     if (inputLatch == 0 && (inputY == 1 || KeyPressed(kVkNum2))) {
       inputLatch = -1;
       cursorY = cursorY == kRowEnd ? kRowStart : int16_t(cursorY + kRowStep);
+      RaiseSoundEffect(SoundEffect::MenuMove);
     }
     if (inputLatch == 0 && ConfirmPressed()) {
+      if (cursorY == kRowStart || cursorY == kRowHiScore || cursorY == kRowDemo || cursorY == kRowEnd)
+        RaiseSoundEffect(SoundEffect::MenuConfirm);
       switch (cursorY) {
         case kRowStart:
           StartNewGame(Difficulty::AsReset);
@@ -254,8 +259,14 @@ void TitleMenu() {
           break;
       }
     }
-    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkH)) StartNewGame(Difficulty::Hard);
-    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkE)) StartNewGame(Difficulty::Easy);
+    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkH)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartNewGame(Difficulty::Hard);
+    }
+    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkE)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartNewGame(Difficulty::Easy);
+    }
 
     if (!KeyPressed(kVkNum2) && !KeyPressed(kVkNum8) && !KeyPressed(kVkH) && !KeyPressed(kVkE) &&
         !KeyPressed(kVkCtrl) && inputY == 0 && fireBits == 0 && bombBits == 0) {

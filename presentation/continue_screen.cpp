@@ -9,6 +9,7 @@
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/game_over.h"
 #include "presentation/renderer.h"
@@ -64,6 +65,7 @@ void ContinuePrompt() {
   for (;;) {
     ReadInput();
     if (inputLatch == 0 && (fireBits & 5) != 0) {
+      RaiseSoundEffect(SoundEffect::Continue);
       ContinueGame();
       return;
     }

@@ -10,6 +10,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
 #include "presentation/screen_parts.h"
@@ -36,6 +37,7 @@ void ReleaseControlLatch() {
 }
 
 void RunCaptionPhase(int16_t leaveX) {
+  RaiseSoundEffect(SoundEffect::StageClear);
   battlePhase = kBattleStageEnd;
   enemyState[0] = kEnemyFree;
   sequenceTimer = 0;

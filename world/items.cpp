@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "platform/blit.h"
+#include "platform/sound_effects.h"
 #include "world/world_state.h"
 
 namespace {
@@ -99,6 +100,7 @@ void CheckItemPickup() {
     } else {
       TakeShieldItem();
     }
+    RaiseSoundEffect(SoundEffect::ItemPickup);
   }
 }
 
@@ -112,4 +114,5 @@ void CheckCapsulePickup() {
   bombs = 3;
   bonusTextKind = 5;
   bonusTextTimer = kMessageFrames;
+  RaiseSoundEffect(SoundEffect::BonusCapsule);
 }

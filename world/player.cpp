@@ -4,6 +4,7 @@
 #include "platform/blit.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/sound_effects.h"
 #include "world/world_state.h"
 
 namespace {
@@ -48,6 +49,7 @@ void GrowCharge() {
   } else if (chargeLevel < 206.0f) {
     chargeLevel += 3.0f;
     chargeGauge += 3.0f;
+    if (chargeLevel >= 206.0f) RaiseSoundEffect(SoundEffect::ChargeFull);
   } else {
     chargeLevel = 206.0f;
   }
@@ -57,19 +59,24 @@ void ReleaseChargedShot() {
   if (chargeLevel < 13.0f) return;  // the normal shot already left on the press
   uint8_t kind;
   int16_t flash;
+  SoundEffect sound;
   if (chargeLevel < 103.0f) {
     kind = 2;
     flash = 30;
+    sound = SoundEffect::ChargedShot1;
   } else if (chargeLevel < 206.0f) {
     kind = 3;
     flash = 70;
+    sound = SoundEffect::ChargedShot2;
   } else {
     kind = 4;
     flash = 130;
+    sound = SoundEffect::ChargedShot3;
   }
   shotCooldown = flash;
   chargeFlash = flash;
   LaunchShot(kind);
+  RaiseSoundEffect(sound);
 }
 
 // Ctrl switches the frame-rate display, once per press.
@@ -94,6 +101,7 @@ void UpdatePlayer() {
     const bool fire = FirePressed();
     if (fire && fireLatch == 0 && shotCooldown == 0 && (bombPhase == kBombNone || battlePhase == kBattleWavesFlashEnds)) {
       LaunchShot(kShotNormal);
+      RaiseSoundEffect(SoundEffect::Shot);
     }
     if (fire) {
       fireLatch = -1;
@@ -113,6 +121,7 @@ void UpdatePlayer() {
       bombY = int16_t(RoundHalfEven(playerY));
       --bombs;
       bombPhase = kBombRing;
+      RaiseSoundEffect(SoundEffect::Bomb);
     }
   }
   WatchCtrl();

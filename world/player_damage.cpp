@@ -1,6 +1,7 @@
 #include "world/player_damage.h"
 
 #include "app/app_state.h"
+#include "platform/sound_effects.h"
 #include "world/items.h"
 #include "world/world_state.h"
 
@@ -59,9 +60,11 @@ void DamageShip() {
       shield -= 0.5f;
     }
     invulnTimer = 1;
+    RaiseSoundEffect(SoundEffect::ShieldHit);
   } else if (shield == 0.0f) {
     gameMode = kModeDeathFadeOut;
     deathFade = uint8_t(deathFade + 20);
+    RaiseSoundEffect(SoundEffect::ShipDestroyed);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "platform/blit.h"
+#include "platform/sound_effects.h"
 #include "world/items.h"
 #include "world/volleys.h"
 #include "world/world_state.h"
@@ -51,6 +52,11 @@ void MarkBlastCentre(int e) {
   blastCY[e] = float(double(enemyY[e]) + 20.0 * s);
 }
 
+// The explosion that answers the destruction of an ordinary enemy, by its size.
+void RaiseExplosionFor(int e) {
+  RaiseSoundEffect(enemyScale[e] < 2.0f ? SoundEffect::ExplosionSmall : SoundEffect::ExplosionLarge);
+}
+
 void AwardScoreFor(int e) {
   scoreSlot = e;
   AwardEnemyScore();
@@ -70,6 +76,7 @@ void ShotAgainstEnemy() {
   if (enemyHp[e] <= 0.0f && battlePhase == kBattleWaves) {
     MarkBlastCentre(e);
     enemyState[e] = kEnemyBlastGrowing;
+    RaiseExplosionFor(e);
     FireLastVolley();
     AwardScoreFor(e);
     ReleaseItems();
@@ -82,7 +89,9 @@ void ShotAgainstEnemy() {
     enemyState[e] = kEnemyBossDestroyed;
     StartBossDestruction();
     bombPhase = kBombBossDestruction;
+    RaiseSoundEffect(SoundEffect::ExplosionBoss);
   } else if (enemyHp[e] > 0.0f) {
+    RaiseSoundEffect(SoundEffect::EnemyHit);
     sparkX[k] = shotX[k];
     sparkY[k] = shotY[k];
     sparkTimer[k] = rule.spark;
@@ -98,6 +107,7 @@ void BombAgainstEnemy() {
     enemyHp[e] = 0.0f;
     MarkBlastCentre(e);
     enemyState[e] = kEnemyBlastGrowing;
+    RaiseExplosionFor(e);
     if (gameMode == kModePlay) AwardScoreFor(e);
     ReleaseItems();
     ++bombComboCount;
@@ -108,6 +118,7 @@ void BombAgainstEnemy() {
       if (enemyHp[e] <= 0.0f) enemyHp[e] = 1.0f;
     }
     battlePhase = kBattleBossInFlash;  // the boss takes one bomb hit per bomb
+    RaiseSoundEffect(SoundEffect::EnemyHit);
   }
 }
 
