@@ -1,3 +1,7 @@
 #include "app/startup.h"
+#include "platform/language.h"
 
-int main() { StartUp(); }
+int main() {
+  language::UseEnvironmentLocale();
+  StartUp();
+}

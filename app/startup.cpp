@@ -7,6 +7,7 @@
 #include "platform/backend.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/language.h"
 #include "platform/music.h"
 #include "platform/random.h"
 #include "platform/surface.h"
@@ -15,15 +16,18 @@
 namespace {
 
 constexpr const char* kTitle = "Tessivane";
+constexpr int kRefusedStatus = 1;
 
 void RestoreScreenSaver() {
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(true);
 }
 
+// A refusal ends with a failing status, so that launchers and scripts can
+// tell that the game did not run.
 [[noreturn]] void RefuseStart(const char* message) {
   platform::ShowMessage(message, kTitle, true);
   RestoreScreenSaver();
-  platform::EndProcess();
+  platform::EndProcess(kRefusedStatus);
 }
 
 void OnCloseButton() {
@@ -37,8 +41,8 @@ void StartUp() {
   screenSaverWasActive = platform::IsScreenSaverEnabled() ? 1 : 0;
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(false);
 
-  if (!platform::ClaimSingleInstance()) RefuseStart("多重起動はできません。");
-  if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart("マップデータが見つかりません");
+  if (!platform::ClaimSingleInstance()) RefuseStart(language::Translate("多重起動はできません。"));
+  if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart(language::Translate("マップデータが見つかりません"));
 
   LoadScoreFile();
   Randomize(platform::RandomSeed());
@@ -46,6 +50,7 @@ void StartUp() {
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
   SetWindowEventHandlers(OnCloseButton, Timer1_Timer);
+  SetQuitHandler(ExitProgram);
   FlushInput();
 
   inputLatch = 0;
@@ -80,7 +85,7 @@ void ExitProgram() {
 }
 
 void Form_Unload(int16_t& cancel) {
-  if (platform::AskYesNo("終了しますか？", kTitle)) ExitProgram();
+  if (platform::AskYesNo(language::Translate("終了しますか？"), kTitle)) ExitProgram();
   cancel = 1;
   FlushInput();
 }

@@ -16,6 +16,12 @@ install(CODE "
   message(STATUS \"Installing: \${bindir}/tessivane\")
 ")
 
+foreach(po ${TESSIVANE_PO_FILES})
+  get_filename_component(lang ${po} NAME_WE)
+  install(FILES ${TESSIVANE_OUT_DIR}/locale/${lang}/LC_MESSAGES/tessivane.mo
+    DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${lang}/LC_MESSAGES)
+endforeach()
+
 install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 foreach(size 64 128 256)
   install(FILES ${CMAKE_BINARY_DIR}/generated/icons/tessivane-${size}.png

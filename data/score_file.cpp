@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/language.h"
 
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
@@ -22,7 +23,7 @@ int32_t computedChecksum;
 namespace {
 
 constexpr const char* kScoreFileName = "/Qapo.sco";
-constexpr const char* kDamagedMessage = "スコアデータが壊れています\rハイスコアは抹消されました";
+constexpr const char* kDamagedMessage = language::TranslatedLater("スコアデータが壊れています\rハイスコアは抹消されました");
 constexpr const char* kMessageTitle = "Tessivane";
 constexpr size_t kMaxNameBytes = 65535;
 
@@ -286,7 +287,7 @@ bool DecodeScoreRecord(const uint8_t* data, size_t size) {
 
 void LoadScoreBytes(const uint8_t* data, size_t size) {
   if (DecodeScoreRecord(data, size)) return;
-  platform::ShowMessage(kDamagedMessage, kMessageTitle, true);
+  platform::ShowMessage(language::Translate(kDamagedMessage), kMessageTitle, true);
   SetDefaultScoreTable();
   SaveScoreFile();
 }

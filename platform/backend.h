@@ -22,7 +22,10 @@ void Idle(uint32_t ms);
 uint32_t RandomSeed();
 
 // ---- Window ----------------------------------------------------------------
-enum class WindowEvent { None, CloseRequested };
+// CloseRequested: the player closed the window (the game asks first).
+// QuitRequested: the system asks the game to end (SIGTERM, SIGINT, SIGHUP):
+// it ends at once, asking nothing.
+enum class WindowEvent { None, CloseRequested, QuitRequested };
 // Opens the window (hidden until ShowWindow) with the given caption and the
 // logical size of the play picture.
 void CreateGameWindow(const char* caption, int width, int height);
@@ -79,8 +82,9 @@ std::string BaseDirectory();
 // Folder for the writable score file: the base directory when it can be
 // written, else the player's data folder.
 std::string DataDirectory();
-// Ends the process at once. The headless back-end unwinds to its driver.
-[[noreturn]] void EndProcess();
+// Ends the process at once with that exit status (0: the player quit). The
+// headless back-end unwinds to its driver.
+[[noreturn]] void EndProcess(int status = 0);
 
 // ---- Music device: one current tune -----------------------------------------
 bool OpenTune(const std::string& path);  // closes any previous tune first

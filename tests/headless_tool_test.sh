@@ -58,6 +58,20 @@ grep -q '"joystickId": -1,' "$work/plain.json" || fail "a joystick appeared with
 "$tool" --dir "$work/nomap" --dump "$work/nomap.json" || fail "missing map did not end with status 0"
 grep -q 'マップデータが見つかりません' "$work/nomap.json" || fail "missing-map message not recorded"
 grep -q '"critical": true' "$work/nomap.json" || fail "missing-map message not critical"
+grep -q 'ended with status 1' "$work/nomap.err" 2> /dev/null ||
+  "$tool" --dir "$work/nomap" 2>&1 | grep -q 'ended with status 1' || fail "the refusal's status is not told"
+
+# --lang: the texts of the chosen language; the originals by default whatever
+# the locale.
+printf '300 close\nbox yes\n' > "$work/quit.txt"
+for case in "en:Quit Tessivane?" "ja:終了しますか？" ":終了しますか？"; do
+  lang=${case%%:*} text=${case#*:}
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$tool" --dir "$work/game" --until 3000 --input "$work/quit.txt" \
+    ${lang:+--lang "$lang"} --dump "$work/lang.json" || fail "--lang '$lang' run failed"
+  grep -q "\"text\": \"$text\"" "$work/lang.json" || fail "--lang '$lang' did not ask '$text'"
+done
+"$tool" --dir "$work/nomap" --lang en --dump "$work/nomap-en.json" 2> /dev/null
+grep -q '"text": "The map data' "$work/nomap-en.json" || fail "--lang en: the missing-map message is not English"
 
 # Bad scripts and arguments: a clear error and status 2.
 bad() {  # bad LINE EXPECTED-TEXT
@@ -75,6 +89,7 @@ bad "jump" "unknown line"
 "$tool" --until 2>/dev/null; [ $? -eq 2 ] || fail "missing option value not refused with 2"
 "$tool" --shot 10 2>/dev/null; [ $? -eq 2 ] || fail "--shot without FILE not refused with 2"
 "$tool" --frobnicate 1 2>/dev/null; [ $? -eq 2 ] || fail "unknown option not refused with 2"
+"$tool" --lang fr 2>/dev/null; [ $? -eq 2 ] || fail "--lang fr not refused with 2"
 
 [ $fails -eq 0 ] && echo "headless tool: all checks passed"
 exit $fails

@@ -11,8 +11,11 @@
 
 namespace headless {
 
-// Thrown by platform::EndProcess: the program ended itself.
-struct ProcessEnded {};
+// Thrown by platform::EndProcess: the program ended itself, with the exit
+// status the real game would give.
+struct ProcessEnded {
+  int status = 0;
+};
 // Thrown from a wait when the virtual clock reaches the stop time.
 struct StopReached {};
 

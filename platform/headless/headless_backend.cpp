@@ -213,6 +213,6 @@ void SetScreenSaverEnabled(bool enabled) { m.screenSaver = enabled; }
 bool ClaimSingleInstance() { return m.instanceFree; }
 std::string BaseDirectory() { return m.baseDir; }
 std::string DataDirectory() { return m.baseDir; }
-void EndProcess() { throw headless::ProcessEnded{}; }
+void EndProcess(int status) { throw headless::ProcessEnded{status}; }
 
 }  // namespace platform

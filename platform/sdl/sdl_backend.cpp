@@ -121,11 +121,14 @@ bool EnsureVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  // Termination signals end the game without a question (sdl_ending.cpp).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "tessivane: cannot open the display: %s\n", SDL_GetError());
     return false;
   }
   gWin.videoReady = true;
+  InstallEndingHandlers();
   SDL_StopTextInput();  // on only while a name is typed
   OpenFirstPad();
   return true;
@@ -236,6 +239,7 @@ void ShowWindow() {
 void SetWindowCloseHandler(void (*onClose)()) { gWin.onClose = onClose; }
 
 WindowEvent PollWindowEvent() {
+  if (sdlback::QuitSignalled()) return WindowEvent::QuitRequested;
   if (!gWin.videoReady) return WindowEvent::None;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {

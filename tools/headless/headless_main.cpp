@@ -17,6 +17,7 @@
 
 #include "app/startup.h"
 #include "app/state_registry.h"
+#include "platform/language.h"
 #include "platform/headless/headless.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
@@ -42,6 +43,7 @@ struct Options {
   std::vector<Capture> dumps;
   std::string digestFile;
   uint32_t digestEvery = 1000;
+  std::string lang;  // "" keeps the original texts
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -51,7 +53,7 @@ bool gWriteFailed = false;
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]]\n",
+               "                          [--digest FILE [--digest-every MS]] [--lang en|ja]\n",
                why.c_str());
   std::exit(kUsageError);
 }
@@ -111,6 +113,9 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--digest-every") {
       if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
         Usage("--digest-every takes a number of milliseconds 1..4294967295");
+    } else if (opt == "--lang") {
+      if (arg != "en" && arg != "ja") Usage("--lang takes en or ja");
+      gOptions.lang = arg;
     } else {
       Usage("unknown option " + opt);
     }
@@ -350,6 +355,9 @@ int main(int argc, char** argv) {
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
+  // The language plays the locale's part: the automatic choice follows it.
+  if (gOptions.lang == "en") language::SetSystemLocale("en_US.UTF-8");
+  if (gOptions.lang == "ja") language::SetSystemLocale("ja_JP.UTF-8");
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
   LoadScript();
   std::FILE* digest = nullptr;
@@ -368,8 +376,11 @@ int main(int argc, char** argv) {
     StartUp();
   } catch (const headless::StopReached&) {
     // ran to --until
-  } catch (const headless::ProcessEnded&) {
-    // the program ended itself
+  } catch (const headless::ProcessEnded& end) {
+    // The program ended itself. A start-up refusal, which ends the real game
+    // with a failing status, is told on stderr; the run itself succeeded.
+    if (end.status != 0)
+      std::fprintf(stderr, "tessivane-headless: the game ended with status %d\n", end.status);
   }
   headless::SetClockObserver(nullptr);
 
