@@ -25,7 +25,8 @@ uint32_t RandomSeed();
 // CloseRequested: the player closed the window (the game asks first).
 // QuitRequested: the system asks the game to end (SIGTERM, SIGINT, SIGHUP):
 // it ends at once, asking nothing.
-enum class WindowEvent { None, CloseRequested, QuitRequested };
+// ScreenshotRequested: the player pressed F12 (once per press).
+enum class WindowEvent { None, CloseRequested, QuitRequested, ScreenshotRequested };
 // Opens the window (hidden until ShowWindow) with the given caption and the
 // logical size of the play picture.
 void CreateGameWindow(const char* caption, int width, int height);

@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include "platform/backend.h"
+#include "platform/screenshot.h"
 
 namespace {
 void (*gOnClose)() = nullptr;
@@ -29,6 +30,7 @@ void PumpMessages() {
     if (e == platform::WindowEvent::None) break;
     if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
     if (e == platform::WindowEvent::QuitRequested && gOnQuit) gOnQuit();
+    if (e == platform::WindowEvent::ScreenshotRequested) TakeScreenshot();
   }
   if (gTimerStarted) {
     const uint32_t now = platform::ReadClockMs();

@@ -3,6 +3,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/keys.h"
 #include "platform/surface.h"
 
 namespace {
@@ -35,6 +36,7 @@ struct Machine {
   std::deque<bool> answers;
   std::deque<std::pair<bool, std::string>> names;
   std::vector<uint32_t> closes;
+  std::vector<uint32_t> screenshots;  // F12 presses not yet delivered
   std::vector<headless::Message> messages;
   uint64_t presents = 0;
 };
@@ -77,7 +79,13 @@ void SetBaseDirectory(const std::string& dir) { m.baseDir = dir; }
 void SetSeed(uint32_t seed) { m.seed = seed; }
 void SetScreenSaver(bool enabled) { m.screenSaver = enabled; }
 void SetSingleInstanceFree(bool free) { m.instanceFree = free; }
-void HoldKey(int vk, uint32_t from, uint32_t to) { m.keys.push_back({vk, from, to}); }
+void HoldKey(int vk, uint32_t from, uint32_t to) {
+  if (vk == kVkF12) {
+    m.screenshots.push_back(from);  // the key the game never queries: an event
+    return;
+  }
+  m.keys.push_back({vk, from, to});
+}
 void SetKeyDown(int vk, bool down) {
   if (down && !KeyDownNow(vk)) m.pressedSinceQuery[vk] = true;
   m.keyDown[vk] = down;
@@ -129,6 +137,12 @@ WindowEvent PollWindowEvent() {
     if (m.clock >= m.closes[i]) {
       m.closes.erase(m.closes.begin() + long(i));
       return WindowEvent::CloseRequested;
+    }
+  }
+  for (size_t i = 0; i < m.screenshots.size(); ++i) {
+    if (m.clock >= m.screenshots[i]) {
+      m.screenshots.erase(m.screenshots.begin() + long(i));
+      return WindowEvent::ScreenshotRequested;
     }
   }
   return WindowEvent::None;

@@ -18,9 +18,10 @@ constexpr KeyName kKeyNames[] = {
     {"A", kVkA},       {"S", kVkS},         {"H", kVkH},       {"E", kVkE},
     {"P", kVkP},       {"D", kVkD},         {"F", kVkF},       {"Ctrl", kVkCtrl},
     {"Num2", kVkNum2}, {"Num4", kVkNum4},   {"Num6", kVkNum6}, {"Num8", kVkNum8},
+    {"F12", kVkF12},
 };
 // clang-format on
-static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 16, "every scriptable key has a name");
+static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 17, "every scriptable key has a name");
 
 int KeyCode(const std::string& name) {
   for (const KeyName& k : kKeyNames)
