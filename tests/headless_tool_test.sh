@@ -71,6 +71,21 @@ for case in "en:Quit Tessivane?" "ja:終了しますか？" ":終了しますか
   grep -q "\"text\": \"$text\"" "$work/lang.json" || fail "--lang '$lang' did not ask '$text'"
 done
 "$tool" --dir "$work/nomap" --lang en --dump "$work/nomap-en.json" 2> /dev/null
+
+# F12 in a script: a 332 x 478 PNG in the pictures folder of the home given,
+# and the game's state as without it.
+mkdir -p "$work/home"
+printf '500 550 A\n1500 1550 F12\n' > "$work/f12.txt"
+printf '500 550 A\n' > "$work/nof12.txt"
+HOME=$work/home XDG_CONFIG_HOME= "$tool" --dir "$work/game" --until 2500 --input "$work/f12.txt" \
+  --dump "$work/f12.json" || fail "F12 run failed"
+"$tool" --dir "$work/game" --until 2500 --input "$work/nof12.txt" --dump "$work/nof12.json"
+shots=$(ls "$work/home/Pictures/Tessivane/"tessivane-*.png 2> /dev/null | wc -l)
+[ "$shots" -eq 1 ] || fail "F12 wrote $shots pictures, not 1"
+for shot in "$work/home/Pictures/Tessivane/"tessivane-*.png; do
+  [ "$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')" = 0000014c000001de ] || fail "the F12 picture is not 332 x 478"
+done
+cmp -s "$work/f12.json" "$work/nof12.json" || fail "F12 changed the game's state"
 grep -q '"text": "The map data' "$work/nomap-en.json" || fail "--lang en: the missing-map message is not English"
 
 # Bad scripts and arguments: a clear error and status 2.
