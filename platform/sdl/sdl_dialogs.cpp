@@ -114,6 +114,7 @@ void ShowMessage(const char* text, const char* title, bool criticalIcon) {
   sdlback::ModalScope modal;
   const std::string lines = UnixLineBreaks(text);
   if (SDL_ShowSimpleMessageBox(flags, title, lines.c_str(), ParentWindow()) != 0) {
+    sdlback::CheckDisplay();  // a box lost with its display ends the game
     std::fprintf(stderr, "%s: %s\n", title, text);
   }
   if (sdlback::GameWindow()) sdlback::ResyncKeyboard();
@@ -129,8 +130,10 @@ bool AskYesNo(const char* text, const char* title) {
   int chosen = 0;
   sdlback::ModalScope modal;
   if (SDL_ShowMessageBox(&data, &chosen) != 0) {
-    // No box can be shown: the request stands (a close that can never be
-    // confirmed would leave the player no way out).
+    // A box lost with its display ends the game. Otherwise no box can be
+    // shown: the request stands (a close that can never be confirmed would
+    // leave the player no way out).
+    sdlback::CheckDisplay();
     std::fprintf(stderr, "%s: %s (no message box: %s)\n", title, text, SDL_GetError());
     chosen = 1;
   }

@@ -8,11 +8,17 @@
 //   screen-saver suspension and the audio device goes with the process.
 // - A lost display connection (the X server went away) ends the process with
 //   one line on standard error and status 1, also from inside a box.
+// - SDL shows message boxes from a forked copy of the process and waits for
+//   it. That copy must die with the game (else it would hold the box open and
+//   the single-copy lock), and tells nothing itself: when its display goes
+//   away the game finds out and says so.
 // - EndProcess does not run the C++ exit machinery nor wait for the audio
 //   thread: the soundfont may still be loading on its own thread, and waiting
 //   for threads (or destroying what they use) held the end up for seconds.
 #include <SDL.h>
+#include <pthread.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -21,19 +27,29 @@
 #include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
 // Last: Xlib's macros (None, Status...) would clash with the names above.
+#include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 namespace {
 
 volatile sig_atomic_t quitSignal = 0;
 volatile sig_atomic_t modalDepth = 0;
+volatile sig_atomic_t isBoxCopy = 0;
+
+void OnForkedCopy() {
+  isBoxCopy = 1;
+  prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() == 1) _exit(1);  // the game ended before the line above
+}
 
 void OnTerminationSignal(int signal) {
+  if (isBoxCopy) _exit(1);
   quitSignal = signal;
   if (modalDepth > 0) _exit(0);
 }
 
 int OnDisplayLost(Display*) {
+  if (isBoxCopy) _exit(1);
   static const char kLine[] = "tessivane: the connection to the display was lost\n";
   ssize_t written = write(STDERR_FILENO, kLine, sizeof kLine - 1);
   (void)written;
@@ -51,6 +67,18 @@ void InstallEndingHandlers() {
   action.sa_flags = SA_RESTART;
   for (int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
   XSetIOErrorHandler(OnDisplayLost);
+  static bool forkHandled = false;
+  if (!forkHandled) pthread_atfork(nullptr, nullptr, OnForkedCopy);
+  forkHandled = true;
+}
+
+void CheckDisplay() {
+  SDL_Window* window = GameWindow();
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
+  // A round trip: on a lost connection Xlib calls OnDisplayLost.
+  XSync(info.info.x11.display, False);
 }
 
 bool QuitSignalled() { return quitSignal != 0; }

@@ -26,6 +26,9 @@ int WindowScale();
 void InstallEndingHandlers();
 // True once a termination signal arrived.
 bool QuitSignalled();
+// Ends the game (status 1, one line) if the display connection is lost;
+// returns when it is alive.
+void CheckDisplay();
 // While one exists a modal box runs its own event loop: a termination signal
 // ends the process at once.
 struct ModalScope {
