@@ -18,7 +18,7 @@ TEST_PACKAGES=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
-  appstream
+  appstream locales
 )
 
 install_missing() {  # install_missing PACKAGE...
@@ -36,6 +36,19 @@ install_missing() {  # install_missing PACKAGE...
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
+# The window test shows the quit question under an English and a Japanese
+# locale: both must exist for the message box to draw its text.
+generate_test_locales() {
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  for l in en_US ja_JP; do
+    if ! locale -a 2>/dev/null | grep -qix "$l.utf-\?8"; then
+      echo "Generating the $l.UTF-8 locale"
+      "${sudo[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+    fi
+  done
+}
+
 build() {  # build ON|OFF: with or without the tests and benchmarks
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVANE_TESTS="$1" -DTESSIVANE_BENCH="$1"
   cmake --build build -j"$(nproc)"
@@ -49,6 +62,7 @@ case "${1:-}" in
     ;;
   test)
     install_missing "${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    generate_test_locales
     build ON
     ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;

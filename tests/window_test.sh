@@ -42,6 +42,8 @@ chmod 700 "$work/runtime"
 cp "$game" "$work/game/tessivane"
 cp "$map" "$work/game/Qapo.map"
 [ -d "$music" ] && cp -r "$music" "$work/game/QapoMidi"
+# The message catalogues, built beside the map.
+[ -d "$(dirname "$map")/locale" ] && cp -r "$(dirname "$map")/locale" "$work/game/locale"
 export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home SDL_AUDIODRIVER=dummy
 unset XDG_DATA_HOME SDL_VIDEODRIVER
 
@@ -283,9 +285,17 @@ end_game() {  # end_game: Yes to a close question; waits for the end
 
 step "the quit question speaks the player's language"
 # The same text draws the same pixels: English and the original differ, and
-# any other locale draws the English box.
+# any other locale draws the English box. (A box draws no text under a locale
+# that is not installed: ./run.sh test generates these two.)
 sizes=
-for lang in en_US.UTF-8 ja_JP.UTF-8 C.UTF-8; do
+langs="en_US.UTF-8 ja_JP.UTF-8 C.UTF-8"
+for lang in en_US ja_JP; do
+  if ! locale -a 2> /dev/null | grep -qix "$lang.utf-\?8"; then
+    echo "note: the $lang.UTF-8 locale is not installed; the question's language is not checked"
+    langs=
+  fi
+done
+for lang in $langs; do
   start_game $lang || continue
   "$probe" close "$window"
   if poll 5 other_window; then
