@@ -112,7 +112,7 @@ void TakeScreenshot() {
     ShowNotice(Formatted(failed, std::strerror(error)));
     return;
   }
-  const std::string stem = folder + "/tessivane-" + TimeStamp();
+  const std::string stem = folder + "/" + TimeStamp();
   std::string path = stem + ".png";
   for (int n = 2; Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
   const std::vector<uint8_t> png = EncodePng(scrmain);

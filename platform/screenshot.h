@@ -9,7 +9,7 @@
 
 #include "platform/surface.h"
 
-// Saves scrmain as <pictures>/Tessivane/tessivane-YYYY-MM-DD_HH-MM-SS.png
+// Saves scrmain as <pictures>/Tessivane/YYYY-MM-DD_HH-MM-SS.png
 // (local time; -2, -3... when that name is taken) and starts the notice: the
 // file's name, or why it could not be written.
 void TakeScreenshot();

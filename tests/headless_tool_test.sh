@@ -80,9 +80,9 @@ printf '500 550 A\n' > "$work/nof12.txt"
 HOME=$work/home XDG_CONFIG_HOME= "$tool" --dir "$work/game" --until 2500 --input "$work/f12.txt" \
   --dump "$work/f12.json" || fail "F12 run failed"
 "$tool" --dir "$work/game" --until 2500 --input "$work/nof12.txt" --dump "$work/nof12.json"
-shots=$(ls "$work/home/Pictures/Tessivane/"tessivane-*.png 2> /dev/null | wc -l)
+shots=$(ls "$work/home/Pictures/Tessivane/"[0-9]*.png 2> /dev/null | wc -l)
 [ "$shots" -eq 1 ] || fail "F12 wrote $shots pictures, not 1"
-for shot in "$work/home/Pictures/Tessivane/"tessivane-*.png; do
+for shot in "$work/home/Pictures/Tessivane/"[0-9]*.png; do
   [ "$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')" = 0000014c000001de ] || fail "the F12 picture is not 332 x 478"
 done
 cmp -s "$work/f12.json" "$work/nof12.json" || fail "F12 changed the game's state"

@@ -101,7 +101,7 @@ TEST_F(Screenshots, WritesThePlayPictureAsPngAndLeavesItUntouched) {
   TakeScreenshot();
   RefreshScreen();  // presents with the notice over it
   const std::string path = LastScreenshotPath();
-  ASSERT_EQ(path.rfind(home + "/Bilder/Tessivane/tessivane-", 0), 0u) << path;
+  ASSERT_EQ(path.rfind(home + "/Bilder/Tessivane/2", 0), 0u) << path;
   EXPECT_NE(ScreenshotNotice().find(path.substr(path.rfind('/') + 1)), std::string::npos) << ScreenshotNotice();
   int w = 0, h = 0;
   std::vector<uint32_t> pixels;

@@ -235,9 +235,9 @@ game_window || fail "the first copy's window is gone"
 step "F12 saves the picture in the pictures folder"
 focus "$window"
 press F12
-shot_written() { ls "$HOME/Pictures/Tessivane/"tessivane-*.png > /dev/null 2>&1; }
+shot_written() { ls "$HOME/Pictures/Tessivane/"[0-9]*.png > /dev/null 2>&1; }
 if poll 5 shot_written; then
-  shot=$(ls "$HOME/Pictures/Tessivane/"tessivane-*.png | head -n 1)
+  shot=$(ls "$HOME/Pictures/Tessivane/"[0-9]*.png | head -n 1)
   [ "$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')" = 0000014c000001de ] || fail "the screenshot is not 332 x 478"
   exited $first && fail "the game ended on F12"
 else
