@@ -72,6 +72,15 @@ for case in "en:Quit Tessivane?" "ja:終了しますか？" ":終了しますか
 done
 "$tool" --dir "$work/nomap" --lang en --dump "$work/nomap-en.json" 2> /dev/null
 
+# A termination signal ends the game at once: no question, the music stopped
+# and closed, status 0.
+printf '500 550 A\n2000 term\n' > "$work/term.txt"
+"$tool" --dir "$work/game" --until 9000 --input "$work/term.txt" --dump "$work/term.json" ||
+  fail "the termination run failed"
+grep -q '"kind": "question"' "$work/term.json" && fail "a termination signal asked a question"
+grep -q '"virtualClockMs": 20[0-9][0-9],' "$work/term.json" || fail "a termination signal did not end the game at once"
+tr -d ' \n' < "$work/term.json" | grep -q '"stop","close"\]' || fail "the music was not stopped and closed at the end"
+
 # F12 in a script: a 332 x 478 PNG in the pictures folder of the home given,
 # and the game's state as without it.
 mkdir -p "$work/home"

@@ -55,6 +55,8 @@ void SetJoystick(uint32_t from, uint32_t to, const platform::JoyState& state);
 void QueueAnswer(bool yes);
 void QueueName(const std::string& name);
 void QueueNameCancel();
+// A termination signal (SIGTERM) when the clock reaches `at`.
+void RequestTerminationAt(uint32_t at);
 // A click on the window's close button when the clock reaches `at`.
 void RequestCloseAt(uint32_t at);
 

@@ -37,6 +37,7 @@ struct Machine {
   std::deque<std::pair<bool, std::string>> names;
   std::vector<uint32_t> closes;
   std::vector<uint32_t> screenshots;  // F12 presses not yet delivered
+  std::vector<uint32_t> terms;        // termination signals not yet delivered
   std::vector<headless::Message> messages;
   uint64_t presents = 0;
 };
@@ -98,6 +99,7 @@ void QueueAnswer(bool yes) { m.answers.push_back(yes); }
 void QueueName(const std::string& name) { m.names.emplace_back(true, name); }
 void QueueNameCancel() { m.names.emplace_back(false, std::string()); }
 void RequestCloseAt(uint32_t at) { m.closes.push_back(at); }
+void RequestTerminationAt(uint32_t at) { m.terms.push_back(at); }
 const std::vector<Message>& Messages() { return m.messages; }
 uint64_t PresentCount() { return m.presents; }
 }  // namespace headless
@@ -137,6 +139,12 @@ WindowEvent PollWindowEvent() {
     if (m.clock >= m.closes[i]) {
       m.closes.erase(m.closes.begin() + long(i));
       return WindowEvent::CloseRequested;
+    }
+  }
+  for (size_t i = 0; i < m.terms.size(); ++i) {
+    if (m.clock >= m.terms[i]) {
+      m.terms.erase(m.terms.begin() + long(i));
+      return WindowEvent::QuitRequested;
     }
   }
   for (size_t i = 0; i < m.screenshots.size(); ++i) {

@@ -146,6 +146,7 @@ void LoadScript() {
     }
   }
   for (uint32_t at : script.closes) headless::RequestCloseAt(at);
+  for (uint32_t at : script.terms) headless::RequestTerminationAt(at);
 }
 
 // ---- JSON ---------------------------------------------------------------------

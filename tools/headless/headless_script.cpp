@@ -90,13 +90,17 @@ bool ParseScript(const std::string& text, const std::string& fileName, Script* s
     }
     uint32_t from = 0;
     if (!ParseNumber(w[0], 0xFFFFFFFFu, &from)) return fail("unknown line '" + line + "'");
+    if (w.size() == 2 && w[1] == "term") {
+      script->terms.push_back(from);
+      continue;
+    }
     if (w.size() == 2 && w[1] == "close") {
       script->closes.push_back(from);
       continue;
     }
     uint32_t to = 0;
     if (w.size() < 3 || !ParseNumber(w[1], 0xFFFFFFFFu, &to))
-      return fail("expected 'FROM TO KEY...', 'FROM TO Joy X Y BUTTONS' or 'AT close'");
+      return fail("expected 'FROM TO KEY...', 'FROM TO Joy X Y BUTTONS', 'AT close' or 'AT term'");
     if (to <= from) return fail("the end time must be after the start time");
     if (w[2] == "Joy") {
       platform::JoyState s;
