@@ -8,7 +8,8 @@ cd "$(dirname "$0")"
 # What building and playing need.
 PLAY_PACKAGES=(
   build-essential cmake pkg-config gettext
-  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libcairo2-dev libx11-dev zlib1g-dev
+  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libcairo2-dev libx11-dev
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev zlib1g-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
 )
 # What the tests add: GoogleTest and benchmarks, a virtual X server driven by
@@ -16,7 +17,7 @@ PLAY_PACKAGES=(
 # boxes open), the fuzzer's compiler, and the metainfo validator.
 TEST_PACKAGES=(
   libgtest-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
   clang libclang-rt-14-dev
   appstream locales
 )

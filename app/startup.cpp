@@ -2,9 +2,11 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/replay_recorder.h"
 #include "data/map_file.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/language.h"
@@ -38,14 +40,15 @@ void OnCloseButton() {
 }  // namespace
 
 void StartUp() {
-  screenSaverWasActive = platform::IsScreenSaverEnabled() ? 1 : 0;
+  BeginReplaySession();
+  screenSaverWasActive = machine::IsScreenSaverEnabled() ? 1 : 0;
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(false);
 
-  if (!platform::ClaimSingleInstance()) RefuseStart(language::Translate("多重起動はできません。"));
+  if (!machine::ClaimSingleInstance()) RefuseStart(language::Translate("多重起動はできません。"));
   if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart(language::Translate("マップデータが見つかりません"));
 
   LoadScoreFile();
-  Randomize(platform::RandomSeed());
+  Randomize(machine::RandomSeed());
 
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
@@ -78,6 +81,7 @@ void StartUp() {
 }
 
 void ExitProgram() {
+  EndReplaySession(0);
   MusicStop();
   MusicClose();
   RestoreScreenSaver();
@@ -85,7 +89,7 @@ void ExitProgram() {
 }
 
 void Form_Unload(int16_t& cancel) {
-  if (platform::AskYesNo(language::Translate("終了しますか？"), kTitle)) ExitProgram();
+  if (machine::AskYesNo(language::Translate("終了しますか？"), kTitle)) ExitProgram();
   cancel = 1;
   FlushInput();
 }

@@ -26,6 +26,8 @@ install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane.desktop DESTINATION ${CMAKE_I
 install(FILES ${CMAKE_SOURCE_DIR}/assets/io.github.tessivane.Tessivane.metainfo.xml
   DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES ${CMAKE_SOURCE_DIR}/docs/man/tessivane.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+# Replay files (*.tvreplay) open in the game from a file manager.
+install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane-replay.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 foreach(size 64 128 256)
   install(FILES ${CMAKE_BINARY_DIR}/generated/icons/tessivane-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

@@ -1,8 +1,11 @@
 #include "data/name_dialog.h"
 
+
+#include "app/replay_recorder.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
 #include "platform/language.h"
+#include "platform/machine.h"
 #include "world/world_state.h"
 
 namespace {
@@ -24,8 +27,8 @@ std::string FirstCharacters(const std::string& text, int maxChars) {
 
 void ShowNameDialog(const std::string& prompt) {
   std::string name;
-  if (platform::RunNameDialog(language::Translate(kDialogCaption), language::Translate(prompt.c_str()),
-                              kNameMaxChars, &name)) Command1_Click(name);
+  if (machine::RunNameDialog(language::Translate(kDialogCaption), language::Translate(prompt.c_str()),
+                             kNameMaxChars, &name)) Command1_Click(name);
   // Closed without OK: the table and the file stay as they were.
 }
 
@@ -44,6 +47,7 @@ void Command1_Click(const std::string& typedName) {
     }
     hiScores[place] = score;
     hiNames[place] = FirstCharacters(typedName, kNameMaxChars);
+    NoteTablePlace(place, hiNames[place]);
   }
   SaveScoreFile();
   platform::CloseInputMethod();

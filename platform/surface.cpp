@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/screenshot.h"
 #include "platform/sheets.h"
 
@@ -88,4 +89,6 @@ void ClearSurface(Surface& s) {
   if (s.pixels) std::memset(s.pixels, 0, size_t(s.width) * s.height * sizeof(uint32_t));
 }
 
-void RefreshScreen() { PresentWithNotice(scrmain); }
+void RefreshScreen() {
+  if (machine::ShouldPresent()) PresentWithNotice(scrmain);
+}
