@@ -14,7 +14,8 @@ PLAY_PACKAGES=(
 )
 # What the tests add: GoogleTest and benchmarks, a virtual X server driven by
 # xdotool and looked at with ImageMagick (its core fonts let SDL's message
-# boxes open), the fuzzer's compiler, and the metainfo validator.
+# boxes open), ffmpeg to check the replay videos, the fuzzer's compiler, the
+# metainfo validator, and the locales the window test speaks in.
 TEST_PACKAGES=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
