@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/settings.h"
 #include "data/map_file.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
@@ -41,6 +42,7 @@ void StartUp() {
   if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart("マップデータが見つかりません");
 
   LoadScoreFile();
+  LoadSettings();
   Randomize(platform::RandomSeed());
 
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
@@ -53,10 +55,9 @@ void StartUp() {
   battlePhase = 0;
   scrollPos = -1720.0f;
   selectedStage = 1;
-  buttonKeys[0] = 65;
-  buttonKeys[1] = 83;
-  buttonKeys[2] = 65;
-  buttonKeys[3] = 83;
+  // The player's settings: the window, the volume, and the fire and bomb
+  // keys into buttonKeys (A and S, each in both of its slots, by default).
+  ApplyAllSettings();
 
   DetectJoystick(16384);
 

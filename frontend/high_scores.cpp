@@ -54,7 +54,8 @@ void HighScoreScreen() {
     ReadInput();
 
     if (inputLatch == 0 && KeyPressed(kVkH)) StartHardestGame();
-    if (inputLatch == 0 && ConfirmPressed()) {
+    // Escape leaves as "EXIT" does.
+    if (inputLatch == 0 && (ConfirmPressed() || KeyPressed(kVkEscape))) {
       inputLatch = -1;
       cursorY = kRowTitleHiScore;
       gameMode = 5;

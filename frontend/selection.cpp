@@ -65,8 +65,11 @@ void SelectionScreen() {
     frameStartMs = ClockMs();
     ReadInput();
 
-    if (inputLatch == 0 && ConfirmPressed()) {
-      if (cursorY == kRowExit) {
+    // Escape leaves as "EXIT" does, wherever the cursor is.
+    const bool escape = inputLatch == 0 && KeyPressed(kVkEscape);
+    if (escape) cursorX = kExitCursorX;
+    if (escape || (inputLatch == 0 && ConfirmPressed())) {
+      if (escape || cursorY == kRowExit) {
         inputLatch = -1;
         cursorY = kRowTitleDemo;
         gameMode = 5;

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
+#include "frontend/escape_menu.h"
 #include "frontend/high_scores.h"
 #include "frontend/selection.h"
 #include "frontend/transitions.h"
@@ -252,11 +253,16 @@ void TitleMenu() {
           break;
       }
     }
+    if (inputLatch == 0 && KeyPressed(kVkEscape)) {
+      RunEscapeMenu();
+      inputLatch = -1;  // the key that closed it must be let go first
+      FlushInput();
+    }
     if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkH)) StartNewGame(Difficulty::Hard);
     if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkE)) StartNewGame(Difficulty::Easy);
 
     if (!KeyPressed(kVkNum2) && !KeyPressed(kVkNum8) && !KeyPressed(kVkH) && !KeyPressed(kVkE) &&
-        !KeyPressed(kVkCtrl) && inputY == 0 && fireBits == 0 && bombBits == 0) {
+        !KeyPressed(kVkCtrl) && inputY == 0 && fireBits == 0 && bombBits == 0 && !platform::IsKeyDown(kVkEscape)) {
       inputLatch = 0;
     }
 

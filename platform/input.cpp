@@ -15,6 +15,52 @@ int32_t joyRightLimit;
 int32_t joyUpLimit;
 int32_t joyDownLimit;
 int16_t inputLatch;
+uint32_t padButtons;
+
+namespace {
+
+int32_t fireKey2 = kVkZ;
+int32_t bombKey2 = kVkX;
+int32_t pauseKey = kVkEscape;
+int32_t padFire = 0, padBomb = 1, padPause = 4;
+bool holdingFire, holdingBomb;
+
+bool PadButton(uint32_t buttons, int32_t button) { return button >= 0 && button < 32 && (buttons >> button) & 1u; }
+
+// The pad's buttons as the game reads them: bit 0 (and bit 2) fire, bit 1
+// (and bit 3) bomb. With the default buttons this is the pad's own mask.
+int32_t PadFaceBits(uint32_t buttons) {
+  int32_t bits = 0;
+  if (PadButton(buttons, padFire)) bits |= 1;
+  if (PadButton(buttons, padBomb)) bits |= 2;
+  if (padFire == 0 && PadButton(buttons, 2)) bits |= 4;
+  if (padBomb == 1 && PadButton(buttons, 3)) bits |= 8;
+  return bits;
+}
+
+}  // namespace
+
+void SetControls(int32_t fireKey, int32_t fireKey2Now, int32_t bombKey, int32_t bombKey2Now, int32_t pauseKeyNow,
+                 int32_t padFireNow, int32_t padBombNow, int32_t padPauseNow) {
+  buttonKeys[0] = buttonKeys[2] = fireKey;
+  buttonKeys[1] = buttonKeys[3] = bombKey;
+  fireKey2 = fireKey2Now;
+  bombKey2 = bombKey2Now;
+  pauseKey = pauseKeyNow;
+  padFire = padFireNow;
+  padBomb = padBombNow;
+  padPause = padPauseNow;
+}
+
+bool PauseInputPressed() {
+  const bool key = KeyPressed(pauseKey);
+  const bool pauseKeyPressed = KeyPressed(kVkPause);
+  return key || pauseKeyPressed || PadButton(padButtons, padPause);
+}
+
+void HoldBackHeldButtons() {
+  holdingFire = holdingBomb = true;
+}
 
 bool KeyPressed(int vk) { return platform::QueryKey(vk); }
 
@@ -45,28 +91,41 @@ void DetectJoystick(int32_t deadZone) {
 void ReadInput() {
   inputX = inputY = 0;
   fireBits = bombBits = 0;
+  padButtons = 0;
   platform::JoyState joy;
   if (joystickId >= 0 && platform::ReadJoystick(joystickId, &joy)) {
     const int32_t x = int32_t(joy.x), y = int32_t(joy.y);
     inputX = int16_t((x > joyRightLimit ? 1 : 0) - (x < joyLeftLimit ? 1 : 0));
     inputY = int16_t((y > joyDownLimit ? 1 : 0) - (y < joyUpLimit ? 1 : 0));
-    fireBits = int32_t(joy.buttons);
-    bombBits = int32_t(joy.buttons);
+    padButtons = joy.buttons;
+    fireBits = PadFaceBits(joy.buttons);
+    bombBits = fireBits;
   }
   const int h = (platform::IsKeyDown(kVkRight) ? 1 : 0) - (platform::IsKeyDown(kVkLeft) ? 1 : 0);
   if (h != 0) inputX = int16_t(h);
   const int v = (platform::IsKeyDown(kVkDown) ? 1 : 0) - (platform::IsKeyDown(kVkUp) ? 1 : 0);
   if (v != 0) inputY = int16_t(v);
-  const int f = (platform::IsKeyDown(buttonKeys[2]) ? 4 : 0) | (platform::IsKeyDown(buttonKeys[0]) ? 1 : 0);
+  int f = (platform::IsKeyDown(buttonKeys[2]) ? 4 : 0) | (platform::IsKeyDown(buttonKeys[0]) ? 1 : 0);
+  if (f == 0 && platform::IsKeyDown(fireKey2)) f = 5;  // as the first key reads
   if (f != 0) fireBits = f;
-  const int b = (platform::IsKeyDown(buttonKeys[3]) ? 8 : 0) | (platform::IsKeyDown(buttonKeys[1]) ? 2 : 0);
+  int b = (platform::IsKeyDown(buttonKeys[3]) ? 8 : 0) | (platform::IsKeyDown(buttonKeys[1]) ? 2 : 0);
+  if (b == 0 && platform::IsKeyDown(bombKey2)) b = 10;
   if (b != 0) bombBits = b;
+  // A button held through a menu's closing counts only once it was let go.
+  if (holdingFire && (fireBits & 5) == 0) holdingFire = false;
+  if (holdingBomb && (bombBits & 10) == 0) holdingBomb = false;
+  if (holdingFire) fireBits &= ~5;
+  if (holdingBomb) bombBits &= ~10;
 }
 
 void FlushInput() {
   static const int kFlushed[] = {kVkUp, kVkDown, kVkLeft, kVkRight, kVkNum8, kVkNum6, kVkNum4, kVkNum2,
                                  kVkA,  kVkH,    kVkD,    kVkF,     kVkS,    kVkP,    kVkE,    kVkCtrl};
   for (int vk : kFlushed) (void)platform::QueryKey(vk);
+  // The menu keys too, so that a press seen by no one does not act later.
+  static const int kMenuKeys[] = {kVkEscape, kVkPause, kVkEnter, kVkSpace};
+  for (int vk : kMenuKeys) (void)platform::QueryKey(vk);
+  (void)platform::QueryKey(pauseKey);
   fireBits = bombBits = 0;
   inputX = inputY = 0;
 }

@@ -17,3 +17,16 @@ constexpr int kVkNum2 = 98;
 constexpr int kVkNum4 = 100;
 constexpr int kVkNum6 = 102;
 constexpr int kVkNum8 = 104;
+
+// Keys of the player's comforts (pause, menus, screenshot) and the added
+// defaults for fire and bomb.
+constexpr int kVkBackspace = 8;
+constexpr int kVkTab = 9;
+constexpr int kVkEnter = 13;
+constexpr int kVkShift = 16;
+constexpr int kVkPause = 19;
+constexpr int kVkEscape = 27;
+constexpr int kVkSpace = 32;
+constexpr int kVkX = 88;
+constexpr int kVkZ = 90;
+constexpr int kVkF12 = 123;

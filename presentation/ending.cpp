@@ -1,4 +1,5 @@
 #include "presentation/ending.h"
+#include "presentation/white_flash.h"
 
 #include <algorithm>
 #include <cmath>
@@ -388,7 +389,7 @@ void Ending() {
     blastY[k] = kEndingBlastPoints[k].y;
   }
   WaitMs(800);
-  BlitOr(imgchar[6], 0, 0, 350, 460, scrmain, 0, 0);
+  DrawWhiteFlash(imgchar[6]);
   RefreshScreen();
   WaitMs(900);
 

@@ -1,4 +1,5 @@
 #include "presentation/renderer.h"
+#include "presentation/white_flash.h"
 
 #include <cmath>
 #include <cstdio>
@@ -182,7 +183,7 @@ void DrawBombEffects() {
     GlowAround(kGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
   } else if (bombPhase >= 2) {
     if (bombPhase == 2 || enemyState[0] == 10 || enemyState[0] == 11)
-      BlitOr(Sheet(kFlashSheet), 0, 0, 350, 460, scrmain, 0, 0);
+      DrawWhiteFlash(Sheet(kFlashSheet));
     for (loopSlot = 0; loopSlot < kBandSlots; ++loopSlot) {
       const int i = loopSlot;
       if (bandSize[i] >= 0.0f) GlowAround(kGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);

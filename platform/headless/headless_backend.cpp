@@ -139,6 +139,7 @@ void PresentScreen(const Surface&) {
   ++m.presents;
 }
 bool IsWindowInactive() { return false; }
+void SetDisplay(bool, int, int) {}
 
 bool IsKeyDown(int vk) {
   CountPoll();

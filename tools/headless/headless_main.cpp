@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "app/pause.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "app/state_registry.h"
 #include "platform/headless/headless.h"
@@ -208,6 +210,20 @@ void ForEachMember(Emit emit) {
     emit(e.name, value);
   }
   emit("framesPresented", std::to_string(headless::PresentCount()));
+  emit("paused", std::to_string(paused));
+  value = "{";
+  for (int i = 0; i < kSettingCount; ++i) {
+    value += i ? ", " : "";
+    AppendString(value, kSettingRows[i].name);
+    value += ": ";
+    if (kSettingRows[i].kind == SettingKind::Number) {
+      value += std::to_string(Setting(SettingId(i)));
+    } else {
+      AppendString(value, SettingText(SettingId(i)));
+    }
+  }
+  value += "}";
+  emit("settings", value);
   value = "[";
   bool first = true;
   for (const headless::Message& m : headless::Messages()) {

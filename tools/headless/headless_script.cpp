@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/key_names.h"
 #include "platform/keys.h"
 
 namespace {
@@ -18,14 +19,17 @@ constexpr KeyName kKeyNames[] = {
     {"A", kVkA},       {"S", kVkS},         {"H", kVkH},       {"E", kVkE},
     {"P", kVkP},       {"D", kVkD},         {"F", kVkF},       {"Ctrl", kVkCtrl},
     {"Num2", kVkNum2}, {"Num4", kVkNum4},   {"Num6", kVkNum6}, {"Num8", kVkNum8},
+    {"Esc", kVkEscape}, {"Pause", kVkPause}, {"F12", kVkF12},  {"Enter", kVkEnter},
+    {"Space", kVkSpace}, {"Z", kVkZ},       {"X", kVkX},
 };
 // clang-format on
-static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 16, "every scriptable key has a name");
+static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 23, "every scriptable key has a name");
 
 int KeyCode(const std::string& name) {
   for (const KeyName& k : kKeyNames)
     if (name == k.name) return k.vk;
-  return -1;
+  // Any other key a player may bind ("J", "7", "Shift", ...).
+  return KeyFromName(name.c_str());
 }
 
 // A whole unsigned decimal number within `limit`.
@@ -100,8 +104,8 @@ bool ParseScript(const std::string& text, const std::string& fileName, Script* s
     if (w[2] == "Joy") {
       platform::JoyState s;
       if (w.size() != 6 || !ParseNumber(w[3], 65535, &s.x) || !ParseNumber(w[4], 65535, &s.y) ||
-          !ParseNumber(w[5], 15, &s.buttons))
-        return fail("expected 'FROM TO Joy X Y BUTTONS' with X, Y in 0..65535 and BUTTONS in 0..15");
+          !ParseNumber(w[5], 255, &s.buttons))
+        return fail("expected 'FROM TO Joy X Y BUTTONS' with X, Y in 0..65535 and BUTTONS in 0..255");
       script->joy.push_back({from, to, s});
       continue;
     }
