@@ -14,19 +14,12 @@
 namespace {
 
 uint32_t backdrop[kScreenWidth * kScreenHeight];
-bool menuLatched;
+MenuInput held;  // what was held at the last reading
 int32_t menuFrameStart;
 uint8_t cursorTick, cursorDiv;
 
 constexpr int kWhite = 15;
 constexpr int kGrey = 7;
-
-bool AnythingHeld() {
-  return inputX != 0 || inputY != 0 || fireBits != 0 || bombBits != 0 || platform::IsKeyDown(kVkEnter) ||
-         platform::IsKeyDown(kVkSpace) || platform::IsKeyDown(kVkNum8) || platform::IsKeyDown(kVkNum2) ||
-         platform::IsKeyDown(kVkNum4) || platform::IsKeyDown(kVkNum6) || padButtons != 0 ||
-         platform::IsKeyDown(kVkEscape) || platform::IsKeyDown(kVkPause);
-}
 
 void DrawCursor(int x, int y) {
   if (++cursorDiv == 5) {
@@ -54,29 +47,30 @@ void DrawDimmedBackdrop() {
   }
 }
 
-void BeginMenuInput() { menuLatched = true; }
+// Everything counts as held at the start, so that the press that opened a
+// menu does not act in it.
+void BeginMenuInput() { held = MenuInput{true, true, true, true, true, true}; }
 
 MenuInput ReadMenuInput() {
   ReadInput();
-  MenuInput in;
-  const bool pause = PauseInputPressed();
+  MenuInput now;
+  now.cancel = PauseInputPressed();
   const bool enter = KeyPressed(kVkEnter);
   const bool space = KeyPressed(kVkSpace);
-  const bool up = inputY == -1 || KeyPressed(kVkNum8);
-  const bool down = inputY == 1 || KeyPressed(kVkNum2);
-  const bool left = inputX == -1 || KeyPressed(kVkNum4);
-  const bool right = inputX == 1 || KeyPressed(kVkNum6);
-  if (menuLatched) {
-    if (!AnythingHeld() && !pause) menuLatched = false;
-    return in;
-  }
-  in.up = up;
-  in.down = down && !up;
-  in.left = left;
-  in.right = right && !left;
-  in.confirm = FirePressed() || enter || space;
-  in.cancel = pause;
-  if (in.up || in.down || in.left || in.right || in.confirm || in.cancel) menuLatched = true;
+  now.confirm = FirePressed() || enter || space;
+  now.up = inputY == -1 || KeyPressed(kVkNum8);
+  now.down = inputY == 1 || KeyPressed(kVkNum2);
+  now.left = inputX == -1 || KeyPressed(kVkNum4);
+  now.right = inputX == 1 || KeyPressed(kVkNum6);
+  // Each input acts once per press: on the frame it is first seen.
+  MenuInput in;
+  in.cancel = now.cancel && !held.cancel;
+  in.confirm = now.confirm && !held.confirm;
+  in.up = now.up && !held.up;
+  in.down = now.down && !held.down && !in.up;
+  in.left = now.left && !held.left;
+  in.right = now.right && !held.right && !in.left;
+  held = now;
   return in;
 }
 

@@ -17,8 +17,9 @@ struct MenuInput {
   bool confirm = false;  // fire, Enter or Space
   bool cancel = false;   // the pause key, Pause, or the pad's pause button
 };
-// Reads the input (ReadInput and the menu keys) for this frame. Nothing
-// counts until everything was released once after BeginMenuInput.
+// Reads the input (ReadInput and the menu keys) for this frame: each input
+// counts on the frame its press is first seen, and nothing held when
+// BeginMenuInput was called counts before it was released.
 MenuInput ReadMenuInput();
 void BeginMenuInput();
 

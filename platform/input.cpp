@@ -23,7 +23,7 @@ int32_t fireKey2 = kVkZ;
 int32_t bombKey2 = kVkX;
 int32_t pauseKey = kVkEscape;
 int32_t padFire = 0, padBomb = 1, padPause = 4;
-bool holdingFire, holdingBomb;
+bool holdingFire, holdingBomb, holdingPause;
 
 bool PadButton(uint32_t buttons, int32_t button) { return button >= 0 && button < 32 && (buttons >> button) & 1u; }
 
@@ -50,16 +50,20 @@ void SetControls(int32_t fireKey, int32_t fireKey2Now, int32_t bombKey, int32_t 
   padFire = padFireNow;
   padBomb = padBombNow;
   padPause = padPauseNow;
+  holdingFire = holdingBomb = holdingPause = false;
 }
 
 bool PauseInputPressed() {
   const bool key = KeyPressed(pauseKey);
   const bool pauseKeyPressed = KeyPressed(kVkPause);
-  return key || pauseKeyPressed || PadButton(padButtons, padPause);
+  const bool pressed = key || pauseKeyPressed || PadButton(padButtons, padPause);
+  // The press that closed the pause must end before another counts.
+  if (holdingPause && !pressed) holdingPause = false;
+  return pressed && !holdingPause;
 }
 
 void HoldBackHeldButtons() {
-  holdingFire = holdingBomb = true;
+  holdingFire = holdingBomb = holdingPause = true;
 }
 
 bool KeyPressed(int vk) { return platform::QueryKey(vk); }

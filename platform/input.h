@@ -28,8 +28,9 @@ extern uint32_t padButtons;
 // True when the pause key, the Pause key or the pad's pause button is down
 // now, or (keys) was pressed since the last look. Taken once a frame.
 bool PauseInputPressed();
-// After a menu closes: fire and bomb held now count as released until they
-// have really been released, so that a press does not leak into play.
+// After a menu closes: fire, bomb and the pause inputs held now count as
+// released until they have really been released, so that a press does not
+// leak into play (nor pause again at once).
 void HoldBackHeldButtons();
 
 void DetectJoystick(int32_t deadZone);

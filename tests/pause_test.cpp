@@ -80,6 +80,20 @@ void StartPlay() {
   headless::SetStopTime(1000 + 3000 * kFrame);  // a pause that never ends fails
 }
 
+// Runs main loop passes for at most `frames` frames of the clock from now.
+Ended RunPasses(uint32_t frames) {
+  headless::SetStopTime(headless::Clock() + frames * kFrame);
+  try {
+    for (;;) MainLoopPass();
+  } catch (const headless::StopReached&) {
+    return Ended::Stopped;
+  } catch (const MainLoopEntry&) {
+    return Ended::EnteredMainLoop;
+  } catch (const headless::ProcessEnded&) {
+    return Ended::ProgramEnded;
+  }
+}
+
 // A key held for `frames` frames from `from` ms after now.
 void HoldFor(int vk, uint32_t from, uint32_t frames) {
   const uint32_t now = headless::Clock();
@@ -203,6 +217,20 @@ TEST_F(PauseTest, PauseInputsAndModes) {
   }
 }
 
+TEST_F(PauseTest, EscapeStillHeldAfterResumingDoesNotPauseAgain) {
+  StartPlay();
+  HoldFor(kVkEscape, 0, 1);
+  HoldFor(kVkEscape, 5 * kFrame, 6);  // resumes, and is held on into play
+  const uint8_t tickBefore = frameTick;
+  EXPECT_EQ(RunPasses(30), Ended::Stopped);
+  EXPECT_EQ(paused, 0);
+  EXPECT_NE(frameTick, tickBefore) << "play went on";
+  HoldFor(kVkEscape, 0, 1);  // a new press pauses again
+  headless::SetStopTime(headless::Clock() + 5 * kFrame);
+  EXPECT_THROW(MainLoopPass(), headless::StopReached);
+  EXPECT_EQ(paused, 1);
+}
+
 // Down twice and Enter: "Quit to title".
 void ChooseQuitToTitle() {
   HoldFor(kVkEscape, 0, 1);
@@ -226,7 +254,7 @@ TEST_F(PauseTest, QuitToTitleEndsTheRunWithTheNameEntryWhenTheScoreRanks) {
     score = c.score;
     headless::QueueName("NEW");
     ChooseQuitToTitle();
-    EXPECT_EQ(RunFrames(2000, MainLoopPass), Ended::EnteredMainLoop);
+    EXPECT_EQ(RunPasses(2000), Ended::EnteredMainLoop);
     EXPECT_EQ(gameMode, 3) << "the next pass goes to the title";
     EXPECT_EQ(paused, 0);
     bool asked = false;
@@ -241,7 +269,7 @@ TEST_F(PauseTest, QuitGameEndsTheProgramWithoutAQuestion) {
   HoldFor(kVkEscape, 0, 1);
   HoldFor(kVkUp, 3 * kFrame, 1);  // from Resume up to the last item
   HoldFor(kVkA, 5 * kFrame, 1);
-  EXPECT_EQ(RunFrames(100, MainLoopPass), Ended::ProgramEnded);
+  EXPECT_EQ(RunPasses(100), Ended::ProgramEnded);
   for (const headless::Message& m : headless::Messages()) EXPECT_NE(m.kind, "question");
 }
 
