@@ -231,6 +231,29 @@ TEST_F(PauseTest, EscapeStillHeldAfterResumingDoesNotPauseAgain) {
   EXPECT_EQ(paused, 1);
 }
 
+uint32_t lookAt;
+int pausedThen;
+void NotePaused(uint32_t, uint32_t to) {
+  if (to >= lookAt && pausedThen < 0) pausedThen = paused;
+}
+
+TEST_F(PauseTest, FocusLostInPlayShowsThePauseUntilThePlayerResumes) {
+  StartPlay();
+  const uint32_t now = headless::Clock();
+  const uint8_t tickBefore = frameTick;
+  headless::SetUnfocused(now, now + 5 * kFrame);
+  HoldFor(kVkEscape, 15 * kFrame, 1);
+  lookAt = now + 12 * kFrame;  // the focus is back since seven frames
+  pausedThen = -1;
+  headless::SetClockObserver(NotePaused);
+  EXPECT_EQ(RunPasses(30), Ended::Stopped);
+  headless::SetClockObserver(nullptr);
+  EXPECT_EQ(pausedThen, 1);
+  EXPECT_EQ(paused, 0) << "Escape resumed";
+  // Menu frames 0..14; Escape in frame 15 resumes, and play runs frames 15..29.
+  EXPECT_EQ(uint8_t(frameTick - tickBefore), 15) << "play stood still through the pause";
+}
+
 // Down twice and Enter: "Quit to title".
 void ChooseQuitToTitle() {
   HoldFor(kVkEscape, 0, 1);

@@ -52,6 +52,8 @@ void SetJoystick(uint32_t from, uint32_t to, const platform::JoyState& state);
 void QueueAnswer(bool yes);
 void QueueName(const std::string& name);
 void QueueNameCancel();
+// The window without the focus while the clock is in [from, to).
+void SetUnfocused(uint32_t from, uint32_t to);
 // A click on the window's close button when the clock reaches `at`.
 void RequestCloseAt(uint32_t at);
 

@@ -35,6 +35,7 @@ struct Machine {
   std::deque<bool> answers;
   std::deque<std::pair<bool, std::string>> names;
   std::vector<uint32_t> closes;
+  std::vector<std::pair<uint32_t, uint32_t>> unfocused;
   std::vector<headless::Message> messages;
   uint64_t presents = 0;
 };
@@ -90,6 +91,7 @@ void QueueAnswer(bool yes) { m.answers.push_back(yes); }
 void QueueName(const std::string& name) { m.names.emplace_back(true, name); }
 void QueueNameCancel() { m.names.emplace_back(false, std::string()); }
 void RequestCloseAt(uint32_t at) { m.closes.push_back(at); }
+void SetUnfocused(uint32_t from, uint32_t to) { m.unfocused.emplace_back(from, to); }
 const std::vector<Message>& Messages() { return m.messages; }
 uint64_t PresentCount() { return m.presents; }
 }  // namespace headless
@@ -138,7 +140,11 @@ void PresentScreen(const Surface&) {
   CountPoll();
   ++m.presents;
 }
-bool IsWindowInactive() { return false; }
+bool IsWindowInactive() {
+  for (const auto& u : m.unfocused)
+    if (m.clock >= u.first && m.clock < u.second) return true;
+  return false;
+}
 void SetDisplay(bool, int, int) {}
 
 bool IsKeyDown(int vk) {

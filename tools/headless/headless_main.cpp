@@ -143,6 +143,7 @@ void LoadScript() {
     }
   }
   for (uint32_t at : script.closes) headless::RequestCloseAt(at);
+  for (const auto& u : script.unfocused) headless::SetUnfocused(u.first, u.second);
 }
 
 // ---- JSON ---------------------------------------------------------------------

@@ -101,6 +101,11 @@ bool ParseScript(const std::string& text, const std::string& fileName, Script* s
     if (w.size() < 3 || !ParseNumber(w[1], 0xFFFFFFFFu, &to))
       return fail("expected 'FROM TO KEY...', 'FROM TO Joy X Y BUTTONS' or 'AT close'");
     if (to <= from) return fail("the end time must be after the start time");
+    if (w[2] == "unfocus") {
+      if (w.size() != 3) return fail("'FROM TO unfocus' takes nothing after it");
+      script->unfocused.emplace_back(from, to);
+      continue;
+    }
     if (w[2] == "Joy") {
       platform::JoyState s;
       if (w.size() != 6 || !ParseNumber(w[3], 65535, &s.x) || !ParseNumber(w[4], 65535, &s.y) ||

@@ -27,6 +27,7 @@ struct Script {
   std::vector<bool> answers;
   std::vector<ScriptName> names;
   std::vector<uint32_t> closes;
+  std::vector<std::pair<uint32_t, uint32_t>> unfocused;
 };
 
 // Reads a script; on a bad line returns false with "FILE:LINE: reason".
