@@ -120,6 +120,8 @@ void ChangeSetting(SettingId id, int32_t value) {
   SaveSettings();
 }
 
+void FollowFullScreenShortcut() { ChangeSetting(kSettingFullScreen, platform::IsFullScreen() ? 1 : 0); }
+
 void ResetSettings() {
   SetDefaultSettings();
   ApplyAllSettings();

@@ -65,6 +65,9 @@ void LoadSettings();
 void ApplyAllSettings();
 // Changes one setting, applies it and writes the file when it changed.
 void ChangeSetting(SettingId id, int32_t value);
+// Takes the display's full-screen state (switched by Alt+Enter) into the
+// settings, so that it is kept for the next start.
+void FollowFullScreenShortcut();
 // Every setting back to its default, applied, and the file written.
 void ResetSettings();
 

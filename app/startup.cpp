@@ -48,6 +48,7 @@ void StartUp() {
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
   SetWindowEventHandlers(OnCloseButton, Timer1_Timer);
+  SetFullScreenToggledHandler(FollowFullScreenShortcut);
   FlushInput();
 
   inputLatch = 0;

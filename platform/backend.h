@@ -22,7 +22,9 @@ void Idle(uint32_t ms);
 uint32_t RandomSeed();
 
 // ---- Window ----------------------------------------------------------------
-enum class WindowEvent { None, CloseRequested };
+// FullScreenToggled: the player switched full screen with the back-end's own
+// shortcut (Alt+Enter); IsFullScreen tells the new state.
+enum class WindowEvent { None, CloseRequested, FullScreenToggled };
 // Opens the window (hidden until ShowWindow) with the given caption and the
 // logical size of the play picture.
 void CreateGameWindow(const char* caption, int width, int height);
@@ -40,6 +42,7 @@ bool IsWindowInactive();
 // the aspect ratio); window size 0 (the largest whole multiple that fits the
 // desktop) or 1..4 times the picture.
 void SetDisplay(bool fullScreen, int scaling, int windowSize);
+bool IsFullScreen();
 // The game's close handler (asks the exit question). Window events are turned
 // into calls of it by PumpMessages; a modal dialog of the back-end calls it
 // itself when the game window's close button is clicked while it is open.

@@ -5,6 +5,7 @@
 namespace {
 void (*gOnClose)() = nullptr;
 void (*gOnTimerTick)() = nullptr;
+void (*gOnFullScreenToggled)() = nullptr;
 bool gTimerStarted = false;
 uint32_t gLastTickMs = 0;
 constexpr uint32_t kTimerIntervalMs = 1000;
@@ -20,11 +21,14 @@ void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
   gLastTickMs = platform::ReadClockMs();
 }
 
+void SetFullScreenToggledHandler(void (*onToggled)()) { gOnFullScreenToggled = onToggled; }
+
 void PumpMessages() {
   for (;;) {
     const platform::WindowEvent e = platform::PollWindowEvent();
     if (e == platform::WindowEvent::None) break;
     if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
+    if (e == platform::WindowEvent::FullScreenToggled && gOnFullScreenToggled) gOnFullScreenToggled();
   }
   if (gTimerStarted) {
     const uint32_t now = platform::ReadClockMs();

@@ -20,3 +20,5 @@ void PumpMessages();
 
 // Who handles the window's events (set once by start-up).
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)());
+// Who is told when the player switched full screen with the back-end's shortcut.
+void SetFullScreenToggledHandler(void (*onToggled)());

@@ -2,7 +2,7 @@
 # The real-window test of the player's comforts on a 1366 x 768 laptop screen:
 # the pause in play, a music volume changed on the options screen that holds
 # after a restart, and full screen chosen there that fills the screen's height
-# and is back at the next start.
+# and is back at the next start, and Alt+Enter's choice is kept as well.
 #
 # usage: window_comforts_test.sh GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]
 #   as window_test.sh; PICTURE_DIR, if given, receives PNGs of what it saw.
@@ -176,6 +176,10 @@ if poll 10 exited $run; then wait $run; else fail "Quit game did not end the gam
 step "the next start is in full screen again"
 start_game
 if poll 5 fills_height; then :; else fail "full screen was not restored: $(tr '\n' ' ' < "$work/look")"; fi
+
+step "Alt+Enter back to the window is kept in the settings too"
+press alt Return
+poll 3 eval '[ "$(setting display)" = window ]' || fail "after Alt+Enter display is '$(setting display)', not window"
 press a
 sleep 1.5
 press Escape

@@ -146,6 +146,7 @@ bool IsWindowInactive() {
   return false;
 }
 void SetDisplay(bool, int, int) {}
+bool IsFullScreen() { return false; }
 
 bool IsKeyDown(int vk) {
   CountPoll();

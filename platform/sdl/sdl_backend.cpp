@@ -22,6 +22,7 @@ struct WindowState {
   int width = 0, height = 0;  // logical picture size
   int scale = 1;
   bool fullScreen = false;
+  bool toggled = false;  // Alt+Enter since the last poll of window events
   int scaling = 0;     // as platform::SetDisplay
   int windowSize = 0;  // 0: the largest whole multiple that fits the desktop
   SDL_Texture* enlarged = nullptr;  // the whole-multiple step of "fill"
@@ -216,7 +217,10 @@ bool HandleGameEvent(const SDL_Event& e) {
     case SDL_KEYDOWN: {
       if (gWin.window && e.key.windowID != SDL_GetWindowID(gWin.window)) return false;
       if (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
-        if (!e.key.repeat) ToggleFullscreen();
+        if (!e.key.repeat) {
+          ToggleFullscreen();
+          gWin.toggled = true;
+        }
         return false;
       }
       const int vk = VirtualKey(e.key.keysym.scancode);
@@ -292,6 +296,8 @@ void SetDisplay(bool fullScreen, int scaling, int windowSize) {
   DrawPicture();
 }
 
+bool IsFullScreen() { return gWin.fullScreen; }
+
 void ShowWindow() {
   if (!gWin.window) return;
   gWin.shown = true;
@@ -306,6 +312,11 @@ WindowEvent PollWindowEvent() {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     if (sdlback::HandleGameEvent(e)) return WindowEvent::CloseRequested;
+    if (gWin.toggled) break;
+  }
+  if (gWin.toggled) {
+    gWin.toggled = false;
+    return WindowEvent::FullScreenToggled;
   }
   return WindowEvent::None;
 }
