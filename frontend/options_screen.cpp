@@ -52,6 +52,7 @@ int KeyNowDown() {
 
 void DrawOptions(int cursor, bool waitingForKey) {
   DrawDimmedBackdrop();
+  DarkenPanel(8, 56, 316, kRowStep * kRowCount + 6);
   PrintText(105, 18, 25, kWhite, language::Translate("OPTIONS"));
   for (int r = 0; r < kRowCount; ++r) {
     const int y = kTop + kRowStep * r;

@@ -1,5 +1,6 @@
 #include "frontend/overlay_menu.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "app/app_state.h"
@@ -49,6 +50,15 @@ void DrawDimmedBackdrop() {
 
 // Everything counts as held at the start, so that the press that opened a
 // menu does not act in it.
+void DarkenPanel(int x, int y, int w, int h) {
+  if (!scrmain.pixels) return;
+  for (int row = std::max(0, y); row < std::min(kScreenHeight, y + h); ++row)
+    for (int col = std::max(0, x); col < std::min(kScreenWidth, x + w); ++col) {
+      uint32_t& p = scrmain.pixels[row * kScreenWidth + col];
+      p = (p >> 2) & 0x3F3F3F;
+    }
+}
+
 void BeginMenuInput() { held = MenuInput{true, true, true, true, true, true}; }
 
 MenuInput ReadMenuInput() {
@@ -95,8 +105,9 @@ int RunOverlayMenu(const char* heading, const char* const* items, int count, int
     if (in.down) cursor = cursor == count - 1 ? 0 : cursor + 1;
 
     DrawDimmedBackdrop();
-    PrintText(70, 140, 35, kWhite, language::Translate(heading));
     const int top = 230;
+    DarkenPanel(40, 125, 284, top + 30 * count + 20 - 125);
+    PrintText(70, 140, 35, kWhite, language::Translate(heading));
     for (int i = 0; i < count; ++i)
       PrintText(120, top + 10 + 30 * i, 19, i == cursor ? kWhite : kGrey, language::Translate(items[i]));
     DrawCursor(80, top + 30 * cursor);

@@ -10,6 +10,8 @@ void FreezePicture();
 void RestorePicture();
 // Draws the kept picture into scrmain at a third of its brightness.
 void DrawDimmedBackdrop();
+// Darkens a rectangle of scrmain further, behind a menu's texts.
+void DarkenPanel(int x, int y, int w, int h);
 
 // Menu input for one frame of a menu loop.
 struct MenuInput {
