@@ -67,11 +67,16 @@ MenuInput ReadMenuInput() {
   now.cancel = PauseInputPressed();
   const bool enter = KeyPressed(kVkEnter);
   const bool space = KeyPressed(kVkSpace);
-  now.confirm = FirePressed() || enter || space;
-  now.up = inputY == -1 || KeyPressed(kVkNum8);
-  now.down = inputY == 1 || KeyPressed(kVkNum2);
-  now.left = inputX == -1 || KeyPressed(kVkNum4);
-  now.right = inputX == 1 || KeyPressed(kVkNum6);
+  // Keys also count when pressed and let go between two frames (a slow
+  // machine); the pad is read as it is now.
+  const bool fire = KeyPressed(buttonKeys[0]);
+  now.confirm = FirePressed() || fire || enter || space;
+  const bool up = KeyPressed(kVkUp), down = KeyPressed(kVkDown);
+  const bool left = KeyPressed(kVkLeft), right = KeyPressed(kVkRight);
+  now.up = inputY == -1 || up || KeyPressed(kVkNum8);
+  now.down = inputY == 1 || down || KeyPressed(kVkNum2);
+  now.left = inputX == -1 || left || KeyPressed(kVkNum4);
+  now.right = inputX == 1 || right || KeyPressed(kVkNum6);
   // Each input acts once per press: on the frame it is first seen.
   MenuInput in;
   in.cancel = now.cancel && !held.cancel;

@@ -78,7 +78,7 @@ setting() { sed -n "s/^$1 = //p" "$settings" 2> /dev/null; }
 
 # Regions of the 332 x 478 picture at 1x (the window's size on this screen).
 all=all:0,0,332,478 menu=menu:120,300,105,115 score=score:125,8,70,14
-field=field:0,0,332,220 paused=paused:60,135,220,50
+field=field:0,0,332,220 paused=paused:60,135,220,50 options=options:100,15,140,35
 
 start_game() {
   (cd "$work/game" && exec ./tessivane) > "$work/game.out" 2> "$work/game.err" &
@@ -129,18 +129,19 @@ resumed() { look $paused && ! at_least "$(white paused)" 0.05; }
 if ! poll 3 resumed; then save no-resume; fail "the pause did not end on a second Escape ($(white paused))"; fi
 
 step "Options from the pause: music volume one step down is written at once"
+options_shown() { look $options && at_least "$(white options)" 0.10; }
 press Escape
-sleep 0.4
+poll 3 paused_shown || fail "no pause menu"
 press Down
-sleep 0.15
+sleep 0.3
 press Return
-sleep 0.4
+poll 3 options_shown || fail "no options screen"
 save options
 press Left
 poll 3 eval '[ "$(setting music_volume)" = 9 ]' || fail "music_volume is '$(setting music_volume)', not 9"
 press Escape  # back to the pause menu, the cursor on Options
-sleep 0.3
-for _ in 1 2; do press Down; sleep 0.15; done
+poll 3 paused_shown || fail "not back at the pause menu"
+for _ in 1 2; do press Down; sleep 0.3; done
 save quit-choice
 press Return
 if poll 10 exited $run; then wait $run; else fail "Quit game did not end the game"; fi
@@ -150,12 +151,12 @@ start_game
 press a
 sleep 1.5
 press Escape  # the title's Escape menu; Options first
-sleep 0.4
+sleep 0.5
 press Return
-sleep 0.4
+poll 3 options_shown || fail "no options screen from the title"
 press Left
 poll 3 eval '[ "$(setting music_volume)" = 8 ]' || fail "after a restart music_volume is '$(setting music_volume)', not 8"
-for _ in 1 2 3; do press Down; sleep 0.15; done
+for _ in 1 2 3; do press Down; sleep 0.3; done
 press Right  # display: full screen
 fills_height() {
   look && [ "$(value size)" = 1366x768 ] && [ "$(value shown)" != "" ] &&
@@ -168,7 +169,7 @@ else
 fi
 [ "$(setting display)" = fullscreen ] || fail "display is '$(setting display)', not fullscreen"
 press Escape  # back to the title's Escape menu
-sleep 0.3
+sleep 0.5
 press Down
 press Return
 if poll 10 exited $run; then wait $run; else fail "Quit game did not end the game"; fi
