@@ -90,15 +90,21 @@ start_game() {
     [ -n "$window" ]
   }
   poll 15 game_window || { cat "$work/game.err"; echo "FAIL: no game window appeared"; exit 1; }
-  sleep 1
   focus "$window"
+  # Keys count once the opening moves: the game reads them by then.
+  look $all
+  local first
+  first=$(hash all)
+  opening_moves() { look $all && [ "$(hash all)" != "$first" ]; }
+  poll 10 opening_moves || fail "the opening does not move"
 }
+menu_shown() { look $menu && at_least "$(white menu)" 0.10; }
 # The field above the menus: it scrolls in play and stands still when paused.
 moving() { look $field && [ "$(hash field)" != "$before" ]; }
 to_play() {  # skips the opening and starts a game
   press a
-  menu_shown() { look $menu && at_least "$(white menu)" 0.10; }
   poll 6 menu_shown || fail "no title menu"
+  sleep 0.3
   press a
   in_play() { look $score $menu && at_least "$(white score)" 0.20 && ! at_least "$(white menu)" 0.05; }
   poll 8 in_play || fail "no play after START"
@@ -149,7 +155,8 @@ if poll 10 exited $run; then wait $run; else fail "Quit game did not end the gam
 step "restart: the volume was kept (one more step gives 8); full screen chosen there fills the height"
 start_game
 press a
-sleep 1.5
+poll 6 menu_shown || fail "no title menu after the restart"
+sleep 0.3
 press Escape  # the title's Escape menu; Options first
 sleep 0.5
 press Return
@@ -182,7 +189,8 @@ step "Alt+Enter back to the window is kept in the settings too"
 press alt Return
 poll 3 eval '[ "$(setting display)" = window ]' || fail "after Alt+Enter display is '$(setting display)', not window"
 press a
-sleep 1.5
+poll 6 menu_shown || fail "no title menu at the third start"
+sleep 0.3
 press Escape
 sleep 0.4
 press Down
