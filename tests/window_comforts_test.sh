@@ -133,6 +133,7 @@ fi
 press Escape
 resumed() { look $paused && ! at_least "$(white paused)" 0.05; }
 if ! poll 3 resumed; then save no-resume; fail "the pause did not end on a second Escape ($(white paused))"; fi
+sleep 0.5  # a press counts once the one before was seen let go
 
 step "Options from the pause: music volume one step down is written at once"
 options_shown() { look $options && at_least "$(white options)" 0.10; }
