@@ -1,6 +1,7 @@
 #include "app/main_loop.h"
 
 #include "app/app_state.h"
+#include "app/pause.h"
 #include "enemies/stage_flow.h"
 #include "frontend/title.h"
 #include "frontend/transitions.h"
@@ -34,15 +35,6 @@ void RunMainLoop() {
 
 namespace {
 
-// While the window is minimised or has lost focus during play, the game holds
-// the frame it is at; the window's events keep being served.
-void HoldWhileInactive() {
-  while (gameMode == kModePlay && machine::IsWindowInactive()) {
-    machine::Idle(20);
-    PumpMessages();
-  }
-}
-
 [[noreturn]] void LeaveDemonstration() {
   WipeToBlack();
   FlushInput();
@@ -62,11 +54,15 @@ void HoldWhileInactive() {
 }  // namespace
 
 void MainLoopPass() {
-  HoldWhileInactive();
+  // A window that lost the focus during play holds at the pause menu.
+  PauseIfAsked();
+  // The pause key leaves the demonstration as fire does.
+  const bool leaveDemo = gameMode == 6 && PauseInputPressed();
   frameStartMs = ClockMs();
   ReadInput();
 
   RunWorldSteps();
+  if (leaveDemo && gameMode == 6) gameMode = 8;
 
   if (gameMode != kModeLeaveForTitle) RenderFrame();
   if (bannerTimer == 0) UpdateStageFlow();
@@ -115,5 +111,5 @@ void PaceFrame(int periodMs) {
 }
 
 void Timer1_Timer() {
-  if (gameMode != kModeQuietMusic && gameMode != kModeLeaveForTitle) MusicLoopCheck();
+  if (gameMode != kModeQuietMusic && gameMode != kModeLeaveForTitle && paused == 0) MusicLoopCheck();
 }

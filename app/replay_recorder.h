@@ -11,7 +11,7 @@
 // Which build recorded a replay; another build refuses to play it. Raise the
 // rules number with every change that makes the game do something else with
 // the same readings (the golden runs in tests/golden say when).
-constexpr const char* kBuildIdentity = "Tessivane 1.0.0 (game rules 1)";
+constexpr const char* kBuildIdentity = "Tessivane 1.0.0 (game rules 2)";
 constexpr int kKeptRecentReplays = 20;
 constexpr const char* kReplayExtension = ".tvreplay";
 

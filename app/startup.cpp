@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/replay_recorder.h"
+#include "app/settings.h"
 #include "data/map_file.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
@@ -48,12 +49,14 @@ void StartUp() {
   if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart(language::Translate("マップデータが見つかりません"));
 
   LoadScoreFile();
+  LoadSettings();
   Randomize(machine::RandomSeed());
 
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
   SetWindowEventHandlers(OnCloseButton, Timer1_Timer);
   SetQuitHandler(ExitProgram);
+  SetFullScreenToggledHandler(FollowFullScreenShortcut);
   FlushInput();
 
   inputLatch = 0;
@@ -61,10 +64,9 @@ void StartUp() {
   battlePhase = kBattleWaves;
   scrollPos = -1720.0f;
   selectedStage = 1;
-  buttonKeys[0] = 65;
-  buttonKeys[1] = 83;
-  buttonKeys[2] = 65;
-  buttonKeys[3] = 83;
+  // The player's settings: the window, the volume, and the fire and bomb
+  // keys into buttonKeys (A and S, each in both of its slots, by default).
+  ApplyAllSettings();
 
   DetectJoystick(16384);
 

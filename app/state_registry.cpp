@@ -4,6 +4,8 @@
 #include "app/state_registry.h"
 
 #include "app/app_state.h"
+#include "app/pause.h"
+#include "app/settings.h"
 #include "data/score_file.h"
 #include "platform/input.h"
 #include "platform/music.h"
@@ -152,6 +154,9 @@ const StateEntry kStateEntries[] = {
     {"computedChecksum",     StateType::I32, &computedChecksum,     1},
     {"scoreFileRefused",     StateType::U8,  &scoreFileRefused,     1},
     {"scoreSaveFailed",      StateType::U8,  &scoreSaveFailed,      1},
+    {"paused",               StateType::I16, &paused,               1},
+    {"padButtons",           StateType::I32, &padButtons,           1},  // bits 0..7 only
+    {"settingValues",        StateType::I32, settingValues,         kSettingCount},
 };
 // clang-format on
 const int kStateEntryCount = int(sizeof kStateEntries / sizeof kStateEntries[0]);

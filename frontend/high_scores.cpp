@@ -63,7 +63,8 @@ void HighScoreScreen() {
       StartHardestGame();
     }
     if (inputLatch == 0 && IsReplayListOffered() && KeyPressed(kVkR)) ShowReplayList(true);
-    if (inputLatch == 0 && ConfirmPressed()) {
+    // Escape leaves as "EXIT" does.
+    if (inputLatch == 0 && (ConfirmPressed() || KeyPressed(kVkEscape))) {
       RaiseSoundEffect(SoundEffect::MenuConfirm);
       inputLatch = -1;
       cursorY = kRowTitleHiScore;

@@ -61,9 +61,12 @@ void SelectionScreen() {
     frameStartMs = ClockMs();
     ReadInput();
 
-    if (inputLatch == 0 && ConfirmPressed()) {
-      if (cursorY == kRowExit || cursorY == kRowStages) RaiseSoundEffect(SoundEffect::MenuConfirm);
-      if (cursorY == kRowExit) {
+    // Escape leaves as "EXIT" does, wherever the cursor is.
+    const bool escape = inputLatch == 0 && KeyPressed(kVkEscape);
+    if (escape) cursorX = kExitCursorX;
+    if (escape || (inputLatch == 0 && ConfirmPressed())) {
+      if (escape || cursorY == kRowExit || cursorY == kRowStages) RaiseSoundEffect(SoundEffect::MenuConfirm);
+      if (escape || cursorY == kRowExit) {
         inputLatch = -1;
         cursorY = kRowTitleDemo;
         gameMode = kModeTitleMenu;

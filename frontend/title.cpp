@@ -7,9 +7,11 @@
 #include "app/startup.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
+#include "frontend/escape_menu.h"
 #include "frontend/high_scores.h"
 #include "frontend/selection.h"
 #include "frontend/transitions.h"
+#include "platform/machine.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
@@ -259,6 +261,11 @@ void TitleMenu() {
           break;
       }
     }
+    if (inputLatch == 0 && KeyPressed(kVkEscape)) {
+      RunEscapeMenu();
+      inputLatch = -1;  // the key that closed it must be let go first
+      FlushInput();
+    }
     if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkH)) {
       RaiseSoundEffect(SoundEffect::MenuConfirm);
       StartNewGame(Difficulty::Hard);
@@ -269,7 +276,7 @@ void TitleMenu() {
     }
 
     if (!KeyPressed(kVkNum2) && !KeyPressed(kVkNum8) && !KeyPressed(kVkH) && !KeyPressed(kVkE) &&
-        !KeyPressed(kVkCtrl) && inputY == 0 && fireBits == 0 && bombBits == 0) {
+        !KeyPressed(kVkCtrl) && inputY == 0 && fireBits == 0 && bombBits == 0 && !machine::IsKeyDown(kVkEscape)) {
       inputLatch = 0;
     }
 

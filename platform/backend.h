@@ -27,7 +27,9 @@ uint32_t RandomSeed();
 // QuitRequested: the system asks the game to end (SIGTERM, SIGINT, SIGHUP):
 // it ends at once, asking nothing.
 // ScreenshotRequested: the player pressed F12 (once per press).
-enum class WindowEvent { None, CloseRequested, QuitRequested, ScreenshotRequested };
+// FullScreenToggled: the player switched full screen with the back-end's own
+// shortcut (Alt+Enter); IsFullScreen tells the new state.
+enum class WindowEvent { None, CloseRequested, QuitRequested, ScreenshotRequested, FullScreenToggled };
 // Opens the window (hidden until ShowWindow) with the given caption and the
 // logical size of the play picture.
 void CreateGameWindow(const char* caption, int width, int height);
@@ -39,6 +41,13 @@ WindowEvent PollWindowEvent();
 void PresentScreen(const Surface& picture);
 // True while play should hold because the window is hidden or unfocused.
 bool IsWindowInactive();
+// The player's display settings: full screen or a window; scaling 0 (sharp
+// when the whole multiple is 2x or more in a window, else fill), 1 sharp
+// (whole multiples only, letterboxed) or 2 fill (the largest size that keeps
+// the aspect ratio); window size 0 (the largest whole multiple that fits the
+// desktop) or 1..4 times the picture.
+void SetDisplay(bool fullScreen, int scaling, int windowSize);
+bool IsFullScreen();
 // The game's close handler (asks the exit question). Window events are turned
 // into calls of it by PumpMessages; a modal dialog of the back-end calls it
 // itself when the game window's close button is clicked while it is open.
@@ -54,7 +63,8 @@ bool QueryKey(int vk);
 // ---- Joystick ----------------------------------------------------------------
 struct JoyState {
   uint32_t x = 32767, y = 32767;  // 0..65535, centred at 32767
-  uint32_t buttons = 0;            // bit 0 = button 1 ... bit 3 = button 4
+  uint32_t buttons = 0;            // bit 0 = button 1 ... bit 3 = button 4,
+                                   // bit 4 Start, 5 Back, 6 and 7 the shoulders
 };
 struct JoyCaps {
   uint32_t xMin = 0, xMax = 65535, yMin = 0, yMax = 65535;
@@ -98,6 +108,7 @@ void RewindAndPlayTune();                 // from the start
 void StopTune();
 void CloseTune();
 bool IsTuneStopped();                     // open, not playing (ended or stopped)
+void SetMusicVolume(int volume);          // 0 (muted) .. 10 (full, the default)
 
 // ---- Text ------------------------------------------------------------------
 // Draws UTF-8 text with its top-left corner at (x, y), in the bold gothic face

@@ -8,6 +8,7 @@ namespace {
 void (*gOnClose)() = nullptr;
 void (*gOnTimerTick)() = nullptr;
 void (*gOnQuit)() = nullptr;
+void (*gOnFullScreenToggled)() = nullptr;
 bool gTimerStarted = false;
 uint32_t gLastTickMs = 0;
 constexpr uint32_t kTimerIntervalMs = 1000;
@@ -24,6 +25,7 @@ void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
 }
 
 void SetQuitHandler(void (*onQuit)()) { gOnQuit = onQuit; }
+void SetFullScreenToggledHandler(void (*onToggled)()) { gOnFullScreenToggled = onToggled; }
 
 void PumpMessages() {
   for (;;) {
@@ -32,6 +34,7 @@ void PumpMessages() {
     if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
     if (e == platform::WindowEvent::QuitRequested && gOnQuit) gOnQuit();
     if (e == platform::WindowEvent::ScreenshotRequested) TakeScreenshot();
+    if (e == platform::WindowEvent::FullScreenToggled && gOnFullScreenToggled) gOnFullScreenToggled();
   }
   if (gTimerStarted) {
     const uint32_t now = machine::ReadClockMs();

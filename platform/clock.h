@@ -22,3 +22,5 @@ void PumpMessages();
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)());
 // Who ends the game when the system asks it to (a termination signal).
 void SetQuitHandler(void (*onQuit)());
+// Who is told when the player switched full screen with the back-end's shortcut.
+void SetFullScreenToggledHandler(void (*onToggled)());

@@ -16,6 +16,23 @@ extern int32_t joyUpLimit;
 extern int32_t joyDownLimit;
 extern int16_t inputLatch;  // -1: a press was acted on and must be released first
 
+// The player's controls beyond the game's own: the second fire and bomb
+// keys (Z and X by default), the pause key (Escape) and the pad's fire, bomb
+// and pause buttons (numbered from 0: buttons 1..4, Start, Back, shoulders).
+// The first fire and bomb keys go to buttonKeys as the game keeps them.
+void SetControls(int32_t fireKey, int32_t fireKey2, int32_t bombKey, int32_t bombKey2, int32_t pauseKey,
+                 int32_t padFire, int32_t padBomb, int32_t padPause);
+// The pad's buttons as ReadInput last read them (JoyState bits).
+extern uint32_t padButtons;
+
+// True when the pause key, the Pause key or the pad's pause button is down
+// now, or (keys) was pressed since the last look. Taken once a frame.
+bool PauseInputPressed();
+// After a menu closes: fire, bomb and the pause inputs held now count as
+// released until they have really been released, so that a press does not
+// leak into play (nor pause again at once).
+void HoldBackHeldButtons();
+
 void DetectJoystick(int32_t deadZone);
 void ReadInput();
 void FlushInput();

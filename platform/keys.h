@@ -21,3 +21,13 @@ constexpr int kVkNum4 = 100;
 constexpr int kVkNum6 = 102;
 constexpr int kVkNum8 = 104;
 constexpr int kVkF12 = 123;  // the screenshot key, seen as a window event
+
+// Keys of the player's comforts (pause, menus) and the added defaults for
+// fire and bomb.
+constexpr int kVkBackspace = 8;
+constexpr int kVkTab = 9;
+constexpr int kVkEnter = 13;
+constexpr int kVkShift = 16;
+constexpr int kVkPause = 19;
+constexpr int kVkX = 88;
+constexpr int kVkZ = 90;

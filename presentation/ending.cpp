@@ -1,4 +1,5 @@
 #include "presentation/ending.h"
+#include "presentation/white_flash.h"
 
 
 #include <algorithm>
@@ -381,7 +382,7 @@ void Ending() {
     blastY[k] = kEndingBlastPoints[k].y;
   }
   WaitMs(800);
-  BlitOr(imgchar[kFlashSheet], 0, 0, 350, 460, scrmain, 0, 0);
+  DrawWhiteFlash(imgchar[kFlashSheet]);
   RefreshScreen();
   WaitMs(900);
 

@@ -1,4 +1,5 @@
 #include "presentation/renderer.h"
+#include "presentation/white_flash.h"
 
 #include <cmath>
 #include <cstdio>
@@ -122,7 +123,7 @@ void DrawBombEffects() {
     GlowAround(kRoundGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
   } else if (bombPhase >= kBombFlash) {
     if (bombPhase == kBombFlash || enemyState[0] == kEndingFlash || enemyState[0] == kEndingLightOpening)
-      BlitOr(Sheet(kFlashSheet), 0, 0, 350, 460, scrmain, 0, 0);
+      DrawWhiteFlash(Sheet(kFlashSheet));
     for (loopSlot = 0; loopSlot < kBandSlots; ++loopSlot) {
       const int i = loopSlot;
       if (bandSize[i] >= 0.0f) GlowAround(kRoundGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);

@@ -18,3 +18,10 @@ if(X11_FOUND)
 else()
   message(STATUS "Xlib not found: the real-window test is left out")
 endif()
+if(X11_FOUND)
+  # The pause, the options and full screen on a 1366 x 768 screen.
+  add_test(NAME window_comforts
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_comforts_test.sh $<TARGET_FILE:tessivane>
+            ${CMAKE_BINARY_DIR}/Qapo.map ${CMAKE_BINARY_DIR}/QapoMidi $<TARGET_FILE:window_probe> $<TARGET_FILE:tiny_wm>)
+  set_tests_properties(window_comforts PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180 RUN_SERIAL TRUE)
+endif()

@@ -58,6 +58,8 @@ void QueueName(const std::string& name);
 void QueueNameCancel();
 // A termination signal (SIGTERM) when the clock reaches `at`.
 void RequestTerminationAt(uint32_t at);
+// The window without the focus while the clock is in [from, to).
+void SetUnfocused(uint32_t from, uint32_t to);
 // A click on the window's close button when the clock reaches `at`.
 void RequestCloseAt(uint32_t at);
 

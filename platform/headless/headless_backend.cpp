@@ -38,6 +38,7 @@ struct Machine {
   std::vector<uint32_t> closes;
   std::vector<uint32_t> screenshots;  // F12 presses not yet delivered
   std::vector<uint32_t> terms;        // termination signals not yet delivered
+  std::vector<std::pair<uint32_t, uint32_t>> unfocused;
   std::vector<headless::Message> messages;
   uint64_t presents = 0;
 };
@@ -101,6 +102,7 @@ void QueueName(const std::string& name) { m.names.emplace_back(true, name); }
 void QueueNameCancel() { m.names.emplace_back(false, std::string()); }
 void RequestCloseAt(uint32_t at) { m.closes.push_back(at); }
 void RequestTerminationAt(uint32_t at) { m.terms.push_back(at); }
+void SetUnfocused(uint32_t from, uint32_t to) { m.unfocused.emplace_back(from, to); }
 const std::vector<Message>& Messages() { return m.messages; }
 uint64_t PresentCount() { return m.presents; }
 }  // namespace headless
@@ -161,7 +163,13 @@ void PresentScreen(const Surface&) {
   CountPoll();
   ++m.presents;
 }
-bool IsWindowInactive() { return false; }
+bool IsWindowInactive() {
+  for (const auto& u : m.unfocused)
+    if (m.clock >= u.first && m.clock < u.second) return true;
+  return false;
+}
+void SetDisplay(bool, int, int) {}
+bool IsFullScreen() { return false; }
 
 bool IsKeyDown(int vk) {
   CountPoll();

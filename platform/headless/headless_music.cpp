@@ -53,4 +53,7 @@ void CloseTune() {
 }
 bool IsTuneStopped() { return gMusic.open && !gMusic.playing; }
 
+// The volume is the player's ear's business: nothing to record.
+void SetMusicVolume(int) {}
+
 }  // namespace platform

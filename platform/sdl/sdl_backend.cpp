@@ -8,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/keys.h"
+#include "platform/posix/picture_fit.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/surface.h"
 
@@ -25,6 +26,12 @@ struct WindowState {
   SDL_Texture* texture = nullptr;
   int width = 0, height = 0;  // logical picture size
   int scale = 1;
+  bool fullScreen = false;
+  bool toggled = false;  // Alt+Enter since the last poll of window events
+  int scaling = 0;     // as platform::SetDisplay
+  int windowSize = 0;  // 0: the largest whole multiple that fits the desktop
+  SDL_Texture* enlarged = nullptr;  // the whole-multiple step of "fill"
+  int enlargedMultiple = 0;
   bool hasPicture = false;
   bool everFocused = false;
   bool shown = false;
@@ -61,11 +68,24 @@ int VirtualKey(SDL_Scancode code) {
     case SDL_SCANCODE_D: return kVkD;
     case SDL_SCANCODE_F: return kVkF;
     case SDL_SCANCODE_R: return kVkR;
-    case SDL_SCANCODE_ESCAPE: return kVkEscape;
-    case SDL_SCANCODE_SPACE: return kVkSpace;
     case SDL_SCANCODE_LCTRL:
     case SDL_SCANCODE_RCTRL: return kVkCtrl;
-    default: return -1;
+    case SDL_SCANCODE_ESCAPE: return kVkEscape;
+    case SDL_SCANCODE_PAUSE: return kVkPause;
+    case SDL_SCANCODE_F12: return kVkF12;
+    case SDL_SCANCODE_RETURN:
+    case SDL_SCANCODE_KP_ENTER: return kVkEnter;
+    case SDL_SCANCODE_SPACE: return kVkSpace;
+    case SDL_SCANCODE_TAB: return kVkTab;
+    case SDL_SCANCODE_BACKSPACE: return kVkBackspace;
+    case SDL_SCANCODE_LSHIFT:
+    case SDL_SCANCODE_RSHIFT: return kVkShift;
+    default:
+      // Every other letter and digit, for the player's own keys.
+      if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
+      if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return '1' + (code - SDL_SCANCODE_1);
+      if (code == SDL_SCANCODE_0) return '0';
+      return -1;
   }
 }
 
@@ -87,28 +107,40 @@ int ChooseScale(int width, int height) {
   return scale;
 }
 
+// The whole-multiple enlargement of "fill": a target texture of the picture
+// times `multiple`, drawn from the picture without smoothing and then drawn
+// smoothly to the destination. Null when the renderer cannot draw to textures.
+SDL_Texture* EnlargedTexture(int multiple) {
+  if (gWin.enlarged && gWin.enlargedMultiple == multiple) return gWin.enlarged;
+  if (gWin.enlarged) SDL_DestroyTexture(gWin.enlarged);
+  gWin.enlarged = nullptr;
+  gWin.enlargedMultiple = 0;
+  if (!SDL_RenderTargetSupported(gWin.renderer)) return nullptr;
+  gWin.enlarged = SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_TARGET,
+                                    gWin.width * multiple, gWin.height * multiple);
+  if (!gWin.enlarged) return nullptr;
+  SDL_SetTextureScaleMode(gWin.enlarged, SDL_ScaleModeLinear);
+  gWin.enlargedMultiple = multiple;
+  return gWin.enlarged;
+}
+
 void DrawPicture() {
   if (!gWin.renderer || !gWin.texture || !gWin.hasPicture) return;
   if (SDL_GetWindowFlags(gWin.window) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
   int outW = 0, outH = 0;
   if (SDL_GetRendererOutputSize(gWin.renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) return;
-  SDL_Rect dst;
-  const int whole = SDL_min(outW / gWin.width, outH / gWin.height);
-  if (whole >= 1) {
-    dst.w = gWin.width * whole;
-    dst.h = gWin.height * whole;
-  } else if (outW * gWin.height <= outH * gWin.width) {
-    dst.w = outW;
-    dst.h = SDL_max(1, outW * gWin.height / gWin.width);
+  const PictureFit fit = FitPicture(outW, outH, gWin.width, gWin.height, gWin.fullScreen, gWin.scaling);
+  const SDL_Rect dst{fit.x, fit.y, fit.w, fit.h};
+  SDL_Texture* enlarged = fit.multiple > 0 ? EnlargedTexture(fit.multiple) : nullptr;
+  if (enlarged && SDL_SetRenderTarget(gWin.renderer, enlarged) == 0) {
+    SDL_RenderCopy(gWin.renderer, gWin.texture, nullptr, nullptr);
+    SDL_SetRenderTarget(gWin.renderer, nullptr);
   } else {
-    dst.h = outH;
-    dst.w = SDL_max(1, outH * gWin.width / gWin.height);
+    enlarged = nullptr;
   }
-  dst.x = (outW - dst.w) / 2;
-  dst.y = (outH - dst.h) / 2;
   SDL_SetRenderDrawColor(gWin.renderer, 0, 0, 0, 255);
   SDL_RenderClear(gWin.renderer);
-  SDL_RenderCopy(gWin.renderer, gWin.texture, nullptr, &dst);
+  SDL_RenderCopy(gWin.renderer, enlarged ? enlarged : gWin.texture, nullptr, &dst);
   SDL_RenderPresent(gWin.renderer);
 }
 
@@ -156,10 +188,25 @@ void SetWindowIcon(SDL_Window* window) {
   cairo_surface_destroy(png);
 }
 
+// The window's size for the window-size setting: that whole multiple, or the
+// largest that fits the desktop.
+int WantedScale() { return gWin.windowSize >= 1 ? gWin.windowSize : ChooseScale(gWin.width, gWin.height); }
+
+void SizeWindow(bool force) {
+  if (!gWin.window || gWin.fullScreen) return;
+  const int scale = WantedScale();
+  if (scale == gWin.scale && !force) return;
+  gWin.scale = scale;
+  SDL_SetWindowSize(gWin.window, gWin.width * scale, gWin.height * scale);
+  SDL_SetWindowPosition(gWin.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+}
+
 void ToggleFullscreen() {
   if (!gWin.window) return;
   const bool full = (SDL_GetWindowFlags(gWin.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
   SDL_SetWindowFullscreen(gWin.window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  gWin.fullScreen = !full;
+  if (full) SizeWindow(true);  // back to the window's chosen size
 }
 
 }  // namespace
@@ -228,7 +275,10 @@ bool HandleGameEvent(const SDL_Event& e) {
         return false;
       }
       if (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
-        if (!e.key.repeat) ToggleFullscreen();
+        if (!e.key.repeat) {
+          ToggleFullscreen();
+          gWin.toggled = true;
+        }
         return false;
       }
       const int vk = VirtualKey(e.key.keysym.scancode);
@@ -272,7 +322,7 @@ void CreateGameWindow(const char* caption, int width, int height) {
   if (!sdlback::EnsureVideo()) NoWindow(nullptr);  // the reason is already told
   gWin.width = width;
   gWin.height = height;
-  gWin.scale = ChooseScale(width, height);
+  gWin.scale = WantedScale();
   gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
                                  height * gWin.scale,
                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
@@ -285,7 +335,27 @@ void CreateGameWindow(const char* caption, int width, int height) {
   gWin.texture =
       SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
   if (gWin.texture) SDL_SetTextureScaleMode(gWin.texture, SDL_ScaleModeNearest);
+  if (gWin.fullScreen) SDL_SetWindowFullscreen(gWin.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
+
+void SetDisplay(bool fullScreen, int scaling, int windowSize) {
+  gWin.scaling = scaling;
+  gWin.windowSize = windowSize;
+  if (!gWin.window) {
+    gWin.fullScreen = fullScreen;
+    return;
+  }
+  if (fullScreen != gWin.fullScreen) {
+    SDL_SetWindowFullscreen(gWin.window, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    gWin.fullScreen = fullScreen;
+    SizeWindow(true);
+  } else {
+    SizeWindow(false);
+  }
+  DrawPicture();
+}
+
+bool IsFullScreen() { return gWin.fullScreen; }
 
 void ShowWindow() {
   if (!gWin.window) return;
@@ -302,11 +372,15 @@ WindowEvent PollWindowEvent() {
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     if (sdlback::HandleGameEvent(e)) return WindowEvent::CloseRequested;
-    if (gScreenshotPresses > 0) break;
+    if (gScreenshotPresses > 0 || gWin.toggled) break;
   }
   if (gScreenshotPresses > 0) {
     --gScreenshotPresses;
     return WindowEvent::ScreenshotRequested;
+  }
+  if (gWin.toggled) {
+    gWin.toggled = false;
+    return WindowEvent::FullScreenToggled;
   }
   return WindowEvent::None;
 }
@@ -359,10 +433,12 @@ bool ReadJoystick(int id, JoyState* state) {
   if (SDL_GameControllerGetButton(gPad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) state->x = 65535;
   if (SDL_GameControllerGetButton(gPad, SDL_CONTROLLER_BUTTON_DPAD_UP)) state->y = 0;
   if (SDL_GameControllerGetButton(gPad, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) state->y = 65535;
-  static const SDL_GameControllerButton kFace[4] = {SDL_CONTROLLER_BUTTON_A, SDL_CONTROLLER_BUTTON_B,
-                                                    SDL_CONTROLLER_BUTTON_X, SDL_CONTROLLER_BUTTON_Y};
+  static const SDL_GameControllerButton kFace[8] = {
+      SDL_CONTROLLER_BUTTON_A,     SDL_CONTROLLER_BUTTON_B,    SDL_CONTROLLER_BUTTON_X,
+      SDL_CONTROLLER_BUTTON_Y,     SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_BACK,
+      SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
   state->buttons = 0;
-  for (int b = 0; b < 4; ++b)
+  for (int b = 0; b < 8; ++b)
     if (SDL_GameControllerGetButton(gPad, kFace[b])) state->buttons |= 1u << b;
   return true;
 }

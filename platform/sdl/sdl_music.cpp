@@ -54,6 +54,7 @@ struct MusicDevice {
   char soundFont[4096] = {};
 };
 MusicDevice gDevice;
+std::atomic<int> musicVolume{10};  // 0..10, read by the audio thread
 
 class Guard {
  public:
@@ -120,6 +121,9 @@ void RenderMusic(void*, Uint8* stream, int len) {
           gDevice.startPending = false;
         }
         fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
+        const int volume = musicVolume.load();
+        if (volume < 10)
+          for (int k = 0; k < 2 * frames; ++k) out[k] = int16_t(out[k] * volume / 10);
       } else {
         std::memset(out, 0, size_t(frames) * 4);
       }
@@ -263,6 +267,8 @@ void CloseTune() {
   gDevice.open = gDevice.wantPlay = false;
   gDevice.tune.clear();
 }
+
+void SetMusicVolume(int volume) { musicVolume = volume < 0 ? 0 : volume > 10 ? 10 : volume; }
 
 bool IsTuneStopped() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return false;

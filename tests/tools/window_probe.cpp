@@ -19,6 +19,7 @@
 //                          block of one colour: nearest-neighbour scaling
 //         fits=1|0         (below 1x) the non-black part of the window lies
 //                          in the picture's place, as wide as it, from its top
+//         shown=X0,Y0,X1,Y1 the first and last columns and rows that are not black
 //         NAME=F,H         for each logical region of the picture: F the share
 //                          of white-ish pixels, H a hash of its pixels
 #include <X11/Xatom.h>
@@ -169,6 +170,7 @@ int Look(Display* d, Window w, int argc, char** argv) {
       maxY = std::max(maxY, y);
     }
   std::printf("letterbox=%d\n", letterbox ? 1 : 0);
+  std::printf("shown=%d,%d,%d,%d\n", minX, minY, maxX, maxY);
   if (scale >= 1) {
     bool sharp = true;
     for (int y = 0; y < pic.h && sharp; ++y)

@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "app/replay_recorder.h"
+#include "app/pause.h"
+#include "app/settings.h"
 #include "app/startup.h"
 #include "frontend/replay_list.h"
 #include "app/state_registry.h"
@@ -57,6 +59,7 @@ struct Options {
   std::string videoFile;
   uint32_t videoScale = 2;
   uint32_t effectsVolume = kDefaultEffectsVolume;
+  bool effectsVolumeGiven = false;
   std::string lang;  // "" keeps the original texts
 };
 Options gOptions;
@@ -155,6 +158,7 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--replay") {
       gOptions.replayFile = arg;
     } else if (opt == "--effects-volume") {
+      gOptions.effectsVolumeGiven = true;
       if (!ParseUnsigned(arg, &gOptions.effectsVolume) || gOptions.effectsVolume > 10)
         Usage("--effects-volume takes a number 0..10");
     } else {
@@ -258,6 +262,7 @@ void LoadScript() {
   }
   for (uint32_t at : script.closes) headless::RequestCloseAt(at);
   for (uint32_t at : script.terms) headless::RequestTerminationAt(at);
+  for (const auto& u : script.unfocused) headless::SetUnfocused(u.first, u.second);
 }
 
 // ---- JSON ---------------------------------------------------------------------
@@ -325,6 +330,19 @@ void ForEachMember(Emit emit) {
     emit(e.name, value);
   }
   emit("framesPresented", std::to_string(headless::PresentCount()));
+  value = "{";
+  for (int i = 0; i < kSettingCount; ++i) {
+    value += i ? ", " : "";
+    AppendString(value, kSettingRows[i].name);
+    value += ": ";
+    if (kSettingRows[i].kind == SettingKind::Number) {
+      value += std::to_string(Setting(SettingId(i)));
+    } else {
+      AppendString(value, SettingText(SettingId(i)));
+    }
+  }
+  value += "}";
+  emit("settings", value);
   value = "[";
   bool first = true;
   for (const headless::Message& m : headless::Messages()) {
@@ -493,7 +511,7 @@ int main(int argc, char** argv) {
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
-  ApplyEffectsVolumeSetting(int(gOptions.effectsVolume));
+  if (gOptions.effectsVolumeGiven) OverrideSetting(kSettingEffectsVolume, int32_t(gOptions.effectsVolume));
   // The language plays the locale's part: the automatic choice follows it.
   if (gOptions.lang == "en") language::SetSystemLocale("en_US.UTF-8");
   if (gOptions.lang == "ja") language::SetSystemLocale("ja_JP.UTF-8");

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "platform/key_names.h"
 #include "platform/keys.h"
 
 namespace {
@@ -18,15 +19,17 @@ constexpr KeyName kKeyNames[] = {
     {"A", kVkA},       {"S", kVkS},         {"H", kVkH},       {"E", kVkE},
     {"P", kVkP},       {"D", kVkD},         {"F", kVkF},       {"Ctrl", kVkCtrl},
     {"Num2", kVkNum2}, {"Num4", kVkNum4},   {"Num6", kVkNum6}, {"Num8", kVkNum8},
-    {"R", kVkR},       {"Escape", kVkEscape}, {"Space", kVkSpace}, {"F12", kVkF12},
+    {"Esc", kVkEscape}, {"Escape", kVkEscape}, {"Pause", kVkPause}, {"F12", kVkF12},
+    {"Enter", kVkEnter}, {"Space", kVkSpace}, {"Z", kVkZ}, {"X", kVkX}, {"R", kVkR},
 };
 // clang-format on
-static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 20, "every scriptable key has a name");
+static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 25, "every scriptable key has a name");
 
 int KeyCode(const std::string& name) {
   for (const KeyName& k : kKeyNames)
     if (name == k.name) return k.vk;
-  return -1;
+  // Any other key a player may bind ("J", "7", "Shift", ...).
+  return KeyFromName(name.c_str());
 }
 
 // A whole unsigned decimal number within `limit`.
@@ -102,11 +105,16 @@ bool ParseScript(const std::string& text, const std::string& fileName, Script* s
     if (w.size() < 3 || !ParseNumber(w[1], 0xFFFFFFFFu, &to))
       return fail("expected 'FROM TO KEY...', 'FROM TO Joy X Y BUTTONS', 'AT close' or 'AT term'");
     if (to <= from) return fail("the end time must be after the start time");
+    if (w[2] == "unfocus") {
+      if (w.size() != 3) return fail("'FROM TO unfocus' takes nothing after it");
+      script->unfocused.emplace_back(from, to);
+      continue;
+    }
     if (w[2] == "Joy") {
       platform::JoyState s;
       if (w.size() != 6 || !ParseNumber(w[3], 65535, &s.x) || !ParseNumber(w[4], 65535, &s.y) ||
-          !ParseNumber(w[5], 15, &s.buttons))
-        return fail("expected 'FROM TO Joy X Y BUTTONS' with X, Y in 0..65535 and BUTTONS in 0..15");
+          !ParseNumber(w[5], 255, &s.buttons))
+        return fail("expected 'FROM TO Joy X Y BUTTONS' with X, Y in 0..65535 and BUTTONS in 0..255");
       script->joy.push_back({from, to, s});
       continue;
     }

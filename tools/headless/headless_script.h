@@ -28,6 +28,7 @@ struct Script {
   std::vector<ScriptName> names;
   std::vector<uint32_t> closes;
   std::vector<uint32_t> terms;  // termination signals
+  std::vector<std::pair<uint32_t, uint32_t>> unfocused;
 };
 
 // Reads a script; on a bad line returns false with "FILE:LINE: reason".

@@ -1,0 +1,73 @@
+#include "app/pause.h"
+
+#include "app/app_state.h"
+#include "app/main_loop.h"
+#include "app/startup.h"
+#include "frontend/options_screen.h"
+#include "frontend/overlay_menu.h"
+#include "platform/backend.h"
+#include "platform/language.h"
+#include "platform/machine.h"
+#include "platform/input.h"
+#include "platform/music.h"
+#include "platform/surface.h"
+#include "presentation/game_over.h"
+
+int16_t paused;
+
+namespace {
+
+enum PauseItem { kResume, kOptions, kQuitToTitle, kQuitGame, kPauseItemCount };
+const char* const kPauseItems[kPauseItemCount] = {
+    language::TranslatedLater("Resume"), language::TranslatedLater("Options"),
+    language::TranslatedLater("Quit to title"), language::TranslatedLater("Quit game")};
+
+bool InPlay() {
+  return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
+         gameMode == kModeContinueAccepted;
+}
+
+// Ends the run as a declined continue does: the game over, the name entry
+// when the score ranks, then the title.
+[[noreturn]] void QuitToTitle() {
+  paused = 0;
+  RestorePicture();
+  FlushInput();
+  gameMode = kModeLeaveForTitle;
+  GameOver();
+  MainLoop();
+}
+
+void Resume(bool tuneWasSounding) {
+  RestorePicture();
+  RefreshScreen();
+  if (tuneWasSounding) platform::PlayTune();
+  FlushInput();
+  HoldBackHeldButtons();
+  paused = 0;
+}
+
+}  // namespace
+
+void PauseIfAsked() {
+  if (!InPlay()) return;
+  if (!machine::IsWindowInactive() && !PauseInputPressed()) return;
+
+  paused = 1;
+  const bool tuneWasSounding = musicLooping == -1 && !machine::IsTuneStopped();
+  if (tuneWasSounding) platform::StopTune();
+  FreezePicture();
+  int start = kResume;
+  for (;;) {
+    const int choice = RunOverlayMenu("PAUSED", kPauseItems, kPauseItemCount, start);
+    switch (choice) {
+      case kOptions:
+        RunOptionsScreen();
+        start = kOptions;
+        continue;
+      case kQuitToTitle: QuitToTitle();
+      case kQuitGame: ExitProgram();
+      default: Resume(tuneWasSounding); return;
+    }
+  }
+}

@@ -1,0 +1,131 @@
+#include "app/settings.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/sound_effects.h"
+#include "platform/language.h"
+#include "platform/backend.h"
+#include "platform/input.h"
+#include "platform/key_names.h"
+#include "platform/keys.h"
+
+using language::TranslatedLater;
+
+namespace {
+
+void ApplyMusicVolume(int32_t volume) { platform::SetMusicVolume(volume); }
+void ApplyEffectsVolume(int32_t volume) { ApplyEffectsVolumeSetting(volume); }
+void ApplyLanguage(int32_t choice) { ApplyLanguageSetting(choice); }
+
+void ApplyDisplay(int32_t) {
+  platform::SetDisplay(Setting(kSettingFullScreen) != 0, Setting(kSettingScaling), Setting(kSettingWindowSize));
+}
+
+void ApplyControls(int32_t) {
+  SetControls(Setting(kSettingFireKey), Setting(kSettingFireKey2), Setting(kSettingBombKey),
+              Setting(kSettingBombKey2), Setting(kSettingPauseKey), Setting(kSettingPadFire),
+              Setting(kSettingPadBomb), Setting(kSettingPadPause));
+}
+
+const char* const kLanguageNames[] = {TranslatedLater("auto"), TranslatedLater("en"), TranslatedLater("ja")};
+const char* const kOffOn[] = {TranslatedLater("off"), TranslatedLater("on")};
+const char* const kWindowOrFull[] = {TranslatedLater("window"), TranslatedLater("fullscreen")};
+const char* const kScalingNames[] = {TranslatedLater("auto"), TranslatedLater("sharp"), TranslatedLater("fill")};
+const char* const kWindowSizeNames[] = {TranslatedLater("auto"), TranslatedLater("1x"), TranslatedLater("2x"), TranslatedLater("3x"), TranslatedLater("4x")};
+const char* const kPadButtonNames[kPadButtonCount] = {"1", "2", "3", "4", "start", "back", "lb", "rb"};
+
+constexpr int32_t kNoKey = -1;
+
+}  // namespace
+
+// clang-format off
+const SettingRow kSettingRows[kSettingCount] = {
+    {"music_volume",    TranslatedLater("Music volume"),    SettingKind::Number, 0, 10, 10,        nullptr,          ApplyMusicVolume},
+    {"effects_volume",  TranslatedLater("Effects volume"),  SettingKind::Number, 0, 10, 6,         nullptr,          ApplyEffectsVolume},
+    {"language",        TranslatedLater("Language"),        SettingKind::Choice, 0, 2,  0,         kLanguageNames,   ApplyLanguage},
+    {"display",         TranslatedLater("Display"),         SettingKind::Choice, 0, 1,  0,         kWindowOrFull,    ApplyDisplay},
+    {"scaling",         TranslatedLater("Scaling"),         SettingKind::Choice, 0, 2,  kScalingAuto, kScalingNames, ApplyDisplay},
+    {"window_size",     TranslatedLater("Window size"),     SettingKind::Choice, 0, 4,  kWindowSizeAuto, kWindowSizeNames, ApplyDisplay},
+    {"fire_key",        TranslatedLater("Fire key"),        SettingKind::Key,    0, 0,  kVkA,      nullptr,          ApplyControls},
+    {"fire_key_2",      TranslatedLater("Fire key 2"),      SettingKind::Key,    0, 0,  kVkZ,      nullptr,          ApplyControls},
+    {"bomb_key",        TranslatedLater("Bomb key"),        SettingKind::Key,    0, 0,  kVkS,      nullptr,          ApplyControls},
+    {"bomb_key_2",      TranslatedLater("Bomb key 2"),      SettingKind::Key,    0, 0,  kVkX,      nullptr,          ApplyControls},
+    {"pause_key",       TranslatedLater("Pause key"),       SettingKind::Key,    0, 0,  kVkEscape, nullptr,          ApplyControls},
+    {"pad_fire",        TranslatedLater("Pad fire"),        SettingKind::Choice, 0, kPadButtonCount - 1, 0, kPadButtonNames, ApplyControls},
+    {"pad_bomb",        TranslatedLater("Pad bomb"),        SettingKind::Choice, 0, kPadButtonCount - 1, 1, kPadButtonNames, ApplyControls},
+    {"pad_pause",       TranslatedLater("Pad pause"),       SettingKind::Choice, 0, kPadButtonCount - 1, 4, kPadButtonNames, ApplyControls},
+    {"reduce_flashing", TranslatedLater("Reduce flashing"), SettingKind::Choice, 0, 1,  0,         kOffOn,           nullptr},
+};
+// clang-format on
+
+int32_t settingValues[kSettingCount];
+
+std::string SettingText(SettingId id) {
+  const SettingRow& row = kSettingRows[id];
+  const int32_t v = settingValues[id];
+  switch (row.kind) {
+    case SettingKind::Number: return std::to_string(v);
+    case SettingKind::Choice: return v >= 0 && v <= row.maximum ? row.names[v] : "";
+    case SettingKind::Key: {
+      const char* name = KeyName(v);
+      return name ? name : "";
+    }
+  }
+  return std::string();
+}
+
+bool ParseSettingText(SettingId id, const char* text, int32_t* value) {
+  const SettingRow& row = kSettingRows[id];
+  switch (row.kind) {
+    case SettingKind::Number: {
+      if (!text[0] || std::strlen(text) > 4) return false;
+      for (const char* c = text; *c; ++c)
+        if (*c < '0' || *c > '9') return false;
+      const int32_t v = int32_t(std::atoi(text));
+      if (v < row.minimum || v > row.maximum) return false;
+      *value = v;
+      return true;
+    }
+    case SettingKind::Choice:
+      for (int32_t v = 0; v <= row.maximum; ++v) {
+        if (std::strcmp(row.names[v], text) == 0) {
+          *value = v;
+          return true;
+        }
+      }
+      return false;
+    case SettingKind::Key: {
+      const int vk = KeyFromName(text);
+      if (vk == kNoKey) return false;
+      *value = vk;
+      return true;
+    }
+  }
+  return false;
+}
+
+void SetDefaultSettings() {
+  for (int i = 0; i < kSettingCount; ++i) settingValues[i] = kSettingRows[i].defaultValue;
+}
+
+void ApplyAllSettings() {
+  for (int i = 0; i < kSettingCount; ++i)
+    if (kSettingRows[i].apply) kSettingRows[i].apply(settingValues[i]);
+}
+
+void ChangeSetting(SettingId id, int32_t value) {
+  if (settingValues[id] == value) return;
+  settingValues[id] = value;
+  if (kSettingRows[id].apply) kSettingRows[id].apply(value);
+  SaveSettings();
+}
+
+void FollowFullScreenShortcut() { ChangeSetting(kSettingFullScreen, platform::IsFullScreen() ? 1 : 0); }
+
+void ResetSettings() {
+  SetDefaultSettings();
+  ApplyAllSettings();
+  SaveSettings();
+}

@@ -1,0 +1,86 @@
+// The player's settings: one table row each (name in the settings file,
+// label on the options screen, kind, range and default), their current
+// values, and the settings file in the player's configuration folder.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+enum SettingId : int {
+  kSettingMusicVolume,
+  kSettingEffectsVolume,
+  kSettingLanguage,
+  kSettingFullScreen,
+  kSettingScaling,
+  kSettingWindowSize,
+  kSettingFireKey,
+  kSettingFireKey2,
+  kSettingBombKey,
+  kSettingBombKey2,
+  kSettingPauseKey,
+  kSettingPadFire,
+  kSettingPadBomb,
+  kSettingPadPause,
+  kSettingReduceFlashing,
+  kSettingCount
+};
+
+enum class SettingKind : uint8_t {
+  Number,  // minimum..maximum, written as a number
+  Choice,  // 0..maximum, written as names[value]
+  Key,     // a virtual-key code, written as its key name
+};
+
+struct SettingRow {
+  const char* name;            // key in the settings file and the dump
+  const char* label;           // options screen text (English; translated when shown)
+  SettingKind kind;
+  int32_t minimum, maximum;
+  int32_t defaultValue;
+  const char* const* names;    // Choice: the value names
+  void (*apply)(int32_t value);  // told of every change and of the loaded value; may be null
+};
+extern const SettingRow kSettingRows[kSettingCount];
+
+// Values of the Choice settings with a meaning in code.
+constexpr int32_t kScalingAuto = 0, kScalingSharp = 1, kScalingFill = 2;
+constexpr int32_t kWindowSizeAuto = 0;  // 1..4: that whole multiple
+// Pad buttons are numbered from 0: buttons 1..4, Start, Back, the shoulders.
+constexpr int32_t kPadButtonCount = 8;
+
+extern int32_t settingValues[kSettingCount];
+
+inline int32_t Setting(SettingId id) { return settingValues[id]; }
+// The value's text as written in the settings file ("6", "fill", "Escape").
+std::string SettingText(SettingId id);
+// Parses a value's text; false when it is not a valid value of the setting.
+bool ParseSettingText(SettingId id, const char* text, int32_t* value);
+
+// Sets every value to its default without telling anyone (start-up state).
+void SetDefaultSettings();
+// Reads the settings file (a missing one means defaults; a damaged value
+// keeps its default with one line on standard error) and applies every value.
+void LoadSettings();
+// A value for this run only, winning over the settings file (for tools and
+// tests); it is written to the file only if the player changes settings.
+void OverrideSetting(SettingId id, int32_t value);
+// Gives every setting its row's apply procedure once (after the window opened).
+void ApplyAllSettings();
+// Changes one setting, applies it and writes the file when it changed.
+void ChangeSetting(SettingId id, int32_t value);
+// Takes the display's full-screen state (switched by Alt+Enter) into the
+// settings, so that it is kept for the next start.
+void FollowFullScreenShortcut();
+// Every setting back to its default, applied, and the file written.
+void ResetSettings();
+
+// The settings file: $XDG_CONFIG_HOME/tessivane/settings.ini.
+std::string SettingsPath();
+// Reads settings from INI text, keeping entries it does not know for the
+// next write. `origin` names the text in messages.
+void ReadSettingsText(const std::string& text, const char* origin);
+// The INI text of the current values and the kept unknown entries.
+std::string SettingsText();
+// Writes the file atomically; false (with one line on standard error the
+// first time) when it cannot be written.
+bool SaveSettings();
