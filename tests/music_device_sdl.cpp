@@ -2,6 +2,8 @@
 // what would be heard into a file, and the tests look at the samples.
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -18,6 +20,8 @@
 #include "mml.h"
 #include "platform/backend.h"
 #include "platform/music.h"
+#include "platform/sdl/midi_scan.h"
+#include "platform/sdl/midi_scan.h"
 #include "platform/sdl/sdl_music.h"
 
 namespace {
@@ -197,6 +201,115 @@ TEST_F(MusicDevice, SwitchingTunesNeverStallsAFrame) {
   MusicClose();
   std::printf("longest tune switch: %.3f ms\n", longestMs);
   EXPECT_LT(longestMs, 43.0) << "a frame lasts 43 ms";
+}
+
+// A tune that cannot be played is told once, in the game's own words; a
+// missing music folder once for all its tunes. The game goes on silently.
+TEST_F(MusicDevice, AMissingOrDamagedTuneIsToldOnce) {
+  const std::string folder = Scratch("tunes");
+  ASSERT_EQ(system(("mkdir -p " + folder).c_str()), 0);
+  std::vector<char> good;
+  {
+    std::ifstream in(BuiltTune("mukai.mid"), std::ios::binary);
+    good.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  ASSERT_GT(good.size(), 100u);
+  std::ofstream(folder + "/cut.mid", std::ios::binary).write(good.data(), long(good.size() / 2));
+  std::ofstream(folder + "/text.mid") << "MThd, or so it says\n";
+  std::ofstream(folder + "/locked.mid", std::ios::binary).write(good.data(), long(good.size()));
+  chmod((folder + "/locked.mid").c_str(), 0);
+  const bool rootReadsAnyway = std::ifstream(folder + "/locked.mid").good();
+
+  struct Case {
+    std::string path;
+    const char* told;  // what the one line says, or nullptr when nothing is said
+    bool opens;
+  };
+  const Case cases[] = {
+      {folder + "/absent.mid", "the tune is missing", false},
+      {folder + "/cut.mid", "the tune is not a valid MIDI file", false},
+      {folder + "/text.mid", "the tune is not a valid MIDI file", false},
+      {folder + "/locked.mid", rootReadsAnyway ? nullptr : "the tune cannot be read", rootReadsAnyway},
+      {folder + "/no-such-folder/a.mid", "the music folder is missing", false},
+      {folder + "/no-such-folder/b.mid", nullptr, false},  // the folder was told already
+  };
+  for (const Case& c : cases) {
+    for (int time = 0; time < 2; ++time) {
+      ::testing::internal::CaptureStderr();
+      const bool opened = platform::OpenTune(c.path);
+      platform::PlayTune();
+      const std::string said = ::testing::internal::GetCapturedStderr();
+      EXPECT_EQ(opened, c.opens) << c.path;
+      if (time == 0 && c.told) {
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.path << ": " << said;
+        EXPECT_NE(said.find(c.told), std::string::npos) << c.path << ": " << said;
+        EXPECT_EQ(said.rfind("tessivane: ", 0), 0u) << said;
+      } else {
+        EXPECT_EQ(said, "") << c.path << " (asked for again)";
+      }
+    }
+  }
+  platform::CloseTune();
+  ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
+}
+
+TEST(MidiScan, AcceptsWholeFilesAndNamesTheirInstruments) {
+  mml::Song song;
+  std::string error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @71 c4 @30 d4\npart b 2\n@71 e2\npart d 10\nl4 k s\n", &song, &error))
+      << error;
+  const std::vector<uint8_t> smf = mml::WriteSmf(song);
+  sdlback::TunePresets presets;
+  ASSERT_TRUE(sdlback::ScanMidiFile(smf.data(), smf.size(), &presets));
+  ASSERT_EQ(presets.count, 2) << "each instrument once";
+  EXPECT_EQ(presets.bank[0] * 1000 + presets.program[0], 71);
+  EXPECT_EQ(presets.bank[1] * 1000 + presets.program[1], 30);
+
+  // Every cut of the file is refused; so are a header that claims more tracks
+  // than there are, a data byte with its top bit set, and a track that starts
+  // with running status.
+  for (size_t cut = 0; cut < smf.size(); ++cut) {
+    sdlback::TunePresets ignored;
+    EXPECT_FALSE(sdlback::ScanMidiFile(smf.data(), cut, &ignored)) << "cut at " << cut;
+  }
+  std::vector<uint8_t> moreTracks = smf;
+  moreTracks[11]++;
+  const std::vector<uint8_t> header = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0};
+  std::vector<uint8_t> badData = header, running = header, good = header;
+  badData.insert(badData.end(), {8, 0, 0x90, 60, 0x80, 0, 0xFF, 0x2F, 0});
+  running.insert(running.end(), {8, 0, 60, 100, 0, 0xFF, 0x2F, 0, 0});
+  good.insert(good.end(), {8, 0, 0x90, 60, 100, 0, 0xFF, 0x2F, 0});
+  for (const std::vector<uint8_t>* bad : {&moreTracks, &badData, &running}) {
+    sdlback::TunePresets ignored;
+    EXPECT_FALSE(sdlback::ScanMidiFile(bad->data(), bad->size(), &ignored));
+  }
+  sdlback::TunePresets none;
+  EXPECT_TRUE(sdlback::ScanMidiFile(good.data(), good.size(), &none)) << "the hand-made file itself is whole";
+  EXPECT_EQ(none.count, 0);
+}
+
+// A damaged soundfont: the game's own line, none of the reader library's.
+void PlayWithDamagedSoundFont(const std::string& font) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  setenv("SDL_SOUNDFONTS", font.c_str(), 1);
+  platform::StartMusicDevice();
+  for (int i = 0; i < 1000 && platform::StartMusicDevice() && !platform::IsMusicDeviceReady(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::exit(platform::IsMusicDeviceReady() ? 1 : 0);
+}
+
+TEST(MusicDeviceDeathTest, ADamagedSoundFontIsToldInOneLine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* tim = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+  std::ifstream in(tim, std::ios::binary);
+  if (!in) GTEST_SKIP() << tim << " is not installed";
+  std::vector<char> head(200000);
+  in.read(head.data(), long(head.size()));
+  const std::string font = Scratch("damaged.sf2");
+  std::ofstream(font, std::ios::binary).write(head.data(), long(head.size()));
+  EXPECT_EXIT(PlayWithDamagedSoundFont(font), ::testing::ExitedWithCode(0),
+              ::testing::MatchesRegex("tessivane: the soundfont [^\n]*damaged[^\n]*without music[.]\n"));
+  std::remove(font.c_str());
 }
 
 // Without an audio device the game plays on in silence; one line says why.

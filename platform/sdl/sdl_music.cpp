@@ -7,22 +7,31 @@
 // a small MIDI file, so no frame of the game waits for the disk. Commands given
 // before the soundfont is ready are remembered and take effect when it is.
 // Without an audio device or a soundfont the game runs on in silence, with one
-// line on standard error.
+// line on standard error; so does a tune that is missing or damaged.
+//
+// Only the instruments the tunes use are held in memory: the synthesizer
+// loads a preset's samples when a channel selects it, and at start-up every
+// instrument named by a tune in the music folder is selected on a channel of
+// its own beyond the sixteen the tunes play on, so it stays loaded and a tune
+// switch never waits for the disk.
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <dirent.h>
 #include <fluidsynth.h>
+#include <glib.h>
 #include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/language.h"
+#include "platform/sdl/midi_scan.h"
 #include "platform/sdl/sdl_music.h"
 
 namespace {
@@ -34,6 +43,10 @@ constexpr double kSynthGain = 0.5;
 // the request: a tune started and stopped at once (the priming of a switch)
 // is never heard, not even for one buffer.
 constexpr uint32_t kStartDelayMs = 10;
+// The tunes sound at most a few dozen notes at once (with their releases);
+// linear interpolation is plenty for samples played near their own pitch.
+constexpr int kPolyphony = 64;
+constexpr size_t kLargestTuneBytes = 1 << 20;
 
 enum class DeviceState { Untried, Loading, Ready, Failed };
 
@@ -67,6 +80,86 @@ bool IsRegularFile(const std::string& path) {
   struct stat st;
   return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
+
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// Names (files or folders) already reported missing or damaged, by hash: each
+// is told once.
+struct ReportedNames {
+  uint64_t hash[64] = {};
+  int count = 0;
+};
+ReportedNames gReported;
+
+bool FirstReportOf(const std::string& name) {
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  for (int i = 0; i < gReported.count; ++i)
+    if (gReported.hash[i] == hash) return false;
+  if (gReported.count < 64) gReported.hash[gReported.count++] = hash;
+  return true;
+}
+
+// One line the first time a tune cannot be played; a missing music folder
+// is one line for all its tunes.
+void ReportTuneProblem(const std::string& path, const char* problem) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+  if (!IsFolder(folder)) {
+    if (FirstReportOf(folder))
+      std::fprintf(stderr, "tessivane: %s: %s\n", folder.c_str(),
+                   language::Translate("the music folder is missing; the game runs without music"));
+    return;
+  }
+  if (FirstReportOf(path)) std::fprintf(stderr, "tessivane: %s: %s\n", path.c_str(), language::Translate(problem));
+}
+
+// The whole tune file; false with the reason when it cannot be played.
+bool ReadTuneFile(const std::string& path, std::vector<char>* bytes, const char** problem) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    *problem = errno == ENOENT ? "the tune is missing; it is not played" : "the tune cannot be read; it is not played";
+    return false;
+  }
+  struct stat st;
+  bool ok = fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode);
+  *problem = "the tune cannot be read; it is not played";
+  if (ok && size_t(st.st_size) > kLargestTuneBytes) {
+    ok = false;
+    *problem = "the tune is too large; it is not played";
+  }
+  if (ok) {
+    bytes->resize(size_t(st.st_size));
+    ok = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+  }
+  std::fclose(file);
+  return ok;
+}
+
+// Every instrument the tunes in the music folder name, plus the piano and
+// the standard drum kit that every channel starts with.
+void CollectTunePresets(sdlback::TunePresets* presets) {
+  sdlback::AddTunePreset(presets, 0, 0);
+  sdlback::AddTunePreset(presets, 128, 0);
+  const std::string folder = platform::BaseDirectory() + "/QapoMidi";
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  std::vector<char> bytes;
+  const char* problem = nullptr;
+  while (dirent* entry = readdir(dir)) {
+    const std::string path = folder + "/" + entry->d_name;
+    if (entry->d_name[0] == '.' || !IsRegularFile(path) || !ReadTuneFile(path, &bytes, &problem)) continue;
+    sdlback::ScanMidiFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), presets);
+  }
+  closedir(dir);
+}
+
+// GLib-based soundfont readers complain on standard error about a damaged
+// file; the game says what happened in its own line instead.
+void IgnoreLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 // Under the device lock. The old player is dropped, notes are released (not
 // cut, so nothing clicks) and the controllers are set back for the next tune.
@@ -136,20 +229,32 @@ void RenderMusic(void*, Uint8* stream, int len) {
 
 int LoadSynth(void*) {
   for (int level = 0; level <= FLUID_DBG; ++level) fluid_set_log_function(level, nullptr, nullptr);
+  static sdlback::TunePresets presets;  // once, on this thread
+  CollectTunePresets(&presets);
   fluid_settings_t* settings = new_fluid_settings();
   fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
+  fluid_settings_setint(settings, "synth.midi-channels", (16 + presets.count + 15) / 16 * 16);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
   // No reset of the synth when a tune starts: it would cut the release of the
   // previous tune's notes short (a click). Each tune sets its channels up.
   fluid_settings_setint(settings, "player.reset-synth", 0);
   fluid_synth_t* synth = settings ? new_fluid_synth(settings) : nullptr;
-  if (!synth || fluid_synth_sfload(synth, gDevice.soundFont, 1) == FLUID_FAILED) {
+  const GLogFunc oldLog = g_log_set_default_handler(IgnoreLibraryLog, nullptr);
+  const int font = synth ? fluid_synth_sfload(synth, gDevice.soundFont, 1) : FLUID_FAILED;
+  g_log_set_default_handler(oldLog, nullptr);
+  if (font == FLUID_FAILED) {
     if (synth) delete_fluid_synth(synth);
     if (settings) delete_fluid_settings(settings);
-    Silence((std::string("the soundfont ") + gDevice.soundFont + " could not be loaded").c_str());
+    Silence((std::string("the soundfont ") + gDevice.soundFont + " is damaged or not a soundfont").c_str());
     return 0;
   }
+  fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
+  // Each instrument the tunes use, held by a channel the tunes never play.
+  for (int i = 0; i < presets.count; ++i)
+    fluid_synth_program_select(synth, 16 + i, font, presets.bank[i], presets.program[i]);
   Guard guard;
   gDevice.settings = settings;
   gDevice.synth = synth;
@@ -228,10 +333,17 @@ bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
 bool OpenTune(const std::string& path) {
   if (!StartMusicDevice()) return false;
   CloseTune();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) return false;
+  std::vector<char> bytes;
+  const char* problem = nullptr;
+  if (!ReadTuneFile(path, &bytes, &problem)) {
+    ReportTuneProblem(path, problem);
+    return false;
+  }
+  sdlback::TunePresets presets;
+  if (!sdlback::ScanMidiFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &presets)) {
+    ReportTuneProblem(path, "the tune is not a valid MIDI file; it is not played");
+    return false;
+  }
   Guard guard;
   gDevice.tune.swap(bytes);
   gDevice.open = true;
