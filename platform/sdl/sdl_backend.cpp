@@ -7,6 +7,7 @@
 #include "platform/backend.h"
 #include "platform/keys.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
 
 namespace {
@@ -218,8 +219,7 @@ void CreateGameWindow(const char* caption, int width, int height) {
                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
-  gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_ACCELERATED);
-  if (!gWin.renderer) gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_SOFTWARE);
+  gWin.renderer = sdlback::CreateCheapestRenderer(gWin.window);
   if (!gWin.renderer) NoWindow("draw in the window");
   gWin.texture =
       SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
