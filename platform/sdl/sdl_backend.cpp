@@ -79,6 +79,14 @@ int ChooseScale(int width, int height) {
   return scale;
 }
 
+// The bars around the picture are black; a picture that covers the whole
+// output (the usual whole-multiple window) needs no clearing pass first.
+void ClearAroundPicture(const SDL_Rect& dst, int outW, int outH) {
+  if (dst.x == 0 && dst.y == 0 && dst.w == outW && dst.h == outH) return;
+  SDL_SetRenderDrawColor(gWin.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(gWin.renderer);
+}
+
 void DrawPicture() {
   if (!gWin.renderer || !gWin.texture || !gWin.hasPicture) return;
   if (SDL_GetWindowFlags(gWin.window) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
@@ -98,8 +106,7 @@ void DrawPicture() {
   }
   dst.x = (outW - dst.w) / 2;
   dst.y = (outH - dst.h) / 2;
-  SDL_SetRenderDrawColor(gWin.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(gWin.renderer);
+  ClearAroundPicture(dst, outW, outH);
   SDL_RenderCopy(gWin.renderer, gWin.texture, nullptr, &dst);
   SDL_RenderPresent(gWin.renderer);
 }
