@@ -1,5 +1,5 @@
 // Preloaded into the game by bench/play_footprint.sh: the moment of every
-// presented frame (CLOCK_BOOTTIME, nanoseconds, 8 bytes each) is appended to
+// presented frame (CLOCK_REALTIME, nanoseconds, 8 bytes each) is appended to
 // the file named by TESSIVANE_PRESENT_LOG, so the frame period can be
 // measured from outside without touching the game.
 #include <SDL.h>
@@ -21,7 +21,7 @@ extern "C" void SDL_RenderPresent(SDL_Renderer* renderer) {
   real(renderer);
   if (log < 0) return;
   timespec now;
-  clock_gettime(CLOCK_BOOTTIME, &now);
+  clock_gettime(CLOCK_REALTIME, &now);
   const int64_t ns = int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
   if (write(log, &ns, sizeof ns) != sizeof ns) return;
 }

@@ -9,11 +9,14 @@
 // Without an audio device or a soundfont the game runs on in silence, with one
 // line on standard error; so does a tune that is missing or damaged.
 //
-// Only the instruments the tunes use are held in memory: the synthesizer
-// loads a preset's samples when a channel selects it, and at start-up every
-// instrument named by a tune in the music folder is selected on a channel of
-// its own beyond the sixteen the tunes play on, so it stays loaded and a tune
-// switch never waits for the disk.
+// Only the instruments of the open tune are held in memory: the synthesizer
+// loads a preset's samples when a channel selects it. When a tune is opened,
+// the loading thread selects each of its instruments on a spare channel
+// beyond the sixteen the tunes play on (reading the samples from the disk
+// while the game goes on), and only then makes the tune's player; the
+// previous tune's instruments are let go a few seconds later, once its last
+// notes have died away. Meanwhile the game's calls never touch the
+// synthesizer, so no frame waits for the disk.
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <dirent.h>
@@ -47,6 +50,11 @@ constexpr uint32_t kStartDelayMs = 10;
 // linear interpolation is plenty for samples played near their own pitch.
 constexpr int kPolyphony = 64;
 constexpr size_t kLargestTuneBytes = 1 << 20;
+constexpr int kSpareChannels = sdlback::kMaxTunePresets + 2;  // the tune's, the piano and the drum kit
+// The previous tune's instruments are let go this long after the switch.
+constexpr uint32_t kReleaseAfterMs = 4000;
+// Requests this close together (the priming of a switch) load only the last.
+constexpr uint32_t kSettleMs = 20;
 
 enum class DeviceState { Untried, Loading, Ready, Failed };
 
@@ -63,6 +71,15 @@ struct MusicDevice {
   bool wantPlay = false;             // play was asked for and not stopped since
   bool startPending = false;         // ... and the audio thread has yet to start it
   uint32_t startAskedMs = 0;
+  // The open tune's instruments (guarded by `lock`): `wanted` is what it
+  // names, `held` what spare channels hold now; the player exists only once
+  // `instrumentsReady` (all held, the loading thread idle).
+  sdlback::TunePresets wanted, held;
+  uint32_t wantedGeneration = 0;
+  bool instrumentsReady = false;
+  uint32_t loadedGeneration = ~0u;  // the request whose instruments are held
+  SDL_sem* loadRequest = nullptr;
+  int font = -1;
   // Plain storage: the loading thread may still read it while the process exits.
   char soundFont[4096] = {};
 };
@@ -139,24 +156,6 @@ bool ReadTuneFile(const std::string& path, std::vector<char>* bytes, const char*
   return ok;
 }
 
-// Every instrument the tunes in the music folder name, plus the piano and
-// the standard drum kit that every channel starts with.
-void CollectTunePresets(sdlback::TunePresets* presets) {
-  sdlback::AddTunePreset(presets, 0, 0);
-  sdlback::AddTunePreset(presets, 128, 0);
-  const std::string folder = platform::BaseDirectory() + "/QapoMidi";
-  DIR* dir = opendir(folder.c_str());
-  if (!dir) return;
-  std::vector<char> bytes;
-  const char* problem = nullptr;
-  while (dirent* entry = readdir(dir)) {
-    const std::string path = folder + "/" + entry->d_name;
-    if (entry->d_name[0] == '.' || !IsRegularFile(path) || !ReadTuneFile(path, &bytes, &problem)) continue;
-    sdlback::ScanMidiFile(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), presets);
-  }
-  closedir(dir);
-}
-
 // GLib-based soundfont readers complain on standard error about a damaged
 // file; the game says what happened in its own line instead.
 void IgnoreLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
@@ -170,16 +169,17 @@ void DropPlayer() {
     delete_fluid_player(gDevice.player);
     gDevice.player = nullptr;
   }
-  if (gDevice.synth) {
+  if (gDevice.synth && gDevice.instrumentsReady) {
     for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(gDevice.synth, ch, 64, 0);
     fluid_synth_all_notes_off(gDevice.synth, -1);
   }
 }
 
-// Under the device lock, with the synth ready: a player at the tune's start.
+// Under the device lock, with the tune's instruments held: a player at the
+// tune's start.
 void MakePlayer() {
   DropPlayer();
-  if (!gDevice.open || !gDevice.synth) return;
+  if (!gDevice.open || !gDevice.synth || !gDevice.instrumentsReady) return;
   gDevice.player = new_fluid_player(gDevice.synth);
   if (gDevice.player &&
       fluid_player_add_mem(gDevice.player, gDevice.tune.data(), gDevice.tune.size()) != FLUID_OK) {
@@ -203,6 +203,20 @@ void Silence(const char* why) {
   gDevice.state = DeviceState::Failed;
 }
 
+// Under the device lock, on the audio thread: once the loading thread holds
+// the open tune's instruments, its player is made (and started, when play
+// was asked for).
+void TakeLoadedInstruments() {
+  if (gDevice.instrumentsReady || gDevice.loadedGeneration != gDevice.wantedGeneration) return;
+  gDevice.instrumentsReady = true;
+  if (!gDevice.open) return;
+  MakePlayer();
+  if (gDevice.player && gDevice.wantPlay) {
+    gDevice.startPending = true;
+    gDevice.startAskedMs = SDL_GetTicks() - kStartDelayMs;
+  }
+}
+
 // The audio thread: the synthesizer renders straight into the output buffer,
 // a slice at a time, so that the game never waits long for the lock.
 void RenderMusic(void*, Uint8* stream, int len) {
@@ -210,32 +224,81 @@ void RenderMusic(void*, Uint8* stream, int len) {
   int16_t* out = reinterpret_cast<int16_t*>(stream);
   for (int left = len / 4; left > 0;) {
     const int frames = left < kSliceFrames ? left : kSliceFrames;
+    bool unlocked = false;
     {
       Guard guard;
-      if (gDevice.state == DeviceState::Ready && gDevice.synth) {
+      if (gDevice.state == DeviceState::Ready && gDevice.synth) TakeLoadedInstruments();
+      if (gDevice.state == DeviceState::Ready && gDevice.synth && gDevice.instrumentsReady) {
         if (gDevice.startPending && gDevice.player && SDL_GetTicks() - gDevice.startAskedMs >= kStartDelayMs) {
           fluid_player_play(gDevice.player);
           gDevice.startPending = false;
         }
         fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
+      } else if (gDevice.state == DeviceState::Ready && gDevice.synth) {
+        // Instruments are loading (no player exists): the last notes ring
+        // on, rendered outside the lock, since the synthesizer may wait for
+        // the loading thread and the game must not wait for it.
+        unlocked = true;
       } else {
         std::memset(out, 0, size_t(frames) * 4);
       }
     }
+    if (unlocked) fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
     out += 2 * frames;
     left -= frames;
   }
 }
 
+bool HasPreset(const sdlback::TunePresets& presets, int bank, int program) {
+  for (int i = 0; i < presets.count; ++i)
+    if (presets.bank[i] == bank && presets.program[i] == program) return true;
+  return false;
+}
+
+// The loading thread's spare channels: which instrument each holds.
+struct SpareChannels {
+  int bank[kSpareChannels] = {};
+  int program[kSpareChannels] = {};
+  bool used[kSpareChannels] = {};
+};
+SpareChannels gSpare;
+
+// On the loading thread, without the device lock: holds each instrument of
+// `wanted` on a spare channel (reading its samples), and when `letGo` lets
+// go of those `wanted` does not name. The device's `held` follows.
+void HoldInstruments(const sdlback::TunePresets& wanted, bool letGo) {
+  for (int c = 0; c < kSpareChannels; ++c) {
+    if (!gSpare.used[c] || !letGo || HasPreset(wanted, gSpare.bank[c], gSpare.program[c])) continue;
+    fluid_synth_unset_program(gDevice.synth, 16 + c);
+    gSpare.used[c] = false;
+  }
+  for (int i = 0; i < wanted.count; ++i) {
+    bool held = false;
+    for (int c = 0; c < kSpareChannels && !held; ++c)
+      held = gSpare.used[c] && gSpare.bank[c] == wanted.bank[i] && gSpare.program[c] == wanted.program[i];
+    for (int c = 0; c < kSpareChannels && !held; ++c) {
+      if (gSpare.used[c]) continue;
+      fluid_synth_program_select(gDevice.synth, 16 + c, gDevice.font, wanted.bank[i], wanted.program[i]);
+      gSpare.used[c] = held = true;
+      gSpare.bank[c] = wanted.bank[i];
+      gSpare.program[c] = wanted.program[i];
+    }
+  }
+  sdlback::TunePresets now;
+  for (int c = 0; c < kSpareChannels; ++c)
+    if (gSpare.used[c]) sdlback::AddTunePreset(&now, gSpare.bank[c], gSpare.program[c]);
+  Guard guard;
+  gDevice.held = now;
+}
+
+// The loading thread: the soundfont once, then each tune's instruments.
 int LoadSynth(void*) {
   for (int level = 0; level <= FLUID_DBG; ++level) fluid_set_log_function(level, nullptr, nullptr);
-  static sdlback::TunePresets presets;  // once, on this thread
-  CollectTunePresets(&presets);
   fluid_settings_t* settings = new_fluid_settings();
   fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
   fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
-  fluid_settings_setint(settings, "synth.midi-channels", (16 + presets.count + 15) / 16 * 16);
+  fluid_settings_setint(settings, "synth.midi-channels", (16 + kSpareChannels + 15) / 16 * 16);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
   // No reset of the synth when a tune starts: it would cut the release of the
@@ -252,21 +315,45 @@ int LoadSynth(void*) {
     return 0;
   }
   fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
-  // Each instrument the tunes use, held by a channel the tunes never play.
-  for (int i = 0; i < presets.count; ++i)
-    fluid_synth_program_select(synth, 16 + i, font, presets.bank[i], presets.program[i]);
-  Guard guard;
-  gDevice.settings = settings;
-  gDevice.synth = synth;
-  gDevice.state = DeviceState::Ready;
-  if (gDevice.open) {
-    MakePlayer();
-    if (gDevice.player && gDevice.wantPlay) {
-      gDevice.startPending = true;
-      gDevice.startAskedMs = SDL_GetTicks() - kStartDelayMs;
-    }
+  {
+    Guard guard;
+    gDevice.settings = settings;
+    gDevice.synth = synth;
+    gDevice.font = font;
+    gDevice.state = DeviceState::Ready;
   }
-  return 0;
+  // Each request: settle, hold the newest tune's instruments, make its
+  // player; a while later let go of the instruments no tune holds now.
+  bool letGoPending = false;
+  for (;;) {
+    if (SDL_SemWaitTimeout(gDevice.loadRequest, letGoPending ? kReleaseAfterMs : SDL_MUTEX_MAXWAIT) != 0) {
+      sdlback::TunePresets wanted;
+      {
+        Guard guard;
+        if (!gDevice.instrumentsReady) continue;  // a request is on its way
+        wanted = gDevice.wanted;
+      }
+      HoldInstruments(wanted, true);
+      letGoPending = false;
+      continue;
+    }
+    SDL_Delay(kSettleMs);
+    while (SDL_SemTryWait(gDevice.loadRequest) == 0) {
+    }
+    sdlback::TunePresets wanted;
+    uint32_t generation = 0;
+    {
+      Guard guard;
+      wanted = gDevice.wanted;
+      generation = gDevice.wantedGeneration;
+    }
+    HoldInstruments(wanted, false);
+    {
+      Guard guard;
+      gDevice.loadedGeneration = generation;
+    }
+    letGoPending = true;
+  }
 }
 
 }  // namespace
@@ -298,6 +385,7 @@ std::string FindSoundFont() {
 bool StartMusicDevice() {
   if (gDevice.state != DeviceState::Untried) return gDevice.state != DeviceState::Failed;
   gDevice.lock = SDL_CreateMutex();
+  gDevice.loadRequest = SDL_CreateSemaphore(0);
   const std::string soundFont = FindSoundFont();
   if (soundFont.empty() || soundFont.size() >= sizeof gDevice.soundFont) {
     Silence("no General MIDI soundfont was found (install fluid-soundfont-gm or set SDL_SOUNDFONTS)");
@@ -344,13 +432,25 @@ bool OpenTune(const std::string& path) {
     ReportTuneProblem(path, "the tune is not a valid MIDI file; it is not played");
     return false;
   }
+  // Every tune starts with the piano on its channels and the standard kit on
+  // channel 10 until it says otherwise.
+  sdlback::AddTunePreset(&presets, 0, 0);
+  sdlback::AddTunePreset(&presets, 128, 0);
   Guard guard;
   gDevice.tune.swap(bytes);
   gDevice.open = true;
   gDevice.wantPlay = false;
-  if (gDevice.state == DeviceState::Ready) {
+  gDevice.wanted = presets;
+  bool allHeld = true;
+  for (int i = 0; i < presets.count; ++i) allHeld = allHeld && HasPreset(gDevice.held, presets.bank[i], presets.program[i]);
+  if (gDevice.state == DeviceState::Ready && gDevice.instrumentsReady && allHeld) {
     MakePlayer();
     if (!gDevice.player) gDevice.open = false;
+  } else {
+    // The loading thread holds the instruments, then makes the player.
+    gDevice.instrumentsReady = false;
+    ++gDevice.wantedGeneration;
+    SDL_SemPost(gDevice.loadRequest);
   }
   return gDevice.open;
 }
@@ -375,8 +475,9 @@ void RewindAndPlayTune() {
   Guard guard;
   if (!gDevice.open) return;
   gDevice.wantPlay = true;
-  // Before the synth is ready there is nothing to rewind: it starts at the top.
-  if (gDevice.state == DeviceState::Ready) {
+  // Before the instruments are held there is nothing to rewind: it starts at
+  // the top.
+  if (gDevice.state == DeviceState::Ready && gDevice.instrumentsReady) {
     MakePlayer();
     if (gDevice.player) fluid_player_play(gDevice.player);
   }
