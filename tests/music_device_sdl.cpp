@@ -253,6 +253,34 @@ TEST_F(MusicDevice, AMissingOrDamagedTuneIsToldOnce) {
   ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
 }
 
+// Only the open tune's instruments stay in memory: a tune's are read when it
+// is opened and let go a few seconds after another tune has taken over.
+TEST_F(MusicDevice, OnlyTheOpenTunesInstrumentsAreHeld) {
+  mml::Song first, second;
+  std::string error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @114 c1\npart d 10\nl1 k\n", &first, &error)) << error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @115 c1\npart d 10\nl1 k\n", &second, &error)) << error;
+  const std::string firstPath = Scratch("steel.mid"), secondPath = Scratch("wood.mid");
+  for (const auto& [song, path] : {std::make_pair(&first, firstPath), std::make_pair(&second, secondPath)}) {
+    const std::vector<uint8_t> smf = mml::WriteSmf(*song);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(smf.data()), long(smf.size()));
+  }
+  ASSERT_TRUE(platform::OpenTune(firstPath));
+  platform::PlayTune();
+  EXPECT_TRUE(WaitFor([] { return platform::IsInstrumentHeld(0, 114); }, 5)) << "read when the tune opens";
+  EXPECT_FALSE(platform::IsInstrumentHeld(0, 115));
+  ASSERT_TRUE(platform::OpenTune(secondPath));
+  platform::PlayTune();
+  EXPECT_TRUE(WaitFor([] { return platform::IsInstrumentHeld(0, 115); }, 5));
+  EXPECT_TRUE(platform::IsInstrumentHeld(0, 114)) << "the last notes of the first tune may still ring";
+  EXPECT_TRUE(WaitFor([] { return !platform::IsInstrumentHeld(0, 114); }, 10)) << "let go afterwards";
+  EXPECT_TRUE(platform::IsInstrumentHeld(0, 115));
+  EXPECT_TRUE(platform::IsInstrumentHeld(128, 0)) << "the drum kit of the open tune";
+  platform::CloseTune();
+  std::remove(firstPath.c_str());
+  std::remove(secondPath.c_str());
+}
+
 TEST(MidiScan, AcceptsWholeFilesAndNamesTheirInstruments) {
   mml::Song song;
   std::string error;

@@ -267,6 +267,15 @@ SpareChannels gSpare;
 // `wanted` on a spare channel (reading its samples), and when `letGo` lets
 // go of those `wanted` does not name. The device's `held` follows.
 void HoldInstruments(const sdlback::TunePresets& wanted, bool letGo) {
+  // A channel the open tune does not play still holds what the previous tune
+  // left on it: the piano (the drum kit on channel 10) takes its place.
+  for (int ch = 0; letGo && ch < 16; ++ch) {
+    int font = 0, bank = 0, program = 0;
+    if (fluid_synth_get_program(gDevice.synth, ch, &font, &bank, &program) != FLUID_OK) continue;
+    if (ch == 9) bank = 128;  // channel 10 holds drum kits, whatever bank it reports
+    if (HasPreset(wanted, bank, program)) continue;
+    fluid_synth_program_select(gDevice.synth, ch, gDevice.font, ch == 9 ? 128 : 0, 0);
+  }
   for (int c = 0; c < kSpareChannels; ++c) {
     if (!gSpare.used[c] || !letGo || HasPreset(wanted, gSpare.bank[c], gSpare.program[c])) continue;
     fluid_synth_unset_program(gDevice.synth, 16 + c);
@@ -417,6 +426,12 @@ bool StartMusicDevice() {
 // True once the soundfont is loaded and tunes sound (false while loading or
 // when the device failed).
 bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
+
+bool IsInstrumentHeld(int bank, int program) {
+  if (gDevice.state != DeviceState::Ready) return false;
+  Guard guard;
+  return HasPreset(gDevice.held, bank, program);
+}
 
 bool OpenTune(const std::string& path) {
   if (!StartMusicDevice()) return false;

@@ -18,4 +18,8 @@ bool StartMusicDevice();
 // True once the soundfont is loaded and tunes are heard.
 bool IsMusicDeviceReady();
 
+// True while the synthesizer holds the samples of General MIDI program
+// `program` of `bank` (128: drum kits) for a tune.
+bool IsInstrumentHeld(int bank, int program);
+
 }  // namespace platform
