@@ -96,6 +96,10 @@ TEST(MusicMono, EveryTuneSurvivesAMonoSpeakerAndNeverClips) {
   const long tuneBytes = long(kSecondsPerTune * kRate) * 4;
   for (const std::string& tune : tunes) {
     ASSERT_TRUE(platform::OpenTune(TuneFolder() + "/" + tune)) << tune;
+    // The synthesizer renders flat out here and leaves the loading of the
+    // tune's instruments little room: the measure starts once they are in.
+    for (int i = 0; i < 2000 && !platform::IsTuneLoaded(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_TRUE(platform::IsTuneLoaded()) << tune;
     const long from = FileBytes(output);
     platform::PlayTune();
     for (int i = 0; i < 12000 && FileBytes(output) < from + tuneBytes; ++i)

@@ -22,6 +22,7 @@
 #include <dirent.h>
 #include <fluidsynth.h>
 #include <glib.h>
+#include <malloc.h>
 #include <sys/stat.h>
 
 #include <atomic>
@@ -51,7 +52,7 @@ constexpr uint32_t kStartDelayMs = 10;
 constexpr int kPolyphony = 64;
 constexpr size_t kLargestTuneBytes = 1 << 20;
 constexpr int kSpareChannels = sdlback::kMaxTunePresets + 2;  // the tune's, the piano and the drum kit
-// The previous tune's instruments are let go this long after the switch.
+// The previous tune's last notes have ended this long after a switch.
 constexpr uint32_t kReleaseAfterMs = 4000;
 // Requests this close together (the priming of a switch) load only the last.
 constexpr uint32_t kSettleMs = 20;
@@ -265,11 +266,13 @@ SpareChannels gSpare;
 
 // On the loading thread, without the device lock: holds each instrument of
 // `wanted` on a spare channel (reading its samples), and when `letGo` lets
-// go of those `wanted` does not name. The device's `held` follows.
-void HoldInstruments(const sdlback::TunePresets& wanted, bool letGo) {
-  // A channel the open tune does not play still holds what the previous tune
-  // left on it: the piano (the drum kit on channel 10) takes its place.
-  for (int ch = 0; letGo && ch < 16; ++ch) {
+// go of those `wanted` does not name. With `tuneChannels` (only while no
+// player exists, since a playing tune changes programs itself) the sixteen
+// channels of the tunes also give back what the previous tune left on them:
+// the piano takes its place (the drum kit on channel 10). The device's
+// `held` follows.
+void HoldInstruments(const sdlback::TunePresets& wanted, bool letGo, bool tuneChannels) {
+  for (int ch = 0; tuneChannels && ch < 16; ++ch) {
     int font = 0, bank = 0, program = 0;
     if (fluid_synth_get_program(gDevice.synth, ch, &font, &bank, &program) != FLUID_OK) continue;
     if (ch == 9) bank = 128;  // channel 10 holds drum kits, whatever bank it reports
@@ -331,8 +334,9 @@ int LoadSynth(void*) {
     gDevice.font = font;
     gDevice.state = DeviceState::Ready;
   }
-  // Each request: settle, hold the newest tune's instruments, make its
-  // player; a while later let go of the instruments no tune holds now.
+  // Each request: settle, let go of the instruments the newest tune does not
+  // use, hold its own, make its player; a while later, once the previous
+  // tune's last notes have ended, hand the freed memory back.
   bool letGoPending = false;
   for (;;) {
     if (SDL_SemWaitTimeout(gDevice.loadRequest, letGoPending ? kReleaseAfterMs : SDL_MUTEX_MAXWAIT) != 0) {
@@ -342,7 +346,10 @@ int LoadSynth(void*) {
         if (!gDevice.instrumentsReady) continue;  // a request is on its way
         wanted = gDevice.wanted;
       }
-      HoldInstruments(wanted, true);
+      HoldInstruments(wanted, true, false);
+      // The samples were many small blocks amid the heap: hand the pages
+      // they leave free back to the system.
+      malloc_trim(0);
       letGoPending = false;
       continue;
     }
@@ -356,11 +363,15 @@ int LoadSynth(void*) {
       wanted = gDevice.wanted;
       generation = gDevice.wantedGeneration;
     }
-    HoldInstruments(wanted, false);
+    // The previous tune's instruments go first (notes still ringing keep
+    // their samples until they end), so the two tunes' are rarely in memory
+    // together.
+    HoldInstruments(wanted, true, true);
     {
       Guard guard;
       gDevice.loadedGeneration = generation;
     }
+    malloc_trim(0);  // what reading the soundfont and the samples left free
     letGoPending = true;
   }
 }
@@ -426,6 +437,12 @@ bool StartMusicDevice() {
 // True once the soundfont is loaded and tunes sound (false while loading or
 // when the device failed).
 bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
+
+bool IsTuneLoaded() {
+  if (gDevice.state != DeviceState::Ready) return false;
+  Guard guard;
+  return gDevice.open && gDevice.player != nullptr;
+}
 
 bool IsInstrumentHeld(int bank, int program) {
   if (gDevice.state != DeviceState::Ready) return false;
