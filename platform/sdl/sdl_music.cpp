@@ -360,6 +360,9 @@ int LoadSynth(void*) {
     uint32_t generation = 0;
     {
       Guard guard;
+      // A request already served (two came for one tune): its player may be
+      // playing, and the tune's channels are its own now.
+      if (gDevice.instrumentsReady) continue;
       wanted = gDevice.wanted;
       generation = gDevice.wantedGeneration;
     }
