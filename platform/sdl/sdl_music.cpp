@@ -374,7 +374,6 @@ int LoadSynth(void*) {
       Guard guard;
       gDevice.loadedGeneration = generation;
     }
-    malloc_trim(0);  // what reading the soundfont and the samples left free
     letGoPending = true;
   }
 }
