@@ -2,9 +2,11 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/replay_recorder.h"
 #include "data/map_file.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/music.h"
@@ -34,14 +36,15 @@ void OnCloseButton() {
 }  // namespace
 
 void StartUp() {
-  screenSaverWasActive = platform::IsScreenSaverEnabled() ? 1 : 0;
+  BeginReplaySession();
+  screenSaverWasActive = machine::IsScreenSaverEnabled() ? 1 : 0;
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(false);
 
-  if (!platform::ClaimSingleInstance()) RefuseStart("多重起動はできません。");
+  if (!machine::ClaimSingleInstance()) RefuseStart("多重起動はできません。");
   if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart("マップデータが見つかりません");
 
   LoadScoreFile();
-  Randomize(platform::RandomSeed());
+  Randomize(machine::RandomSeed());
 
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
@@ -49,8 +52,8 @@ void StartUp() {
   FlushInput();
 
   inputLatch = 0;
-  gameMode = 3;
-  battlePhase = 0;
+  gameMode = kModeLeaveForTitle;
+  battlePhase = kBattleWaves;
   scrollPos = -1720.0f;
   selectedStage = 1;
   buttonKeys[0] = 65;
@@ -60,19 +63,13 @@ void StartUp() {
 
   DetectJoystick(16384);
 
-  MusicStop();
-  MusicClose();
-  MusicOpen("select.mid");
-  MusicPlay();
-  MusicStop();
-  MusicClose();
-  MusicOpen("opening2.mid");
-  MusicPlay();
+  SwitchMusicPrimed("select.mid", "opening2.mid");
 
   RunMainLoop();
 }
 
 void ExitProgram() {
+  EndReplaySession(0);
   MusicStop();
   MusicClose();
   RestoreScreenSaver();
@@ -80,7 +77,7 @@ void ExitProgram() {
 }
 
 void Form_Unload(int16_t& cancel) {
-  if (platform::AskYesNo("終了しますか？", kTitle)) ExitProgram();
+  if (machine::AskYesNo("終了しますか？", kTitle)) ExitProgram();
   cancel = 1;
   FlushInput();
 }

@@ -7,14 +7,18 @@
 #include "app/main_loop.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
+#include "frontend/replay_list.h"
 #include "frontend/title.h"
 #include "frontend/transitions.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/language.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -40,6 +44,7 @@ void DrawHighScores() {
   for (int i = 0; i < kHiScoreEntries; ++i) PrintText(59, 179 + 35 * i, 18, 15, hiNames[i]);
   for (int i = 0; i < kHiScoreEntries; ++i) PrintText(220, 180 + 35 * i, 19, 15, FormatScore(hiScores[i]));
   PrintText(120, 390, 19, 15, "EXIT");
+  if (IsReplayListOffered()) PrintText(200, 395, 13, 7, language::Translate("R: REPLAYS"));
   DrawPresents();
   ShowFrameRate();
 }
@@ -53,11 +58,16 @@ void HighScoreScreen() {
     frameStartMs = ClockMs();
     ReadInput();
 
-    if (inputLatch == 0 && KeyPressed(kVkH)) StartHardestGame();
+    if (inputLatch == 0 && KeyPressed(kVkH)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartHardestGame();
+    }
+    if (inputLatch == 0 && IsReplayListOffered() && KeyPressed(kVkR)) ShowReplayList(true);
     if (inputLatch == 0 && ConfirmPressed()) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
       inputLatch = -1;
       cursorY = kRowTitleHiScore;
-      gameMode = 5;
+      gameMode = kModeTitleMenu;
       return;
     }
     if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;

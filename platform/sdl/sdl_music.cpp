@@ -34,7 +34,6 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/language.h"
 #include "platform/sdl/midi_scan.h"
 #include "platform/sdl/sdl_music.h"
 
@@ -94,11 +93,6 @@ class Guard {
   Guard& operator=(const Guard&) = delete;
 };
 
-bool IsRegularFile(const std::string& path) {
-  struct stat st;
-  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 bool IsFolder(const std::string& path) {
   struct stat st;
   return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -128,11 +122,11 @@ void ReportTuneProblem(const std::string& path, const char* problem) {
   const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
   if (!IsFolder(folder)) {
     if (FirstReportOf(folder))
-      std::fprintf(stderr, "tessivane: %s: %s\n", folder.c_str(),
-                   language::Translate("the music folder is missing; the game runs without music"));
+      std::fprintf(stderr, "tessivane: %s: the music folder is missing; the game runs without music\n",
+                   folder.c_str());
     return;
   }
-  if (FirstReportOf(path)) std::fprintf(stderr, "tessivane: %s: %s\n", path.c_str(), language::Translate(problem));
+  if (FirstReportOf(path)) std::fprintf(stderr, "tessivane: %s: %s\n", path.c_str(), problem);
 }
 
 // The whole tune file; false with the reason when it cannot be played.
@@ -381,26 +375,6 @@ int LoadSynth(void*) {
 }  // namespace
 
 namespace platform {
-
-// The first General MIDI soundfont that really exists, in order of preference.
-std::string FindSoundFont() {
-  if (const char* env = std::getenv("SDL_SOUNDFONTS")) {
-    const std::string list = env;
-    size_t start = 0;
-    for (;;) {
-      const size_t end = list.find(':', start);
-      const std::string path = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
-      if (IsRegularFile(path)) return path;
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-  }
-  for (const char* path : {"/usr/share/sounds/sf3/default-GM.sf3", "/usr/share/sounds/sf2/default-GM.sf2",
-                           "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
-    if (IsRegularFile(path)) return path;
-  }
-  return std::string();
-}
 
 // Opens the audio output and starts loading the soundfont (first use only).
 // True while music can be heard now or soon.
