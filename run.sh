@@ -1,23 +1,31 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tessivane, builds it, and plays or tests it.
-#   ./run.sh play   install what is missing, build, start the game
-#   ./run.sh test   install what is missing, build, run every test
+#   ./run.sh play   install what building and playing need, build, start the game
+#   ./run.sh test   install that and the test tools, build, run every test
 set -euo pipefail
 cd "$(dirname "$0")"
 
-PACKAGES=(
-  build-essential cmake pkg-config
-  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libglib2.0-dev libcairo2-dev
+# What building and playing need.
+PLAY_PACKAGES=(
+  build-essential cmake pkg-config gettext
+  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libglib2.0-dev libcairo2-dev libx11-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev zlib1g-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
+)
+# What the tests add: GoogleTest and benchmarks, a virtual X server driven by
+# xdotool and looked at with ImageMagick (its core fonts let SDL's message
+# boxes open), ffmpeg to check the replay videos, the fuzzer's compiler, the
+# metainfo validator, and the locales the window test speaks in.
+TEST_PACKAGES=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
   clang libclang-rt-14-dev
+  appstream locales
 )
 
-install_missing() {
+install_missing() {  # install_missing PACKAGE...
   local missing=()
-  for p in "${PACKAGES[@]}"; do
+  for p in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
       missing+=("$p")
     fi
@@ -30,20 +38,34 @@ install_missing() {
   "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-build() {
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The window test shows the quit question under an English and a Japanese
+# locale: both must exist for the message box to draw its text.
+generate_test_locales() {
+  local sudo=()
+  [ "$(id -u)" -ne 0 ] && sudo=(sudo)
+  for l in en_US ja_JP; do
+    if ! locale -a 2>/dev/null | grep -qix "$l.utf-\?8"; then
+      echo "Generating the $l.UTF-8 locale"
+      "${sudo[@]}" localedef -i "$l" -f UTF-8 "$l.UTF-8"
+    fi
+  done
+}
+
+build() {  # build ON|OFF: with or without the tests and benchmarks
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVANE_TESTS="$1" -DTESSIVANE_BENCH="$1"
   cmake --build build -j"$(nproc)"
 }
 
 case "${1:-}" in
   play)
-    install_missing
-    build
+    install_missing "${PLAY_PACKAGES[@]}"
+    build OFF
     exec ./build/tessivane
     ;;
   test)
-    install_missing
-    build
+    install_missing "${PLAY_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
+    generate_test_locales
+    build ON
     ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
   *)

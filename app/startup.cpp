@@ -9,6 +9,7 @@
 #include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/language.h"
 #include "platform/music.h"
 #include "platform/random.h"
 #include "platform/surface.h"
@@ -17,15 +18,18 @@
 namespace {
 
 constexpr const char* kTitle = "Tessivane";
+constexpr int kRefusedStatus = 1;
 
 void RestoreScreenSaver() {
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(true);
 }
 
+// A refusal ends with a failing status, so that launchers and scripts can
+// tell that the game did not run.
 [[noreturn]] void RefuseStart(const char* message) {
   platform::ShowMessage(message, kTitle, true);
   RestoreScreenSaver();
-  platform::EndProcess();
+  platform::EndProcess(kRefusedStatus);
 }
 
 void OnCloseButton() {
@@ -40,8 +44,8 @@ void StartUp() {
   screenSaverWasActive = machine::IsScreenSaverEnabled() ? 1 : 0;
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(false);
 
-  if (!machine::ClaimSingleInstance()) RefuseStart("多重起動はできません。");
-  if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart("マップデータが見つかりません");
+  if (!machine::ClaimSingleInstance()) RefuseStart(language::Translate("多重起動はできません。"));
+  if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart(language::Translate("マップデータが見つかりません"));
 
   LoadScoreFile();
   Randomize(machine::RandomSeed());
@@ -49,6 +53,7 @@ void StartUp() {
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
   SetWindowEventHandlers(OnCloseButton, Timer1_Timer);
+  SetQuitHandler(ExitProgram);
   FlushInput();
 
   inputLatch = 0;
@@ -77,7 +82,7 @@ void ExitProgram() {
 }
 
 void Form_Unload(int16_t& cancel) {
-  if (machine::AskYesNo("終了しますか？", kTitle)) ExitProgram();
+  if (machine::AskYesNo(language::Translate("終了しますか？"), kTitle)) ExitProgram();
   cancel = 1;
   FlushInput();
 }

@@ -18,7 +18,16 @@ install(CODE "
   message(STATUS \"Installing: \${bindir}/tessivane\")
 ")
 
+foreach(po ${TESSIVANE_PO_FILES})
+  get_filename_component(lang ${po} NAME_WE)
+  install(FILES ${TESSIVANE_OUT_DIR}/locale/${lang}/LC_MESSAGES/tessivane.mo
+    DESTINATION ${CMAKE_INSTALL_LOCALEDIR}/${lang}/LC_MESSAGES)
+endforeach()
+
 install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/assets/io.github.tessivane.Tessivane.metainfo.xml
+  DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+install(FILES ${CMAKE_SOURCE_DIR}/docs/man/tessivane.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
 # Replay files (*.tvreplay) open in the game from a file manager.
 install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane-replay.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 foreach(size 64 128 256)

@@ -4,12 +4,13 @@
 #include "app/replay_recorder.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
+#include "platform/language.h"
 #include "platform/machine.h"
 #include "world/world_state.h"
 
 namespace {
 
-constexpr const char* kDialogCaption = "名前を入力してください";
+constexpr const char* kDialogCaption = language::TranslatedLater("名前を入力してください");
 constexpr int kNameMaxChars = 6;
 
 // The first `maxChars` characters of a UTF-8 text.
@@ -26,7 +27,8 @@ std::string FirstCharacters(const std::string& text, int maxChars) {
 
 void ShowNameDialog(const std::string& prompt) {
   std::string name;
-  if (machine::RunNameDialog(kDialogCaption, prompt.c_str(), kNameMaxChars, &name)) Command1_Click(name);
+  if (machine::RunNameDialog(language::Translate(kDialogCaption), language::Translate(prompt.c_str()),
+                             kNameMaxChars, &name)) Command1_Click(name);
   // Closed without OK: the table and the file stay as they were.
 }
 

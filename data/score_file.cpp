@@ -8,6 +8,7 @@
 #include "data/cp932.h"
 #include "platform/backend.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/machine.h"
 
 float hiScores[kHiScoreEntries];
@@ -22,7 +23,7 @@ uint8_t scoreSaveFailed;
 namespace {
 
 constexpr const char* kScoreFileName = "/Qapo.sco";
-constexpr const char* kDamagedMessage = "スコアデータが壊れています\rハイスコアは抹消されました";
+constexpr const char* kDamagedMessage = language::TranslatedLater("スコアデータが壊れています\rハイスコアは抹消されました");
 constexpr const char* kMessageTitle = "Tessivane";
 
 struct DefaultEntry {
@@ -255,7 +256,7 @@ void LoadScoreFile() {
     std::fprintf(stderr, "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
                  path.c_str(), copy.c_str(), std::strerror(error), kNotKept);
   }
-  platform::ShowMessage(kDamagedMessage, kMessageTitle, true);
+  platform::ShowMessage(language::Translate(kDamagedMessage), kMessageTitle, true);
   if (kept) {
     SetDefaultScoreTable();
     SaveScoreFile();

@@ -23,7 +23,11 @@ void Idle(uint32_t ms);
 uint32_t RandomSeed();
 
 // ---- Window ----------------------------------------------------------------
-enum class WindowEvent { None, CloseRequested };
+// CloseRequested: the player closed the window (the game asks first).
+// QuitRequested: the system asks the game to end (SIGTERM, SIGINT, SIGHUP):
+// it ends at once, asking nothing.
+// ScreenshotRequested: the player pressed F12 (once per press).
+enum class WindowEvent { None, CloseRequested, QuitRequested, ScreenshotRequested };
 // Opens the window (hidden until ShowWindow) with the given caption and the
 // logical size of the play picture.
 void CreateGameWindow(const char* caption, int width, int height);
@@ -83,8 +87,9 @@ std::string DataDirectory();
 // Asks for large (2 MiB) pages behind a long-lived block that starts on a
 // 2 MiB boundary; advice only: where it is refused, small pages serve.
 void AdviseLargePages(void* start, size_t bytes);
-// Ends the process at once. The headless back-end unwinds to its driver.
-[[noreturn]] void EndProcess();
+// Ends the process at once with that exit status (0: the player quit). The
+// headless back-end unwinds to its driver.
+[[noreturn]] void EndProcess(int status = 0);
 
 // ---- Music device: one current tune -----------------------------------------
 bool OpenTune(const std::string& path);  // closes any previous tune first

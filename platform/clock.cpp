@@ -2,10 +2,12 @@
 
 #include "platform/backend.h"
 #include "platform/machine.h"
+#include "platform/screenshot.h"
 
 namespace {
 void (*gOnClose)() = nullptr;
 void (*gOnTimerTick)() = nullptr;
+void (*gOnQuit)() = nullptr;
 bool gTimerStarted = false;
 uint32_t gLastTickMs = 0;
 constexpr uint32_t kTimerIntervalMs = 1000;
@@ -21,11 +23,15 @@ void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
   gLastTickMs = machine::ReadClockMs();
 }
 
+void SetQuitHandler(void (*onQuit)()) { gOnQuit = onQuit; }
+
 void PumpMessages() {
   for (;;) {
     const platform::WindowEvent e = machine::PollWindowEvent();
     if (e == platform::WindowEvent::None) break;
     if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
+    if (e == platform::WindowEvent::QuitRequested && gOnQuit) gOnQuit();
+    if (e == platform::WindowEvent::ScreenshotRequested) TakeScreenshot();
   }
   if (gTimerStarted) {
     const uint32_t now = machine::ReadClockMs();

@@ -20,3 +20,5 @@ void PumpMessages();
 
 // Who handles the window's events (set once by start-up).
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)());
+// Who ends the game when the system asks it to (a termination signal).
+void SetQuitHandler(void (*onQuit)());

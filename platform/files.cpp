@@ -208,4 +208,38 @@ std::string XdgFolder(const char* variable, const char* fallback) {
 std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 std::string DataHome() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }
 
+std::string PicturesHome() {
+  const std::string home = Home();
+  if (home.empty()) return std::string();
+  std::string folder = home + "/Pictures";
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  const std::string config = ConfigHome();
+  if (!config.empty() && ReadWholeFile(config + "/user-dirs.dirs", 65536, &bytes, &error)) {
+    const std::string text(bytes.begin(), bytes.end());
+    size_t start = 0;
+    while (start < text.size()) {
+      size_t end = text.find('\n', start);
+      if (end == std::string::npos) end = text.size();
+      std::string line = text.substr(start, end - start);
+      start = end + 1;
+      const size_t a = line.find_first_not_of(" \t");
+      if (a == std::string::npos || line.compare(a, 17, "XDG_PICTURES_DIR=") != 0) continue;
+      std::string value = line.substr(a + 17);
+      while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) value.pop_back();
+      if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
+      value = value.substr(1, value.size() - 2);
+      if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {
+        value = home + value.substr(5);
+      } else if (value.empty() || value[0] != '/') {
+        continue;  // neither form the file allows
+      }
+      // The last valid line wins, as when the file is read by a shell.
+      folder = value;
+    }
+  }
+  while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
 }  // namespace files

@@ -39,4 +39,9 @@ bool MakeFolders(const std::string& path, int* error);
 std::string ConfigHome();
 std::string DataHome();
 
+// The player's pictures folder: XDG_PICTURES_DIR as the user-dirs file
+// ($XDG_CONFIG_HOME/user-dirs.dirs) sets it ("$HOME/..." or an absolute
+// path), else ~/Pictures. Empty when no home is known.
+std::string PicturesHome();
+
 }  // namespace files

@@ -20,3 +20,4 @@ constexpr int kVkNum2 = 98;
 constexpr int kVkNum4 = 100;
 constexpr int kVkNum6 = 102;
 constexpr int kVkNum8 = 104;
+constexpr int kVkF12 = 123;  // the screenshot key, seen as a window event

@@ -316,6 +316,10 @@ bool ReadJoystickCaps(int id, platform::JoyCaps* caps) {
 
 platform::WindowEvent PollWindowEvent() {
   const platform::WindowEvent live = platform::PollWindowEvent();
+  // A termination signal and the screenshot key act outside the game (the
+  // process ends; a file is written): they pass through and are not kept, so
+  // the stream is the same with or without them.
+  if (live == platform::WindowEvent::QuitRequested || live == platform::WindowEvent::ScreenshotRequested) return live;
   // Closing the window while a replay plays stops the replay.
   if (gMode == Mode::Playing && live == platform::WindowEvent::CloseRequested)
     EndPlayback(false, "the window was closed");

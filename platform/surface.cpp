@@ -4,6 +4,7 @@
 
 #include "platform/backend.h"
 #include "platform/machine.h"
+#include "platform/screenshot.h"
 #include "platform/sheets.h"
 
 namespace {
@@ -64,5 +65,5 @@ void ClearSurface(Surface& s) {
 }
 
 void RefreshScreen() {
-  if (machine::ShouldPresent()) platform::PresentScreen(scrmain);
+  if (machine::ShouldPresent()) PresentWithNotice(scrmain);
 }

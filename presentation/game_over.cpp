@@ -7,6 +7,7 @@
 #include "frontend/transitions.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
+#include "platform/language.h"
 #include "platform/music.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
@@ -22,11 +23,11 @@ constexpr int32_t kScreenLengthMs = 18000;
 // The rank prompts, first place to fifth.
 // clang-format off
 constexpr const char* kRankPrompts[kHiScoreEntries] = {
-    "ハイスコアです！名前を入力してください（最大６文字)",
-    "二位です！名前を入力してください（最大６文字)",
-    "三位です！名前を入力してください（最大６文字)",
-    "四位です！名前を入力してください（最大６文字)",
-    "五位です！名前を入力してください（最大６文字)",
+    language::TranslatedLater("ハイスコアです！名前を入力してください（最大６文字)"),
+    language::TranslatedLater("二位です！名前を入力してください（最大６文字)"),
+    language::TranslatedLater("三位です！名前を入力してください（最大６文字)"),
+    language::TranslatedLater("四位です！名前を入力してください（最大６文字)"),
+    language::TranslatedLater("五位です！名前を入力してください（最大６文字)"),
 };
 // clang-format on
 

@@ -58,6 +58,44 @@ grep -q '"joystickId": -1,' "$work/plain.json" || fail "a joystick appeared with
 "$tool" --dir "$work/nomap" --dump "$work/nomap.json" || fail "missing map did not end with status 0"
 grep -q 'マップデータが見つかりません' "$work/nomap.json" || fail "missing-map message not recorded"
 grep -q '"critical": true' "$work/nomap.json" || fail "missing-map message not critical"
+grep -q 'ended with status 1' "$work/nomap.err" 2> /dev/null ||
+  "$tool" --dir "$work/nomap" 2>&1 | grep -q 'ended with status 1' || fail "the refusal's status is not told"
+
+# --lang: the texts of the chosen language; the originals by default whatever
+# the locale.
+printf '300 close\nbox yes\n' > "$work/quit.txt"
+for case in "en:Quit Tessivane?" "ja:終了しますか？" ":終了しますか？"; do
+  lang=${case%%:*} text=${case#*:}
+  LANG=en_US.UTF-8 LC_ALL=en_US.UTF-8 "$tool" --dir "$work/game" --until 3000 --input "$work/quit.txt" \
+    ${lang:+--lang "$lang"} --dump "$work/lang.json" || fail "--lang '$lang' run failed"
+  grep -q "\"text\": \"$text\"" "$work/lang.json" || fail "--lang '$lang' did not ask '$text'"
+done
+"$tool" --dir "$work/nomap" --lang en --dump "$work/nomap-en.json" 2> /dev/null
+
+# A termination signal ends the game at once: no question, the music stopped
+# and closed, status 0.
+printf '500 550 A\n2000 term\n' > "$work/term.txt"
+"$tool" --dir "$work/game" --until 9000 --input "$work/term.txt" --dump "$work/term.json" ||
+  fail "the termination run failed"
+grep -q '"kind": "question"' "$work/term.json" && fail "a termination signal asked a question"
+grep -q '"virtualClockMs": 20[0-9][0-9],' "$work/term.json" || fail "a termination signal did not end the game at once"
+tr -d ' \n' < "$work/term.json" | grep -q '"stop","close"\]' || fail "the music was not stopped and closed at the end"
+
+# F12 in a script: a 332 x 478 PNG in the pictures folder of the home given,
+# and the game's state as without it.
+mkdir -p "$work/home"
+printf '500 550 A\n1500 1550 F12\n' > "$work/f12.txt"
+printf '500 550 A\n' > "$work/nof12.txt"
+HOME=$work/home XDG_CONFIG_HOME= "$tool" --dir "$work/game" --until 2500 --input "$work/f12.txt" \
+  --dump "$work/f12.json" || fail "F12 run failed"
+"$tool" --dir "$work/game" --until 2500 --input "$work/nof12.txt" --dump "$work/nof12.json"
+shots=$(ls "$work/home/Pictures/Tessivane/"[0-9]*.png 2> /dev/null | wc -l)
+[ "$shots" -eq 1 ] || fail "F12 wrote $shots pictures, not 1"
+for shot in "$work/home/Pictures/Tessivane/"[0-9]*.png; do
+  [ "$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')" = 0000014c000001de ] || fail "the F12 picture is not 332 x 478"
+done
+cmp -s "$work/f12.json" "$work/nof12.json" || fail "F12 changed the game's state"
+grep -q '"text": "The map data' "$work/nomap-en.json" || fail "--lang en: the missing-map message is not English"
 
 # Bad scripts and arguments: a clear error and status 2.
 bad() {  # bad LINE EXPECTED-TEXT
@@ -75,6 +113,7 @@ bad "jump" "unknown line"
 "$tool" --until 2>/dev/null; [ $? -eq 2 ] || fail "missing option value not refused with 2"
 "$tool" --shot 10 2>/dev/null; [ $? -eq 2 ] || fail "--shot without FILE not refused with 2"
 "$tool" --frobnicate 1 2>/dev/null; [ $? -eq 2 ] || fail "unknown option not refused with 2"
+"$tool" --lang fr 2>/dev/null; [ $? -eq 2 ] || fail "--lang fr not refused with 2"
 
 [ $fails -eq 0 ] && echo "headless tool: all checks passed"
 exit $fails

@@ -127,6 +127,28 @@ else()
   fail("share/mime/packages/tessivane-replay.xml is not installed")
 endif()
 
+# The AppStream metainfo, valid (appstreamcli, when installed), the manual page
+# and the compiled English messages.
+set(metainfo ${prefix}/share/metainfo/io.github.tessivane.Tessivane.metainfo.xml)
+find_program(APPSTREAMCLI appstreamcli)
+if(NOT EXISTS ${metainfo})
+  fail("the AppStream metainfo is not installed")
+elseif(APPSTREAMCLI)
+  execute_process(COMMAND ${APPSTREAMCLI} validate --no-net ${metainfo} RESULT_VARIABLE status OUTPUT_VARIABLE out
+                  ERROR_VARIABLE out)
+  if(NOT status EQUAL 0)
+    fail("appstreamcli finds the metainfo invalid:\n${out}")
+  endif()
+else()
+  message("note: appstreamcli is not installed; the metainfo is not validated")
+endif()
+if(NOT EXISTS ${prefix}/share/man/man6/tessivane.6)
+  fail("the manual page is not installed")
+endif()
+if(NOT EXISTS ${prefix}/share/locale/en/LC_MESSAGES/tessivane.mo)
+  fail("the English messages are not installed")
+endif()
+
 # The icons: PNGs of the size their folder names.
 foreach(size 64 128 256)
   set(icon ${prefix}/share/icons/hicolor/${size}x${size}/apps/tessivane.png)
@@ -181,7 +203,7 @@ execute_process(COMMAND ${launcher} WORKING_DIRECTORY ${WORK_DIR}/home TIMEOUT 3
 if(NOT status MATCHES "timeout")
   fail("the installed game did not keep running (status ${status}):\n${out}")
 endif()
-if(out MATCHES "マップデータ")
+if(out MATCHES "マップデータ|map data")
   fail("the installed game did not find its map:\n${out}")
 endif()
 

@@ -26,11 +26,15 @@ start_first() {
   opened || fail "the first copy did not open its lock file: $(cat "$work/first.out")"
 }
 
+# The refusal ends with a failing status, in the player's language.
 start_first
-timeout 20 "$game" > "$work/second.out" 2>&1
-status=$?
-[ $status -eq 0 ] || fail "second copy ended with status $status"
-grep -q '多重起動はできません。' "$work/second.out" || fail "second copy did not show the refusal: $(cat "$work/second.out")"
+for case in "ja_JP.UTF-8:多重起動はできません。" "en_US.UTF-8:already running" "C:already running"; do
+  LANG=${case%%:*} LC_ALL= LC_MESSAGES= timeout 20 "$game" > "$work/second.out" 2>&1
+  status=$?
+  [ $status -eq 1 ] || fail "second copy ended with status $status under LANG=${case%%:*}"
+  grep -q "${case#*:}" "$work/second.out" ||
+    fail "second copy did not show the refusal under LANG=${case%%:*}: $(cat "$work/second.out")"
+done
 kill -0 "$first" 2>/dev/null || fail "the first copy did not survive the second"
 
 # A copy killed outright leaves no claim behind.

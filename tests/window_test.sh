@@ -21,6 +21,7 @@ fi
 [ $# -ge 5 ] || { echo "usage: window_test.sh GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]"; exit 2; }
 game=$1 map=$2 music=$3 probe=$4 wm=$5 pictures=${6:-}
 command -v xdotool > /dev/null || { echo "FAIL: xdotool is not installed"; exit 1; }
+command -v import > /dev/null || { echo "FAIL: ImageMagick (import) is not installed"; exit 1; }
 
 work=$(mktemp -d)
 pids=()
@@ -41,6 +42,8 @@ chmod 700 "$work/runtime"
 cp "$game" "$work/game/tessivane"
 cp "$map" "$work/game/Qapo.map"
 [ -d "$music" ] && cp -r "$music" "$work/game/QapoMidi"
+# The message catalogues, built beside the map.
+[ -d "$(dirname "$map")/locale" ] && cp -r "$(dirname "$map")/locale" "$work/game/locale"
 export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home SDL_AUDIODRIVER=dummy
 unset XDG_DATA_HOME SDL_VIDEODRIVER
 
@@ -219,7 +222,7 @@ if poll 10 other_window; then
   if poll 10 exited $second; then
     wait $second
     status=$?
-    [ $status -eq 0 ] || fail "the refused copy ended with status $status"
+    [ $status -eq 1 ] || fail "the refused copy ended with status $status, not 1"
   else
     fail "the refused copy did not end after its message"
   fi
@@ -228,6 +231,18 @@ else
 fi
 exited $first && fail "the first copy ended when the second started"
 game_window || fail "the first copy's window is gone"
+
+step "F12 saves the picture in the pictures folder"
+focus "$window"
+press F12
+shot_written() { ls "$HOME/Pictures/Tessivane/"[0-9]*.png > /dev/null 2>&1; }
+if poll 5 shot_written; then
+  shot=$(ls "$HOME/Pictures/Tessivane/"[0-9]*.png | head -n 1)
+  [ "$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')" = 0000014c000001de ] || fail "the screenshot is not 332 x 478"
+  exited $first && fail "the game ended on F12"
+else
+  fail "F12 wrote no picture into $HOME/Pictures/Tessivane"
+fi
 
 step "closing the window again, Enter (Yes) ends the game with status 0"
 "$probe" close "$window"
@@ -274,6 +289,121 @@ else
   fi
   cmp -s "$work/score.before" "$work/game/Qapo.sco" || fail "watching a replay wrote the score file"
 fi
+
+# start_game LANG: a new copy under that locale; its pid in $game, its
+# window in $window.
+start_game() {
+  (cd "$work/game" && LANG=$1 LC_ALL= LC_MESSAGES= exec ./tessivane) > "$work/game2.out" 2> "$work/game2.err" &
+  game=$!
+  pids+=($game)
+  poll 15 game_window || {
+    fail "no window under LANG=$1 ($(exited $game && echo ended || echo running)): $(cat "$work/game2.err")"
+    "$probe" list
+    return 1
+  }
+  sleep 0.5
+}
+box_look() {  # what the box shows, as a hash of its pixels
+  import -window "$box" "$work/box.ppm" 2> /dev/null && md5sum < "$work/box.ppm" | cut -c1-12
+}
+end_game() {  # end_game: Yes to a close question; waits for the end
+  "$probe" close "$window"
+  poll 5 other_window && focus "$box" && press Return
+  poll 10 exited "$game" || kill -9 "$game"
+  wait "$game" 2> /dev/null
+}
+
+step "the quit question speaks the player's language"
+# The same text draws the same pixels: English and the original differ, and
+# any other locale draws the English box. (A box draws no text under a locale
+# that is not installed: ./run.sh test generates these two.)
+sizes=
+langs="en_US.UTF-8 ja_JP.UTF-8 C.UTF-8"
+for lang in en_US ja_JP; do
+  if ! locale -a 2> /dev/null | grep -qix "$lang.utf-\?8"; then
+    echo "note: the $lang.UTF-8 locale is not installed; the question's language is not checked"
+    langs=
+  fi
+done
+for lang in $langs; do
+  start_game $lang || continue
+  "$probe" close "$window"
+  if poll 5 other_window; then
+    sleep 0.5
+    sizes="$sizes $lang=$(box_look)"
+    save_screen "quit-question-$lang"
+    focus "$box"
+    press Return
+  else
+    fail "no question under LANG=$lang"
+  fi
+  poll 10 exited "$game" || { fail "Yes did not end the game under LANG=$lang"; kill -9 "$game"; }
+  wait "$game" 2> /dev/null
+done
+set -- $sizes
+if [ $# -eq 3 ]; then
+  [ "${1#*=}" != "${2#*=}" ] || fail "the English and the Japanese question look alike ($sizes)"
+  [ "${1#*=}" = "${3#*=}" ] || fail "C.UTF-8 does not get the English question ($sizes)"
+fi
+
+step "SIGTERM ends the game at once with status 0, no question asked"
+if start_game C.UTF-8; then
+  kill -TERM "$game"
+  if poll 2 exited "$game"; then
+    wait "$game"
+    status=$?
+    [ $status -eq 0 ] || fail "SIGTERM: status $status"
+  else
+    fail "SIGTERM did not end the game (a question: $(other_window && echo yes || echo no))"
+  fi
+fi
+step "SIGINT with the quit question open ends the game too"
+if start_game C.UTF-8; then
+  "$probe" close "$window"
+  poll 5 other_window || fail "no question to interrupt"
+  kill -INT "$game"
+  if poll 2 exited "$game"; then
+    wait "$game"
+    status=$?
+    [ $status -eq 0 ] || fail "SIGINT in the question: status $status"
+  else
+    fail "SIGINT did not end the game while its question was open"
+  fi
+fi
+
+step "losing the display ends the game within a second, with status 1 and one line"
+# A display of its own, so that this X server can go away.
+for with_box in no yes; do
+  exec 3> "$work/display"
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp > /dev/null 2>&1 &
+  xvfb=$!
+  pids+=($xvfb)
+  exec 3>&-
+  display_known() { [ -s "$work/display" ]; }
+  poll 5 display_known || { fail "the second X server did not start"; break; }
+  saved_display=$DISPLAY
+  export DISPLAY=:$(cat "$work/display")
+  echo "   (display $DISPLAY, box: $with_box)"
+  if start_game C.UTF-8; then
+    if [ $with_box = yes ]; then
+      "$probe" close "$window"
+      poll 5 other_window || fail "no question before the display went away"
+    fi
+    kill -9 "$xvfb"
+    if poll 1 exited "$game"; then
+      wait "$game"
+      status=$?
+      [ $status -ne 0 ] || fail "lost display (box: $with_box): status 0"
+      lines=$(grep -c . "$work/game2.err")
+      grep -q "connection to the display was lost" "$work/game2.err" && [ "$lines" -eq 1 ] ||
+        fail "lost display (box: $with_box): stderr was: $(cat "$work/game2.err")"
+    else
+      fail "the game did not end within a second of losing the display (box: $with_box)"
+    fi
+  fi
+  export DISPLAY=$saved_display
+  wait "$xvfb" 2> /dev/null
+done
 
 if [ $fails -ne 0 ]; then
   echo "--- game stderr:"

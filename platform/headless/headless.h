@@ -12,8 +12,11 @@
 
 namespace headless {
 
-// Thrown by platform::EndProcess: the program ended itself.
-struct ProcessEnded {};
+// Thrown by platform::EndProcess: the program ended itself, with the exit
+// status the real game would give.
+struct ProcessEnded {
+  int status = 0;
+};
 // Thrown from a wait when the virtual clock reaches the stop time.
 struct StopReached {};
 
@@ -53,6 +56,8 @@ void SetJoystick(uint32_t from, uint32_t to, const platform::JoyState& state);
 void QueueAnswer(bool yes);
 void QueueName(const std::string& name);
 void QueueNameCancel();
+// A termination signal (SIGTERM) when the clock reaches `at`.
+void RequestTerminationAt(uint32_t at);
 // A click on the window's close button when the clock reaches `at`.
 void RequestCloseAt(uint32_t at);
 

@@ -3,6 +3,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/keys.h"
 #include "platform/surface.h"
 
 namespace {
@@ -35,6 +36,8 @@ struct Machine {
   std::deque<bool> answers;
   std::deque<std::pair<bool, std::string>> names;
   std::vector<uint32_t> closes;
+  std::vector<uint32_t> screenshots;  // F12 presses not yet delivered
+  std::vector<uint32_t> terms;        // termination signals not yet delivered
   std::vector<headless::Message> messages;
   uint64_t presents = 0;
 };
@@ -78,7 +81,13 @@ void SetBaseDirectory(const std::string& dir) { m.baseDir = dir; }
 void SetSeed(uint32_t seed) { m.seed = seed; }
 void SetScreenSaver(bool enabled) { m.screenSaver = enabled; }
 void SetSingleInstanceFree(bool free) { m.instanceFree = free; }
-void HoldKey(int vk, uint32_t from, uint32_t to) { m.keys.push_back({vk, from, to}); }
+void HoldKey(int vk, uint32_t from, uint32_t to) {
+  if (vk == kVkF12) {
+    m.screenshots.push_back(from);  // the key the game never queries: an event
+    return;
+  }
+  m.keys.push_back({vk, from, to});
+}
 void SetKeyDown(int vk, bool down) {
   if (down && !KeyDownNow(vk)) m.pressedSinceQuery[vk] = true;
   m.keyDown[vk] = down;
@@ -91,6 +100,7 @@ void QueueAnswer(bool yes) { m.answers.push_back(yes); }
 void QueueName(const std::string& name) { m.names.emplace_back(true, name); }
 void QueueNameCancel() { m.names.emplace_back(false, std::string()); }
 void RequestCloseAt(uint32_t at) { m.closes.push_back(at); }
+void RequestTerminationAt(uint32_t at) { m.terms.push_back(at); }
 const std::vector<Message>& Messages() { return m.messages; }
 uint64_t PresentCount() { return m.presents; }
 }  // namespace headless
@@ -130,6 +140,18 @@ WindowEvent PollWindowEvent() {
     if (m.clock >= m.closes[i]) {
       m.closes.erase(m.closes.begin() + long(i));
       return WindowEvent::CloseRequested;
+    }
+  }
+  for (size_t i = 0; i < m.terms.size(); ++i) {
+    if (m.clock >= m.terms[i]) {
+      m.terms.erase(m.terms.begin() + long(i));
+      return WindowEvent::QuitRequested;
+    }
+  }
+  for (size_t i = 0; i < m.screenshots.size(); ++i) {
+    if (m.clock >= m.screenshots[i]) {
+      m.screenshots.erase(m.screenshots.begin() + long(i));
+      return WindowEvent::ScreenshotRequested;
     }
   }
   return WindowEvent::None;
@@ -214,6 +236,6 @@ void SetScreenSaverEnabled(bool enabled) { m.screenSaver = enabled; }
 bool ClaimSingleInstance() { return m.instanceFree; }
 std::string BaseDirectory() { return m.baseDir; }
 std::string DataDirectory() { return m.baseDir; }
-void EndProcess() { throw headless::ProcessEnded{}; }
+void EndProcess(int status) { throw headless::ProcessEnded{status}; }
 
 }  // namespace platform

@@ -1,14 +1,19 @@
 // The player's window, keyboard and game controllers through SDL2.
 #include <SDL.h>
+#include <cairo.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include "platform/backend.h"
 #include "platform/keys.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
+
+extern "C" const unsigned char tessivane_icon_begin[];
+extern "C" const unsigned char tessivane_icon_end[];
 
 namespace {
 
@@ -35,6 +40,7 @@ struct KeyboardState {
 KeyboardState gKeys;
 
 SDL_GameController* gPad = nullptr;
+int gScreenshotPresses = 0;  // F12 presses not yet handed to the game
 
 // Physical keys (scancodes) to the virtual-key codes the game queries. The
 // keypad's scancodes are the same whether NumLock is on or off.
@@ -114,6 +120,50 @@ void DrawPicture() {
   SDL_RenderPresent(gWin.renderer);
 }
 
+// The game's icon (the generated 64 px PNG carried in the program) on the
+// window; without it the window simply keeps the desktop's default.
+void SetWindowIcon(SDL_Window* window) {
+  struct Reader {
+    const unsigned char* at;
+    const unsigned char* end;
+  } reader{tessivane_icon_begin, tessivane_icon_end};
+  cairo_surface_t* png = cairo_image_surface_create_from_png_stream(
+      [](void* closure, unsigned char* data, unsigned int length) {
+        Reader* r = static_cast<Reader*>(closure);
+        if (size_t(r->end - r->at) < length) return CAIRO_STATUS_READ_ERROR;
+        std::memcpy(data, r->at, length);
+        r->at += length;
+        return CAIRO_STATUS_SUCCESS;
+      },
+      &reader);
+  if (cairo_surface_status(png) == CAIRO_STATUS_SUCCESS &&
+      cairo_image_surface_get_format(png) == CAIRO_FORMAT_ARGB32) {
+    const int w = cairo_image_surface_get_width(png), h = cairo_image_surface_get_height(png);
+    const int stride = cairo_image_surface_get_stride(png);
+    SDL_Surface* icon = SDL_CreateRGBSurfaceWithFormat(0, w, h, 32, SDL_PIXELFORMAT_ARGB8888);
+    if (icon) {
+      // Cairo keeps colours premultiplied by alpha; SDL wants them straight.
+      const unsigned char* src = cairo_image_surface_get_data(png);
+      for (int y = 0; y < h; ++y) {
+        const uint32_t* in = reinterpret_cast<const uint32_t*>(src + size_t(y) * stride);
+        uint32_t* out = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(icon->pixels) + size_t(y) * icon->pitch);
+        for (int x = 0; x < w; ++x) {
+          const uint32_t p = in[x], a = p >> 24;
+          if (a == 0 || a == 255) {
+            out[x] = p;
+            continue;
+          }
+          auto straight = [a](uint32_t c) { return SDL_min(255u, (c * 255 + a / 2) / a); };
+          out[x] = (a << 24) | (straight((p >> 16) & 255) << 16) | (straight((p >> 8) & 255) << 8) | straight(p & 255);
+        }
+      }
+      SDL_SetWindowIcon(window, icon);
+      SDL_FreeSurface(icon);
+    }
+  }
+  cairo_surface_destroy(png);
+}
+
 void ToggleFullscreen() {
   if (!gWin.window) return;
   const bool full = (SDL_GetWindowFlags(gWin.window) & SDL_WINDOW_FULLSCREEN_DESKTOP) != 0;
@@ -132,11 +182,14 @@ bool EnsureVideo() {
   SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "0");
+  // Termination signals end the game without a question (sdl_ending.cpp).
+  SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
   if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_GAMECONTROLLER | SDL_INIT_EVENTS) != 0) {
     std::fprintf(stderr, "tessivane: cannot open the display: %s\n", SDL_GetError());
     return false;
   }
   gWin.videoReady = true;
+  InstallEndingHandlers();
   SDL_StopTextInput();  // on only while a name is typed
   OpenFirstPad();
   return true;
@@ -178,6 +231,10 @@ bool HandleGameEvent(const SDL_Event& e) {
       return false;
     case SDL_KEYDOWN: {
       if (gWin.window && e.key.windowID != SDL_GetWindowID(gWin.window)) return false;
+      if (e.key.keysym.scancode == SDL_SCANCODE_F12) {
+        if (!e.key.repeat) ++gScreenshotPresses;
+        return false;
+      }
       if (e.key.keysym.scancode == SDL_SCANCODE_RETURN && (e.key.keysym.mod & KMOD_ALT)) {
         if (!e.key.repeat) ToggleFullscreen();
         return false;
@@ -229,6 +286,7 @@ void CreateGameWindow(const char* caption, int width, int height) {
                                  SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
+  SetWindowIcon(gWin.window);
   gWin.renderer = sdlback::CreateCheapestRenderer(gWin.window);
   if (!gWin.renderer) NoWindow("draw in the window");
   gWin.texture =
@@ -246,10 +304,16 @@ void ShowWindow() {
 void SetWindowCloseHandler(void (*onClose)()) { gWin.onClose = onClose; }
 
 WindowEvent PollWindowEvent() {
+  if (sdlback::QuitSignalled()) return WindowEvent::QuitRequested;
   if (!gWin.videoReady) return WindowEvent::None;
   SDL_Event e;
   while (SDL_PollEvent(&e)) {
     if (sdlback::HandleGameEvent(e)) return WindowEvent::CloseRequested;
+    if (gScreenshotPresses > 0) break;
+  }
+  if (gScreenshotPresses > 0) {
+    --gScreenshotPresses;
+    return WindowEvent::ScreenshotRequested;
   }
   return WindowEvent::None;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/posix/line_breaks.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/surface.h"
 
@@ -110,7 +111,10 @@ namespace platform {
 
 void ShowMessage(const char* text, const char* title, bool criticalIcon) {
   const Uint32 flags = criticalIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
-  if (SDL_ShowSimpleMessageBox(flags, title, text, ParentWindow()) != 0) {
+  sdlback::ModalScope modal;
+  const std::string lines = UnixLineBreaks(text);
+  if (SDL_ShowSimpleMessageBox(flags, title, lines.c_str(), ParentWindow()) != 0) {
+    sdlback::CheckDisplay();  // a box lost with its display ends the game
     std::fprintf(stderr, "%s: %s\n", title, text);
   }
   if (sdlback::GameWindow()) sdlback::ResyncKeyboard();
@@ -121,11 +125,15 @@ bool AskYesNo(const char* text, const char* title) {
       {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
       {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
   };
-  const SDL_MessageBoxData data = {0, ParentWindow(), title, text, 2, buttons, nullptr};
+  const std::string lines = UnixLineBreaks(text);
+  const SDL_MessageBoxData data = {0, ParentWindow(), title, lines.c_str(), 2, buttons, nullptr};
   int chosen = 0;
+  sdlback::ModalScope modal;
   if (SDL_ShowMessageBox(&data, &chosen) != 0) {
-    // No box can be shown: the request stands (a close that can never be
-    // confirmed would leave the player no way out).
+    // A box lost with its display ends the game. Otherwise no box can be
+    // shown: the request stands (a close that can never be confirmed would
+    // leave the player no way out).
+    sdlback::CheckDisplay();
     std::fprintf(stderr, "%s: %s (no message box: %s)\n", title, text, SDL_GetError());
     chosen = 1;
   }
@@ -151,6 +159,7 @@ bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::s
                                 kDialogHeight);
   }
   const Uint32 dialogId = SDL_GetWindowID(dialog);
+  sdlback::ModalScope modal;
   SDL_RaiseWindow(dialog);
   SDL_Rect inputRect = kTextBox;
   SDL_SetTextInputRect(&inputRect);

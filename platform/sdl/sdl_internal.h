@@ -22,4 +22,20 @@ void CallCloseHandler();
 // The integer scale the game window opened at (for dialogs).
 int WindowScale();
 
+// Termination signals and a lost display end the game (sdl_ending.cpp).
+void InstallEndingHandlers();
+// True once a termination signal arrived.
+bool QuitSignalled();
+// Ends the game (status 1, one line) if the display connection is lost;
+// returns when it is alive.
+void CheckDisplay();
+// While one exists a modal box runs its own event loop: a termination signal
+// ends the process at once.
+struct ModalScope {
+  ModalScope();
+  ~ModalScope();
+  ModalScope(const ModalScope&) = delete;
+  ModalScope& operator=(const ModalScope&) = delete;
+};
+
 }  // namespace sdlback

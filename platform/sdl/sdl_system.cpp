@@ -140,9 +140,5 @@ std::string DataDirectory() {
   return data = dir;
 }
 
-void EndProcess() {
-  SDL_Quit();
-  std::exit(0);
-}
 
 }  // namespace platform

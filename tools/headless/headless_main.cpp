@@ -19,6 +19,7 @@
 #include "app/startup.h"
 #include "frontend/replay_list.h"
 #include "app/state_registry.h"
+#include "platform/language.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/machine.h"
@@ -56,6 +57,7 @@ struct Options {
   std::string videoFile;
   uint32_t videoScale = 2;
   uint32_t effectsVolume = kDefaultEffectsVolume;
+  std::string lang;  // "" keeps the original texts
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -65,7 +67,7 @@ bool gWriteFailed = false;
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]] [--effects-volume N]\n"
+               "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
                "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
                "                          [--replay-list]\n"
                "       tessivane-headless --replay-info FILE\n",
@@ -142,6 +144,9 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--digest-every") {
       if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
         Usage("--digest-every takes a number of milliseconds 1..4294967295");
+    } else if (opt == "--lang") {
+      if (arg != "en" && arg != "ja") Usage("--lang takes en or ja");
+      gOptions.lang = arg;
     } else if (opt == "--video") {
       gOptions.videoFile = arg;
     } else if (opt == "--scale") {
@@ -252,6 +257,7 @@ void LoadScript() {
     }
   }
   for (uint32_t at : script.closes) headless::RequestCloseAt(at);
+  for (uint32_t at : script.terms) headless::RequestTerminationAt(at);
 }
 
 // ---- JSON ---------------------------------------------------------------------
@@ -488,6 +494,9 @@ int main(int argc, char** argv) {
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
   ApplyEffectsVolumeSetting(int(gOptions.effectsVolume));
+  // The language plays the locale's part: the automatic choice follows it.
+  if (gOptions.lang == "en") language::SetSystemLocale("en_US.UTF-8");
+  if (gOptions.lang == "ja") language::SetSystemLocale("ja_JP.UTF-8");
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
   if (!gOptions.replayFile.empty()) {
     if (!gOptions.inputFile.empty()) Usage("--replay and --input cannot go together");
@@ -521,8 +530,11 @@ int main(int argc, char** argv) {
   } catch (const headless::StopReached&) {
     // ran to --until: a game in progress is kept as it stands
     EndReplaySession(headless::Clock());
-  } catch (const headless::ProcessEnded&) {
-    // the program ended itself
+  } catch (const headless::ProcessEnded& end) {
+    // The program ended itself. A start-up refusal, which ends the real game
+    // with a failing status, is told on stderr; the run itself succeeded.
+    if (end.status != 0)
+      std::fprintf(stderr, "tessivane-headless: the game ended with status %d\n", end.status);
     EndReplaySession(0);
   }
   headless::SetClockObserver(nullptr);

@@ -18,10 +18,10 @@ constexpr KeyName kKeyNames[] = {
     {"A", kVkA},       {"S", kVkS},         {"H", kVkH},       {"E", kVkE},
     {"P", kVkP},       {"D", kVkD},         {"F", kVkF},       {"Ctrl", kVkCtrl},
     {"Num2", kVkNum2}, {"Num4", kVkNum4},   {"Num6", kVkNum6}, {"Num8", kVkNum8},
-    {"R", kVkR},       {"Escape", kVkEscape}, {"Space", kVkSpace},
+    {"R", kVkR},       {"Escape", kVkEscape}, {"Space", kVkSpace}, {"F12", kVkF12},
 };
 // clang-format on
-static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 19, "every scriptable key has a name");
+static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 20, "every scriptable key has a name");
 
 int KeyCode(const std::string& name) {
   for (const KeyName& k : kKeyNames)
@@ -90,13 +90,17 @@ bool ParseScript(const std::string& text, const std::string& fileName, Script* s
     }
     uint32_t from = 0;
     if (!ParseNumber(w[0], 0xFFFFFFFFu, &from)) return fail("unknown line '" + line + "'");
+    if (w.size() == 2 && w[1] == "term") {
+      script->terms.push_back(from);
+      continue;
+    }
     if (w.size() == 2 && w[1] == "close") {
       script->closes.push_back(from);
       continue;
     }
     uint32_t to = 0;
     if (w.size() < 3 || !ParseNumber(w[1], 0xFFFFFFFFu, &to))
-      return fail("expected 'FROM TO KEY...', 'FROM TO Joy X Y BUTTONS' or 'AT close'");
+      return fail("expected 'FROM TO KEY...', 'FROM TO Joy X Y BUTTONS', 'AT close' or 'AT term'");
     if (to <= from) return fail("the end time must be after the start time");
     if (w[2] == "Joy") {
       platform::JoyState s;

@@ -27,6 +27,7 @@ struct Script {
   std::vector<bool> answers;
   std::vector<ScriptName> names;
   std::vector<uint32_t> closes;
+  std::vector<uint32_t> terms;  // termination signals
 };
 
 // Reads a script; on a bad line returns false with "FILE:LINE: reason".

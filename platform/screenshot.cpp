@@ -1,0 +1,148 @@
+#include "platform/screenshot.h"
+
+#include <zlib.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+
+#include "platform/backend.h"
+#include "platform/files.h"
+#include "platform/language.h"
+
+namespace {
+
+constexpr uint32_t kNoticeMs = 2500;
+constexpr int kNoticePoints = 9;
+constexpr int kNoticeBandHeight = 18;
+
+std::string lastPath;
+std::string notice;
+uint32_t noticeStartMs = 0;
+bool noticeShowing = false;
+uint32_t overlayPixels[kScreenWidth * kScreenHeight];
+
+void AppendWord(std::vector<uint8_t>& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(uint8_t(v >> shift));
+}
+
+void AppendChunk(std::vector<uint8_t>& out, const char* type, const std::vector<uint8_t>& data) {
+  AppendWord(out, uint32_t(data.size()));
+  const size_t typeAt = out.size();
+  out.insert(out.end(), type, type + 4);
+  out.insert(out.end(), data.begin(), data.end());
+  AppendWord(out, uint32_t(crc32(0, out.data() + typeAt, uInt(out.size() - typeAt))));
+}
+
+void ShowNotice(const std::string& text) {
+  notice = text;
+  noticeStartMs = platform::ReadClockMs();
+  noticeShowing = true;
+}
+
+std::string Formatted(const char* original, const std::string& value) {
+  const char* format = language::Translate(original);
+  const char* at = std::strstr(format, "%s");
+  if (!at) return format;
+  return std::string(format, at) + value + (at + 2);
+}
+
+std::string TimeStamp() {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y-%m-%d_%H-%M-%S", &local);
+  return buf;
+}
+
+bool Exists(const std::string& path) {
+  std::vector<uint8_t> none;
+  int error = 0;
+  return files::ReadWholeFile(path, 0, &none, &error) || error != ENOENT;
+}
+
+}  // namespace
+
+std::vector<uint8_t> EncodePng(const Surface& picture) {
+  const int w = picture.width, h = picture.height;
+  std::vector<uint8_t> raw;
+  raw.reserve(size_t(h) * (1 + size_t(w) * 3));
+  for (int y = 0; y < h; ++y) {
+    raw.push_back(0);  // no filter
+    for (int x = 0; x < w; ++x) {
+      const uint32_t p = picture.pixels[size_t(y) * w + x];
+      raw.push_back(uint8_t(p >> 16));
+      raw.push_back(uint8_t(p >> 8));
+      raw.push_back(uint8_t(p));
+    }
+  }
+  uLongf packedSize = compressBound(uLong(raw.size()));
+  std::vector<uint8_t> packed(packedSize);
+  if (compress2(packed.data(), &packedSize, raw.data(), uLong(raw.size()), 6) != Z_OK) return {};
+  packed.resize(packedSize);
+
+  std::vector<uint8_t> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  std::vector<uint8_t> header;
+  AppendWord(header, uint32_t(w));
+  AppendWord(header, uint32_t(h));
+  header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
+  AppendChunk(png, "IHDR", header);
+  AppendChunk(png, "IDAT", packed);
+  AppendChunk(png, "IEND", {});
+  return png;
+}
+
+std::string ScreenshotFolder() {
+  const std::string pictures = files::PicturesHome();
+  return pictures.empty() ? std::string() : pictures + "/Tessivane";
+}
+
+void TakeScreenshot() {
+  const char* failed = language::TranslatedLater("Screenshot failed: %s");
+  if (!scrmain.pixels) return;  // nothing drawn yet
+  const std::string folder = ScreenshotFolder();
+  int error = 0;
+  if (folder.empty()) {
+    ShowNotice(Formatted(failed, std::strerror(ENOENT)));
+    return;
+  }
+  if (!files::MakeFolders(folder, &error)) {
+    ShowNotice(Formatted(failed, std::strerror(error)));
+    return;
+  }
+  const std::string stem = folder + "/" + TimeStamp();
+  std::string path = stem + ".png";
+  for (int n = 2; Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
+  const std::vector<uint8_t> png = EncodePng(scrmain);
+  if (png.empty()) {
+    ShowNotice(Formatted(failed, std::strerror(ENOMEM)));
+  } else if (!files::ReplaceFileAtomically(path, png.data(), png.size(), &error)) {
+    ShowNotice(Formatted(failed, std::strerror(error)));
+  } else {
+    lastPath = path;
+    ShowNotice(Formatted(language::TranslatedLater("Screenshot saved: %s"), path.substr(folder.size() + 1)));
+  }
+}
+
+void PresentWithNotice(const Surface& picture) {
+  if (noticeShowing && platform::ReadClockMs() - noticeStartMs >= kNoticeMs) noticeShowing = false;
+  if (!noticeShowing || picture.width != kScreenWidth || picture.height != kScreenHeight || !picture.pixels) {
+    platform::PresentScreen(picture);
+    return;
+  }
+  std::memcpy(overlayPixels, picture.pixels, sizeof overlayPixels);
+  Surface overlay{kScreenWidth, kScreenHeight, overlayPixels};
+  // A darkened band along the bottom, the text on it.
+  for (int y = kScreenHeight - kNoticeBandHeight; y < kScreenHeight; ++y)
+    for (int x = 0; x < kScreenWidth; ++x) {
+      uint32_t& p = overlayPixels[y * kScreenWidth + x];
+      p = (p >> 2) & 0x3F3F3Fu;
+    }
+  platform::DrawText(overlay, 4, kScreenHeight - kNoticeBandHeight + 3, kNoticePoints, 0xFFFFFF, notice);
+  platform::PresentScreen(overlay);
+}
+
+std::string LastScreenshotPath() { return lastPath; }
+std::string ScreenshotNotice() { return notice; }
