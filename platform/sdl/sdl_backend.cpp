@@ -10,6 +10,7 @@
 #include "platform/keys.h"
 #include "platform/posix/picture_fit.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
 
 extern "C" const unsigned char tessivane_icon_begin[];
@@ -124,6 +125,14 @@ SDL_Texture* EnlargedTexture(int multiple) {
   return gWin.enlarged;
 }
 
+// The bars around the picture are black; a picture that covers the whole
+// output (the usual whole-multiple window) needs no clearing pass first.
+void ClearAroundPicture(const SDL_Rect& dst, int outW, int outH) {
+  if (dst.x == 0 && dst.y == 0 && dst.w == outW && dst.h == outH) return;
+  SDL_SetRenderDrawColor(gWin.renderer, 0, 0, 0, 255);
+  SDL_RenderClear(gWin.renderer);
+}
+
 void DrawPicture() {
   if (!gWin.renderer || !gWin.texture || !gWin.hasPicture) return;
   if (SDL_GetWindowFlags(gWin.window) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
@@ -138,8 +147,7 @@ void DrawPicture() {
   } else {
     enlarged = nullptr;
   }
-  SDL_SetRenderDrawColor(gWin.renderer, 0, 0, 0, 255);
-  SDL_RenderClear(gWin.renderer);
+  ClearAroundPicture(dst, outW, outH);
   SDL_RenderCopy(gWin.renderer, enlarged ? enlarged : gWin.texture, nullptr, &dst);
   SDL_RenderPresent(gWin.renderer);
 }
@@ -329,8 +337,7 @@ void CreateGameWindow(const char* caption, int width, int height) {
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
   SetWindowIcon(gWin.window);
-  gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_ACCELERATED);
-  if (!gWin.renderer) gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_SOFTWARE);
+  gWin.renderer = sdlback::CreateCheapestRenderer(gWin.window);
   if (!gWin.renderer) NoWindow("draw in the window");
   gWin.texture =
       SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);

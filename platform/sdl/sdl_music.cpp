@@ -204,6 +204,12 @@ bool StartMusicDevice() {
 // when the device failed).
 bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
 
+bool IsTuneLoaded() {
+  if (gDevice.state != DeviceState::Ready) return false;
+  Guard guard;
+  return gDevice.open;
+}
+
 bool OpenTune(const std::string& path) {
   if (!StartMusicDevice()) return false;
   CloseTune();

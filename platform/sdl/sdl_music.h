@@ -15,4 +15,8 @@ bool StartMusicDevice();
 // True once the soundfont is loaded and tunes are heard.
 bool IsMusicDeviceReady();
 
+// True once a tune is open on a ready device: from here it sounds as soon as
+// it is played.
+bool IsTuneLoaded();
+
 }  // namespace platform

@@ -11,6 +11,7 @@
 
 #include "platform/backend.h"
 #include "platform/keys.h"
+#include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
 
 namespace {
@@ -184,6 +185,23 @@ TEST_F(SdlBackend, GamepadStickButtonsAndUnplugging) {
   SDL_JoystickDetachVirtual(index);
   Drain();
   EXPECT_FALSE(platform::ReadJoystick(0, &state));
+}
+
+// The player's SDL_RENDER_DRIVER always wins; without a graphics device the
+// game takes SDL's software renderer rather than OpenGL on a rasteriser.
+TEST(RendererChoice, ThePlayersChoiceThenTheCheapest) {
+  const struct {
+    const char* playerChoice;
+    bool hasGpu;
+    const char* expected;
+  } cases[] = {
+      {"opengl", false, "opengl"}, {"software", true, "software"}, {nullptr, false, "software"},
+      {"", false, "software"},     {nullptr, true, nullptr},       {"", true, nullptr},
+  };
+  for (const auto& c : cases) {
+    const char* got = sdlback::ChooseRenderDriver(c.playerChoice, c.hasGpu);
+    EXPECT_STREQ(got, c.expected) << (c.playerChoice ? c.playerChoice : "(unset)") << ", gpu " << c.hasGpu;
+  }
 }
 
 }  // namespace
