@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tessivane, builds it, and plays or tests it.
 #   ./run.sh play   install what is missing, build, start the game
-#   ./run.sh test   install what is missing, build, run every test
+#   ./run.sh test   install what is missing, build, run every test (the
+#                   browser test included: its libraries are built once and
+#                   kept in build/web)
+#   ./run.sh web    install what is missing, build the web site into
+#                   build-web/site and serve it at http://127.0.0.1:8080/
+#   ./run.sh web-build   only build the web site
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,6 +17,8 @@ PACKAGES=(
   libgtest-dev libbenchmark-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick
   clang libclang-rt-14-dev
+  # the web build and its browser test
+  emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3 chromium
 )
 
 install_missing() {
@@ -45,8 +52,18 @@ case "${1:-}" in
     build
     ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
+  web-build)
+    install_missing
+    web/build.sh build-web
+    ;;
+  web)
+    install_missing
+    web/build.sh build-web
+    echo "Serving the game; open the address below (Ctrl+C stops)."
+    exec node web/serve.js build-web/site "${PORT:-8080}"
+    ;;
   *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|web|web-build" >&2
     exit 2
     ;;
 esac

@@ -8,7 +8,7 @@
 set -euo pipefail
 build=$(realpath -m "${1:?usage: build-libs.sh BUILD_DIR}")
 prefix=$build/prefix
-stamp=$prefix/.built-v1
+stamp=$prefix/.built-v2
 [ -f "$stamp" ] && exit 0
 
 export NODE_PATH=/usr/share/nodejs
@@ -82,7 +82,7 @@ cmake_lib freetype "$(fetch freetype)" -DFT_DISABLE_ZLIB=ON -DFT_DISABLE_BZIP2=O
 cmake_lib sdl2_ttf "$(fetch libsdl2-ttf)" -DBUILD_SHARED_LIBS=OFF -DSDL2TTF_SAMPLES=OFF -DSDL2TTF_VENDORED=OFF \
   -DSDL2TTF_HARFBUZZ=OFF -DSDL2_DIR="$prefix/lib/cmake/SDL2" -Dfreetype_DIR="$prefix/lib/cmake/freetype"
 cmake_lib sdl2_mixer "$(fetch libsdl2-mixer)" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
-  -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_VORBIS=VORBISFILE -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_FLAC=OFF \
+  -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_VORBIS=VORBISFILE -DSDL2MIXER_VORBIS_VORBISFILE_SHARED=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_FLAC=OFF \
   -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_CMD=OFF \
   -DSDL2_DIR="$prefix/lib/cmake/SDL2"
 touch "$stamp"
