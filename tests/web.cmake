@@ -1,5 +1,5 @@
-# The web build's pieces that can be checked natively: its CP932 conversion,
-# generated from this machine's iconv, against that iconv.
+# The web build's pieces that can be checked natively. Its CP932 conversion,
+# generated from this machine's iconv, against that iconv:
 set(WEB_CP932_TABLE ${CMAKE_BINARY_DIR}/generated/cp932_table.cpp)
 add_custom_command(
   OUTPUT ${WEB_CP932_TABLE}
@@ -12,6 +12,12 @@ target_include_directories(web_cp932_test PRIVATE ${CMAKE_SOURCE_DIR})
 target_compile_options(web_cp932_test PRIVATE ${TESSIVANE_WARNINGS})
 target_link_libraries(web_cp932_test PRIVATE GTest::gtest_main)
 gtest_discover_tests(web_cp932_test DISCOVERY_TIMEOUT 60)
+
+# The tunes of the web build are cut to their MIDI files' lengths.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+  add_test(NAME web_render_music COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/web/render_music_test.py)
+endif()
 
 # The game as a web page in a real headless Chromium (label "browser"): builds
 # the site with Emscripten (the libraries once, cached in build-web/), serves

@@ -4,9 +4,10 @@
     render_music.py MIDI_DIR SOUNDFONT OUT_DIR
 
 Each standard MIDI file in MIDI_DIR is played through the fluidsynth command
-line tool with the soundfont, cut where its last event lies (the render runs
-on while the voices die away, and the game starts a tune again at its end),
-and compressed to OUT_DIR/<stem>.ogg with oggenc.
+line tool with the soundfont, made exactly as long as the file (its last event,
+end of track included: the render runs on while the voices die away, or stops
+before a closing rest, and the game starts a tune again at its end), and
+compressed to OUT_DIR/<stem>.ogg with oggenc.
 """
 import os
 import struct
@@ -90,9 +91,13 @@ def main():
                             "-F", full, soundfont, os.path.join(midi_dir, name)],
                            check=True, stdout=subprocess.DEVNULL)
             with wave.open(full, "rb") as src:
-                frames = min(src.getnframes(), int(round(seconds * src.getframerate())))
+                want = int(round(seconds * src.getframerate()))
                 params = src.getparams()
-                audio = src.readframes(frames)
+                audio = src.readframes(min(src.getnframes(), want))
+                # A tune may end in a rest that the renderer does not play out:
+                # it still belongs to the tune before it starts again.
+                frame_bytes = src.getsampwidth() * src.getnchannels()
+                audio += bytes(max(0, want * frame_bytes - len(audio)))
             with wave.open(cut, "wb") as dst:
                 dst.setparams(params)
                 dst.writeframes(audio)
