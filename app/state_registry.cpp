@@ -144,6 +144,8 @@ const StateEntry kStateEntries[] = {
     {"medals",               StateType::U8,  medals,                kMedalCount},
     {"storedChecksum",       StateType::I32, &storedChecksum,       1},
     {"computedChecksum",     StateType::I32, &computedChecksum,     1},
+    {"scoreFileRefused",     StateType::U8,  &scoreFileRefused,     1},
+    {"scoreSaveFailed",      StateType::U8,  &scoreSaveFailed,      1},
 };
 // clang-format on
 const int kStateEntryCount = int(sizeof kStateEntries / sizeof kStateEntries[0]);

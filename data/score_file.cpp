@@ -1,16 +1,13 @@
 #include "data/score_file.h"
 
-#include <fcntl.h>
-#include <iconv.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
+#include "data/cp932.h"
 #include "platform/backend.h"
+#include "platform/files.h"
 
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
@@ -18,13 +15,14 @@ uint8_t unlockedStage = 1;
 uint8_t medals[kMedalCount] = {1, 1, 1, 1, 1};
 int32_t storedChecksum;
 int32_t computedChecksum;
+uint8_t scoreFileRefused;
+uint8_t scoreSaveFailed;
 
 namespace {
 
 constexpr const char* kScoreFileName = "/Qapo.sco";
 constexpr const char* kDamagedMessage = "スコアデータが壊れています\rハイスコアは抹消されました";
 constexpr const char* kMessageTitle = "Tessivane";
-constexpr size_t kMaxNameBytes = 65535;
 
 struct DefaultEntry {
   float score;
@@ -103,116 +101,7 @@ struct ByteReader {
   }
 };
 
-// ---- CP932 <-> UTF-8 ------------------------------------------------------------
-iconv_t OpenConverter(const char* to, const char* from) {
-  iconv_t cd = iconv_open(to, from);
-  return cd;
-}
-bool Usable(iconv_t cd) { return cd != iconv_t(-1); }
-
-iconv_t FromCp932() {
-  static iconv_t cd = OpenConverter("UTF-8", "CP932");
-  return cd;
-}
-iconv_t ToCp932() {
-  static iconv_t cd = OpenConverter("CP932", "UTF-8");
-  return cd;
-}
-
-// Length of the UTF-8 character starting at s[0] (1..4), or 0 when the bytes
-// there do not form one.
-size_t Utf8CharLength(const unsigned char* s, size_t left) {
-  const unsigned char c = s[0];
-  size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-  if (n == 0 || n > left) return 0;
-  for (size_t k = 1; k < n; ++k)
-    if ((s[k] & 0xC0) != 0x80) return 0;
-  return n;
-}
-
-// Where a name cut to at most `limit` bytes must end so as not to split a
-// CP932 character.
-size_t Cp932Cut(const std::string& bytes, size_t limit) {
-  size_t pos = 0;
-  while (pos < bytes.size()) {
-    const unsigned char c = uint8_t(bytes[pos]);
-    const size_t n = ((c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC)) ? 2 : 1;
-    if (pos + n > limit) break;
-    pos += n;
-  }
-  return pos;
-}
-
 }  // namespace
-
-std::string NameFromCp932(const uint8_t* bytes, size_t count) {
-  std::string out;
-  iconv_t cd = FromCp932();
-  if (!Usable(cd)) {  // no converter: keep plain ASCII only
-    for (size_t k = 0; k < count; ++k) out.push_back(bytes[k] < 0x80 ? char(bytes[k]) : '?');
-    return out;
-  }
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  std::string buffer(count * 3 + 8, '\0');  // one CP932 byte gives at most 3 UTF-8 bytes
-  char* in = const_cast<char*>(reinterpret_cast<const char*>(bytes));
-  size_t inLeft = count;
-  char* outPtr = &buffer[0];
-  size_t outLeft = buffer.size();
-  while (inLeft > 0) {
-    if (iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1)) break;
-    if (errno == EILSEQ || errno == EINVAL) {
-      // Not CP932 (or cut short at the end): one "?" for the byte, go on after it.
-      *outPtr++ = '?';
-      --outLeft;
-      ++in;
-      --inLeft;
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    } else {
-      break;  // cannot happen with the buffer sized above
-    }
-  }
-  buffer.resize(buffer.size() - outLeft);
-  return buffer;
-}
-
-std::string NameToCp932(const std::string& utf8) {
-  std::string out;
-  iconv_t cd = ToCp932();
-  const unsigned char* s = reinterpret_cast<const unsigned char*>(utf8.data());
-  size_t left = utf8.size();
-  while (left > 0) {
-    const size_t n = Utf8CharLength(s, left);
-    if (n == 0) {  // not UTF-8: one "?" for the byte
-      out.push_back('?');
-      ++s;
-      --left;
-      continue;
-    }
-    char converted[8];
-    char* in = const_cast<char*>(reinterpret_cast<const char*>(s));
-    size_t inLeft = n;
-    char* outPtr = converted;
-    size_t outLeft = sizeof converted;
-    bool ok = false;
-    if (Usable(cd)) {
-      iconv(cd, nullptr, nullptr, nullptr, nullptr);
-      ok = iconv(cd, &in, &inLeft, &outPtr, &outLeft) != size_t(-1) && inLeft == 0;
-    } else if (n == 1) {
-      converted[0] = char(s[0]);
-      outPtr = converted + 1;
-      ok = true;
-    }
-    if (ok) {
-      out.append(converted, size_t(outPtr - converted));
-    } else {
-      out.push_back('?');
-    }
-    s += n;
-    left -= n;
-  }
-  if (out.size() > kMaxNameBytes) out.resize(Cp932Cut(out, kMaxNameBytes));
-  return out;
-}
 
 std::string ScoreFilePath() { return platform::DataDirectory() + kScoreFileName; }
 
@@ -284,97 +173,77 @@ bool DecodeScoreRecord(const uint8_t* data, size_t size) {
   return true;
 }
 
-void LoadScoreBytes(const uint8_t* data, size_t size) {
-  if (DecodeScoreRecord(data, size)) return;
-  platform::ShowMessage(kDamagedMessage, kMessageTitle, true);
-  SetDefaultScoreTable();
-  SaveScoreFile();
-}
-
-void LoadScoreFile() {
-  const std::string path = ScoreFilePath();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0 && errno == ENOENT) {
-    // A new file: the record read back is the one just written.
-    SetDefaultScoreTable();
-    SaveScoreFile();
-    computedChecksum = storedChecksum;
-    return;
-  }
-  // A file that exists but cannot be read (no permission, not a file, a read
-  // error) may still hold a good table: play with the default one and leave
-  // the file as it is, saying why on stderr.
-  std::vector<uint8_t> bytes;
-  int error = fd < 0 ? errno : 0;
-  if (fd >= 0) {
-    struct stat st;
-    if (fstat(fd, &st) != 0) {
-      error = errno;
-    } else if (!S_ISREG(st.st_mode)) {
-      error = EISDIR;
-    } else {
-      bytes.resize(kMaxScoreRecordBytes);
-      size_t got = 0;
-      while (got < bytes.size()) {
-        const ssize_t n = read(fd, bytes.data() + got, bytes.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) error = errno;
-        if (n <= 0) break;
-        got += size_t(n);
-      }
-      bytes.resize(got);
-    }
-    close(fd);
-  }
-  if (error != 0) {
-    std::fprintf(stderr, "Tessivane: cannot read %s (%s); the default high scores are used and the file is left alone\n",
-                 path.c_str(), std::strerror(error));
-    SetDefaultScoreTable();
-    ComputeScoreChecksum(&storedChecksum);
-    computedChecksum = storedChecksum;
-    return;
-  }
-  LoadScoreBytes(bytes.data(), bytes.size());
-}
-
 namespace {
 
-bool WriteAll(int fd, const uint8_t* data, size_t size) {
-  while (size > 0) {
-    const ssize_t n = write(fd, data, size);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    data += n;
-    size -= size_t(n);
-  }
-  return true;
+// A damaged file is copied whole up to this size (a record is at most
+// kMaxScoreRecordBytes; anything longer than this is not a score file).
+constexpr size_t kMaxDamagedCopyBytes = size_t(64) << 20;
+
+const char* const kNotKept = "this session plays with the default high scores and its scores will not be kept";
+
+// The file could not be read, or its damaged bytes could not be kept: play
+// with the default table and leave the file alone for the whole session.
+void RefuseScoreFile() {
+  SetDefaultScoreTable();
+  scoreFileRefused = 1;
+  SaveScoreFile();  // only sets storedChecksum
 }
 
-// Writes `bytes` to a temporary file beside `path`, forces it to the disk and
-// renames it over `path`; the old file stays whole until the rename.
-bool ReplaceFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-  const std::string temp = path + ".tmp";
-  const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  bool ok = WriteAll(fd, bytes.data(), bytes.size());
-  ok = ok && fsync(fd) == 0;
-  ok = (close(fd) == 0) && ok;
-  ok = ok && rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    unlink(temp.c_str());
-    return false;
-  }
-  // Make the rename itself durable.
-  const std::string dir = path.substr(0, path.find_last_of('/') + 1);
-  const int dirFd = open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dirFd >= 0) {
-    fsync(dirFd);
-    close(dirFd);
-  }
-  return true;
+// Copies the damaged file to "<path>.damaged", replacing an older copy.
+bool KeepDamagedFile(const std::string& path, const std::vector<uint8_t>& bytes, int* error) {
+  std::vector<uint8_t> whole;
+  const std::vector<uint8_t>* keep = &bytes;
+  if (bytes.size() >= kMaxScoreRecordBytes && files::ReadWholeFile(path, kMaxDamagedCopyBytes, &whole, error))
+    keep = &whole;
+  return files::ReplaceFileAtomically(path + ".damaged", keep->data(), keep->size(), error);
 }
 
 }  // namespace
+
+void LoadScoreFile() {
+  scoreFileRefused = 0;
+  scoreSaveFailed = 0;
+  const std::string path = ScoreFilePath();
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(path, kMaxScoreRecordBytes, &bytes, &error)) {
+    if (error == ENOENT) {
+      // A new file: the record read back is the one just written.
+      SetDefaultScoreTable();
+      SaveScoreFile();
+      computedChecksum = storedChecksum;
+      return;
+    }
+    // A file that exists but cannot be read (no permission, not a file, a
+    // read error) may still hold the player's table: it must survive the
+    // session untouched.
+    std::fprintf(stderr, "Tessivane: cannot read %s (%s); %s (the file is left as it is)\n", path.c_str(),
+                 std::strerror(error), kNotKept);
+    RefuseScoreFile();
+    computedChecksum = storedChecksum;
+    return;
+  }
+  if (DecodeScoreRecord(bytes.data(), bytes.size())) return;
+
+  // Damaged: keep its bytes beside it before the default record is written
+  // over it; when they cannot be kept, the file is not written at all.
+  const std::string copy = path + ".damaged";
+  const bool kept = KeepDamagedFile(path, bytes, &error);
+  if (kept) {
+    std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
+                 path.c_str(), copy.c_str());
+  } else {
+    std::fprintf(stderr, "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
+                 path.c_str(), copy.c_str(), std::strerror(error), kNotKept);
+  }
+  platform::ShowMessage(kDamagedMessage, kMessageTitle, true);
+  if (kept) {
+    SetDefaultScoreTable();
+    SaveScoreFile();
+  } else {
+    RefuseScoreFile();
+  }
+}
 
 void SaveScoreFile() {
   int32_t value;
@@ -384,5 +253,16 @@ void SaveScoreFile() {
     value = c > 0 ? INT32_MAX : INT32_MIN;
   }
   storedChecksum = value;
-  ReplaceFile(ScoreFilePath(), EncodeScoreRecord());
+  if (scoreFileRefused) return;
+  const std::string path = ScoreFilePath();
+  const std::vector<uint8_t> record = EncodeScoreRecord();
+  int error = 0;
+  if (files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error)) {
+    scoreSaveFailed = 0;
+    return;
+  }
+  if (!scoreSaveFailed)
+    std::fprintf(stderr, "Tessivane: cannot save the high scores to %s (%s); until a save succeeds they last only until the game ends\n",
+                 path.c_str(), std::strerror(error));
+  scoreSaveFailed = 1;
 }

@@ -16,14 +16,24 @@ extern uint8_t unlockedStage;                  // 1..7
 extern uint8_t medals[kMedalCount];            // 1 not earned, 10 earned
 extern int32_t storedChecksum;
 extern int32_t computedChecksum;
+// 1 when the file could not be read at start-up (or was damaged and could not
+// be kept): nothing is saved to it for the rest of the session.
+extern uint8_t scoreFileRefused;
+// 1 after a save failed (said once on stderr), until one succeeds.
+extern uint8_t scoreSaveFailed;
 
-// Start-up: creates, reads and validates the file (the default table when it
-// is missing or damaged).
+// Start-up: creates, reads and validates the file. A missing file gets the
+// default table; a damaged one is kept as "Qapo.sco.damaged" and gets the
+// default table; one that cannot be read is left alone for the whole session
+// (scoreFileRefused) and the default table is played with. Each case but the
+// first says so in one line on stderr.
 void LoadScoreFile();
-// Recomputes the check value and writes the whole record. The file is
-// replaced as a whole (temporary file, flushed to disk, renamed over the old
-// one), so a failed or interrupted save leaves the previous file intact; a
-// failure only loses the write, the table in memory stays.
+// Recomputes the check value and writes the whole record over the start of
+// the file (bytes of a longer old file past the record stay). The new file is
+// made under a unique temporary name, flushed to disk and renamed over the old
+// one, so a failed or interrupted save, or another process saving at the same
+// time, never leaves a partial file. A failure only loses the write (said
+// once on stderr); the table in memory stays.
 void SaveScoreFile();
 
 // ---- Pieces of the above, for tools and tests ------------------------------
@@ -43,16 +53,6 @@ std::vector<uint8_t> EncodeScoreRecord();
 // its range (a score not finite, unlockedStage outside 1..7). Bytes after the
 // record are ignored.
 bool DecodeScoreRecord(const uint8_t* data, size_t size);
-// Steps 2 to 4 of loading, on bytes already read: decode, or on damage show
-// the two-line message, set the default table and save it.
-void LoadScoreBytes(const uint8_t* data, size_t size);
-
-// Name conversion between the UTF-8 of memory and the CP932 of the file.
-// Byte sequences that are not CP932, and characters that CP932 cannot hold,
-// become "?". The file's 16-bit count limits a name to 65535 bytes; a longer
-// name is cut at a character boundary.
-std::string NameFromCp932(const uint8_t* bytes, size_t count);
-std::string NameToCp932(const std::string& utf8);
 
 // The longest file a valid record can occupy; reading stops there.
 constexpr size_t kMaxScoreRecordBytes = 20 + kHiScoreEntries * (2 + 65535) + 1 + kMedalCount + 4;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
@@ -12,7 +13,9 @@ namespace files {
 
 bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes, int* error) {
   bytes->clear();
-  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // O_NONBLOCK: opening a FIFO must not wait for a writer; it is refused
+  // below like anything else that is not a regular file.
+  const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) {
     *error = errno;
     return false;
@@ -24,10 +27,14 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>* 
   } else if (!S_ISREG(st.st_mode)) {
     err = EISDIR;
   } else {
-    bytes->resize(limit);
+    // Room for the file as it stands and one byte more, so that the read
+    // meeting its end needs no second buffer; a file that grows meanwhile
+    // gets more, up to the limit.
+    bytes->resize(std::min(limit, size_t(st.st_size) + 1));
     size_t got = 0;
     while (got < limit) {
-      const ssize_t n = read(fd, bytes->data() + got, limit - got);
+      if (got == bytes->size()) bytes->resize(std::min(limit, got * 2 + 4096));
+      const ssize_t n = read(fd, bytes->data() + got, bytes->size() - got);
       if (n < 0 && errno == EINTR) continue;
       if (n < 0) err = errno;
       if (n <= 0) break;
@@ -69,7 +76,25 @@ std::string FolderOf(const std::string& path) {
 
 }  // namespace
 
-bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size, int* error) {
+namespace {
+
+// Copies everything from `from`'s offset `at` to its end into `to`.
+bool CopyTail(int from, off_t at, int to) {
+  uint8_t buffer[16384];
+  for (;;) {
+    const ssize_t n = pread(from, buffer, sizeof buffer, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (n == 0) return true;
+    if (!WriteAll(to, buffer, size_t(n))) return false;
+    at += n;
+  }
+}
+
+// Writes `data` and then, when `tailFrom` is an open file, its bytes past
+// `size`, to a unique temporary file beside `path`, and renames it over
+// `path`.
+bool WriteAndRename(const std::string& path, const void* data, size_t size, int tailFrom, int* error) {
   std::string temp = path + ".XXXXXX";
   const int fd = mkostemp(&temp[0], O_CLOEXEC);
   if (fd < 0) {
@@ -78,6 +103,7 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, size_t siz
   }
   bool ok = fchmod(fd, 0644) == 0;
   ok = ok && WriteAll(fd, static_cast<const uint8_t*>(data), size);
+  ok = ok && (tailFrom < 0 || CopyTail(tailFrom, off_t(size), fd));
   ok = ok && fsync(fd) == 0;
   int err = ok ? 0 : errno;
   if (close(fd) != 0 && ok) {
@@ -100,6 +126,32 @@ bool ReplaceFileAtomically(const std::string& path, const void* data, size_t siz
     close(dirFd);
   }
   return true;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size, int* error) {
+  return WriteAndRename(path, data, size, -1, error);
+}
+
+bool OverwriteFileStartAtomically(const std::string& path, const void* data, size_t size, int* error) {
+  const int old = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (old < 0) {
+    if (errno == ENOENT) return WriteAndRename(path, data, size, -1, error);
+    *error = errno;
+    return false;
+  }
+  struct stat st;
+  bool ok = false;
+  if (fstat(old, &st) != 0) {
+    *error = errno;
+  } else if (!S_ISREG(st.st_mode)) {
+    *error = EISDIR;
+  } else {
+    ok = WriteAndRename(path, data, size, old, error);
+  }
+  close(old);
+  return ok;
 }
 
 bool MakeFolders(const std::string& path, int* error) {

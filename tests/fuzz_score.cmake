@@ -3,7 +3,7 @@
 # Otherwise, when clang is installed, the test configures a clang build of its
 # own beside this one, builds only the fuzzer there and runs it; without clang
 # the test is not registered.
-set(TESSIVANE_FUZZ_ARGS -max_total_time=20 -runs=3000000 -seed=1 -rss_limit_mb=1024 -max_len=4096)
+set(TESSIVANE_FUZZ_ARGS -max_total_time=20 -runs=3000000 -seed=1 -rss_limit_mb=1024 -max_len=327800)
 if(TARGET fuzz_score)
   add_test(NAME fuzz_score COMMAND fuzz_score ${TESSIVANE_FUZZ_ARGS})
 else()

@@ -1,9 +1,12 @@
+#include <dirent.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -68,6 +71,23 @@ class ScoreFileTest : public GameTest {
   bool FileExists() const {
     struct stat st;
     return stat(Path().c_str(), &st) == 0;
+  }
+  Bytes ReadDamagedCopy() const {
+    std::ifstream in(Path() + ".damaged", std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  // Every name in the folder other than the score file and its damaged copy
+  // (temporary files left behind).
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> names;
+    DIR* d = opendir(dir_.c_str());
+    if (!d) return names;
+    while (const dirent* e = readdir(d)) {
+      const std::string n = e->d_name;
+      if (n != "." && n != ".." && n != "Qapo.sco" && n != "Qapo.sco.damaged") names.push_back(n);
+    }
+    closedir(d);
+    return names;
   }
   // A record that is not the default one, held in memory.
   static void SetCustomTable() {
@@ -244,7 +264,12 @@ TEST_F(ScoreFileTest, DamagedFilesAreReplacedByTheDefaultRecord) {
     EXPECT_EQ(m.title, "Tessivane");
     EXPECT_TRUE(m.critical);
     ExpectDefaultTable();
-    EXPECT_EQ(ReadFile(), kDefaultFile);
+    // The default record is written over the start of the damaged file (its
+    // bytes past the record stay), and the damaged file is kept whole.
+    Bytes expected = kDefaultFile;
+    if (c.bytes.size() > expected.size()) expected.insert(expected.end(), c.bytes.begin() + 78, c.bytes.end());
+    EXPECT_EQ(ReadFile(), expected);
+    EXPECT_EQ(ReadDamagedCopy(), c.bytes);
   }
 }
 
@@ -318,8 +343,7 @@ TEST_F(ScoreFileTest, FailedSaveLeavesTheOldFileWhole) {
 
   EXPECT_EQ(ReadFile(), kDefaultFile);
   EXPECT_EQ(hiScores[0], 987650);
-  struct stat st;
-  EXPECT_NE(stat((Path() + ".tmp").c_str(), &st), 0) << "the temporary file is cleaned up";
+  EXPECT_TRUE(Leftovers().empty()) << "the temporary file is cleaned up";
 
   // A folder that cannot be written: nothing happens, nothing breaks.
   headless::SetBaseDirectory(dir_ + "/missing");
@@ -360,6 +384,218 @@ TEST_F(ScoreFileTest, KilledWhileSavingLeavesTheOldOrTheNewRecord) {
     sawNew += isA || isB;
   }
   EXPECT_GT(sawNew, 0);
+}
+
+// The bytes after the check value stay where they were in the file: a record
+// is written over the start of the old file, which never gets shorter.
+TEST_F(ScoreFileTest, SavingKeepsTheOldFileBytesPastTheNewRecord) {
+  const Bytes extra = {0xDE, 0xAD, 0xBE, 0xEF, 0x00, 0x7F, 0x80, 0xFF, 0x41, 0x42};
+  struct Case {
+    const char* what;
+    const char* name;  // hiNames[0] of the record saved over the file
+  };
+  // The old file is the default record (78 bytes) followed by `extra`.
+  const Case cases[] = {
+      {"shorter record: the old file's tail stays", "A"},           // 72 bytes
+      {"same length: only the trailing bytes stay", "にんじん"},     // 78 bytes
+      {"longer record, still within the old file", "にんじんにん"},  // 82 bytes
+      {"record longer than the old file", "にんじんにんじんにんじんにんじん"},  // 102 bytes
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    Bytes old = kDefaultFile;
+    old.insert(old.end(), extra.begin(), extra.end());
+    WriteFile(old);
+    LoadScoreFile();
+    ASSERT_TRUE(headless::Messages().empty());
+    hiNames[0] = c.name;
+    SaveScoreFile();
+    const Bytes record = EncodeScoreRecord();
+    Bytes expected = record;
+    if (old.size() > record.size()) expected.insert(expected.end(), old.begin() + long(record.size()), old.end());
+    EXPECT_EQ(ReadFile(), expected);
+    ClearTable();
+    LoadScoreFile();
+    EXPECT_EQ(hiNames[0], c.name);
+    EXPECT_TRUE(Leftovers().empty());
+  }
+}
+
+// Two processes saving into one folder at the same time (two players sharing
+// a game folder, several headless runs on one --dir): a reader only ever sees
+// a whole record, and no temporary file is left behind.
+TEST_F(ScoreFileTest, TwoProcessesSavingIntoOneFolderNeverLeaveAPartialFile) {
+  LoadScoreFile();
+  const char* names[] = {"一人目", "二人目"};
+  pid_t writers[2];
+  for (int w = 0; w < 2; ++w) {
+    writers[w] = fork();
+    ASSERT_GE(writers[w], 0);
+    if (writers[w] == 0) {
+      for (int n = 0; n < 300; ++n) {
+        SetDefaultScoreTable();
+        hiScores[0] = float(20000 + 10000 * w);
+        hiNames[0] = names[w];
+        SaveScoreFile();
+      }
+      _exit(0);
+    }
+  }
+  int running = 2, reads = 0, partial = 0;
+  size_t partialSize = 0;
+  while (running > 0) {
+    for (pid_t& w : writers) {
+      int status = 0;
+      if (w > 0 && waitpid(w, &status, WNOHANG) == w) {
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        w = 0;
+        --running;
+      }
+    }
+    const Bytes file = ReadFile();
+    ++reads;
+    ClearTable();
+    const bool whole = DecodeScoreRecord(file.data(), file.size()) &&
+                       ((hiScores[0] == 10000 && hiNames[0] == "にんじん") ||
+                        (hiScores[0] == 20000 && hiNames[0] == names[0]) ||
+                        (hiScores[0] == 30000 && hiNames[0] == names[1]));
+    if (!whole && partial++ == 0) partialSize = file.size();
+  }
+  EXPECT_EQ(partial, 0) << "of " << reads << " reads; the first was " << partialSize << " bytes";
+  const Bytes last = ReadFile();
+  ASSERT_TRUE(DecodeScoreRecord(last.data(), last.size()));
+  EXPECT_TRUE(hiScores[0] == 20000 || hiScores[0] == 30000);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+// A file the player cannot read may hold everything they earned: this session
+// plays with the default table and never saves over it, and says so once.
+TEST_F(ScoreFileTest, UnreadableFileIsNeverReplacedDuringTheSession) {
+  SetCustomTable();
+  SaveScoreFile();
+  const Bytes original = ReadFile();
+  ASSERT_EQ(chmod(Path().c_str(), 0), 0);
+  const passwd* nobody = getpwnam("nobody");
+  if (geteuid() == 0 && nobody) {
+    ASSERT_EQ(chown(dir_.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
+  }
+
+  // The session runs in a child process, without root's right to read anything.
+  const std::string errPath = dir_ + ".stderr";
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    if (geteuid() == 0 && (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)) _exit(77);
+    if (access(Path().c_str(), R_OK) == 0) _exit(77);  // still allowed to read it
+    if (!freopen(errPath.c_str(), "w", stderr)) _exit(3);
+    ClearTable();
+    LoadScoreFile();
+    bool ok = headless::Messages().empty() && hiScores[0] == 10000 && hiNames[4] == "ろけっと" &&
+              unlockedStage == 1 && storedChecksum == 38579;
+    // Every later save of the session: a name entered, a new stage reached.
+    score = 50000;
+    Command1_Click("NEW");
+    unlockedStage = 3;
+    SaveScoreFile();
+    ok = ok && hiScores[0] == 50000 && hiNames[0] == "NEW";
+    std::fflush(stderr);
+    _exit(ok ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  std::ifstream errFile(errPath);
+  const std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
+  std::remove(errPath.c_str());
+  ASSERT_TRUE(WIFEXITED(status));
+  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot run without the right to read every file (no user nobody?)";
+  EXPECT_EQ(WEXITSTATUS(status), 0) << "default table in memory, name entry works";
+
+  ASSERT_EQ(chmod(Path().c_str(), 0644), 0);
+  EXPECT_EQ(ReadFile(), original) << "the unreadable file was replaced";
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find(Path()), std::string::npos) << err;
+  EXPECT_NE(err.find(std::strerror(EACCES)), std::string::npos) << err;
+  EXPECT_NE(err.find("will not be kept"), std::string::npos) << err;
+}
+
+// A save that fails (here a folder has taken the file's place since start-up)
+// says so once on stderr with the reason; the table in memory stays.
+TEST_F(ScoreFileTest, FailedSaveSaysSoOnceWithTheReason) {
+  LoadScoreFile();
+  ASSERT_EQ(std::remove(Path().c_str()), 0);
+  ASSERT_EQ(mkdir(Path().c_str(), 0755), 0);
+  SetCustomTable();
+  testing::internal::CaptureStderr();
+  SaveScoreFile();
+  score = 1000000;
+  Command1_Click("AGAIN");
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find(Path()), std::string::npos) << err;
+  EXPECT_NE(err.find(std::strerror(EISDIR)), std::string::npos) << err;
+  EXPECT_EQ(hiScores[0], 1000000);
+  EXPECT_EQ(hiScores[1], 987650);
+  EXPECT_EQ(hiNames[1], "ハイスコア");
+  EXPECT_TRUE(Leftovers().empty());
+
+  // Once saving works again, the next failure is reported again.
+  ASSERT_EQ(rmdir(Path().c_str()), 0);
+  testing::internal::CaptureStderr();
+  SaveScoreFile();
+  headless::SetBaseDirectory(dir_ + "/missing");
+  SaveScoreFile();
+  const std::string again = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(std::count(again.begin(), again.end(), '\n'), 1) << again;
+  EXPECT_NE(again.find(std::strerror(ENOENT)), std::string::npos) << again;
+  headless::SetBaseDirectory(dir_);
+  ClearTable();
+  LoadScoreFile();
+  EXPECT_EQ(hiScores[0], 1000000);
+}
+
+// The damaged file is kept beside the new one, replacing an older copy, and
+// stderr says where; when no copy can be kept, the damaged file is not
+// replaced this session.
+TEST_F(ScoreFileTest, DamagedFileIsKeptBesideTheDefaultRecord) {
+  const Bytes older = {1, 2, 3};
+  {
+    std::ofstream out(Path() + ".damaged", std::ios::binary);
+    out.write(reinterpret_cast<const char*>(older.data()), std::streamsize(older.size()));
+  }
+  Bytes damaged = kDefaultFile;
+  damaged[kStageOffset] = 3;
+  WriteFile(damaged);
+  testing::internal::CaptureStderr();
+  LoadScoreFile();
+  const std::string err = testing::internal::GetCapturedStderr();
+  ASSERT_EQ(headless::Messages().size(), 1u);
+  EXPECT_EQ(headless::Messages()[0].text, kDamagedText);
+  EXPECT_EQ(ReadDamagedCopy(), damaged);
+  EXPECT_EQ(ReadFile(), kDefaultFile);
+  EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+  EXPECT_NE(err.find(Path() + ".damaged"), std::string::npos) << err;
+  EXPECT_TRUE(Leftovers().empty());
+
+  // No room for the copy (a folder of that name): the damaged file stays as
+  // it is for the whole session, and stderr says why.
+  ASSERT_EQ(std::remove((Path() + ".damaged").c_str()), 0);
+  ASSERT_EQ(mkdir((Path() + ".damaged").c_str(), 0755), 0);
+  WriteFile(damaged);
+  headless::Reset();
+  headless::SetBaseDirectory(dir_);
+  testing::internal::CaptureStderr();
+  LoadScoreFile();
+  score = 50000;
+  Command1_Click("NEW");
+  const std::string refused = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(headless::Messages().size(), 1u);
+  EXPECT_EQ(ReadFile(), damaged);
+  EXPECT_EQ(hiScores[0], 50000);
+  EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 1) << refused;
+  EXPECT_NE(refused.find(std::strerror(EISDIR)), std::string::npos) << refused;
+  EXPECT_NE(refused.find("will not be kept"), std::string::npos) << refused;
+  EXPECT_TRUE(Leftovers().empty());
 }
 
 }  // namespace
