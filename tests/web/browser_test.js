@@ -227,6 +227,9 @@ async function main() {
     check(share > 0.8 && letters > 0.8, 'the title picture matches tessivane-headless\'s',
           `${(100 * share).toFixed(1)}% alike, lettering ${(100 * letters).toFixed(1)}% in place`);
 
+    const page = await b.send('Page.captureScreenshot', { format: 'png' });
+    fs.writeFileSync(path.join(workDir, 'page.png'), Buffer.from(page.data, 'base64'));
+
     // The first click gives the game the keys.
     await b.evaluate('document.activeElement.blur(), 0');
     const cx = rect.x + 166, cy = rect.y + 239;
