@@ -1,5 +1,8 @@
 // The player's window, keyboard and game controllers through SDL2.
 #include <SDL.h>
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -254,6 +257,11 @@ void PresentScreen(const Surface& picture) {
   SDL_UpdateTexture(gWin.texture, nullptr, picture.pixels, picture.width * 4);
   gWin.hasPicture = true;
   DrawPicture();
+#ifdef __EMSCRIPTEN__
+  // In a browser the picture reaches the page only when the game hands the
+  // thread back; every loop that presents does so at least once a frame.
+  emscripten_sleep(0);
+#endif
 }
 
 bool IsWindowInactive() {
