@@ -280,6 +280,8 @@ async function main() {
       await sleep(100);
     if (!check(await b.evaluate('document.getElementById("dialog").classList.contains("open")'),
                'the page asks for a name')) return;
+    const dialogShot = await b.send('Page.captureScreenshot', { format: 'png' });
+    fs.writeFileSync(path.join(workDir, 'name-dialog.png'), Buffer.from(dialogShot.data, 'base64'));
     await b.evaluate('document.getElementById("dlgInput").value = "テスト大"; document.getElementById("dlgYes").click(), 0');
     const named = await waitFor(b, 'the name is in the table', (s) => s.hiNames.includes('テスト大'), 10000);
     if (named) check(true, 'the name is in the table');
