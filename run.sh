@@ -13,9 +13,10 @@ cd "$(dirname "$0")"
 PACKAGES=(
   build-essential cmake pkg-config
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libcairo2-dev
+  libavcodec-dev libavformat-dev libswscale-dev libswresample-dev zlib1g-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
   libgtest-dev libbenchmark-dev
-  xvfb xauth xfonts-base xdotool x11-utils imagemagick
+  xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
   clang libclang-rt-14-dev
   # the web build and its browser test
   emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3 chromium

@@ -5,6 +5,7 @@
 #include "frontend/title.h"
 #include "frontend/transitions.h"
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/music.h"
@@ -36,8 +37,8 @@ namespace {
 // While the window is minimised or has lost focus during play, the game holds
 // the frame it is at; the window's events keep being served.
 void HoldWhileInactive() {
-  while (gameMode == 0 && platform::IsWindowInactive()) {
-    platform::Idle(20);
+  while (gameMode == 0 && machine::IsWindowInactive()) {
+    machine::Idle(20);
     PumpMessages();
   }
 }

@@ -2,9 +2,11 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/replay_recorder.h"
 #include "data/map_file.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/music.h"
@@ -34,14 +36,15 @@ void OnCloseButton() {
 }  // namespace
 
 void StartUp() {
-  screenSaverWasActive = platform::IsScreenSaverEnabled() ? 1 : 0;
+  BeginReplaySession();
+  screenSaverWasActive = machine::IsScreenSaverEnabled() ? 1 : 0;
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(false);
 
-  if (!platform::ClaimSingleInstance()) RefuseStart("多重起動はできません。");
+  if (!machine::ClaimSingleInstance()) RefuseStart("多重起動はできません。");
   if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart("マップデータが見つかりません");
 
   LoadScoreFile();
-  Randomize(platform::RandomSeed());
+  Randomize(machine::RandomSeed());
 
   platform::CreateGameWindow(kTitle, kScreenWidth, kScreenHeight);
   SetUpSurfaces();
@@ -73,6 +76,7 @@ void StartUp() {
 }
 
 void ExitProgram() {
+  EndReplaySession(0);
   MusicStop();
   MusicClose();
   RestoreScreenSaver();
@@ -80,7 +84,7 @@ void ExitProgram() {
 }
 
 void Form_Unload(int16_t& cancel) {
-  if (platform::AskYesNo("終了しますか？", kTitle)) ExitProgram();
+  if (machine::AskYesNo("終了しますか？", kTitle)) ExitProgram();
   cancel = 1;
   FlushInput();
 }

@@ -17,6 +17,8 @@ install(CODE "
 ")
 
 install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+# Replay files (*.tvreplay) open in the game from a file manager.
+install(FILES ${CMAKE_SOURCE_DIR}/assets/tessivane-replay.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages)
 foreach(size 64 128 256)
   install(FILES ${CMAKE_BINARY_DIR}/generated/icons/tessivane-${size}.png
     DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps

@@ -1,7 +1,10 @@
 #include "data/name_dialog.h"
 
+
+#include "app/replay_recorder.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "world/world_state.h"
 
 namespace {
@@ -23,7 +26,7 @@ std::string FirstCharacters(const std::string& text, int maxChars) {
 
 void ShowNameDialog(const std::string& prompt) {
   std::string name;
-  if (platform::RunNameDialog(kDialogCaption, prompt.c_str(), kNameMaxChars, &name)) Command1_Click(name);
+  if (machine::RunNameDialog(kDialogCaption, prompt.c_str(), kNameMaxChars, &name)) Command1_Click(name);
   // Closed without OK: the table and the file stay as they were.
 }
 
@@ -42,6 +45,7 @@ void Command1_Click(const std::string& typedName) {
     }
     hiScores[place] = score;
     hiNames[place] = FirstCharacters(typedName, kNameMaxChars);
+    NoteTablePlace(place, hiNames[place]);
   }
   SaveScoreFile();
   platform::CloseInputMethod();

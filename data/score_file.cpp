@@ -8,6 +8,7 @@
 #include "data/cp932.h"
 #include "platform/backend.h"
 #include "platform/files.h"
+#include "platform/machine.h"
 
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
@@ -189,6 +190,15 @@ void RefuseScoreFile() {
   SaveScoreFile();  // only sets storedChecksum
 }
 
+// A write whose outcome the game goes on with: done, and its outcome kept in
+// the replay being recorded; during playback never done, the recorded
+// outcome given back (a replay never touches the player's files).
+template <typename Write>
+bool RecordedWrite(Write write) {
+  if (machine::IsPlayingBack()) return machine::ReadValue(0) != 0;
+  return machine::ReadValue(write() ? 1 : 0) != 0;
+}
+
 // Copies the damaged file to "<path>.damaged", replacing an older copy.
 bool KeepDamagedFile(const std::string& path, const std::vector<uint8_t>& bytes, int* error) {
   std::vector<uint8_t> whole;
@@ -204,9 +214,18 @@ void LoadScoreFile() {
   scoreFileRefused = 0;
   scoreSaveFailed = 0;
   const std::string path = ScoreFilePath();
-  std::vector<uint8_t> bytes;
+  // Read through the recorded doorway: a replay carries the table its game
+  // began with.
   int error = 0;
-  if (!files::ReadWholeFile(path, kMaxScoreRecordBytes, &bytes, &error)) {
+  std::string text;
+  machine::ReadStateFile(&error, &text, [](int* e, std::string* b) {
+    std::vector<uint8_t> read;
+    *e = 0;
+    if (!files::ReadWholeFile(ScoreFilePath(), kMaxScoreRecordBytes, &read, e) && *e == 0) *e = EIO;
+    b->assign(read.begin(), read.end());
+  });
+  std::vector<uint8_t> bytes(text.begin(), text.end());
+  if (error != 0) {
     if (error == ENOENT) {
       // A new file: the record read back is the one just written.
       SetDefaultScoreTable();
@@ -228,7 +247,7 @@ void LoadScoreFile() {
   // Damaged: keep its bytes beside it before the default record is written
   // over it; when they cannot be kept, the file is not written at all.
   const std::string copy = path + ".damaged";
-  const bool kept = KeepDamagedFile(path, bytes, &error);
+  const bool kept = RecordedWrite([&] { return KeepDamagedFile(path, bytes, &error); });
   if (kept) {
     std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
                  path.c_str(), copy.c_str());
@@ -257,7 +276,7 @@ void SaveScoreFile() {
   const std::string path = ScoreFilePath();
   const std::vector<uint8_t> record = EncodeScoreRecord();
   int error = 0;
-  if (files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error)) {
+  if (RecordedWrite([&] { return files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error); })) {
     scoreSaveFailed = 0;
     return;
   }

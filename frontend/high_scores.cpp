@@ -7,12 +7,14 @@
 #include "app/main_loop.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
+#include "frontend/replay_list.h"
 #include "frontend/title.h"
 #include "frontend/transitions.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/language.h"
 #include "platform/music.h"
 #include "presentation/renderer.h"
 #include "world/world_state.h"
@@ -40,6 +42,7 @@ void DrawHighScores() {
   for (int i = 0; i < kHiScoreEntries; ++i) PrintText(59, 179 + 35 * i, 18, 15, hiNames[i]);
   for (int i = 0; i < kHiScoreEntries; ++i) PrintText(220, 180 + 35 * i, 19, 15, FormatScore(hiScores[i]));
   PrintText(120, 390, 19, 15, "EXIT");
+  if (IsReplayListOffered()) PrintText(200, 395, 13, 7, language::Translate("R: REPLAYS"));
   DrawPresents();
   ShowFrameRate();
 }
@@ -54,6 +57,7 @@ void HighScoreScreen() {
     ReadInput();
 
     if (inputLatch == 0 && KeyPressed(kVkH)) StartHardestGame();
+    if (inputLatch == 0 && IsReplayListOffered() && KeyPressed(kVkR)) ShowReplayList(true);
     if (inputLatch == 0 && ConfirmPressed()) {
       inputLatch = -1;
       cursorY = kRowTitleHiScore;

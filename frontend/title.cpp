@@ -1,7 +1,9 @@
 #include "frontend/title.h"
 
+
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
@@ -304,6 +306,7 @@ void PrepareGameStart(uint8_t stage) {
 }
 
 void EnterGame() {
+  NoteGameStart();
   OpenStageMusic();
   MusicPlay();
   FlushInput();

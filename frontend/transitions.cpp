@@ -1,8 +1,10 @@
 #include "frontend/transitions.h"
 
+
 #include <algorithm>
 
 #include "app/app_state.h"
+#include "app/replay_recorder.h"
 #include "enemies/stage_flow.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
@@ -103,6 +105,7 @@ void WipeToBlack() {
 }
 
 void OpenOnTitle() {
+  NoteGameEnd();  // back from a game: its replay is written
   scrollPos = -1720;
   stageNo = 0;
   BuildStageBackground();

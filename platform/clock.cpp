@@ -1,6 +1,7 @@
 #include "platform/clock.h"
 
 #include "platform/backend.h"
+#include "platform/machine.h"
 
 namespace {
 void (*gOnClose)() = nullptr;
@@ -10,24 +11,24 @@ uint32_t gLastTickMs = 0;
 constexpr uint32_t kTimerIntervalMs = 1000;
 }  // namespace
 
-int32_t ClockMs() { return int32_t(platform::ReadClockMs()); }
+int32_t ClockMs() { return int32_t(machine::ReadClockMs()); }
 
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
   gOnClose = onClose;
-  platform::SetWindowCloseHandler(onClose);
+  machine::SetDialogCloseHandler(onClose);
   gOnTimerTick = onTimerTick;
   gTimerStarted = true;
-  gLastTickMs = platform::ReadClockMs();
+  gLastTickMs = machine::ReadClockMs();
 }
 
 void PumpMessages() {
   for (;;) {
-    const platform::WindowEvent e = platform::PollWindowEvent();
+    const platform::WindowEvent e = machine::PollWindowEvent();
     if (e == platform::WindowEvent::None) break;
     if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
   }
   if (gTimerStarted) {
-    const uint32_t now = platform::ReadClockMs();
+    const uint32_t now = machine::ReadClockMs();
     const uint32_t since = now - gLastTickMs;
     if (since >= kTimerIntervalMs) {
       // One tick per pump at most; a long stall does not bring a burst.
@@ -43,7 +44,7 @@ void WaitMs(int32_t ms) {
   for (;;) {
     const int32_t elapsed = ElapsedMs(ClockMs(), start);
     if (elapsed >= ms) return;
-    platform::Idle(uint32_t(ms - elapsed));
+    machine::Idle(uint32_t(ms - elapsed));
     PumpMessages();
   }
 }

@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "world/world_state.h"
 
 int16_t musicLooping;
@@ -48,7 +49,7 @@ void MusicClose() {
 // Once a second (window timer): a tune that has ended by itself while looping
 // is on starts again from its beginning.
 void MusicLoopCheck() {
-  if (platform::IsTuneStopped() && musicLooping == -1) platform::RewindAndPlayTune();
+  if (machine::IsTuneStopped() && musicLooping == -1) platform::RewindAndPlayTune();
 }
 
 void SwitchMusic(const std::string& file) {

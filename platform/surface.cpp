@@ -5,6 +5,7 @@
 #include <sys/mman.h>
 
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/sheets.h"
 
 namespace {
@@ -87,4 +88,6 @@ void ClearSurface(Surface& s) {
   if (s.pixels) std::memset(s.pixels, 0, size_t(s.width) * s.height * sizeof(uint32_t));
 }
 
-void RefreshScreen() { platform::PresentScreen(scrmain); }
+void RefreshScreen() {
+  if (machine::ShouldPresent()) platform::PresentScreen(scrmain);
+}

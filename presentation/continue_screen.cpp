@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "platform/backend.h"
+#include "platform/machine.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
@@ -72,7 +73,7 @@ void ContinuePrompt() {
     }
     if (fireBits == 0 && bombBits == 0) inputLatch = 0;
     PumpMessages();
-    platform::Idle(1);
+    machine::Idle(1);
   }
 }
 

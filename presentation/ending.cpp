@@ -1,10 +1,12 @@
 #include "presentation/ending.h"
 
+
 #include <algorithm>
 #include <cmath>
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/replay_recorder.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
 #include "frontend/transitions.h"
@@ -420,6 +422,7 @@ void Ending() {
   RunStaffRoll();
 
   // The end.
+  NoteEndingReached();
   AwardMedals();
   PromptHighScoreName();
   WaitMs(500);

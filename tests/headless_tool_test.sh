@@ -67,7 +67,7 @@ bad() {  # bad LINE EXPECTED-TEXT
   [ $status -eq 2 ] || fail "'$1' gave status $status"
   grep -q "bad.txt:2: .*$2" "$work/bad.err" || fail "'$1' error unclear: $(cat "$work/bad.err")"
 }
-bad "0 100 Space" "unknown key 'Space'"
+bad "0 100 Tab" "unknown key 'Tab'"
 bad "100 50 A" "end time"
 bad "box maybe" "box yes"
 bad "10 20 Joy 1 2" "Joy X Y BUTTONS"

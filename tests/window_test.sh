@@ -245,6 +245,36 @@ else
   fail "no question appeared on the second close"
 fi
 
+step "the game just played was recorded; tessivane FILE plays it: stage 1 shows, Escape stops it"
+replays=$work/home/.local/share/tessivane/replays
+replay=$(ls "$replays"/*.tvreplay 2> /dev/null | head -n 1)
+if [ -z "$replay" ]; then
+  fail "the game played left no replay in $replays"
+else
+  cp -p "$work/game/Qapo.sco" "$work/score.before"
+  (cd "$work/game" && exec ./tessivane "$replay") > "$work/watch.out" 2> "$work/watch.err" &
+  watcher=$!
+  pids+=($watcher)
+  if poll 15 game_window && poll 10 stage_shown; then
+    save watching
+    focus "$window"
+    press Escape
+    poll 10 exited $watcher || fail "Escape did not stop the replay"
+  else
+    cat "$work/watch.err"
+    fail "the replay did not show stage 1"
+  fi
+  [ "$(ls "$replays" | wc -l)" -eq 1 ] || fail "watching a replay recorded one"
+  # The real game's replay, with its real clock, plays to its end headless too.
+  headless=$(cd "$(dirname "$game")" && pwd)/tessivane-headless
+  if [ -x "$headless" ]; then
+    (cd "$work" && XDG_DATA_HOME="$work/none" "$headless" --dir game --replay "$replay" --dump "$work/watched.json") \
+      > "$work/headless.out" 2>&1 || { echo "status $?"; cat "$work/headless.out"; fail "the game's replay did not play to its end headless"; }
+    grep -q '"gameMode": 0' "$work/watched.json" 2> /dev/null || fail "the headless playback did not end in play"
+  fi
+  cmp -s "$work/score.before" "$work/game/Qapo.sco" || fail "watching a replay wrote the score file"
+fi
+
 if [ $fails -ne 0 ]; then
   echo "--- game stderr:"
   cat "$work/game.err"

@@ -57,6 +57,9 @@ int VirtualKey(SDL_Scancode code) {
     case SDL_SCANCODE_P: return kVkP;
     case SDL_SCANCODE_D: return kVkD;
     case SDL_SCANCODE_F: return kVkF;
+    case SDL_SCANCODE_R: return kVkR;
+    case SDL_SCANCODE_ESCAPE: return kVkEscape;
+    case SDL_SCANCODE_SPACE: return kVkSpace;
     case SDL_SCANCODE_LCTRL:
     case SDL_SCANCODE_RCTRL: return kVkCtrl;
     default: return -1;

@@ -63,11 +63,6 @@ class Guard {
   Guard& operator=(const Guard&) = delete;
 };
 
-bool IsRegularFile(const std::string& path) {
-  struct stat st;
-  return !path.empty() && stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
 // Under the device lock. The old player is dropped, notes are released (not
 // cut, so nothing clicks) and the controllers are set back for the next tune.
 void DropPlayer() {
@@ -167,26 +162,6 @@ int LoadSynth(void*) {
 }  // namespace
 
 namespace platform {
-
-// The first General MIDI soundfont that really exists, in order of preference.
-std::string FindSoundFont() {
-  if (const char* env = std::getenv("SDL_SOUNDFONTS")) {
-    const std::string list = env;
-    size_t start = 0;
-    for (;;) {
-      const size_t end = list.find(':', start);
-      const std::string path = list.substr(start, end == std::string::npos ? std::string::npos : end - start);
-      if (IsRegularFile(path)) return path;
-      if (end == std::string::npos) break;
-      start = end + 1;
-    }
-  }
-  for (const char* path : {"/usr/share/sounds/sf3/default-GM.sf3", "/usr/share/sounds/sf2/default-GM.sf2",
-                           "/usr/share/sounds/sf2/FluidR3_GM.sf2", "/usr/share/sounds/sf2/TimGM6mb.sf2"}) {
-    if (IsRegularFile(path)) return path;
-  }
-  return std::string();
-}
 
 // Opens the audio output and starts loading the soundfont (first use only).
 // True while music can be heard now or soon.

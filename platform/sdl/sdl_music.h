@@ -3,12 +3,9 @@
 
 #include <string>
 
-namespace platform {
+#include "platform/sound_font.h"
 
-// The first General MIDI soundfont that exists: SDL_SOUNDFONTS (a ':' list),
-// then the Debian defaults under /usr/share/sounds/sf3 and sf2, then
-// FluidR3_GM and TimGM6mb. Empty when there is none.
-std::string FindSoundFont();
+namespace platform {
 
 // Opens the audio output and starts loading the soundfont, once; the first
 // OpenTune does this too. False when music cannot sound (no soundfont, no

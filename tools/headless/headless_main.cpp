@@ -15,15 +15,23 @@
 #include <string>
 #include <vector>
 
+#include "app/replay_recorder.h"
 #include "app/startup.h"
+#include "frontend/replay_list.h"
 #include "app/state_registry.h"
+#include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/machine.h"
+#include "platform/replay_file.h"
+#include "platform/replay_stream.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
+#include "tools/headless/headless_video.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
+constexpr int kReplayRefused = 3;
 
 struct Capture {
   uint32_t at;
@@ -42,6 +50,10 @@ struct Options {
   std::vector<Capture> dumps;
   std::string digestFile;
   uint32_t digestEvery = 1000;
+  bool record = true;
+  std::string replayFile;
+  std::string videoFile;
+  uint32_t videoScale = 2;
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -51,7 +63,10 @@ bool gWriteFailed = false;
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]]\n",
+               "                          [--digest FILE [--digest-every MS]]\n"
+               "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
+               "                          [--replay-list]\n"
+               "       tessivane-headless --replay-info FILE\n",
                why.c_str());
   std::exit(kUsageError);
 }
@@ -87,6 +102,20 @@ void ParseArguments(int argc, char** argv) {
   gOptions.dir = ToolDirectory();
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
+    if (opt == "--no-record") {
+      gOptions.record = false;
+      continue;
+    }
+    if (opt == "--replay-list") {
+      OfferReplayList(true);
+      // Choosing a replay ends the run, saying which one (the game would
+      // start itself anew on it).
+      SetReplayListWatcher([](const std::string& path) {
+        std::printf("watch %s\n", path.c_str());
+        platform::EndProcess();
+      });
+      continue;
+    }
     if (i + 1 >= argc) Usage("missing value after " + opt);
     const std::string arg = argv[++i];
     if (opt == "--dir") {
@@ -111,10 +140,87 @@ void ParseArguments(int argc, char** argv) {
     } else if (opt == "--digest-every") {
       if (!ParseUnsigned(arg, &gOptions.digestEvery) || gOptions.digestEvery == 0)
         Usage("--digest-every takes a number of milliseconds 1..4294967295");
+    } else if (opt == "--video") {
+      gOptions.videoFile = arg;
+    } else if (opt == "--scale") {
+      if (!ParseUnsigned(arg, &gOptions.videoScale) || gOptions.videoScale < 1 || gOptions.videoScale > 8)
+        Usage("--scale takes a whole factor 1..8");
+    } else if (opt == "--replay") {
+      gOptions.replayFile = arg;
     } else {
       Usage("unknown option " + opt);
     }
   }
+}
+
+// ---- Replays ----------------------------------------------------------------
+
+std::vector<uint8_t> gReplayStream;
+bool gReplayMismatch = false;
+
+[[noreturn]] void OnReplayEnd(bool mismatch, const char* why) {
+  if (mismatch) {
+    std::fprintf(stderr, "tessivane-headless: %s: playback stopped: %s\n", gOptions.replayFile.c_str(), why);
+    gReplayMismatch = true;
+  }
+  platform::EndProcess();
+}
+
+// Loads the replay and plays it back in place of a script: the headless
+// machine is still asked everything (its answers dropped), and its dialogs are
+// answered as the replay's were, so the dump reads as the recorded run's did.
+void LoadReplay() {
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(gOptions.replayFile, size_t(1) << 30, &bytes, &error)) {
+    std::fprintf(stderr, "tessivane-headless: cannot read %s (%s)\n", gOptions.replayFile.c_str(),
+                 std::strerror(error));
+    std::exit(kReplayRefused);
+  }
+  ReplayInfo info;
+  std::string why;
+  if (!::LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, &info, &gReplayStream, &why)) {
+    std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
+    std::exit(kReplayRefused);
+  }
+  ScanStream(
+      gReplayStream.data(), gReplayStream.size(), [](bool yes) { headless::QueueAnswer(yes); },
+      [](bool ok, const std::string& name) {
+        if (ok) {
+          headless::QueueName(name);
+        } else {
+          headless::QueueNameCancel();
+        }
+      },
+      &why);
+  // A recording cut off by --until stops at the same moment.
+  if (info.stopClockMs != 0 && !gOptions.hasUntil) headless::SetStopTime(info.stopClockMs);
+  machine::SetPlaybackEndHandler(OnReplayEnd);
+  machine::StartPlaying(gReplayStream.data(), gReplayStream.size(), true);
+}
+
+// The replay's header as "key: value" lines.
+int PrintReplayInfo(const char* file) {
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  ReplayInfo info;
+  std::string why;
+  if (!files::ReadWholeFile(file, 8192, &bytes, &error)) {
+    why = std::strerror(error);
+  } else if (DecodeReplayInfo(bytes.data(), bytes.size(), &info, &why)) {
+    static const char* const kDifficulties[] = {"normal", "hard", "easy", "hardest"};
+    static const char* const kEnds[] = {"quit", "game over", "ending"};
+    std::printf("build: %s\nplayable: %s\nrecorded: %llu\ndifficulty: %s\nstart stage: %u\nstage reached: %u\n"
+                "ended: %s\nscore: %.0f\nplace: %d\nname: %s\n",
+                info.build.c_str(), info.build == kBuildIdentity ? "yes" : "no",
+                static_cast<unsigned long long>(info.recordedAt),
+                info.difficulty < 4 ? kDifficulties[info.difficulty] : "?", unsigned(info.startStage),
+                unsigned(info.stageReached), info.ending < 3 ? kEnds[info.ending] : "?", double(info.score),
+                info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, info.tableName.c_str());
+    return 0;
+  }
+  std::fprintf(stderr, "tessivane-headless: %s: %s\n", file, why.c_str());
+  return kReplayRefused;
 }
 
 void LoadScript() {
@@ -338,7 +444,22 @@ void TakeDueCaptures(uint32_t now) {
     }
 }
 
-void OnClockMoved(uint32_t /*from*/, uint32_t to) {
+// ---- Video ---------------------------------------------------------------------
+
+bool gVideoOpen = false;
+size_t gMusicCommandsSeen = 0;
+
+void AddVideoUntil(uint32_t from, uint32_t to) {
+  if (!gVideoOpen) return;
+  // The music commands given since the last move were given at `from`.
+  const std::vector<std::string>& commands = headless::MusicCommands();
+  for (; gMusicCommandsSeen < commands.size(); ++gMusicCommandsSeen)
+    PlayVideoMusicCommand(from, commands[gMusicCommandsSeen]);
+  AddVideoFramesUntil(to, scrmain.pixels ? scrmain.pixels : gBlank);
+}
+
+void OnClockMoved(uint32_t from, uint32_t to) {
+  AddVideoUntil(from, to);
   TakeDueCaptures(to);
   TakeDueDigests(to);
 }
@@ -346,11 +467,18 @@ void OnClockMoved(uint32_t /*from*/, uint32_t to) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "--replay-info") == 0) return PrintReplayInfo(argv[2]);
   ParseArguments(argc, argv);
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
+  if (!gOptions.replayFile.empty()) {
+    if (!gOptions.inputFile.empty()) Usage("--replay and --input cannot go together");
+    LoadReplay();
+  } else {
+    SetReplayRecording(gOptions.record);
+  }
   LoadScript();
   std::FILE* digest = nullptr;
   if (!gOptions.digestFile.empty()) {
@@ -362,16 +490,34 @@ int main(int argc, char** argv) {
     gDigest = digest;
     gNextDigestAt = gOptions.digestEvery;
   }
+  if (!gOptions.videoFile.empty()) {
+    std::string why;
+    if (!OpenVideo(gOptions.videoFile, int(gOptions.videoScale), &why)) {
+      std::fprintf(stderr, "tessivane-headless: %s\n", why.c_str());
+      return 1;
+    }
+    gVideoOpen = true;
+  }
   headless::SetClockObserver(OnClockMoved);
 
   try {
     StartUp();
   } catch (const headless::StopReached&) {
-    // ran to --until
+    // ran to --until: a game in progress is kept as it stands
+    EndReplaySession(headless::Clock());
   } catch (const headless::ProcessEnded&) {
     // the program ended itself
+    EndReplaySession(0);
   }
   headless::SetClockObserver(nullptr);
+  if (gVideoOpen) {
+    AddVideoUntil(headless::Clock(), headless::Clock());
+    std::string why;
+    if (!CloseVideo(&why)) {
+      std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.videoFile.c_str(), why.c_str());
+      gWriteFailed = true;
+    }
+  }
 
   TakeDueCaptures(headless::Clock());
   for (const Capture& c : gOptions.shots)
@@ -385,5 +531,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "tessivane-headless: cannot write %s\n", gOptions.digestFile.c_str());
     gWriteFailed = true;
   }
+  if (gReplayMismatch) return kReplayRefused;
   return gWriteFailed ? 1 : 0;
 }

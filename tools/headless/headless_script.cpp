@@ -18,9 +18,10 @@ constexpr KeyName kKeyNames[] = {
     {"A", kVkA},       {"S", kVkS},         {"H", kVkH},       {"E", kVkE},
     {"P", kVkP},       {"D", kVkD},         {"F", kVkF},       {"Ctrl", kVkCtrl},
     {"Num2", kVkNum2}, {"Num4", kVkNum4},   {"Num6", kVkNum6}, {"Num8", kVkNum8},
+    {"R", kVkR},       {"Escape", kVkEscape}, {"Space", kVkSpace},
 };
 // clang-format on
-static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 16, "every scriptable key has a name");
+static_assert(sizeof kKeyNames / sizeof kKeyNames[0] == 19, "every scriptable key has a name");
 
 int KeyCode(const std::string& name) {
   for (const KeyName& k : kKeyNames)
@@ -109,7 +110,7 @@ bool ParseScript(const std::string& text, const std::string& fileName, Script* s
       const int vk = KeyCode(w[i]);
       if (vk < 0)
         return fail("unknown key '" + w[i] +
-                    "' (keys: Left Right Up Down A S H E P D F Ctrl Num2 Num4 Num6 Num8)");
+                    "' (keys: Left Right Up Down A S H E P D F Ctrl Num2 Num4 Num6 Num8 R Escape Space)");
       script->keys.push_back({vk, from, to});
     }
   }

@@ -1,0 +1,173 @@
+#include "app/replay_recorder.h"
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <vector>
+
+#include "data/score_file.h"
+#include "platform/files.h"
+#include "platform/machine.h"
+#include "platform/replay_file.h"
+#include "world/world_state.h"
+
+namespace {
+
+bool gRecordingWanted = false;
+bool gGameInProgress = false;
+ReplayInfo gGame;
+std::string gLastWritten;
+
+uint8_t CurrentDifficulty() {
+  if (revengeFire == 1) return 3;
+  if (hardMode == 1) return 1;
+  if (easyMode == 1) return 2;
+  return 0;
+}
+
+void NoteStage() {
+  if (stageNo >= 1 && stageNo <= 8 && stageNo > gGame.stageReached) gGame.stageReached = stageNo;
+}
+
+std::string TimeStamp(std::time_t t) {
+  std::tm parts;
+  gmtime_r(&t, &parts);
+  char buf[32];
+  std::strftime(buf, sizeof buf, "%Y%m%d-%H%M%S", &parts);
+  return buf;
+}
+
+void WriteGame(uint8_t ending, uint32_t stopClockMs) {
+  gGameInProgress = false;
+  const uint8_t* compressed;
+  size_t size;
+  uint64_t rawSize;
+  uint32_t rawCrc;
+  if (!machine::FlushRecording(&compressed, &size, &rawSize, &rawCrc)) {
+    std::fprintf(stderr, "Tessivane: this session was too long to keep as a replay\n");
+    return;
+  }
+  const std::string folder = ReplayFolder();
+  int error = 0;
+  if (folder.empty() || !files::MakeFolders(folder, &error)) {
+    std::fprintf(stderr, "Tessivane: no folder for replays (%s)\n", std::strerror(error));
+    return;
+  }
+  gGame.ending = ending;
+  gGame.score = score;
+  gGame.stopClockMs = stopClockMs;
+  if (ending == kReplayEndedByEnding) gGame.stageReached = 8;
+  const std::vector<uint8_t> bytes = EncodeReplay(gGame, compressed, size, rawSize, rawCrc);
+  // One name per game: the date and time, and a number when that is taken.
+  const std::string stem = folder + "/" + TimeStamp(std::time_t(gGame.recordedAt));
+  std::string path = stem + kReplayExtension;
+  for (int n = 2; access(path.c_str(), F_OK) == 0 && n < 10000; ++n)
+    path = stem + "-" + std::to_string(n) + kReplayExtension;
+  if (!files::ReplaceFileAtomically(path, bytes.data(), bytes.size(), &error)) {
+    std::fprintf(stderr, "Tessivane: cannot write the replay %s (%s)\n", path.c_str(), std::strerror(error));
+    return;
+  }
+  gLastWritten = path;
+  KeepReplays(folder);
+}
+
+}  // namespace
+
+void SetReplayRecording(bool on) { gRecordingWanted = on; }
+
+void BeginReplaySession() {
+  gGameInProgress = false;
+  if (gRecordingWanted && !machine::IsPlayingBack() && !machine::StartRecording())
+    std::fprintf(stderr, "Tessivane: replays cannot be recorded (no memory for the compressor)\n");
+}
+
+void NoteGameStart() {
+  if (machine::CurrentMode() != machine::Mode::Recording) return;
+  gGameInProgress = true;
+  gGame = ReplayInfo{};
+  gGame.build = kBuildIdentity;
+  gGame.recordedAt = uint64_t(std::time(nullptr));
+  gGame.gameStart = machine::RecordedSize();
+  gGame.difficulty = CurrentDifficulty();
+  gGame.startStage = stageNo;
+  gGame.stageReached = stageNo;
+}
+
+void NoteEndingReached() {
+  if (gGameInProgress) gGame.ending = kReplayEndedByEnding;
+}
+
+void NoteTablePlace(int place, const std::string& name) {
+  if (!gGameInProgress || place < 0) return;
+  gGame.tablePlace = uint8_t(place);
+  gGame.tableName = name;
+}
+
+void NoteGameEnd() {
+  if (!gGameInProgress) return;
+  NoteStage();
+  WriteGame(gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByGameOver, 0);
+}
+
+void EndReplaySession(uint32_t stopClockMs) {
+  if (gGameInProgress) {
+    NoteStage();
+    WriteGame(gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit, stopClockMs);
+  }
+  machine::StopRecording();
+}
+
+std::string ReplayFolder() {
+  const std::string home = files::DataHome();
+  return home.empty() ? std::string() : home + "/tessivane/replays";
+}
+
+const std::string& LastReplayWritten() { return gLastWritten; }
+
+void KeepReplays(const std::string& folder) {
+  struct Kept {
+    std::string name;
+    ReplayInfo info;
+  };
+  std::vector<Kept> replays;
+  const size_t ext = std::strlen(kReplayExtension);
+  if (DIR* dir = opendir(folder.c_str())) {
+    while (const dirent* e = readdir(dir)) {
+      const std::string name = e->d_name;
+      if (name.size() <= ext || name.compare(name.size() - ext, ext, kReplayExtension) != 0) continue;
+      std::vector<uint8_t> head;
+      int error;
+      Kept k{name, ReplayInfo{}};
+      std::string why;
+      // A file that is not a replay of ours is left alone.
+      if (files::ReadWholeFile(folder + "/" + name, 8192, &head, &error) &&
+          DecodeReplayInfo(head.data(), head.size(), &k.info, &why))
+        replays.push_back(k);
+    }
+    closedir(dir);
+  }
+  // Newest first: by the time recorded, then by the number a name takes when
+  // its second was already taken ("...-2", "...-3").
+  const auto number = [](const std::string& name) {
+    const size_t dash = name.find('-', 9);
+    return dash == std::string::npos ? 1l : std::strtol(name.c_str() + dash + 1, nullptr, 10);
+  };
+  std::sort(replays.begin(), replays.end(), [&](const Kept& a, const Kept& b) {
+    if (a.info.recordedAt != b.info.recordedAt) return a.info.recordedAt > b.info.recordedAt;
+    return number(a.name) > number(b.name);
+  });
+  for (size_t k = 0; k < replays.size(); ++k) {
+    const ReplayInfo& r = replays[k].info;
+    bool keep = k < size_t(kKeptRecentReplays) || r.ending == kReplayEndedByEnding;
+    // Behind a place of the table as long as that place stands.
+    for (int p = 0; !keep && r.tablePlace != kReplayNoPlace && p < kHiScoreEntries; ++p)
+      keep = hiScores[p] == r.score && hiNames[p] == r.tableName;
+    if (!keep) unlink((folder + "/" + replays[k].name).c_str());
+  }
+}

@@ -1,0 +1,38 @@
+// Every game recorded: the session's readings are kept from start-up (see
+// platform/machine.h) and each game, from its start to its end, leaves a
+// replay file in the player's data folder, which then keeps the last 20
+// games, every run behind a place of the high-score table and every run that
+// reached the ending.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// Which build recorded a replay; another build refuses to play it. Raise the
+// rules number with every change that makes the game do something else with
+// the same readings (the golden runs in tests/golden say when).
+constexpr const char* kBuildIdentity = "Tessivane 1.0.0 (game rules 1)";
+constexpr int kKeptRecentReplays = 20;
+constexpr const char* kReplayExtension = ".tvreplay";
+
+// Whether this program records (the game and tessivane-headless do, unless
+// told not to). Off by default, so that tests calling StartUp do not.
+void SetReplayRecording(bool on);
+// Called first thing at start-up: starts keeping the readings.
+void BeginReplaySession();
+// A game starts (its difficulty and stage are set); ends.
+void NoteGameStart();
+void NoteEndingReached();
+void NoteTablePlace(int place, const std::string& name);
+// The game went back to the title (game over, the ending).
+void NoteGameEnd();
+// The program ends (quit) or is cut off with the machine's clock at
+// `stopClockMs` (0: it simply ended): a game in progress is written.
+void EndReplaySession(uint32_t stopClockMs);
+
+// $XDG_DATA_HOME/tessivane/replays (empty when no home is known).
+std::string ReplayFolder();
+// Applies the keeping rules to the folder's replays.
+void KeepReplays(const std::string& folder);
+// The path of the replay last written by this program (empty: none).
+const std::string& LastReplayWritten();

@@ -1,0 +1,89 @@
+#include "app/replay_watch.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "app/replay_recorder.h"
+#include "app/startup.h"
+#include "platform/backend.h"
+#include "platform/files.h"
+#include "platform/keys.h"
+#include "platform/language.h"
+#include "platform/machine.h"
+#include "platform/replay_file.h"
+
+namespace {
+
+constexpr const char* kTitle = "Tessivane";
+constexpr const char* kWatchOption = "--watch-from-game";
+
+ReplayInfo gInfo;
+std::vector<uint8_t> gStream;
+bool gBackToGame = false;
+int gFrame = 0;
+
+[[noreturn]] void StartGameAfresh() {
+  execl("/proc/self/exe", "tessivane", static_cast<char*>(nullptr));
+  platform::EndProcess();  // exec failed: the program simply ends
+}
+
+bool BeforeTheGame() { return machine::PlayedSize() < gInfo.gameStart; }
+bool FastForward() { return platform::IsKeyDown(kVkSpace); }
+
+[[noreturn]] void StopWatching(bool mismatch, const char* why) {
+  if (mismatch) {
+    const std::string text = language::Translate("This replay stopped matching the game:") + std::string("\n") + why;
+    platform::ShowMessage(text.c_str(), kTitle, true);
+  }
+  machine::GoLive();
+  if (gBackToGame) StartGameAfresh();
+  ExitProgram();
+}
+
+// One wait of the game's pacing in four is waited while Space is held; none
+// before the game starts.
+bool ShouldWait(uint32_t) {
+  if (platform::IsKeyDown(kVkEscape)) StopWatching(false, "");
+  if (BeforeTheGame()) return false;
+  return !FastForward() || gFrame % kFastForwardFrames == 0;
+}
+
+bool ShouldPresent() {
+  ++gFrame;
+  if (BeforeTheGame()) return false;
+  return !FastForward() || gFrame % kFastForwardFrames == 0;
+}
+
+}  // namespace
+
+void WatchReplay(const std::string& path, bool backToGame) {
+  gBackToGame = backToGame;
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  std::string why;
+  if (!files::ReadWholeFile(path, size_t(1) << 30, &bytes, &error)) {
+    why = language::Translate("The replay cannot be read: ") + path;
+  } else if (!LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, &gInfo, &gStream, &why)) {
+    why = path + "\n" + why;
+  }
+  if (!why.empty()) {
+    platform::ShowMessage(why.c_str(), kTitle, true);
+    if (backToGame) StartGameAfresh();
+    std::exit(1);
+  }
+  machine::SetPlaybackEndHandler(StopWatching);
+  machine::SetPlaybackWaitFilter(ShouldWait);
+  machine::SetPlaybackPresentFilter(ShouldPresent);
+  machine::StartPlaying(gStream.data(), gStream.size(), false);
+  StartUp();
+}
+
+void WatchReplayFromGame(const std::string& path) {
+  EndReplaySession(0);
+  execl("/proc/self/exe", "tessivane", kWatchOption, path.c_str(), static_cast<char*>(nullptr));
+  std::fprintf(stderr, "Tessivane: cannot start the replay\n");
+  platform::EndProcess();
+}

@@ -1,0 +1,18 @@
+// Watching a replay in the game: the recorded game plays with the game's own
+// screens at normal speed; Space held runs it four frames to a picture shown,
+// Escape (or closing the window) stops it. Start-up and the title before the
+// game are run through unseen. A replay never records, never writes the score
+// file and so never keeps medals.
+#pragma once
+
+#include <string>
+
+// Plays the replay at `path` from start-up. A replay that cannot be played
+// (another build, a damaged file) is refused with a message naming why. At
+// the end the program ends, or with `backToGame` starts the game afresh.
+[[noreturn]] void WatchReplay(const std::string& path, bool backToGame);
+// Leaves the running game for the replay at `path` and comes back to a fresh
+// game at its end (the program starts itself anew).
+[[noreturn]] void WatchReplayFromGame(const std::string& path);
+
+constexpr int kFastForwardFrames = 4;

@@ -1,0 +1,153 @@
+#include "frontend/replay_list.h"
+
+#include <dirent.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/replay_recorder.h"
+#include "app/replay_watch.h"
+#include "data/score_file.h"
+#include "frontend/title.h"
+#include "frontend/transitions.h"
+#include "platform/blit.h"
+#include "platform/clock.h"
+#include "platform/files.h"
+#include "platform/input.h"
+#include "platform/keys.h"
+#include "platform/language.h"
+#include "platform/replay_file.h"
+#include "presentation/renderer.h"
+#include "world/world_state.h"
+
+namespace {
+
+constexpr int kShownRows = 6;
+constexpr int16_t kRowTop = 170;
+constexpr int16_t kRowStep = 35;
+constexpr int16_t kRowExit = 390;
+constexpr int16_t kCursorX = 8;
+
+struct ListedReplay {
+  std::string path;
+  ReplayInfo info;
+  int place;  // 0..4 when the run stands in the table, else -1
+};
+
+bool gOffered = false;
+void WatchByDefault(const std::string& path) { WatchReplayFromGame(path); }
+void (*gWatch)(const std::string&) = WatchByDefault;
+std::vector<ListedReplay> gList;
+
+int PlaceInTable(const ReplayInfo& r) {
+  if (r.tablePlace == kReplayNoPlace) return -1;
+  for (int p = 0; p < kHiScoreEntries; ++p)
+    if (hiScores[p] == r.score && hiNames[p] == r.tableName) return p;
+  return -1;
+}
+
+void ListReplays(bool atTableRuns) {
+  gList.clear();
+  const std::string folder = ReplayFolder();
+  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+  if (!dir) return;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() <= 9 || name.compare(name.size() - 9, 9, kReplayExtension) != 0) continue;
+    ListedReplay r{folder + "/" + name, ReplayInfo{}, -1};
+    std::vector<uint8_t> head;
+    int error;
+    std::string why;
+    if (!files::ReadWholeFile(r.path, 8192, &head, &error) || !DecodeReplayInfo(head.data(), head.size(), &r.info, &why))
+      continue;
+    r.place = PlaceInTable(r.info);
+    if (atTableRuns && r.place < 0) continue;
+    gList.push_back(r);
+  }
+  closedir(dir);
+  std::sort(gList.begin(), gList.end(), [&](const ListedReplay& a, const ListedReplay& b) {
+    if (atTableRuns) return a.place < b.place;
+    if (a.info.recordedAt != b.info.recordedAt) return a.info.recordedAt > b.info.recordedAt;
+    return a.path > b.path;
+  });
+}
+
+std::string RowText(const ListedReplay& r) {
+  static const char kDifficulty[] = {'N', 'H', 'E', 'X'};
+  char date[16];
+  const std::time_t t = std::time_t(r.info.recordedAt);
+  std::tm parts;
+  localtime_r(&t, &parts);
+  std::strftime(date, sizeof date, "%m/%d %H:%M", &parts);
+  char stage[8];
+  if (r.info.ending == kReplayEndedByEnding) {
+    std::snprintf(stage, sizeof stage, "END");
+  } else {
+    std::snprintf(stage, sizeof stage, "ST%u", unsigned(r.info.stageReached));
+  }
+  return std::string(date) + " " + stage + " " + (r.info.difficulty < 4 ? kDifficulty[r.info.difficulty] : '?');
+}
+
+void DrawReplayList(int first, int cursor) {
+  DrawBackground();
+  PrintText(100, 120, 19, 15, language::Translate("REPLAYS"));
+  if (gList.empty()) PrintText(80, kRowTop, 15, 7, language::Translate("NO REPLAYS KEPT"));
+  for (int row = 0; row < kShownRows && first + row < int(gList.size()); ++row) {
+    const ListedReplay& r = gList[size_t(first + row)];
+    const int y = kRowTop + kRowStep * row;
+    const int colour = first + row == cursor ? 15 : 7;
+    if (r.place >= 0) PrintText(kCursorX + 36, y + 4, 19, 14, std::to_string(r.place + 1));
+    PrintText(kCursorX + 60, y, 15, colour, RowText(r));
+    PrintText(kCursorX + 60, y + 16, 15, colour, FormatScore(r.info.score));
+  }
+  PrintText(120, kRowExit, 19, 15, language::Translate("EXIT"));
+  DrawMenuCursor();
+  DrawPresents();
+}
+
+}  // namespace
+
+void OfferReplayList(bool offered) { gOffered = offered; }
+void SetReplayListWatcher(void (*watch)(const std::string&)) { gWatch = watch ? watch : WatchByDefault; }
+bool IsReplayListOffered() { return gOffered; }
+
+void ShowReplayList(bool atTableRuns) {
+  ListReplays(atTableRuns);
+  const int16_t savedX = cursorX, savedY = cursorY;
+  const int rows = int(gList.size());
+  int cursor = rows > 0 ? 0 : rows;  // `rows` is the EXIT row
+  int first = 0;
+  inputLatch = -1;
+  for (;;) {
+    frameStartMs = ClockMs();
+    ReadInput();
+    const bool up = inputY == -1 || KeyPressed(kVkNum8);
+    const bool down = inputY == 1 || KeyPressed(kVkNum2);
+    const bool back = BombPressed() || KeyPressed(kVkEscape);
+    if (inputLatch == 0 && (up || down)) {
+      cursor = (cursor + (up ? rows : 1)) % (rows + 1);
+      inputLatch = -1;
+    }
+    if (inputLatch == 0 && (back || (FirePressed() && cursor == rows))) break;
+    if (inputLatch == 0 && FirePressed()) gWatch(gList[size_t(cursor)].path);
+    if (!up && !down && !back && !FirePressed() && !KeyPressed(kVkCtrl)) inputLatch = 0;
+
+    if (cursor < rows) {
+      if (cursor < first) first = cursor;
+      if (cursor >= first + kShownRows) first = cursor - kShownRows + 1;
+    }
+    cursorX = kCursorX;
+    cursorY = int16_t(cursor < rows ? kRowTop + kRowStep * (cursor - first) : kRowExit);
+    StepAnimCounters();
+    DrawReplayList(first, cursor);
+    FinishScreenFrame();
+  }
+  cursorX = savedX;
+  cursorY = savedY;
+  inputLatch = -1;
+  gList.clear();
+}

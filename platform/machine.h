@@ -1,0 +1,94 @@
+// Every reading the game takes of the machine (clock, keys, joystick, window
+// events, dialogs, the random seed, the score file, the music's state) passes
+// through these functions. While recording they keep each answer, in order,
+// in a fixed buffer; while playing back they hand the kept answers out again
+// in the same order, so a replay follows the recorded game exactly: the game
+// is deterministic given what it reads.
+//
+// The stream is a sequence of events, one per reading, each a tag byte and
+// the answer (see machine.cpp). A reading that does not match the next event
+// (another kind, another key) means the replay belongs to other code: playback
+// stops there rather than go on wrongly.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "platform/backend.h"
+
+namespace machine {
+
+enum class Mode : uint8_t { Live, Recording, Playing };
+Mode CurrentMode();
+inline bool IsPlayingBack() { return CurrentMode() == Mode::Playing; }
+
+// ---- Recording ----------------------------------------------------------------
+// Starts keeping every reading from now on. False (and nothing is kept) when
+// the compressor cannot be set up. The buffers are fixed: nothing is
+// allocated while the game runs.
+bool StartRecording();
+// The stream so far: `data` receives the compressed bytes (zlib, flushed up to
+// this point, so that they inflate to the whole raw stream), `rawSize` and
+// `rawCrc` the length and CRC-32 of the raw stream. False when the stream
+// outgrew its buffer (recording then stopped).
+bool FlushRecording(const uint8_t** data, size_t* size, uint64_t* rawSize, uint32_t* rawCrc);
+// Where the raw stream stands now (the offset the next event will take).
+uint64_t RecordedSize();
+void StopRecording();
+// Neither records nor plays back any more: the machine answers itself.
+void GoLive();
+
+// ---- Playback -----------------------------------------------------------------
+// Plays back `stream` (raw events; the caller keeps it alive). With
+// `askMachine` the machine's own dialogs are still shown (the headless
+// back-end logs them, with answers queued from the stream beforehand); without
+// it they are not. The machine's other readings are always taken too, and
+// their answers dropped, so a back-end that counts them behaves as it did.
+void StartPlaying(const uint8_t* stream, size_t size, bool askMachine);
+// Called before every picture is shown during playback; a handler that
+// returns false leaves the picture unshown (fast-forward). Default: all shown.
+void SetPlaybackPresentFilter(bool (*shouldPresent)());
+// Whether the picture just drawn is to be shown (platform/surface.cpp asks).
+bool ShouldPresent();
+// How far playback has come in the raw stream.
+uint64_t PlayedSize();
+// Called when the game reads past the end of the stream (`mismatch` false) or
+// a reading does not match the stream (`mismatch` true, with `why`). By
+// default the process ends (platform::EndProcess). The handler must not
+// return.
+void SetPlaybackEndHandler(void (*onEnd)(bool mismatch, const char* why));
+// Called before every wait of playback with the wait's length; a handler
+// that returns false skips the wait (fast-forward). Default: every wait is
+// waited.
+void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t ms));
+
+// ---- The readings -------------------------------------------------------------
+uint32_t ReadClockMs();
+// The close handler a modal dialog of the back-end calls while it is open
+// (see platform::SetWindowCloseHandler): its calls are recorded too ('X'),
+// and replayed before the dialog's answer.
+void SetDialogCloseHandler(void (*onClose)());
+void Idle(uint32_t ms);
+uint32_t RandomSeed();
+bool IsKeyDown(int vk);
+bool QueryKey(int vk);
+int JoystickCount();
+bool ReadJoystick(int id, platform::JoyState* state);
+bool ReadJoystickCaps(int id, platform::JoyCaps* caps);
+platform::WindowEvent PollWindowEvent();
+bool IsWindowInactive();
+bool AskYesNo(const char* text, const char* title);
+bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::string* name);
+bool IsTuneStopped();
+bool IsScreenSaverEnabled();
+bool ClaimSingleInstance();
+// The bytes of a file the game's state depends on (the score file): `error`
+// is 0 or the errno of the failed read; the bytes are those read.
+void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int* error, std::string* bytes));
+// Any other value the game's state depends on (a setting read at start):
+// recorded as given while recording, handed back from the stream while
+// playing back, passed through otherwise.
+uint32_t ReadValue(uint32_t live);
+
+}  // namespace machine

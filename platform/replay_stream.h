@@ -1,0 +1,77 @@
+// The stream of a replay: what the game read from the machine, one event per
+// reading. Written and played by platform/machine.cpp; read here on its own
+// (no machine needed) to check a stream before it is played.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+// The stream's events: a tag byte, then the answer. Numbers are unsigned
+// LEB128 (7 bits a byte, low bits first); flags are one byte, 0 or 1.
+//   'C' clock      delta from the previous clock reading (mod 2^32)
+//   'I' idle       ms
+//   'S' seed       value
+//   'K' key down   vk, flag         'Q' key query   vk, flag
+//   'J' joysticks  count            'R' joystick    id, flag, x, y, buttons
+//   'P' joy caps   id, flag, xMin, xMax, yMin, yMax, buttonCount
+//   'W' window     event (0 none, 1 close requested)
+//   'A' inactive   flag             'T' tune stopped   flag
+//   'Y' question   flag (yes)       'N' name dialog    flag (ok), length, bytes
+//   'V' screen saver enabled flag   'L' single copy    flag
+//   'F' state file error, length, bytes
+//   'U' value      value
+//   'X' the window's close button clicked while a dialog was open (no answer)
+
+constexpr uint32_t kMaxStreamNameBytes = 4096;
+constexpr uint32_t kMaxStreamFileBytes = 1 << 20;
+
+// Reads the numbers, flags and byte strings of a stream; `ok` turns false
+// at the first that is cut short or out of range.
+struct StreamReader {
+  const uint8_t* data;
+  size_t size;
+  size_t at;
+  bool ok = true;
+
+  uint8_t Byte() {
+    if (at >= size) {
+      ok = false;
+      return 0;
+    }
+    return data[at++];
+  }
+  uint32_t Number() {
+    uint32_t v = 0;
+    for (int shift = 0; shift < 35; shift += 7) {
+      const uint8_t b = Byte();
+      if (!ok) return 0;
+      if (shift == 28 && b > 0x0F) break;  // more than 32 bits
+      v |= uint32_t(b & 0x7F) << shift;
+      if ((b & 0x80) == 0) return v;
+    }
+    ok = false;
+    return 0;
+  }
+  bool Flag() {
+    const uint8_t b = Byte();
+    if (b > 1) ok = false;
+    return b == 1;
+  }
+  std::string Bytes(uint32_t limit) {
+    const uint32_t n = Number();
+    if (!ok || n > limit || n > size - at) {
+      ok = false;
+      return std::string();
+    }
+    std::string s(reinterpret_cast<const char*>(data + at), n);
+    at += n;
+    return s;
+  }
+};
+
+
+// Walks a raw stream and checks that it is well formed, reporting the
+// dialogs' answers in order. False with `error` set on a malformed stream.
+bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool yes),
+                void (*onName)(bool ok, const std::string& name), std::string* error);

@@ -1,0 +1,52 @@
+#!/bin/sh
+# The replay list from the high-score table: R opens it at the table's runs
+# (a run that made no place is not among them), bomb goes back to the table,
+# fire chooses the run shown. tessivane-headless --replay-list says which run
+# was chosen instead of starting the game anew on it. Without --replay-list
+# the table reads and shows what it always did.
+# Usage: list_test.sh TOOL BUILD_DIR GOLDEN_DIR
+set -u
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+build=$2
+golden=$(cd "$3" && pwd)
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+export XDG_DATA_HOME="$work/data"
+mkdir -p "$work/game"
+cp "$build/Qapo.map" "$work/game/"
+cp -r "$build/QapoMidi" "$work/game/"
+fails=0
+fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+cd "$work" || exit 1
+
+# A game over with a name (second place), then a game cut off without one.
+"$tool" --dir game --seed 1 --until 160000 --input "$golden/continue_gameover.script" || fail "first game"
+placed=$(ls "$work"/data/tessivane/replays/*.tvreplay)
+"$tool" --dir game --seed 1 --until 60000 --input "$golden/stage_clear.script" || fail "second game"
+[ "$(ls data/tessivane/replays | wc -l)" -eq 2 ] || fail "two games did not leave two replays"
+
+# Title: skip the opening, down to HISCORE, enter; R, bomb back, R again, fire.
+cat > list.script <<'SCRIPT'
+500 550 A
+1000 1050 Down
+1500 1550 A
+2500 2550 R
+3500 3550 S
+4500 4550 R
+5500 5550 A
+SCRIPT
+out=$("$tool" --dir game --seed 2 --until 8000 --no-record --replay-list --input list.script \
+  --shot 2000:table.png --shot 3000:list.png --shot 4000:back.png)
+[ "$out" = "watch $placed" ] || fail "fire on the list's first row gave '$out', not 'watch $placed'"
+head -n 3 list.script > table.script
+"$tool" --dir game --seed 2 --until 8000 --no-record --replay-list --input table.script --shot 4000:stay.png
+cmp -s stay.png back.png || fail "bomb did not go back to the table as it was"
+cmp -s table.png list.png && fail "R did not open the list"
+
+# Without --replay-list: R does nothing and the table shows no hint.
+out=$("$tool" --dir game --seed 2 --until 8000 --no-record --input list.script --shot 2000:plain.png)
+[ -z "$out" ] || fail "without --replay-list the list opened ('$out')"
+cmp -s table.png plain.png && fail "the table shows no R hint with --replay-list"
+
+[ $fails -eq 0 ] && echo "replay list: opened, left and chosen as asked"
+exit $fails

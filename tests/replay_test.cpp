@@ -1,0 +1,252 @@
+#include <dirent.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/replay_recorder.h"
+#include "data/score_file.h"
+#include "platform/files.h"
+#include "platform/headless/headless.h"
+#include "platform/keys.h"
+#include "platform/machine.h"
+#include "platform/replay_file.h"
+#include "tests/support/game_fixture.h"
+
+namespace {
+
+struct PlaybackEnded {
+  bool mismatch;
+};
+[[noreturn]] void ThrowEnd(bool mismatch, const char*) { throw PlaybackEnded{mismatch}; }
+
+// Every kind of reading once or more, returning the answers as text so that
+// a recording and its playback can be compared whole.
+std::string ReadEverything() {
+  std::string seen;
+  const auto add = [&](uint64_t v) { seen += std::to_string(v) + " "; };
+  add(machine::RandomSeed());
+  add(machine::ReadClockMs());
+  machine::Idle(43);
+  add(machine::ReadClockMs());
+  add(machine::IsKeyDown(kVkLeft));
+  add(machine::IsKeyDown(kVkA));
+  add(machine::QueryKey(kVkCtrl));
+  add(uint64_t(machine::JoystickCount()));
+  platform::JoyState joy;
+  add(machine::ReadJoystick(0, &joy));
+  add(joy.x);
+  add(joy.buttons);
+  add(machine::AskYesNo("question", "title"));
+  std::string name;
+  add(machine::RunNameDialog("caption", "prompt", 8, &name));
+  seen += name + " ";
+  add(machine::ReadValue(0xFFFFFFFFu));
+  int error = 0;
+  std::string file;
+  machine::ReadStateFile(&error, &file, [](int* e, std::string* b) {
+    *e = 0;
+    *b = std::string("\0score\xff", 7);
+  });
+  add(uint64_t(error));
+  seen += file;
+  return seen;
+}
+
+size_t compressedSize = 0;
+
+std::vector<uint8_t> RecordFile(const std::string& build, std::string* answers) {
+  EXPECT_TRUE(machine::StartRecording());
+  headless::SetClock(0xFFFFFFF0u);  // the clock wraps during the recording
+  headless::SetSeed(1234567);
+  headless::SetKeyDown(kVkA, true);
+  headless::SetJoystickPresent(true);
+  platform::JoyState joy;
+  joy.x = 65535;
+  joy.buttons = 9;
+  headless::SetJoystick(0, 0xFFFFFFFFu, joy);
+  headless::QueueAnswer(true);
+  headless::QueueName("名前");
+  *answers = ReadEverything();
+  const uint8_t* compressed;
+  size_t size;
+  uint64_t rawSize;
+  uint32_t crc;
+  EXPECT_TRUE(machine::FlushRecording(&compressed, &size, &rawSize, &crc));
+  machine::StopRecording();
+  compressedSize = size;
+  ReplayInfo info;
+  info.build = build;
+  info.score = 12345;
+  return EncodeReplay(info, compressed, size, rawSize, crc);
+}
+
+class ReplayTest : public GameTest {
+ protected:
+  void TearDown() override {
+    machine::GoLive();
+    machine::SetPlaybackEndHandler(nullptr);
+  }
+};
+
+TEST_F(ReplayTest, PlaybackHandsBackEveryRecordedAnswerAndStopsAtTheEnd) {
+  std::string recorded;
+  const std::vector<uint8_t> file = RecordFile(kBuildIdentity, &recorded);
+  ReplayInfo info;
+  std::vector<uint8_t> raw;
+  std::string error;
+  ASSERT_TRUE(LoadReplay(file.data(), file.size(), kBuildIdentity, &info, &raw, &error)) << error;
+  EXPECT_EQ(info.score, 12345.0f);
+
+  // A machine that would answer otherwise: nothing pressed, no dialogs queued.
+  headless::Reset();
+  machine::SetPlaybackEndHandler(ThrowEnd);
+  machine::StartPlaying(raw.data(), raw.size(), false);
+  EXPECT_EQ(ReadEverything(), recorded);
+  try {
+    machine::ReadClockMs();
+    FAIL() << "read past the end of the replay";
+  } catch (const PlaybackEnded& e) {
+    EXPECT_FALSE(e.mismatch);
+  }
+  EXPECT_FALSE(machine::IsPlayingBack());
+  EXPECT_TRUE(headless::Messages().empty()) << "a replay showed the machine's dialogs";
+}
+
+TEST_F(ReplayTest, AReadingTheReplayDoesNotHoldStopsPlayback) {
+  std::string recorded;
+  const std::vector<uint8_t> file = RecordFile(kBuildIdentity, &recorded);
+  ReplayInfo info;
+  std::vector<uint8_t> raw;
+  std::string error;
+  ASSERT_TRUE(LoadReplay(file.data(), file.size(), kBuildIdentity, &info, &raw, &error)) << error;
+  // The seed first, then the clock: reading a key where the seed stands, or
+  // the seed and then another key, are both other code than recorded.
+  struct Case {
+    const char* what;
+    void (*reads)();
+  };
+  const Case cases[] = {
+      {"a key for the seed", [] { machine::IsKeyDown(kVkA); }},
+      {"a wait of another length",
+       [] {
+         machine::RandomSeed();
+         machine::ReadClockMs();
+         machine::Idle(42);
+       }},
+      {"another key",
+       [] {
+         machine::RandomSeed();
+         machine::ReadClockMs();
+         machine::Idle(43);
+         machine::ReadClockMs();
+         machine::IsKeyDown(kVkRight);
+       }},
+  };
+  for (const Case& c : cases) {
+    machine::SetPlaybackEndHandler(ThrowEnd);
+    machine::StartPlaying(raw.data(), raw.size(), false);
+    try {
+      c.reads();
+      ADD_FAILURE() << c.what << ": played on";
+    } catch (const PlaybackEnded& e) {
+      EXPECT_TRUE(e.mismatch) << c.what;
+    }
+  }
+}
+
+TEST_F(ReplayTest, DamagedOrForeignFilesAreRefusedWithAReason) {
+  std::string recorded;
+  const std::vector<uint8_t> file = RecordFile("Tessivane 0.9 (game rules 0)", &recorded);
+  ReplayInfo info;
+  std::vector<uint8_t> raw;
+  std::string error;
+
+  ASSERT_FALSE(LoadReplay(file.data(), file.size(), kBuildIdentity, &info, &raw, &error));
+  EXPECT_NE(error.find("Tessivane 0.9 (game rules 0)"), std::string::npos) << error;
+  EXPECT_NE(error.find(kBuildIdentity), std::string::npos) << error;
+
+  const std::string own = "Tessivane 0.9 (game rules 0)";
+  ASSERT_TRUE(LoadReplay(file.data(), file.size(), own, &info, &raw, &error)) << error;
+  for (size_t n = 0; n < file.size(); ++n) {
+    error.clear();
+    EXPECT_FALSE(LoadReplay(file.data(), n, own, &info, &raw, &error)) << "cut to " << n << " bytes";
+    EXPECT_FALSE(error.empty());
+  }
+  std::vector<uint8_t> longer = file;
+  longer.push_back(0);
+  EXPECT_FALSE(LoadReplay(longer.data(), longer.size(), own, &info, &raw, &error));
+  // Any byte of the stream changed: the checksum or the inflater says so.
+  for (size_t k = file.size() - compressedSize; k < file.size(); ++k) {
+    std::vector<uint8_t> damaged = file;
+    damaged[k] ^= 0x55;
+    EXPECT_FALSE(LoadReplay(damaged.data(), damaged.size(), own, &info, &raw, &error)) << "byte " << k;
+  }
+  const std::string garbage = "TVREPLAY\x01\x00garbage that is not a replay at all";
+  EXPECT_FALSE(LoadReplay(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), own, &info, &raw, &error));
+  std::vector<uint8_t> otherVersion = file;
+  otherVersion[8] = 2;
+  EXPECT_FALSE(LoadReplay(otherVersion.data(), otherVersion.size(), own, &info, &raw, &error));
+  EXPECT_NE(error.find("version 2"), std::string::npos) << error;
+}
+
+// 25 replays a second apart, and one more in the second of the 20th newest,
+// named with its number ("-2" is the later of the two). Among the old ones:
+// one that reached the ending, one behind a place of the table that still
+// stands, one whose place was taken since, and one with the table's score and
+// name that made no place. A file of another program is left alone.
+TEST_F(ReplayTest, AFullFolderKeepsTheRecentTheTablesAndTheEndingsRuns) {
+  char pattern[] = "/tmp/tessivane_replays_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  SetDefaultScoreTable();
+  hiScores[1] = 5000;
+  hiNames[1] = "AAA";
+  const auto write = [&](const std::string& name, const ReplayInfo& info) {
+    const std::vector<uint8_t> bytes = EncodeReplay(info, nullptr, 0, 0, 0);
+    int error;
+    ASSERT_TRUE(files::ReplaceFileAtomically(folder + "/" + name, bytes.data(), bytes.size(), &error));
+  };
+  for (int k = 0; k < 25; ++k) {
+    ReplayInfo info;
+    info.build = kBuildIdentity;
+    info.recordedAt = 1000 + uint64_t(k);
+    if (k == 2) info.ending = kReplayEndedByEnding;
+    if (k == 3 || k == 4) info.tablePlace = 1;
+    if (k == 0 || k == 3) {
+      info.tableName = "AAA";
+      info.score = 5000;
+    }
+    if (k == 4) {
+      info.tableName = "BBB";
+      info.score = 4000;
+    }
+    write(k == 5 ? "20200101-000000-2.tvreplay" : "r" + std::to_string(100 + k) + ".tvreplay", info);
+  }
+  ReplayInfo sameSecond;
+  sameSecond.build = kBuildIdentity;
+  sameSecond.recordedAt = 1005;
+  write("20200101-000000.tvreplay", sameSecond);
+  int error;
+  ASSERT_TRUE(files::ReplaceFileAtomically(folder + "/notes.tvreplay", "text", 4, &error));
+
+  KeepReplays(folder);
+
+  std::set<std::string> left;
+  DIR* dir = opendir(folder.c_str());
+  while (const dirent* e = readdir(dir))
+    if (e->d_name[0] != '.') left.insert(e->d_name);
+  closedir(dir);
+  std::set<std::string> expected = {"r102.tvreplay", "r103.tvreplay", "notes.tvreplay",
+                                    "20200101-000000-2.tvreplay"};
+  for (int k = 6; k < 25; ++k) expected.insert("r" + std::to_string(100 + k) + ".tvreplay");
+  EXPECT_EQ(left, expected);
+  for (const std::string& name : left) unlink((folder + "/" + name).c_str());
+  rmdir(folder.c_str());
+}
+
+}  // namespace
