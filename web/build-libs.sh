@@ -8,8 +8,8 @@
 set -euo pipefail
 build=$(realpath -m "${1:?usage: build-libs.sh BUILD_DIR}")
 prefix=$build/prefix
-stamp=$prefix/.built-v4
-[ -f "$stamp" ] && exit 0
+stamp=$prefix/.built
+[ -f "$stamp" ] && [ "$stamp" -nt "$0" ] && exit 0
 
 export NODE_PATH=/usr/share/nodejs
 mkdir -p "$build/apt/lists/partial" "$build/apt/archives/partial" "$build/src" "$prefix"
@@ -58,19 +58,22 @@ fetch() {  # fetch SOURCE_PACKAGE -> prints the unpacked folder
   (cd "$build/src" && realpath "$(ls -d "$pkg"-[0-9]*/ | head -1)")
 }
 
+# A library is built again when the options it was built with change.
+is_built() { [ -f "$prefix/.done-$1" ] && [ "$(cat "$prefix/.done-$1")" = "$2" ]; }
+
 cmake_lib() {  # cmake_lib NAME SOURCE_PACKAGE [cmake options...]
   local name=$1 pkg=$2 src; shift 2
-  [ -f "$prefix/.done-$name" ] && return 0
+  is_built "$name" "$pkg $*" && return 0
   src=$(fetch "$pkg") || exit 1
   rm -rf "$build/obj/$name"
   "${ecmake[@]}" -S "$src" -B "$build/obj/$name" "$@" >"$build/obj-$name.log" 2>&1 || { tail -40 "$build/obj-$name.log"; exit 1; }
   nice -n 19 cmake --build "$build/obj/$name" -j"$jobs" >>"$build/obj-$name.log" 2>&1 || { tail -40 "$build/obj-$name.log"; exit 1; }
   cmake --install "$build/obj/$name" >>"$build/obj-$name.log" 2>&1
-  touch "$prefix/.done-$name"
+  echo "$pkg $*" >"$prefix/.done-$name"
 }
 
 zlib_lib() {  # zlib's own configure script (Debian's source lacks what its CMake file needs)
-  [ -f "$prefix/.done-zlib" ] && return 0
+  is_built zlib "zlib --static" && return 0
   local src
   src=$(fetch zlib) || exit 1
   rm -rf "$build/obj/zlib"
@@ -79,7 +82,7 @@ zlib_lib() {  # zlib's own configure script (Debian's source lacks what its CMak
   (cd "$build/obj/zlib" && emconfigure ./configure --static --prefix="$prefix" &&
    nice -n 19 emmake make -j"$jobs" libz.a && emmake make install) >"$build/obj-zlib.log" 2>&1 ||
    { tail -40 "$build/obj-zlib.log"; exit 1; }
-  touch "$prefix/.done-zlib"
+  echo "zlib --static" >"$prefix/.done-zlib"
 }
 
 echo "web libraries: building into $prefix (once; cached afterwards)"
