@@ -37,7 +37,7 @@ namespace {
 // While the window is minimised or has lost focus during play, the game holds
 // the frame it is at; the window's events keep being served.
 void HoldWhileInactive() {
-  while (gameMode == 0 && machine::IsWindowInactive()) {
+  while (gameMode == kModePlay && machine::IsWindowInactive()) {
     machine::Idle(20);
     PumpMessages();
   }
@@ -47,8 +47,8 @@ void HoldWhileInactive() {
   WipeToBlack();
   FlushInput();
   inputLatch = 0;
-  gameMode = 3;
-  battlePhase = 0;
+  gameMode = kModeLeaveForTitle;
+  battlePhase = kBattleWaves;
   MusicStop();
   MusicClose();
   stageNo = 0;
@@ -68,24 +68,24 @@ void MainLoopPass() {
 
   RunWorldSteps();
 
-  if (gameMode != 3) RenderFrame();
+  if (gameMode != kModeLeaveForTitle) RenderFrame();
   if (bannerTimer == 0) UpdateStageFlow();
 
   switch (gameMode) {
-    case 3:
+    case kModeLeaveForTitle:
       ResetGame();
       TitleScreen();  // takes over; enters the main loop afresh or ends the program
       return;
-    case 6:
+    case kModeDemo:
       if (scrollPos == 0.0f) {
         if (sequenceTimer < 50) {
           ++sequenceTimer;
         } else {
-          gameMode = 8;
+          gameMode = kModeLeaveDemo;
         }
       }
       break;
-    case 8:
+    case kModeLeaveDemo:
       LeaveDemonstration();
     default:
       break;
@@ -115,5 +115,5 @@ void PaceFrame(int periodMs) {
 }
 
 void Timer1_Timer() {
-  if (gameMode != 9 && gameMode != 3) MusicLoopCheck();
+  if (gameMode != kModeQuietMusic && gameMode != kModeLeaveForTitle) MusicLoopCheck();
 }

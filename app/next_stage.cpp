@@ -10,12 +10,12 @@
 void BeginNextStage() {
   sequenceTimer = 0;
   ClearShotSlots();
-  for (int k = 0; k < kItemSlots; ++k) itemState[k] = 0;
+  for (int k = 0; k < kItemSlots; ++k) itemState[k] = kItemNone;
 
   ResetShipState();
 
   SetStageBlastPoints();
-  battlePhase = 0;
+  battlePhase = kBattleWaves;
   ResetBands();
 
   ClearEnemySlots();
@@ -24,14 +24,8 @@ void BeginNextStage() {
   bossLightW = 0;
   bossLightH = 0;
 
-  playerX = 150;
-  playerY = 350;
-  playerBank = 0;
-  bannerTimer = 82;
-  bannerX = 117;
-
-  stageNo = uint8_t(stageNo + 1);
-  BuildStageBackground();
+  PlaceShipForStage();
+  SetUpStage(uint8_t(stageNo + 1));
   if (stageNo <= 7 && unlockedStage < stageNo) {
     unlockedStage = stageNo;
     SaveScoreFile();
@@ -41,5 +35,4 @@ void BeginNextStage() {
     shield = shield + 1;
     if (shield > 3) shield = 3;
   }
-  wave = stageNo > 1 ? uint8_t(stageNo * 20 - 21) : 0;
 }

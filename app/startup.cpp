@@ -52,8 +52,8 @@ void StartUp() {
   FlushInput();
 
   inputLatch = 0;
-  gameMode = 3;
-  battlePhase = 0;
+  gameMode = kModeLeaveForTitle;
+  battlePhase = kBattleWaves;
   scrollPos = -1720.0f;
   selectedStage = 1;
   buttonKeys[0] = 65;
@@ -63,14 +63,7 @@ void StartUp() {
 
   DetectJoystick(16384);
 
-  MusicStop();
-  MusicClose();
-  MusicOpen("select.mid");
-  MusicPlay();
-  MusicStop();
-  MusicClose();
-  MusicOpen("opening2.mid");
-  MusicPlay();
+  SwitchMusicPrimed("select.mid", "opening2.mid");
 
   RunMainLoop();
 }

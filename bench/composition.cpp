@@ -22,19 +22,19 @@ void BackgroundPart(int frame) { BlitCopy(scrback, 0, 1720 - frame % 40, 330, 46
 void SpritesPart(int frame) {
   for (int i = 0; i < 120; ++i) {
     const double x = (i * 37 + frame * 3) % 300 - 5, y = (i * 53 + frame * 2) % 450 - 5;
-    DrawMasked(imgchar[0], (i % 18) * 45, 0, 65, 40, 40, scrmain, x, y);
+    DrawMasked(imgchar[kShipSheet], (i % 18) * 45, 0, 65, 40, 40, scrmain, x, y);
   }
 }
 
 // Two full-screen light passes stretched from small sources.
-void NarrowLightPart(int) { StretchOr(imgchar[6], 350, 0, 332, 478, scrmain, 0, 0, 15, 460); }
-void WideLightPart(int) { StretchOr(imgchar[17], 0, 0, 332, 478, scrmain, 0, 0, 320, 120); }
+void NarrowLightPart(int) { StretchOr(imgchar[kFlashSheet], 350, 0, 332, 478, scrmain, 0, 0, 15, 460); }
+void WideLightPart(int) { StretchOr(imgchar[kItemSheet], 0, 0, 332, 478, scrmain, 0, 0, 320, 120); }
 
 // 20 stretched glows.
 void GlowsPart(int frame) {
   for (int i = 0; i < 20; ++i) {
     const double size = 40 + (i * 7 + frame) % 60;
-    StretchOr(imgchar[4], 0, 0, size, size, scrmain, (i * 61) % 300, (i * 97) % 440, 40, 40);
+    StretchOr(imgchar[kRoundGlowSheet], 0, 0, size, size, scrmain, (i * 61) % 300, (i * 97) % 440, 40, 40);
   }
 }
 

@@ -1,12 +1,14 @@
-# An installed copy: the game with its map and music in a folder of its own
-# (lib/tessivane), a launcher on the PATH, a desktop entry and icons. The
-# score file goes to the player's data folder when that folder is read-only.
+# An installed copy: the game with its map, music and sound effects in a
+# folder of its own (lib/tessivane), a launcher on the PATH, a desktop entry
+# and icons. The score file goes to the player's data folder when that folder
+# is read-only.
 include(GNUInstallDirs)
 set(TESSIVANE_INSTALL_DIR ${CMAKE_INSTALL_LIBDIR}/tessivane)
 
 install(TARGETS tessivane RUNTIME DESTINATION ${TESSIVANE_INSTALL_DIR})
 install(FILES ${TESSIVANE_OUT_DIR}/Qapo.map DESTINATION ${TESSIVANE_INSTALL_DIR})
 install(DIRECTORY ${TESSIVANE_OUT_DIR}/QapoMidi DESTINATION ${TESSIVANE_INSTALL_DIR} OPTIONAL)
+install(DIRECTORY ${TESSIVANE_OUT_DIR}/sounds DESTINATION ${TESSIVANE_INSTALL_DIR} OPTIONAL)
 
 # The launcher: a relative link, so the game finds its files beside itself.
 install(CODE "

@@ -1,17 +1,17 @@
 #include "data/map_file.h"
 
-#include <cstdio>
 #include <cstring>
+#include <vector>
+
+#include "platform/files.h"
 
 uint8_t mapData[kMapFileSize];
 
 bool LoadMapFile(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
-  if (!f) return false;
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(path, kMapFileSize, &bytes, &error)) return false;
   std::memset(mapData, 0, sizeof mapData);
-  const size_t got = std::fread(mapData, 1, sizeof mapData, f);
-  const bool failed = std::ferror(f) != 0;
-  std::fclose(f);
-  (void)got;  // a short file leaves the rest of the map zero
-  return !failed;
+  if (!bytes.empty()) std::memcpy(mapData, bytes.data(), bytes.size());  // a short file leaves the rest zero
+  return true;
 }

@@ -13,7 +13,7 @@
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
 uint8_t unlockedStage = 1;
-uint8_t medals[kMedalCount] = {1, 1, 1, 1, 1};
+uint8_t medals[kMedalCount] = {kMedalNotEarned, kMedalNotEarned, kMedalNotEarned, kMedalNotEarned, kMedalNotEarned};
 int32_t storedChecksum;
 int32_t computedChecksum;
 uint8_t scoreFileRefused;
@@ -112,7 +112,7 @@ void SetDefaultScoreTable() {
     hiNames[k] = kDefaultTable[k].name;
   }
   unlockedStage = 1;
-  for (int k = 0; k < kMedalCount; ++k) medals[k] = 1;
+  for (int k = 0; k < kMedalCount; ++k) medals[k] = kMedalNotEarned;
 }
 
 bool ComputeScoreChecksum(int32_t* value) {

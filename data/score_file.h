@@ -13,7 +13,9 @@ constexpr int kMedalCount = 5;
 extern float hiScores[kHiScoreEntries];        // best first
 extern std::string hiNames[kHiScoreEntries];   // UTF-8 in memory, CP932 in the file
 extern uint8_t unlockedStage;                  // 1..7
-extern uint8_t medals[kMedalCount];            // 1 not earned, 10 earned
+extern uint8_t medals[kMedalCount];            // kMedalNotEarned or kMedalEarned
+constexpr uint8_t kMedalNotEarned = 1;
+constexpr uint8_t kMedalEarned = 10;
 extern int32_t storedChecksum;
 extern int32_t computedChecksum;
 // 1 when the file could not be read at start-up (or was damaged and could not

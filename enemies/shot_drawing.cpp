@@ -6,13 +6,6 @@
 
 namespace {
 
-// Sheet 1: the charge glow, three 20 x 15 frames with their masks below.
-constexpr int kGlowSheet = 1;
-// Sheet 16: the normal shot, two 17 x 18 frames. Sheet 2: the charged shot,
-// two 18 x 28 frames, drawn larger for the stronger kinds.
-constexpr int kNormalShotSheet = 16;
-constexpr int kChargedShotSheet = 2;
-
 struct ShotLook {
   double width, height;    // drawn size
   double offsetX, offsetY; // from the shot's corner
@@ -33,16 +26,16 @@ constexpr ShotLook kChargedLooks[3] = {
 void DrawPlayerShots() {
   if (chargeLevel > 12.0f && fireLatch == -1) {
     const double frameX = 20.0 * animPhase3;
-    StretchMasked(imgchar[kGlowSheet], frameX, 0, 15, 35, 23, scrmain, double(playerX) + 4.0,
+    StretchMasked(imgchar[kChargeGlowSheet], frameX, 0, 15, 35, 23, scrmain, double(playerX) + 4.0,
                   double(playerY) - 25.0, 20, 15);
   }
   for (int k = 0; k < kShotSlots; ++k) {
     const uint8_t kind = shotKind[k];
     const double x = shotX[k], y = shotY[k];
-    if (kind == 1) {
+    if (kind == kShotNormal) {
       DrawMasked(imgchar[kNormalShotSheet], 17.0 * blinkPhase, 0, 18, 17, 18, scrmain, x + 13.0, y - 8.0);
-    } else if (kind >= 2 && kind <= 4) {
-      const ShotLook& look = kChargedLooks[kind - 2];
+    } else if (kind >= kShotChargedLow && kind <= kShotChargedHigh) {
+      const ShotLook& look = kChargedLooks[kind - kShotChargedLow];
       StretchMasked(imgchar[kChargedShotSheet], 18.0 * blinkPhase, 0, 28, look.width, look.height, scrmain,
                     x + look.offsetX, y + look.offsetY, 18, 28);
     }

@@ -5,12 +5,19 @@
 #include "enemies/wave_table.h"
 #include "platform/blit.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/ending.h"
 #include "presentation/stage_clear.h"
 #include "world/world_state.h"
 
 namespace {
+
+// The tunes of stages 1..7 (index = stage number - 1).
+constexpr const char* kStageTunes[] = {
+    "mukai.mid", "fly.mid", "geki.mid", "get.mid", "yozora.mid", "select.mid", "tsubasawo.mid",
+};
+static_assert(sizeof(kStageTunes) / sizeof(kStageTunes[0]) == 7, "one tune per ordinary stage");
 
 constexpr int kTile = 40;
 constexpr int kBackColumns = 9;
@@ -25,22 +32,17 @@ constexpr int kLightTimerRestart = 150;
 constexpr int kFieldHeight = 460;
 constexpr int kFieldWidth = 350;
 
-constexpr uint8_t kSmallBullet = 1;
-constexpr uint8_t kBouncingBullet = 3;
-constexpr uint8_t kBossDestroyed = 4;
-constexpr uint8_t kEndingMark = 12;
-
 bool AnyEnemyBusy() {
   for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
     const uint8_t state = enemyState[loopSlot];
-    if (state >= 1 && state <= 3) return true;
+    if (state >= kEnemyAlive && state <= kEnemyBlastShrinking) return true;
   }
   return false;
 }
 
 bool SmallBulletsBeforeBoss() {
   for (int slot = 0; slot < kBossWaitBulletSlots; ++slot)
-    if (bulletKind[slot] == kSmallBullet) return true;
+    if (bulletKind[slot] == kBulletSmall) return true;
   return false;
 }
 
@@ -53,7 +55,7 @@ bool EnterBoss() {
   MusicClose();
   MusicOpen(stageNo <= 7 ? "m-fight.mid" : "fight6.mid");
   MusicPlay();
-  battlePhase = 1;
+  battlePhase = kBattleBoss;
   sequenceTimer = 0;
   SpawnBoss();
   return true;
@@ -67,13 +69,13 @@ void GrowLight(int16_t& size, float reach) {
 }
 
 void EndStage() {
-  bombPhase = 0;
+  bombPhase = kBombNone;
   if (stageNo <= 7) {
     StageClear();
     return;
   }
   for (int slot = 0; slot < kBulletSlots; ++slot)
-    if (bulletKind[slot] == kBouncingBullet) bulletKind[slot] = 0;
+    if (bulletKind[slot] == kBulletBouncing) bulletKind[slot] = kBulletFree;
   Ending();
 }
 
@@ -85,6 +87,7 @@ void RunBossLight() {
     if (sequenceTimer > kLightTimerCap) sequenceTimer = kLightTimerRestart;
   }
   if (sequenceTimer <= kLightExplosionFrames) return;
+  if (sequenceTimer == kLightExplosionFrames + 1) RaiseSoundEffect(SoundEffect::BossFall);
 
   const double scale = enemyScale[0];
   const double x = enemyX[0];
@@ -107,24 +110,26 @@ void RunBossLight() {
 }
 
 void BlitTile(double srcX, double srcY, int column, int row) {
-  BlitCopy(imgchar[9], srcX, srcY, kTile, kTile, scrback, kTile * column, kTile * row);
+  BlitCopy(imgchar[kTileSheet], srcX, srcY, kTile, kTile, scrback, kTile * column, kTile * row);
 }
 
 }  // namespace
 
 void UpdateStageFlow() {
   if (AnyEnemyBusy()) return;
-  if (enemyState[0] == kEndingMark || bombPhase == 1 || bombPhase == 2) return;
+  if (enemyState[0] == kEndingStaffRoll || bombPhase == kBombRing || bombPhase == kBombFlash) return;
 
   if (stageNo <= 7 && scrollPos < 0) {
     if (wave < 255) ++wave;  // held at 255: no formation past the last one
     SpawnWave();
-  } else if (scrollPos == 0 && battlePhase == 0 && gameMode != 6 && gameMode != 8 && stageNo >= 1 &&
-             stageNo <= 8) {
+  } else if (scrollPos == 0 && battlePhase == kBattleWaves && gameMode != kModeDemo && gameMode != kModeLeaveDemo &&
+             stageNo >= 1 && stageNo <= 8) {
     if (!EnterBoss()) return;
   }
 
-  if ((battlePhase == 1 || battlePhase == 4) && enemyState[0] == kBossDestroyed) RunBossLight();
+  if ((battlePhase == kBattleBoss || battlePhase == kBattleStageEnd) && enemyState[0] == kEnemyBossDestroyed) {
+    RunBossLight();
+  }
 }
 
 void BuildStageBackground() {
@@ -140,4 +145,22 @@ void FillPlainBackground() {
   ClearSurface(scrback);
   for (int row = 0; row < kBackRows; ++row)
     for (int column = 0; column < kBackColumns; ++column) BlitTile(320, 560, column, row);
+}
+
+void SetUpStage(uint8_t stage) {
+  bannerTimer = 82;
+  bannerX = 117;
+  stageNo = stage;
+  BuildStageBackground();
+  wave = stage > 1 ? uint8_t(stage * 20 - 21) : 0;
+}
+
+void PlaceShipForStage() {
+  playerX = 150;
+  playerY = 350;
+  playerBank = 0;
+}
+
+void OpenStageMusic() {
+  if (stageNo >= 1 && stageNo <= 7) MusicOpen(kStageTunes[stageNo - 1]);
 }

@@ -76,7 +76,7 @@ void SpawnBoss() {
     enemyCarrier[0] = 0;
     enemyX[0] = 70;
     enemyY[0] = -200;
-    enemyState[0] = 1;
+    enemyState[0] = kEnemyAlive;
   }
   wave = uint8_t(stageNo + 149);
 }

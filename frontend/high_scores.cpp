@@ -16,7 +16,9 @@
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -56,12 +58,16 @@ void HighScoreScreen() {
     frameStartMs = ClockMs();
     ReadInput();
 
-    if (inputLatch == 0 && KeyPressed(kVkH)) StartHardestGame();
+    if (inputLatch == 0 && KeyPressed(kVkH)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartHardestGame();
+    }
     if (inputLatch == 0 && IsReplayListOffered() && KeyPressed(kVkR)) ShowReplayList(true);
     if (inputLatch == 0 && ConfirmPressed()) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
       inputLatch = -1;
       cursorY = kRowTitleHiScore;
-      gameMode = 5;
+      gameMode = kModeTitleMenu;
       return;
     }
     if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;

@@ -18,6 +18,7 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
+#include "presentation/screen_parts.h"
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/replay_file.h"

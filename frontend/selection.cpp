@@ -13,7 +13,9 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -28,13 +30,7 @@ int16_t StageCursorX() { return int16_t(40 * selectedStage - 12); }
 
 [[noreturn]] void PlayFromSelectedStage() {
   PrepareGameStart(selectedStage);
-  fullRunFlag = 0;
-  if (stageNo == 1) {
-    wave = 0;
-    fullRunFlag = 1;
-  } else {
-    wave = uint8_t(20 * stageNo - 21);
-  }
+  fullRunFlag = stageNo == 1 ? 1 : 0;
   EnterGame();
 }
 
@@ -66,17 +62,22 @@ void SelectionScreen() {
     ReadInput();
 
     if (inputLatch == 0 && ConfirmPressed()) {
+      if (cursorY == kRowExit || cursorY == kRowStages) RaiseSoundEffect(SoundEffect::MenuConfirm);
       if (cursorY == kRowExit) {
         inputLatch = -1;
         cursorY = kRowTitleDemo;
-        gameMode = 5;
+        gameMode = kModeTitleMenu;
         return;
       }
       if (cursorY == kRowStages) StartDemo();
     }
-    if (cursorY == kRowStages && inputLatch == 0 && KeyPressed(kVkP)) PlayFromSelectedStage();
+    if (cursorY == kRowStages && inputLatch == 0 && KeyPressed(kVkP)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      PlayFromSelectedStage();
+    }
     if (inputLatch == 0 && (inputY != 0 || KeyPressed(kVkNum8) || KeyPressed(kVkNum2))) {
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
       if (cursorY == kRowExit) {
         cursorY = kRowStages;
         cursorX = StageCursorX();
@@ -87,11 +88,13 @@ void SelectionScreen() {
     }
     if (cursorY == kRowStages && inputLatch == 0 && (inputX == -1 || KeyPressed(kVkNum4))) {
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
       selectedStage = selectedStage > 1 ? uint8_t(selectedStage - 1) : unlockedStage;
       cursorX = StageCursorX();
     }
     if (cursorY == kRowStages && inputLatch == 0 && (inputX == 1 || KeyPressed(kVkNum6))) {
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
       selectedStage = selectedStage < unlockedStage ? uint8_t(selectedStage + 1) : uint8_t(1);
       cursorX = StageCursorX();
     }

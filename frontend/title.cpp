@@ -16,8 +16,10 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/music.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/effects.h"
 #include "world/world_state.h"
 
@@ -48,7 +50,6 @@ static_assert(sizeof(kMenuTexts) / sizeof(kMenuTexts[0]) == 4, "four menu items"
 
 // Emblem x of medals 0..4, all at y 20.
 constexpr double kMedalX[kMedalCount] = {95, 145, 195, 45, 245};
-constexpr uint8_t kMedalEarned = 10;
 
 enum class Difficulty { AsReset, Hard, Easy };
 
@@ -78,7 +79,7 @@ void ReleaseIntroLatch() {
 }
 
 void DrawFlyingShip() {
-  DrawMasked(imgchar[0], 45.0 * playerBank, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawPlayerShip(false);
 }
 
 // Phase 1: the ship climbs, turns left, turns again and leaves the top.
@@ -120,7 +121,7 @@ bool FlyShipOut() {
 }
 
 void DrawFlippingLogo() {
-  StretchOr(imgchar[10], 0, 0, 264, titleLogoSize, scrmain, 33, 92.0 - double(titleLogoSize) / 2, 264, 44);
+  StretchOr(imgchar[kLogoSheet], 0, 0, 264, titleLogoSize, scrmain, 33, 92.0 - double(titleLogoSize) / 2, 264, 44);
 }
 
 // Phase 2: the logo grows from upside down past its full height, then settles.
@@ -180,16 +181,16 @@ void DrawMenu() {
 }  // namespace
 
 void DrawMenuCursor() {
-  DrawMasked(imgchar[17], 40.0 * animTick8, 0, 40, 40, 40, scrmain, cursorX, cursorY);
+  DrawMasked(imgchar[kItemSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, cursorX, cursorY);
 }
 
 void DrawMedals() {
   for (int i = 0; i < kMedalCount; ++i) {
-    if (medals[i] == kMedalEarned) DrawMasked(imgchar[18], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kMedalX[i], 20);
+    if (medals[i] == kMedalEarned) DrawMasked(imgchar[kMedalSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kMedalX[i], 20);
   }
 }
 
-void DrawTitleLogo() { BlitOr(imgchar[10], 0, 0, 264, 44, scrmain, 33, 70); }
+void DrawTitleLogo() { BlitOr(imgchar[kLogoSheet], 0, 0, 264, 44, scrmain, 33, 70); }
 
 void DrawPresents() { PrintText(200, 430, 9, 15, "Pelkin Presents"); }
 
@@ -212,7 +213,7 @@ void FinishScreenFrame() {
 }
 
 void TitleScreen() {
-  gameMode = 5;
+  gameMode = kModeTitleMenu;
   playerX = 150;
   playerY = 516;
   platform::ShowWindow();
@@ -231,21 +232,25 @@ void TitleMenu() {
     if (inputLatch == 0 && (inputY == -1 || KeyPressed(kVkNum8))) {
       inputLatch = -1;
       cursorY = cursorY == kRowStart ? kRowEnd : int16_t(cursorY - kRowStep);
+      RaiseSoundEffect(SoundEffect::MenuMove);
     }
     if (inputLatch == 0 && (inputY == 1 || KeyPressed(kVkNum2))) {
       inputLatch = -1;
       cursorY = cursorY == kRowEnd ? kRowStart : int16_t(cursorY + kRowStep);
+      RaiseSoundEffect(SoundEffect::MenuMove);
     }
     if (inputLatch == 0 && ConfirmPressed()) {
+      if (cursorY == kRowStart || cursorY == kRowHiScore || cursorY == kRowDemo || cursorY == kRowEnd)
+        RaiseSoundEffect(SoundEffect::MenuConfirm);
       switch (cursorY) {
         case kRowStart:
           StartNewGame(Difficulty::AsReset);
         case kRowHiScore:
-          gameMode = 7;
+          gameMode = kModeHighScores;
           HighScoreScreen();
           break;
         case kRowDemo:
-          gameMode = 9;
+          gameMode = kModeQuietMusic;
           SelectionScreen();
           break;
         case kRowEnd:
@@ -254,8 +259,14 @@ void TitleMenu() {
           break;
       }
     }
-    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkH)) StartNewGame(Difficulty::Hard);
-    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkE)) StartNewGame(Difficulty::Easy);
+    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkH)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartNewGame(Difficulty::Hard);
+    }
+    if (inputLatch == 0 && cursorY == kRowStart && KeyPressed(kVkE)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      StartNewGame(Difficulty::Easy);
+    }
 
     if (!KeyPressed(kVkNum2) && !KeyPressed(kVkNum8) && !KeyPressed(kVkH) && !KeyPressed(kVkE) &&
         !KeyPressed(kVkCtrl) && inputY == 0 && fireBits == 0 && bombBits == 0) {
@@ -275,15 +286,11 @@ void StartDemo() {
   shield = 0;
   bombs = 0;
   frameTick = 0;
-  gameMode = 6;
+  gameMode = kModeDemo;
   WipeToBlack();
   MusicStop();
   MusicClose();
-  bannerTimer = 82;
-  bannerX = 117;
-  stageNo = selectedStage;
-  BuildStageBackground();
-  wave = stageNo == 1 ? 0 : uint8_t(stageNo * 20 - 21);
+  SetUpStage(selectedStage);
   MusicOpen("pokkap.mid");
   MusicPlay();
   FlushInput();
@@ -295,14 +302,9 @@ void PrepareGameStart(uint8_t stage) {
   WipeToBlack();
   MusicStop();
   MusicClose();
-  playerX = 150;
-  playerY = 350;
-  playerBank = 0;
-  bannerTimer = 82;
-  bannerX = 117;
-  gameMode = 0;
-  stageNo = stage;
-  BuildStageBackground();
+  PlaceShipForStage();
+  gameMode = kModePlay;
+  SetUpStage(stage);
 }
 
 void EnterGame() {

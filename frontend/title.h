@@ -11,8 +11,8 @@ void StartDemo();
 [[noreturn]] void TitleMenu();
 
 // Starting play from a menu, in two halves around the caller's settings:
-// closes the screen, stops the music, puts the ship at its start and builds
-// the background of `stage`...
+// closes the screen, stops the music, puts the ship at its start and sets up
+// `stage` (SetUpStage)...
 void PrepareGameStart(uint8_t stage);
 // ...then starts the stage's tune, opens onto the stage and enters the main
 // loop (never returns).

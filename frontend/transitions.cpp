@@ -11,7 +11,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
-#include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -64,37 +64,7 @@ void RunOpening(DrawScene drawScene) {
   }
 }
 
-void DrawShip() {
-  const double shift = (invulnTimer & 1) ? 1000 : 0;
-  DrawMasked(imgchar[0], 45.0 * playerBank + shift, 0, 65, 45, 65, scrmain, playerX, playerY);
-}
-
-// The status display as it stands at the start of a stage.
-void DrawRestingStatus() {
-  DrawMasked(imgchar[3], 0, 0, 19, 102, 19, scrmain, 94, 432);
-
-  const double bombIconX[3] = {285, 245, 205};
-  for (int i = 0; i < 3; ++i) {
-    if (bombs >= i + 1) DrawMasked(imgchar[17], 40.0 * animTick8, 0, 40, 40, 40, scrmain, bombIconX[i], 415);
-  }
-
-  const double slotX[3] = {10, 35, 60};
-  for (int i = 0; i < 3; ++i) DrawMasked(imgchar[7], 0, 0, 20, 20, 20, scrmain, slotX[i], 431);
-  for (int i = 0; i < 3; ++i) {
-    if (shield == float(i) + 0.5f) DrawMasked(imgchar[7], 20, 0, 20, 10, 20, scrmain, slotX[i], 431);
-    if (shield >= float(i + 1)) DrawMasked(imgchar[7], 20, 0, 20, 20, 20, scrmain, slotX[i], 431);
-  }
-
-  PrintText(21, 417, 10, 15, "SHIELD");
-  PrintText(125, 5, 15, 15, FormatScore(score));
-}
-
 }  // namespace
-
-void DrawBackground() {
-  ClearSurface(scrmain);
-  BlitCopy(scrback, 0, -double(scrollPos), 330, 460, scrmain, 0, 0);
-}
 
 void WipeToBlack() {
   for (int step = 0; step < kWipeSteps; ++step) {
@@ -117,8 +87,9 @@ void OpenOnStage() {
   scrollPos = stageNo == 8 ? -1020 : -2545;
   RunOpening([] {
     DrawBackground();
-    if (gameMode == 0) DrawShip();
-    DrawRestingStatus();
+    if (gameMode == kModePlay) DrawPlayerShip(true);
+    DrawStatusDisplay(StatusView::Resting);
+    DrawStatusTexts();
   });
   FlushInput();
 }
@@ -127,9 +98,9 @@ void OpenOnEndingScene() {
   scrollPos = -1985;
   RunOpening([] {
     DrawBackground();
-    DrawShip();
+    DrawPlayerShip(true);
     if (bonusState == 3) {
-      DrawMasked(imgchar[13], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
+      DrawMasked(imgchar[kCapsuleSheet], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
     }
   });
   FlushInput();

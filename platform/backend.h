@@ -4,6 +4,7 @@
 // input and recorded output for tests and tools). Nothing here names SDL.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -79,6 +80,9 @@ std::string BaseDirectory();
 // Folder for the writable score file: the base directory when it can be
 // written, else the player's data folder.
 std::string DataDirectory();
+// Asks for large (2 MiB) pages behind a long-lived block that starts on a
+// 2 MiB boundary; advice only: where it is refused, small pages serve.
+void AdviseLargePages(void* start, size_t bytes);
 // Ends the process at once. The headless back-end unwinds to its driver.
 [[noreturn]] void EndProcess();
 

@@ -7,17 +7,10 @@
 
 #include "platform/backend.h"
 #include "platform/machine.h"
-#include "world/world_state.h"
 
 int16_t musicLooping;
 
 namespace {
-
-// The tunes of stages 1..7 (index = stage number - 1).
-constexpr const char* kStageTunes[] = {
-    "mukai.mid", "fly.mid", "geki.mid", "get.mid", "yozora.mid", "select.mid", "tsubasawo.mid",
-};
-static_assert(sizeof(kStageTunes) / sizeof(kStageTunes[0]) == 7, "one tune per ordinary stage");
 
 std::string TunePath(const std::string& file) {
   return platform::BaseDirectory() + "/QapoMidi/" + file;
@@ -59,18 +52,13 @@ void SwitchMusic(const std::string& file) {
   MusicPlay();
 }
 
-// The priming tune is opened, started and dropped at once before the wanted one.
-void SwitchMusicPrimed(const std::string& file) {
+void SwitchMusicPrimed(const std::string& primer, const std::string& file) {
   MusicStop();
   MusicClose();
-  MusicOpen("select.mid");
+  MusicOpen(primer);
   MusicPlay();
   MusicStop();
   MusicClose();
   MusicOpen(file);
   MusicPlay();
-}
-
-void OpenStageMusic() {
-  if (stageNo >= 1 && stageNo <= 7) MusicOpen(kStageTunes[stageNo - 1]);
 }

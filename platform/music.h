@@ -12,5 +12,5 @@ void MusicStop();
 void MusicClose();
 void MusicLoopCheck();
 void SwitchMusic(const std::string& file);
-void SwitchMusicPrimed(const std::string& file);
-void OpenStageMusic();
+// Opens, starts and drops `primer` at once, then opens and plays `file`.
+void SwitchMusicPrimed(const std::string& primer, const std::string& file);

@@ -2,8 +2,6 @@
 
 #include <cstring>
 
-#include <sys/mman.h>
-
 #include "platform/backend.h"
 #include "platform/machine.h"
 #include "platform/sheets.h"
@@ -17,40 +15,17 @@ constexpr size_t kLargePage = size_t(2) << 20;
 alignas(kLargePage) uint32_t gScreenPixels[kScreenWidth * kScreenHeight];
 alignas(kLargePage) uint32_t gBackPixels[kBackWidth * kBackHeight];
 
-// Sum of the sheets' areas, so that their pixels live in one fixed block.
-constexpr int SheetArea() {
-  constexpr int sizes[kSheetCount][2] = {{810, 130}, {60, 30},  {36, 56},   {305, 70}, {40, 40},
-                                         {270, 65},  {365, 460}, {180, 40},  {840, 80}, {360, 640},
-                                         {264, 44},  {259, 92},  {700, 920}, {256, 64}, {56, 12},
-                                         {96, 18},   {34, 36},   {320, 120}, {320, 80}};
-  int total = 0;
-  for (const auto& s : sizes) total += s[0] * s[1];
-  return total;
-}
-alignas(kLargePage) uint32_t gSheetPixels[SheetArea()];
-
-// Asks the kernel for large pages behind a pixel store (advice only: where
-// it is refused, small pages serve as before).
-void AdviseLargePages(void* start, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  madvise(start, (bytes + kLargePage - 1) / kLargePage * kLargePage, MADV_HUGEPAGE);
-#endif
-}
+alignas(kLargePage) uint32_t gSheetPixels[SheetsArea()];
 }  // namespace
 
 Surface scrmain;
 Surface scrback;
 Surface imgchar[kSheetCount];
 
-const SheetSize kSheetSizes[kSheetCount] = {
-    {810, 130}, {60, 30},  {36, 56},   {305, 70}, {40, 40},  {270, 65},  {365, 460},
-    {180, 40},  {840, 80}, {360, 640}, {264, 44}, {259, 92}, {700, 920}, {256, 64},
-    {56, 12},   {96, 18},  {34, 36},   {320, 120}, {320, 80}};
-
 bool SetUpSurfaces() {
-  AdviseLargePages(gScreenPixels, sizeof gScreenPixels);
-  AdviseLargePages(gBackPixels, sizeof gBackPixels);
-  AdviseLargePages(gSheetPixels, sizeof gSheetPixels);
+  platform::AdviseLargePages(gScreenPixels, sizeof gScreenPixels);
+  platform::AdviseLargePages(gBackPixels, sizeof gBackPixels);
+  platform::AdviseLargePages(gSheetPixels, sizeof gSheetPixels);
   scrback = Surface{kBackWidth, kBackHeight, gBackPixels};
   ClearSurface(scrback);
   scrmain = Surface{kScreenWidth, kScreenHeight, gScreenPixels};
@@ -61,7 +36,7 @@ bool SetUpSurfaces() {
   uint32_t* store = gSheetPixels;
   bool ok = true;
   for (int i = 0; i < kSheetCount; ++i) {
-    const int w = kSheetSizes[i].width, h = kSheetSizes[i].height;
+    const int w = kSheets[i].width, h = kSheets[i].height;
     imgchar[i] = Surface{w, h, store};
     store += w * h;
     if (!ok || end - p < 4) {

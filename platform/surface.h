@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "platform/sheets.h"
+
 struct Surface {
   int width = 0;
   int height = 0;
@@ -14,17 +16,10 @@ constexpr int kScreenWidth = 332;
 constexpr int kScreenHeight = 478;
 constexpr int kBackWidth = 332;
 constexpr int kBackHeight = 3000;
-constexpr int kSheetCount = 19;
 
 extern Surface scrmain;               // the visible play picture
 extern Surface scrback;               // the whole background of the current stage
-extern Surface imgchar[kSheetCount];  // sprite sheets, read-only after loading
-
-// The sizes every sheet must have.
-struct SheetSize {
-  int width, height;
-};
-extern const SheetSize kSheetSizes[kSheetCount];
+extern Surface imgchar[kSheetCount];  // sprite sheets by SheetId, read-only after loading
 
 // Sets up scrback, then scrmain, then the sheets from the pictures carried in
 // the executable. Returns false if the carried pictures do not match the sizes.

@@ -9,6 +9,7 @@
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "presentation/game_over.h"
 #include "presentation/renderer.h"
@@ -34,7 +35,7 @@ void RestartAfterContinue() {
   blinkPhase = 0;
   if (easyMode == 0) score = float(std::floor(double(score) / 3));  // the price of continuing
   shield = 3;
-  gameMode = 4;
+  gameMode = kModeContinueAccepted;
   shotCooldown = 0;
   chargeFlash = 0;
   playerBank = 0;
@@ -45,7 +46,7 @@ void RestartAfterContinue() {
   invulnTimer = 17;
   fullRunFlag = 0;
   ResetBands();
-  bombPhase = 2;
+  bombPhase = kBombFlash;
   ClearBullets();
 }
 
@@ -64,6 +65,7 @@ void ContinuePrompt() {
   for (;;) {
     ReadInput();
     if (inputLatch == 0 && (fireBits & 5) != 0) {
+      RaiseSoundEffect(SoundEffect::Continue);
       ContinueGame();
       return;
     }
@@ -87,7 +89,7 @@ void ContinueGame() {
     bombRadius = int16_t(bombRadius + 12);
     bombRadius2 = int16_t(bombRadius2 + 12);
     // The rings accumulate: the screen is not cleared between them.
-    StretchOr(imgchar[4], 0, 0, bombRadius, bombRadius2, scrmain, playerX + 22 - bombRadius / 2.0,
+    StretchOr(imgchar[kRoundGlowSheet], 0, 0, bombRadius, bombRadius2, scrmain, playerX + 22 - bombRadius / 2.0,
               playerY + 32 - bombRadius2 / 2.0, 40, 40);
     RefreshScreen();
     PaceFrame(kGlowFramePeriodMs);
@@ -97,7 +99,7 @@ void ContinueGame() {
 
 void ClearBullets() {
   for (int k = 0; k < kBulletSlots; ++k)
-    if (bulletKind[k] != 0) bulletKind[k] = 0;
+    if (bulletKind[k] != kBulletFree) bulletKind[k] = kBulletFree;
   if (bannerTimer != 0 && stageNo == 5 && bonusState == 0) {
     bonusState = 1;
     bonusX = 142;

@@ -17,6 +17,7 @@
 #include "platform/surface.h"
 #include "presentation/game_over.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "presentation/stage_clear.h"
 #include "world/effects.h"
 #include "world/world_state.h"
@@ -98,15 +99,6 @@ static_assert(kPageChangeCount == 7, "six page changes and the end");
 constexpr uint8_t kFirstPage = 6;
 constexpr uint8_t kLastPage = 7;
 
-// Ending steps kept in the boss slot's state.
-constexpr uint8_t kStepFlash = 10;
-constexpr uint8_t kStepLightOpening = 11;
-constexpr uint8_t kStepStaffRoll = 12;
-constexpr uint8_t kStepLastFlight = 13;
-constexpr uint8_t kStepLogoGrowing = 14;
-constexpr uint8_t kStepLogoShrinking = 15;
-constexpr uint8_t kStepLogoDone = 16;
-
 void EndFrame() {
   ReleaseControlLatch();
   RefreshScreen();
@@ -173,8 +165,8 @@ void RunFlight() {
     if (scrollPos >= -2050) MoveShipUpTheStage();
     ReleaseControlLatch();
     ScrollFlight();
-    if (scrollPos > -2230 && enemyState[0] != kStepLightOpening) {
-      enemyState[0] = kStepLightOpening;
+    if (scrollPos > -2230 && enemyState[0] != kEndingLightOpening) {
+      enemyState[0] = kEndingLightOpening;
       sequenceTimer = 0;
       bossLightW = 0;
       bossLightH = 0;
@@ -182,7 +174,7 @@ void RunFlight() {
       enemyY[0] = 230;
       enemyScale[0] = 0;
     }
-    if (enemyState[0] == kStepLightOpening) open = OpenLight();
+    if (enemyState[0] == kEndingLightOpening) open = OpenLight();
     RenderFrame();
     FlushInput();
     PumpMessages();
@@ -229,15 +221,14 @@ void AdvanceShipPose() {
 }
 
 void DrawStaffFrame() {
-  DrawScrolledBackground();
+  DrawBackground();
   const bool transformed = shipPose >= 2 && shipPose <= 4;
-  const double shipSrcX = 45.0 * playerBank + (transformed ? 270.0 + 90.0 * poseFrame : 0.0);
-  DrawMasked(imgchar[0], shipSrcX, 0, 65, 45, 65, scrmain, playerX, playerY);
+  DrawPlayerShip(false, transformed ? 270.0 + 90.0 * poseFrame : 0.0);
   if (bonusState == 3)
-    DrawMasked(imgchar[13], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
-  if (enemyState[0] > kStepLastFlight)
-    StretchOr(imgchar[10], 0, 0, 264, titleLogoSize, scrmain, 33, 92 - titleLogoSize / 2.0, 264, 44);
-  if (enemyState[0] > kStepLogoShrinking) {
+    DrawMasked(imgchar[kCapsuleSheet], 32.0 * (bonusFrame / 3), 0, 32, 32, 32, scrmain, bonusX, bonusY);
+  if (enemyState[0] > kEndingLastFlight)
+    StretchOr(imgchar[kLogoSheet], 0, 0, 264, titleLogoSize, scrmain, 33, 92 - titleLogoSize / 2.0, 264, 44);
+  if (enemyState[0] > kEndingLogoShrinking) {
     const int level = finFadeLevel <= 25 ? 10 * finFadeLevel : 255;
     PrintTextRgb(260, 125, 14, level, level, level, "FIN..");
     if (finFadeLevel < 26) ++finFadeLevel;
@@ -271,7 +262,7 @@ void TurnPage(uint8_t page) {
   } else if (page == kLastPage) {
     playerX = 150;
     playerY = 1100;
-    enemyState[0] = kStepLastFlight;
+    enemyState[0] = kEndingLastFlight;
   }
   OpenOnEndingScene();
 }
@@ -279,7 +270,7 @@ void TurnPage(uint8_t page) {
 // The last page: the ship crosses the screen, then the title logo bounces in.
 void AdvanceLastPage() {
   switch (enemyState[0]) {
-    case kStepLastFlight: {
+    case kEndingLastFlight: {
       const float y = playerY;
       if (y > 350) {
         playerY = y - 2;
@@ -299,21 +290,21 @@ void AdvanceLastPage() {
         cursorX = 80;
         cursorY = 290;
         titleLogoSize = -74;
-        enemyState[0] = kStepLogoGrowing;
+        enemyState[0] = kEndingLogoGrowing;
         finFadeLevel = 0;  // "FIN.." fades in from black
       }
       break;
     }
-    case kStepLogoGrowing:
+    case kEndingLogoGrowing:
       titleLogoSize += 11;
-      if (titleLogoSize >= 218) enemyState[0] = kStepLogoShrinking;
+      if (titleLogoSize >= 218) enemyState[0] = kEndingLogoShrinking;
       break;
-    case kStepLogoShrinking:
+    case kEndingLogoShrinking:
       titleLogoSize -= 10;
       if (titleLogoSize <= 44) {
         titleLogoSize = 44;
-        enemyState[0] = kStepLogoDone;
-        gameMode = 9;
+        enemyState[0] = kEndingLogoDone;
+        gameMode = kModeQuietMusic;
       }
       break;
     default:
@@ -349,8 +340,8 @@ void RunStaffRoll() {
 void AwardMedals() {
   bool changed = false;
   auto award = [&changed](int k) {
-    if (medals[k] == 1) {
-      medals[k] = 10;
+    if (medals[k] == kMedalNotEarned) {
+      medals[k] = kMedalEarned;
       changed = true;
     }
   };
@@ -383,21 +374,21 @@ void Ending() {
   MusicStop();
   MusicClose();
   MusicOpen("gogogo.Mid");
-  bombPhase = 3;
-  enemyState[0] = kStepFlash;
+  bombPhase = kBombBossDestruction;
+  enemyState[0] = kEndingFlash;
   for (int k = 0; k < kBandSlots; ++k) {
     blastX[k] = kEndingBlastPoints[k].x;
     blastY[k] = kEndingBlastPoints[k].y;
   }
   WaitMs(800);
-  BlitOr(imgchar[6], 0, 0, 350, 460, scrmain, 0, 0);
+  BlitOr(imgchar[kFlashSheet], 0, 0, 350, 460, scrmain, 0, 0);
   RefreshScreen();
   WaitMs(900);
 
   RunFlight();
 
   // The pause with the ending tune.
-  bombPhase = 0;
+  bombPhase = kBombNone;
   sequenceTimer = 0;
   WaitMs(1300);
   MusicPlay();
@@ -406,7 +397,7 @@ void Ending() {
 
   // The staff roll.
   stageNo = kFirstPage;
-  enemyState[0] = kStepStaffRoll;
+  enemyState[0] = kEndingStaffRoll;
   BuildStageBackground();
   playerBank = 0;
   playerX = 150;
@@ -426,6 +417,6 @@ void Ending() {
   AwardMedals();
   PromptHighScoreName();
   WaitMs(500);
-  gameMode = 3;
+  gameMode = kModeLeaveForTitle;
   WipeToTitle();
 }

@@ -10,6 +10,7 @@
 #include "platform/music.h"
 #include "platform/surface.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "presentation/stage_clear.h"
 #include "world/world_state.h"
 
@@ -32,11 +33,12 @@ constexpr const char* kRankPrompts[kHiScoreEntries] = {
 // One frame of the screen. `reveal` is the number of picture rows shown,
 // rising out of the line y = 256; negative before the reveal has begun.
 void DrawGameOverFrame(int reveal) {
-  DrawScrolledBackground();
+  DrawBackground();
   if (reveal >= 0)
-    DrawMasked(imgchar[11], 0, kPictureHeight - reveal, 2 * kPictureHeight - reveal, 256, reveal, scrmain, 35,
+    DrawMasked(imgchar[kGameOverSheet], 0, kPictureHeight - reveal, 2 * kPictureHeight - reveal, 256, reveal, scrmain, 35,
                256 - reveal);
-  DrawRestingStatus(false);
+  DrawStatusDisplay(StatusView::Emptied);
+  DrawStatusTexts();
   ShowFrameRate();
   ReleaseControlLatch();
   RefreshScreen();

@@ -22,17 +22,17 @@ void ResetGame() {
 
   ClearShotSlots();
 
-  for (int i = 0; i < kItemSlots; ++i) itemState[i] = 0;
+  for (int i = 0; i < kItemSlots; ++i) itemState[i] = kItemNone;
 
   ResetShipState();
   score = 0;
   shield = 3;
-  gameMode = 0;
+  gameMode = kModePlay;
   bombs = 2;
 
   SetStageBlastPoints();
 
-  battlePhase = 0;
+  battlePhase = kBattleWaves;
   ResetBands();
   wave = 0;
 

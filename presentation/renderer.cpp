@@ -10,28 +10,12 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
+#include "presentation/screen_parts.h"
 #include "world/effects.h"
 #include "world/shots.h"
 #include "world/world_state.h"
 
 namespace {
-
-// Sheets read here.
-constexpr int kShipSheet = 0;
-constexpr int kGaugeSheet = 3;
-constexpr int kGlowSheet = 4;        // one round glow, drawn additively at any size
-constexpr int kShipOverlaySheet = 5; // its mask row lies below the sheet
-constexpr int kFlashSheet = 6;
-constexpr int kSmallCellSheet = 7;   // shield slots and bullets, 20 x 20
-constexpr int kEnemySheet = 8;       // cell x 0 is the explosion glow
-constexpr int kBossLightSheet = 12;
-constexpr int kCapsuleSheet = 13;
-constexpr int kSmallTurretSheet = 14;
-constexpr int kLargeTurretSheet = 15;
-constexpr int kItemSheet = 17;
-
-// A source x beyond every sheet: the blit draws nothing.
-constexpr double kOffSheet = 1000.0;
 
 Surface& Sheet(int i) { return imgchar[i]; }
 
@@ -63,17 +47,15 @@ constexpr TurretLook kTurretLooks[9] = {
 // clang-format on
 static_assert(sizeof(kTurretLooks) / sizeof(kTurretLooks[0]) == 9, "kinds 0..8 have turret heads");
 
-void DrawBackground() { BlitCopy(scrback, 0, -double(scrollPos), 330, 460, scrmain, 0, 0); }
-
 void DrawItems() {
   for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
     const int k = loopSlot;
-    if (itemState[k] == 1)
+    if (itemState[k] == kItemFalling)
       DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, k == 0 ? 0 : 80, 40, 40, 40, scrmain, itemX[k], itemY[k]);
   }
   for (loopSlot = 0; loopSlot < kItemSlots; ++loopSlot) {
     const int k = loopSlot;
-    if (itemState[k] > 1) GlowAround(kEnemySheet, popupX[k], popupY[k], popupTimer[k], popupTimer[k]);
+    if (itemState[k] > kItemFalling) GlowAround(kEnemySheet, popupX[k], popupY[k], popupTimer[k], popupTimer[k]);
   }
 }
 
@@ -81,7 +63,7 @@ void DrawEnemies() {
   for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
     const int k = loopSlot;
     const double s = enemyScale[k], ex = enemyX[k], ey = enemyY[k];
-    if (enemyState[k] == 1 || enemyState[k] == 4) {
+    if (enemyState[k] == kEnemyAlive || enemyState[k] == kEnemyBossDestroyed) {
       const double srcX = 40.0 * blinkA + 40.0 + 80.0 * enemyKind[k];
       StretchMasked(Sheet(kEnemySheet), srcX, 0, 40, 40.0 * s, 40.0 * s, scrmain, ex, ey, 40, 40);
       if (enemyKind[k] < 9) {
@@ -95,7 +77,9 @@ void DrawEnemies() {
                         t.cellH);
       }
     }
-    if (enemyState[k] >= 2) GlowAround(kEnemySheet, blastCX[k], blastCY[k], blastSize[k], blastSize[k]);
+    if (enemyState[k] >= kEnemyBlastGrowing) {
+      GlowAround(kEnemySheet, blastCX[k], blastCY[k], blastSize[k], blastSize[k]);
+    }
   }
 }
 
@@ -105,15 +89,9 @@ void DrawCapsule() {
 }
 
 void DrawShip() {
-  if (gameMode == 0 || gameMode == 4) {
-    // An odd invulnerability count looks off the sheet: the ship blinks.
-    const double srcX = kOffSheet * (invulnTimer % 2) + 45.0 * playerBank;
-    DrawMasked(Sheet(kShipSheet), srcX, 0, 65, 45, 65, scrmain, playerX, playerY);
-  } else {
-    GlowAround(kGlowSheet, double(playerX) + 22.0, double(playerY) + 31.0, deathFade, deathFade);
-  }
+  DrawShipOrDeathGlow();
   if (shotCooldown > 0) {
-    StretchOr(Sheet(kGlowSheet), 0, 0, shotCooldown, chargeFlash, scrmain,
+    StretchOr(Sheet(kRoundGlowSheet), 0, 0, shotCooldown, chargeFlash, scrmain,
               double(playerX) + 21.0 - shotCooldown / 2.0, double(playerY) - 5.0, 40, 40);
   }
 }
@@ -121,7 +99,7 @@ void DrawShip() {
 void DrawSparks() {
   for (loopSlot = 0; loopSlot < kShotSlots; ++loopSlot) {
     const int k = loopSlot;
-    GlowAround(kGlowSheet, double(sparkX[k]) + 21.0, double(sparkY[k]) + 10.0, sparkTimer[k], sparkTimer[k]);
+    GlowAround(kRoundGlowSheet, double(sparkX[k]) + 21.0, double(sparkY[k]) + 10.0, sparkTimer[k], sparkTimer[k]);
   }
 }
 
@@ -130,70 +108,31 @@ void DrawBullets() {
     const int k = loopSlot;
     double srcX;
     switch (bulletKind[k]) {
-      case 1: srcX = 40.0 * blinkA + 40.0; break;
-      case 2: srcX = 40.0 * blinkB + 60.0; break;
-      case 3: srcX = 20.0 * blinkA + 120.0; break;
+      case kBulletSmall: srcX = 40.0 * blinkA + 40.0; break;
+      case kBulletLarge: srcX = 40.0 * blinkB + 60.0; break;
+      case kBulletBouncing: srcX = 20.0 * blinkA + 120.0; break;
       default: continue;
     }
     DrawMasked(Sheet(kSmallCellSheet), srcX, 0, 20, 20, 20, scrmain, bulletX[k], bulletY[k]);
   }
 }
 
-// The additive overlay over the ship (sheet 5); row 65 lies off the sheet.
-void DrawShipOverlay(double spriteRow) {
-  DrawMasked(Sheet(kShipOverlaySheet), 45.0 * playerBank, spriteRow, 65, 45, 65, scrmain, playerX, playerY);
-}
-
-void DrawGauge() {
-  DrawMasked(Sheet(kGaugeSheet), 0, 0, 19, 102, 19, scrmain, 94, 432);
-  const double g = chargeLevel;
-  if (g > 12.0 && g < 103.0) {
-    DrawMasked(Sheet(kGaugeSheet), 205.0 - g, 0, 19, 96, 13, scrmain, 97, 435);
-  } else if (g >= 103.0 && g < 206.0) {
-    DrawMasked(Sheet(kGaugeSheet), 102, 0, 19, 96, 13, scrmain, 97, 435);
-    DrawMasked(Sheet(kGaugeSheet), 205.0 - double(chargeGauge), 38, 57, 96, 13, scrmain, 97, 435);
-  } else if (g >= 206.0) {
-    DrawShipOverlay(65.0 * blinkPhase);
-    DrawMasked(Sheet(kGaugeSheet), 102, 38.0 * blinkPhase, 19, 96, 13, scrmain, 97, 435);
-  }
-}
-
-void DrawStatus() {
-  DrawGauge();
-  if (bombPhase == 1) DrawShipOverlay(0);
-  static constexpr double kBombIconX[3] = {285, 245, 205};
-  for (int n = 0; n < 3; ++n)
-    if (bombs >= n + 1) DrawMasked(Sheet(kItemSheet), 40.0 * animTick8, 0, 40, 40, 40, scrmain, kBombIconX[n], 415);
-  static constexpr double kShieldSlotX[3] = {10, 35, 60};
-  for (double x : kShieldSlotX) DrawMasked(Sheet(kSmallCellSheet), 0, 0, 20, 20, 20, scrmain, x, 431);
-  if (enemyState[0] == 4 && battlePhase == 1) DrawShipOverlay(65.0 * blinkPhase);
-  for (int n = 0; n < 3; ++n) {
-    const float half = float(n) + 0.5f, full = float(n + 1);
-    if (shield == half) {
-      DrawMasked(Sheet(kSmallCellSheet), 20, 0, 20, 10, 20, scrmain, kShieldSlotX[n], 431);
-    } else if (shield >= full) {
-      DrawMasked(Sheet(kSmallCellSheet), 20, 0, 20, 20, 20, scrmain, kShieldSlotX[n], 431);
-    }
-  }
-}
-
 void DrawBombEffects() {
-  if (bombPhase == 1) {
-    GlowAround(kGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
-  } else if (bombPhase >= 2) {
-    if (bombPhase == 2 || enemyState[0] == 10 || enemyState[0] == 11)
+  if (bombPhase == kBombRing) {
+    GlowAround(kRoundGlowSheet, double(bombX) + 21.0, bombY, bombRadius, bombRadius2);
+  } else if (bombPhase >= kBombFlash) {
+    if (bombPhase == kBombFlash || enemyState[0] == kEndingFlash || enemyState[0] == kEndingLightOpening)
       BlitOr(Sheet(kFlashSheet), 0, 0, 350, 460, scrmain, 0, 0);
     for (loopSlot = 0; loopSlot < kBandSlots; ++loopSlot) {
       const int i = loopSlot;
-      if (bandSize[i] >= 0.0f) GlowAround(kGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);
+      if (bandSize[i] >= 0.0f) GlowAround(kRoundGlowSheet, blastX[i], blastY[i], bandSize[i], bandSize[i]);
     }
   }
 }
 
 void DrawTexts() {
-  PrintText(21, 417, 10, 15, "SHIELD");
-  PrintText(125, 5, 15, 15, FormatScore(score));
-  if (gameMode == 6 && frameTick > 17) PrintText(100, 180, 21, 15, "DEMO MODE");
+  DrawStatusTexts();
+  if (gameMode == kModeDemo && frameTick > 17) PrintText(100, 180, 21, 15, "DEMO MODE");
   if (bannerTimer != 0) DrawStageBanner();
   DrawComboTexts();
   ShowFrameRate();
@@ -201,7 +140,7 @@ void DrawTexts() {
 
 // The destroyed boss's light, grown by the stage flow over the field.
 void DrawBossLight() {
-  if (enemyState[0] != 11 && enemyState[0] != 4) return;
+  if (enemyState[0] != kEndingLightOpening && enemyState[0] != kEnemyBossDestroyed) return;
   const double s = enemyScale[0], x0 = enemyX[0], y0 = enemyY[0];
   const double w = bossLightW, h = bossLightH;
   const float u = float(2.0 * (19.0 * s + y0));
@@ -238,7 +177,6 @@ std::string FormatScore(float points) {
 }
 
 void RenderFrame() {
-  ClearSurface(scrmain);
   DrawBackground();
   DrawItems();
   DrawPlayerShots();
@@ -247,7 +185,7 @@ void RenderFrame() {
   DrawShip();
   DrawSparks();
   DrawBullets();
-  DrawStatus();
+  DrawStatusDisplay(StatusView::Play);
   DrawBombEffects();
   DrawTexts();
   DrawBossLight();

@@ -6,11 +6,6 @@
 void StageClear();
 
 // ---- Pieces shared with the game-over and ending screens ---------------------
-// Clears scrmain and copies the stage background at the scroll position.
-void DrawScrolledBackground();
-// The status display at rest: gauge frame (no fill), bomb stock, the three
-// shield slots (with the points when `withShieldPoints`), "SHIELD" and the score.
-void DrawRestingStatus(bool withShieldPoints);
 // The "STAGE CLEAR!!" caption phase: from the first frame until the caption
 // has passed x `leaveX` (400 after a stage, 600 at the ending).
 void RunCaptionPhase(int16_t leaveX);

@@ -6,6 +6,7 @@
 set(TESSIVANE_FUZZ_ARGS -max_total_time=20 -runs=3000000 -seed=1 -rss_limit_mb=1024 -max_len=327800)
 if(TARGET fuzz_score)
   add_test(NAME fuzz_score COMMAND fuzz_score ${TESSIVANE_FUZZ_ARGS})
+  set_tests_properties(fuzz_score PROPERTIES LABELS slow)
 else()
   find_program(TESSIVANE_CLANG clang)
   find_program(TESSIVANE_CLANGXX clang++)
@@ -16,6 +17,6 @@ else()
       -DCC=${TESSIVANE_CLANG} -DCXX=${TESSIVANE_CLANGXX}
       "-DFUZZ_ARGS=${TESSIVANE_FUZZ_ARGS}"
       -P ${CMAKE_SOURCE_DIR}/tools/fuzz_score/run_clang_fuzz.cmake)
-    set_tests_properties(fuzz_score_clang PROPERTIES TIMEOUT 300)
+    set_tests_properties(fuzz_score_clang PROPERTIES TIMEOUT 300 LABELS slow)
   endif()
 endif()

@@ -4,3 +4,4 @@
 add_test(NAME golden
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/golden/golden_test.sh
           $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR})
+set_tests_properties(golden PROPERTIES LABELS slow)

@@ -1,7 +1,7 @@
 # The install test: `cmake --install` into a fresh prefix, then check the
-# launcher link, the game's own folder (program, map, music), the desktop entry
-# and the icons, a staged (DESTDIR) install, and that the launcher starts the
-# game with its map found.
+# launcher link, the game's own folder (program, map, music, sound effects),
+# the desktop entry and the icons, a staged (DESTDIR) install, and that the
+# launcher starts the game with its map found.
 #
 # This file plays two roles: included from tests/CMakeLists.txt it registers
 # the test; run with `cmake -P` it is the test.
@@ -10,6 +10,7 @@ if(NOT CMAKE_SCRIPT_MODE_FILE)
   add_test(NAME install
     COMMAND ${CMAKE_COMMAND} -DBUILD_DIR=${CMAKE_BINARY_DIR} -DWORK_DIR=${CMAKE_CURRENT_BINARY_DIR}/install-test
             -P ${CMAKE_CURRENT_LIST_FILE})
+  set_tests_properties(install PROPERTIES LABELS slow)
   return()
 endif()
 
@@ -80,6 +81,23 @@ if(IS_DIRECTORY ${BUILD_DIR}/QapoMidi)
 else()
   message("note: no QapoMidi folder in the build yet; music not checked")
 endif()
+
+# The sound effects: every built one installed, byte for byte.
+file(GLOB sounds RELATIVE ${BUILD_DIR}/sounds ${BUILD_DIR}/sounds/*.wav)
+if(NOT sounds)
+  fail("no sound effects were built")
+endif()
+foreach(sound ${sounds})
+  if(EXISTS ${gamedir}/sounds/${sound})
+    file(SHA256 ${BUILD_DIR}/sounds/${sound} built)
+    file(SHA256 ${gamedir}/sounds/${sound} installed)
+    if(NOT built STREQUAL installed)
+      fail("the installed sounds/${sound} differs from the built one")
+    endif()
+  else()
+    fail("sounds/${sound} is not installed")
+  endif()
+endforeach()
 
 # The desktop entry: an application started by the launcher's name, with the icon.
 set(entry ${prefix}/share/applications/tessivane.desktop)

@@ -185,7 +185,7 @@ TEST_F(MusicDevice, SwitchingTunesNeverStallsAFrame) {
   for (int i = 0; i < 24; ++i) {
     const auto start = Clock::now();
     if (i % 3 == 2) {
-      SwitchMusicPrimed(tunes[i % 6]);
+      SwitchMusicPrimed("select.mid", tunes[i % 6]);
     } else {
       SwitchMusic(tunes[i % 6]);
     }
@@ -203,7 +203,7 @@ TEST_F(MusicDevice, SwitchingTunesNeverStallsAFrame) {
 void PlayWithoutAudioDevice() {
   setenv("SDL_AUDIODRIVER", "no-such-driver", 1);
   for (int i = 0; i < 3; ++i) {
-    SwitchMusicPrimed("opening2.mid");
+    SwitchMusicPrimed("select.mid", "opening2.mid");
     MusicLoopCheck();
     if (platform::IsTuneStopped()) std::abort();
   }

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "enemies/stage_flow.h"
 #include "platform/clock.h"
 #include "platform/headless/headless.h"
 #include "platform/music.h"
@@ -41,7 +42,7 @@ TEST_F(MusicPlayer, SwitchesSendTheirCommandsInOrder) {
   EXPECT_EQ(musicLooping, -1);
 
   // The priming tune is opened, started and dropped before the wanted one.
-  SwitchMusicPrimed("gogogo.Mid");
+  SwitchMusicPrimed("select.mid", "gogogo.Mid");
   EXPECT_EQ(Take(), (Commands{"stop", "close", "close", "open /opt/tv/QapoMidi/select.mid", "play", "stop",
                               "close", "close", "open /opt/tv/QapoMidi/gogogo.Mid", "play"}));
   EXPECT_EQ(musicLooping, -1);

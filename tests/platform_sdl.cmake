@@ -2,7 +2,7 @@
 add_executable(platform_sdl_test ${CMAKE_CURRENT_SOURCE_DIR}/sdl/platform_sdl_test.cpp)
 target_compile_options(platform_sdl_test PRIVATE ${TESSIVANE_WARNINGS})
 target_link_libraries(platform_sdl_test PRIVATE
-  -Wl,--start-group tessivane_core tessivane_platform_sdl -Wl,--end-group GTest::gtest_main GTest::gtest)
+  tessivane_core tessivane_platform_sdl GTest::gtest_main GTest::gtest)
 add_dependencies(platform_sdl_test tessivane_assets)
 gtest_discover_tests(platform_sdl_test WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60
-  PROPERTIES ENVIRONMENT "SDL_VIDEODRIVER=dummy;SDL_AUDIODRIVER=dummy")
+  PROPERTIES LABELS fast ENVIRONMENT SDL_VIDEODRIVER=dummy)

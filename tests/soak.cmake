@@ -13,4 +13,4 @@ add_test(NAME soak
     --headless $<TARGET_FILE:tessivane-headless> --map ${CMAKE_BINARY_DIR}/Qapo.map
     --make-script $<TARGET_FILE:soak_make_script> --peak-rss $<TARGET_FILE:soak_peak_rss>)
 # The first run builds the sanitized tool (a few minutes on two cores).
-set_tests_properties(soak PROPERTIES TIMEOUT 2400)
+set_tests_properties(soak PROPERTIES TIMEOUT 2400 LABELS slow)

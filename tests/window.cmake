@@ -14,7 +14,7 @@ if(X11_FOUND)
     COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_test.sh $<TARGET_FILE:tessivane> ${CMAKE_BINARY_DIR}/Qapo.map
             ${CMAKE_BINARY_DIR}/QapoMidi $<TARGET_FILE:window_probe> $<TARGET_FILE:tiny_wm>)
   # Exit status 77: xvfb-run is not installed.
-  set_tests_properties(window PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180)
+  set_tests_properties(window PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180 LABELS slow)
 else()
   message(STATUS "Xlib not found: the real-window test is left out")
 endif()

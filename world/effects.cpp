@@ -33,7 +33,7 @@ void MoveCapsule() {
 void AimTurrets() {
   const double px = double(playerX) + 22.0, py = double(playerY) + 33.0;
   for (int e = 0; e < kEnemySlots; ++e) {
-    if (enemyState[e] != 1) continue;
+    if (enemyState[e] != kEnemyAlive) continue;
     const uint8_t kind = enemyKind[e];
     const double s = enemyScale[e], ex = enemyX[e], ey = enemyY[e];
     double a, b;
@@ -68,12 +68,12 @@ void AdvanceBandFlash() {
       bandSize[k] -= 28.0f;
       if (bandSize[k] == 0.0f) bandPhase[k] = 2;
     }
-    if (k == 5 && bandPhase[5] == 2 && battlePhase == 0) battlePhase = 3;
+    if (k == 5 && bandPhase[5] == 2 && battlePhase == kBattleWaves) battlePhase = kBattleWavesFlashEnds;
     if (k == 7 && bandPhase[7] == 2) {
       ResetBands();
-      bombPhase = 0;
-      if (gameMode == 4) {
-        gameMode = 0;
+      bombPhase = kBombNone;
+      if (gameMode == kModeContinueAccepted) {
+        gameMode = kModePlay;
         bombComboTimer = -1;
       }
       break;
@@ -83,21 +83,21 @@ void AdvanceBandFlash() {
 
 void AdvanceBomb() {
   switch (bombPhase) {
-    case 1:
+    case kBombRing:
       if (bombRadius >= 0 && bombRadius <= 197) {
         bombRadius = int16_t(bombRadius + 11);
         bombRadius2 = int16_t(bombRadius2 + 11);
       } else {
-        bombPhase = 2;
+        bombPhase = kBombFlash;
         bombRadius = 0;
         bombRadius2 = 0;
         ResetBands();
       }
       break;
-    case 2:
+    case kBombFlash:
       AdvanceBandFlash();
       break;
-    case 3:
+    case kBombBossDestruction:
       // The boss's blast points flare one after the other, over and over.
       for (int k = 0; k < kBandSlots; ++k) {
         if (bandPhase[k] != 0) continue;
@@ -113,18 +113,18 @@ void AdvanceBomb() {
 void AdvanceExplosions() {
   for (int e = 0; e < kEnemySlots; ++e) {
     const float s = enemyScale[e];
-    if (enemyState[e] == 2) {
+    if (enemyState[e] == kEnemyBlastGrowing) {
       if (60.0f * s > blastSize[e]) {
         blastSize[e] += 15.0f * s;
       } else {
-        enemyState[e] = 3;
+        enemyState[e] = kEnemyBlastShrinking;
       }
     }
-    if (enemyState[e] == 3) {
+    if (enemyState[e] == kEnemyBlastShrinking) {
       if (blastSize[e] > 0.0f) {
         blastSize[e] -= 15.0f * s;
       } else {
-        enemyState[e] = 0;
+        enemyState[e] = kEnemyFree;
       }
     }
   }
@@ -132,30 +132,30 @@ void AdvanceExplosions() {
 
 void AdvanceItemPops() {
   for (int k = 0; k < kItemSlots; ++k) {
-    if (itemState[k] == 2) {
+    if (itemState[k] == kItemPopping) {
       popupY[k] = int16_t(popupY[k] + 2);
       popupTimer[k] = int16_t(popupTimer[k] + 15);
-      if (popupTimer[k] > 89) itemState[k] = 3;
+      if (popupTimer[k] > 89) itemState[k] = kItemPopShrinking;
     }
-    if (itemState[k] == 3) {
+    if (itemState[k] == kItemPopShrinking) {
       popupY[k] = int16_t(popupY[k] + 2);
       if (popupTimer[k] > 0) {
         popupTimer[k] = int16_t(popupTimer[k] - 15);
       } else {
-        itemState[k] = 0;
+        itemState[k] = kItemNone;
       }
     }
   }
 }
 
 void AdvanceDeathSequence() {
-  if (gameMode == 1) {
+  if (gameMode == kModeDeathFadeOut) {
     deathFade = uint8_t(deathFade + 20);
-    if (deathFade == 180) gameMode = 2;
-  } else if (gameMode == 2) {
+    if (deathFade == 180) gameMode = kModeDeathFadeBack;
+  } else if (gameMode == kModeDeathFadeBack) {
     deathFade = uint8_t(deathFade - 20);
     if (deathFade == 0) {
-      gameMode = 3;
+      gameMode = kModeLeaveForTitle;
       ContinuePrompt();
     }
   }
@@ -164,7 +164,7 @@ void AdvanceDeathSequence() {
 }  // namespace
 
 void UpdateEffects() {
-  if (gameMode == 6 && (FirePressed() || BombPressed()) && inputLatch == 0) gameMode = 8;
+  if (gameMode == kModeDemo && (FirePressed() || BombPressed()) && inputLatch == 0) gameMode = kModeLeaveDemo;
 
   frameTick = Cycle(frameTick, 35);
   MoveCapsule();
@@ -205,10 +205,10 @@ void ResetBands() {
     bandSize[k] = -56.0f * float(k);
     bandPhase[k] = 0;
   }
-  if (battlePhase == 2) {
-    battlePhase = 1;
-  } else if (battlePhase == 3) {
-    battlePhase = 0;
+  if (battlePhase == kBattleBossInFlash) {
+    battlePhase = kBattleBoss;
+  } else if (battlePhase == kBattleWavesFlashEnds) {
+    battlePhase = kBattleWaves;
   }
   fireLatch = -1;
 }

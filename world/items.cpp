@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "platform/blit.h"
+#include "platform/sound_effects.h"
 #include "world/world_state.h"
 
 namespace {
@@ -27,8 +28,8 @@ void PlacePopup(int slot, double x, double y) {
 void AddScore(double points) { score = float(double(score) + points); }
 
 void TakeBombItem() {
-  itemState[kBombItem] = 0;
-  itemState[kShieldItem] = 2;
+  itemState[kBombItem] = kItemNone;
+  itemState[kShieldItem] = kItemPopping;
   PlacePopup(kShieldItem, double(itemX[kShieldItem]) + 20.0, double(itemY[kShieldItem]) + 16.0);
   PlacePopup(kBombItem, double(itemX[kBombItem]) - 20.0, double(itemY[kBombItem]) + 27.0);
   if (bombs <= 2) {
@@ -42,8 +43,8 @@ void TakeBombItem() {
 }
 
 void TakeShieldItem() {
-  itemState[kBombItem] = 2;
-  itemState[kShieldItem] = 0;
+  itemState[kBombItem] = kItemPopping;
+  itemState[kShieldItem] = kItemNone;
   PlacePopup(kBombItem, double(itemX[kBombItem]) + 20.0, double(itemY[kBombItem]) + 16.0);
   PlacePopup(kShieldItem, double(itemX[kShieldItem]) - 20.0, double(itemY[kShieldItem]) + 27.0);
   if (shield < 3.0f) {
@@ -67,12 +68,12 @@ void ReleaseItems() {
   for (int k = 0; k < kItemSlots; ++k) {
     itemX[k] = x;
     itemY[k] = y;
-    itemState[k] = 1;
+    itemState[k] = kItemFalling;
   }
 }
 
 void MoveItems() {
-  if (itemState[kBombItem] == 1) {
+  if (itemState[kBombItem] == kItemFalling) {
     if (itemX[kBombItem] < 240.0f) {
       itemX[kBombItem] += 4.0f;
     } else if (itemX[kBombItem] >= 245.0f) {
@@ -80,7 +81,7 @@ void MoveItems() {
     }
     itemY[kBombItem] += 2.0f;
   }
-  if (itemState[kShieldItem] == 1) {
+  if (itemState[kShieldItem] == kItemFalling) {
     if (itemX[kShieldItem] > 50.0f) {
       itemX[kShieldItem] -= 4.0f;
     } else if (itemX[kShieldItem] < 45.0f) {
@@ -92,18 +93,19 @@ void MoveItems() {
 
 void CheckItemPickup() {
   for (int k = 0; k < kItemSlots; ++k) {
-    if (itemState[k] != 1 || gameMode != 0) continue;
+    if (itemState[k] != kItemFalling || gameMode != kModePlay) continue;
     if (!ShipTouches(itemX[k], itemY[k], 8.0, 32.0)) continue;
     if (k == kBombItem) {
       TakeBombItem();
     } else {
       TakeShieldItem();
     }
+    RaiseSoundEffect(SoundEffect::ItemPickup);
   }
 }
 
 void CheckCapsulePickup() {
-  if (bonusState != 1 || gameMode != 0) return;
+  if (bonusState != 1 || gameMode != kModePlay) return;
   if (!ShipTouches(bonusX, bonusY, 6.0, 26.0)) return;
   bonusState = 2;
   PlacePopup(0, double(bonusX) - 16.0, double(bonusY) + 23.0);
@@ -112,4 +114,5 @@ void CheckCapsulePickup() {
   bombs = 3;
   bonusTextKind = 5;
   bonusTextTimer = kMessageFrames;
+  RaiseSoundEffect(SoundEffect::BonusCapsule);
 }

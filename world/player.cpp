@@ -4,6 +4,7 @@
 #include "platform/blit.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/sound_effects.h"
 #include "world/world_state.h"
 
 namespace {
@@ -48,6 +49,7 @@ void GrowCharge() {
   } else if (chargeLevel < 206.0f) {
     chargeLevel += 3.0f;
     chargeGauge += 3.0f;
+    if (chargeLevel >= 206.0f) RaiseSoundEffect(SoundEffect::ChargeFull);
   } else {
     chargeLevel = 206.0f;
   }
@@ -57,19 +59,24 @@ void ReleaseChargedShot() {
   if (chargeLevel < 13.0f) return;  // the normal shot already left on the press
   uint8_t kind;
   int16_t flash;
+  SoundEffect sound;
   if (chargeLevel < 103.0f) {
     kind = 2;
     flash = 30;
+    sound = SoundEffect::ChargedShot1;
   } else if (chargeLevel < 206.0f) {
     kind = 3;
     flash = 70;
+    sound = SoundEffect::ChargedShot2;
   } else {
     kind = 4;
     flash = 130;
+    sound = SoundEffect::ChargedShot3;
   }
   shotCooldown = flash;
   chargeFlash = flash;
   LaunchShot(kind);
+  RaiseSoundEffect(sound);
 }
 
 // Ctrl switches the frame-rate display, once per press.
@@ -79,25 +86,28 @@ void WatchCtrl() {
     inputLatch = -1;
     showFrameRate = int16_t(~showFrameRate);
   }
-  if (!ctrl && (gameMode != 6 || (fireBits == 0 && bombBits == 0))) inputLatch = 0;
+  if (!ctrl && (gameMode != kModeDemo || (fireBits == 0 && bombBits == 0))) inputLatch = 0;
 }
 
 }  // namespace
 
 void UpdatePlayer() {
-  if (gameMode == 0 || gameMode == 4) {
+  if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
     const bool padLeft = KeyPressed(kVkNum4), padRight = KeyPressed(kVkNum6);
     const bool padUp = KeyPressed(kVkNum8), padDown = KeyPressed(kVkNum2);
     MoveShip(padLeft || inputX == -1, padRight || inputX == 1, padUp || inputY == -1, padDown || inputY == 1, padLeft,
              padRight);
 
     const bool fire = FirePressed();
-    if (fire && fireLatch == 0 && shotCooldown == 0 && (bombPhase == 0 || battlePhase == 3)) LaunchShot(1);
+    if (fire && fireLatch == 0 && shotCooldown == 0 && (bombPhase == kBombNone || battlePhase == kBattleWavesFlashEnds)) {
+      LaunchShot(kShotNormal);
+      RaiseSoundEffect(SoundEffect::Shot);
+    }
     if (fire) {
       fireLatch = -1;
-      if (bombPhase == 0) GrowCharge();
+      if (bombPhase == kBombNone) GrowCharge();
     } else {
-      if (battlePhase == 3 || bombPhase == 0) {
+      if (battlePhase == kBattleWavesFlashEnds || bombPhase == kBombNone) {
         ReleaseChargedShot();
         fireLatch = 0;
       }
@@ -105,12 +115,13 @@ void UpdatePlayer() {
       chargeGauge = 0.0f;
     }
 
-    if (BombPressed() && bombComboTimer == 0 && bombs > 0 && battlePhase < 4 && bombPhase == 0 &&
+    if (BombPressed() && bombComboTimer == 0 && bombs > 0 && battlePhase < kBattleStageEnd && bombPhase == kBombNone &&
         shotCooldown == 0) {
       bombX = int16_t(RoundHalfEven(playerX));
       bombY = int16_t(RoundHalfEven(playerY));
       --bombs;
-      bombPhase = 1;
+      bombPhase = kBombRing;
+      RaiseSoundEffect(SoundEffect::Bomb);
     }
   }
   WatchCtrl();

@@ -1,6 +1,7 @@
 #include "world/player_damage.h"
 
 #include "app/app_state.h"
+#include "platform/sound_effects.h"
 #include "world/items.h"
 #include "world/world_state.h"
 
@@ -12,7 +13,7 @@ bool Overlaps(double aLeft, double aRight, double aTop, double aBottom, double b
   return aRight > bLeft && aLeft < bRight && aBottom > bTop && aTop < bBottom;
 }
 
-bool ShipVulnerable() { return invulnTimer == 0 && gameMode == 0 && bombPhase == 0; }
+bool ShipVulnerable() { return invulnTimer == 0 && gameMode == kModePlay && bombPhase == kBombNone; }
 
 // The enemy's body is three rectangles, in units of its scale.
 bool ShipTouchesEnemy(int e) {
@@ -37,10 +38,10 @@ bool ShipTouchesEnemy(int e) {
 bool ShipTouchesBullet(int b) {
   const double px = playerX, py = playerY, bx = bulletX[b], by = bulletY[b];
   switch (bulletKind[b]) {
-    case 1:
-    case 3:
+    case kBulletSmall:
+    case kBulletBouncing:
       return Overlaps(px + 17.0, px + 28.0, py + 22.0, py + 42.0, bx + 8.0, bx + 12.0, by + 8.0, by + 12.0);
-    case 2:
+    case kBulletLarge:
       return Overlaps(px + 16.0, px + 29.0, py + 20.0, py + 46.0, bx + 6.0, bx + 14.0, by + 1.0, by + 19.0);
     default:
       return false;
@@ -59,9 +60,11 @@ void DamageShip() {
       shield -= 0.5f;
     }
     invulnTimer = 1;
+    RaiseSoundEffect(SoundEffect::ShieldHit);
   } else if (shield == 0.0f) {
-    gameMode = 1;
+    gameMode = kModeDeathFadeOut;
     deathFade = uint8_t(deathFade + 20);
+    RaiseSoundEffect(SoundEffect::ShipDestroyed);
   }
 }
 
@@ -71,7 +74,7 @@ void CheckEnemyContact() {
   for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
     const int e = loopSlot;
     // A free slot keeps its stale hit points and position; it is no body.
-    if (enemyState[e] == 0 || !(enemyHp[e] > 0.0f) || !ShipVulnerable()) continue;
+    if (enemyState[e] == kEnemyFree || !(enemyHp[e] > 0.0f) || !ShipVulnerable()) continue;
     if (ShipTouchesEnemy(e)) DamageShip();
   }
 }
@@ -81,7 +84,7 @@ void CheckBulletHits() {
     const int b = loopSlot;
     if (!ShipVulnerable()) continue;
     if (ShipTouchesBullet(b)) {
-      bulletKind[b] = 0;
+      bulletKind[b] = kBulletFree;
       DamageShip();
     }
   }

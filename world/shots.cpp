@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "platform/blit.h"
+#include "platform/sound_effects.h"
 #include "world/items.h"
 #include "world/volleys.h"
 #include "world/world_state.h"
@@ -51,6 +52,11 @@ void MarkBlastCentre(int e) {
   blastCY[e] = float(double(enemyY[e]) + 20.0 * s);
 }
 
+// The explosion that answers the destruction of an ordinary enemy, by its size.
+void RaiseExplosionFor(int e) {
+  RaiseSoundEffect(enemyScale[e] < 2.0f ? SoundEffect::ExplosionSmall : SoundEffect::ExplosionLarge);
+}
+
 void AwardScoreFor(int e) {
   scoreSlot = e;
   AwardEnemyScore();
@@ -60,29 +66,32 @@ void AwardScoreFor(int e) {
 void ShotAgainstEnemy() {
   const int k = loopSlot, e = loopSlot2;
   const uint8_t kind = shotKind[k];
-  if (kind < 1 || kind > 4) return;
+  if (kind < kShotNormal || kind > kShotChargedHigh) return;
   const ShotKindRule& rule = kShotRules[kind];
   if (!(shotY[k] + rule.aliveMargin > 0.0f) || !ShotOverlapsEnemy(k, e)) return;
 
-  if (gameMode == 0 || scrollPos != 0.0f) enemyHp[e] -= rule.damage;
-  if (kind == 1 || enemyHp[e] > 0.0f) shotKind[k] = 0;
+  if (gameMode == kModePlay || scrollPos != 0.0f) enemyHp[e] -= rule.damage;
+  if (kind == kShotNormal || enemyHp[e] > 0.0f) shotKind[k] = kShotFree;
 
-  if (enemyHp[e] <= 0.0f && battlePhase == 0) {
+  if (enemyHp[e] <= 0.0f && battlePhase == kBattleWaves) {
     MarkBlastCentre(e);
-    enemyState[e] = 2;
+    enemyState[e] = kEnemyBlastGrowing;
+    RaiseExplosionFor(e);
     FireLastVolley();
     AwardScoreFor(e);
     ReleaseItems();
-    if (kind >= 2) {
+    if (kind >= kShotChargedLow) {
       ++shotComboCount[k];
       ArmComboTimers();
     }
-  } else if (enemyHp[e] <= 0.0f && battlePhase == 1) {
+  } else if (enemyHp[e] <= 0.0f && battlePhase == kBattleBoss) {
     AwardScoreFor(e);
-    enemyState[e] = 4;
+    enemyState[e] = kEnemyBossDestroyed;
     StartBossDestruction();
-    bombPhase = 3;
+    bombPhase = kBombBossDestruction;
+    RaiseSoundEffect(SoundEffect::ExplosionBoss);
   } else if (enemyHp[e] > 0.0f) {
+    RaiseSoundEffect(SoundEffect::EnemyHit);
     sparkX[k] = shotX[k];
     sparkY[k] = shotY[k];
     sparkTimer[k] = rule.spark;
@@ -94,20 +103,22 @@ void BombAgainstEnemy() {
   const int e = loopSlot2;
   const double s = enemyScale[e], ex = enemyX[e], ey = enemyY[e];
   if (!(ex + 40.0 * s > 5.0 && ex < 322.0 && ey + 40.0 * s > 5.0 && ey < 450.0)) return;
-  if (battlePhase == 0) {
+  if (battlePhase == kBattleWaves) {
     enemyHp[e] = 0.0f;
     MarkBlastCentre(e);
-    enemyState[e] = 2;
-    if (gameMode == 0) AwardScoreFor(e);
+    enemyState[e] = kEnemyBlastGrowing;
+    RaiseExplosionFor(e);
+    if (gameMode == kModePlay) AwardScoreFor(e);
     ReleaseItems();
     ++bombComboCount;
     ArmComboTimers();
-  } else if (battlePhase == 1) {
-    if (gameMode == 0) {
+  } else if (battlePhase == kBattleBoss) {
+    if (gameMode == kModePlay) {
       enemyHp[e] -= 30.0f;
       if (enemyHp[e] <= 0.0f) enemyHp[e] = 1.0f;
     }
-    battlePhase = 2;  // the boss takes one bomb hit per bomb
+    battlePhase = kBattleBossInFlash;  // the boss takes one bomb hit per bomb
+    RaiseSoundEffect(SoundEffect::EnemyHit);
   }
 }
 
@@ -117,7 +128,7 @@ void PrintHitText(int count, int sizeBase) {
 
 void CountDownShotCombos() {
   for (int k = 0; k < kShotSlots; ++k) {
-    if (shotKind[k] != 0 || shotComboCount[k] < 2 || shotComboTimer[k] == 0 || gameMode != 0) continue;
+    if (shotKind[k] != kShotFree || shotComboCount[k] < 2 || shotComboTimer[k] == 0 || gameMode != kModePlay) continue;
     --shotComboTimer[k];
     const int count = shotComboCount[k];
     if (shotComboTimer[k] == 1) score = float(double(score) + count * count * (easyMode == 1 ? 8 : 10));
@@ -126,7 +137,7 @@ void CountDownShotCombos() {
 }
 
 void CountDownBombCombo() {
-  if (bombPhase == 0 && gameMode == 0 && bombComboCount >= 2 && bombComboTimer >= 1) {
+  if (bombPhase == kBombNone && gameMode == kModePlay && bombComboCount >= 2 && bombComboTimer >= 1) {
     --bombComboTimer;
     const int count = bombComboCount;
     if (bombComboTimer == 1) {
@@ -164,9 +175,9 @@ std::string HitText(int count) { return WithLeadingBlank(count) + "Hit"; }
 
 void MoveShots() {
   for (int k = 0; k < kShotSlots; ++k) {
-    if (shotKind[k] >= 1 && shotKind[k] <= 4) shotY[k] -= kShotRules[shotKind[k]].speed;
+    if (shotKind[k] >= kShotNormal && shotKind[k] <= kShotChargedHigh) shotY[k] -= kShotRules[shotKind[k]].speed;
     if (shotY[k] < -100.0f) {
-      shotKind[k] = 0;
+      shotKind[k] = kShotFree;
       shotY[k] = 1000.0f;
     }
   }
@@ -176,10 +187,10 @@ void ResolveShotHits() {
   for (loopSlot = 0; loopSlot < kShotSlots; ++loopSlot) {
     for (loopSlot2 = 0; loopSlot2 < kEnemySlots; ++loopSlot2) {
       const int e = loopSlot2;
-      if (enemyState[e] != 1 || !EnemyInView(e)) continue;
+      if (enemyState[e] != kEnemyAlive || !EnemyInView(e)) continue;
       ShotAgainstEnemy();
       // A kill by the shot above already took the enemy out of the flash's reach.
-      if (bombPhase == 2 && enemyState[e] == 1) BombAgainstEnemy();
+      if (bombPhase == kBombFlash && enemyState[e] == kEnemyAlive) BombAgainstEnemy();
     }
   }
 }
@@ -200,11 +211,11 @@ void ArmComboTimers() {
 }
 
 void StartBossDestruction() {
-  if (bombPhase != 0) {
+  if (bombPhase != kBombNone) {
     ++bombs;
-    bombPhase = 0;
+    bombPhase = kBombNone;
   }
-  battlePhase = 1;
+  battlePhase = kBattleBoss;
   // Blast points around the boss, in units of its scale.
   // clang-format off
   static constexpr double kPoints[kBandSlots][2] = {

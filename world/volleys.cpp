@@ -42,9 +42,9 @@ void AdvanceBulletRing() { nextBulletSlot = nextBulletSlot >= kRingSlots - 1 ? 0
 // Takes the slot under the ring when it is free. Returns true if it did.
 bool TakeRingSlot(const BulletStart& b) {
   const int k = nextBulletSlot;
-  if (bulletKind[k] != 0) return false;
+  if (bulletKind[k] != kBulletFree) return false;
   bulletKind[k] = b.kind;
-  if (b.kind == 3) bulletBounces[k] = 0;
+  if (b.kind == kBulletBouncing) bulletBounces[k] = 0;
   bulletX[k] = float(b.x);
   bulletY[k] = float(b.y);
   if (b.spread != 0) {
@@ -69,7 +69,7 @@ void PlaceVolley(StartOf startOf, int count, uint8_t spareKind, bool testAfterPl
   for (;;) {
     if (!testAfterPlacing && volleyCount == count) break;
     const bool placed = TakeRingSlot(startOf(volleyCount));
-    if (bulletKind[kSpareSlot] == spareKind) bulletKind[kSpareSlot] = 0;
+    if (bulletKind[kSpareSlot] == spareKind) bulletKind[kSpareSlot] = kBulletFree;
     AdvanceBulletRing();
     PumpMessages();
     if (placed) {
@@ -87,7 +87,7 @@ void PlaceVolley(const BulletStart& b, int count, uint8_t spareKind, bool testAf
 }
 
 // The several large-bullet volleys share this start: kind 2 falling at 13.
-BulletStart LargeBullet(double x, double y) { return {2, x, y, 0.0, kLargeShotSpeed, 0, 0.0}; }
+BulletStart LargeBullet(double x, double y) { return {kBulletLarge, x, y, 0.0, kLargeShotSpeed, 0, 0.0}; }
 
 }  // namespace
 
@@ -111,7 +111,7 @@ void AimBullet(int slot, int spread, double speed) {
 void FireAimedVolley() {
   const int e = scriptEnemy;
   if (!InFiringWindow(e)) return;
-  PlaceVolley({1, MuzzleX(e), MuzzleY(e), 0.0, 0.0, 128, 8.0}, enemyShots[e], 1, false);
+  PlaceVolley({kBulletSmall, MuzzleX(e), MuzzleY(e), 0.0, 0.0, 128, 8.0}, enemyShots[e], kBulletSmall, false);
 }
 
 void FireLargeShot() {
@@ -129,7 +129,7 @@ void FireLargeShot() {
     x = ex + 19.0 * s;
     y = ey + 31.0 * s - 8.0 * (s - 1.0);
   }
-  PlaceVolley(LargeBullet(x, y), 1, 2, false);
+  PlaceVolley(LargeBullet(x, y), 1, kBulletLarge, false);
 }
 
 void FireTwinLargeShots() {
@@ -138,22 +138,22 @@ void FireTwinLargeShots() {
   const double s = enemyScale[e], ex = enemyX[e], ey = enemyY[e];
   const double y = ey + 30.0 * s - 8.0 * (s - 1.0);
   // The first bullet leaves the left muzzle, the second the right one.
-  PlaceVolley([&](int n) { return LargeBullet(n == 0 ? ex + 7.0 * s : ex + 33.0 * s, y); }, 2, 2, false);
+  PlaceVolley([&](int n) { return LargeBullet(n == 0 ? ex + 7.0 * s : ex + 33.0 * s, y); }, 2, kBulletLarge, false);
 }
 
 void FireCentreLargeShot() {
   const int e = scriptEnemy;
   if (!InFiringWindow(e)) return;
   const double s = enemyScale[e];
-  PlaceVolley(LargeBullet(double(enemyX[e]) + 20.0 * s, double(enemyY[e]) + 30.0 * s - 8.0 * (s - 1.0)), 1, 2,
-              false);
+  PlaceVolley(LargeBullet(double(enemyX[e]) + 20.0 * s, double(enemyY[e]) + 30.0 * s - 8.0 * (s - 1.0)), 1,
+              kBulletLarge, false);
 }
 
 void FireBouncingVolley() {
   const int e = scriptEnemy;
   if (!InFiringWindow(e)) return;
   const int count = int(hardMode) + int(revengeFire) + 4 - int(easyMode);
-  PlaceVolley({3, MuzzleX(e), MuzzleY(e), 0.0, 0.0, 512, 8.3}, count, 1, false);
+  PlaceVolley({kBulletBouncing, MuzzleX(e), MuzzleY(e), 0.0, 0.0, 512, 8.3}, count, kBulletSmall, false);
 }
 
 void FireLastVolley() {
@@ -165,12 +165,12 @@ void FireLastVolley() {
   if (count > 6) count = 6;
   enemyShots[e] = uint8_t(count);
   const int spread = count == 1 ? 16 : count == 2 ? 64 : 128;
-  PlaceVolley({1, MuzzleX(e), MuzzleY(e), 0.0, 0.0, spread, 8.0}, count, 1, true);
+  PlaceVolley({kBulletSmall, MuzzleX(e), MuzzleY(e), 0.0, 0.0, spread, 8.0}, count, kBulletSmall, true);
 }
 
 void MoveBulletsAndItems() {
   for (int k = 0; k < kBulletSlots; ++k) {
-    if (bulletKind[k] == 3) {
+    if (bulletKind[k] == kBulletBouncing) {
       const double x = bulletX[k], y = bulletY[k];
       if (x < 0.0 || (bulletBounces[k] < 4 && x + 20.0 > 330.0)) {
         bulletVX[k] = -bulletVX[k];
@@ -180,14 +180,16 @@ void MoveBulletsAndItems() {
         bulletVY[k] = -bulletVY[k];
         ++bulletBounces[k];
       }
-      if (x < -10.0 || x + 20.0 > 350.0 || y < -10.0 || y + 20.0 > 480.0) bulletKind[k] = 0;
+      if (x < -10.0 || x + 20.0 > 350.0 || y < -10.0 || y + 20.0 > 480.0) bulletKind[k] = kBulletFree;
     }
-    if (bulletKind[k] != 0) {
+    if (bulletKind[k] != kBulletFree) {
       bulletX[k] += bulletVX[k];
       bulletY[k] += bulletVY[k];
     }
     const double x = bulletX[k], y = bulletY[k];
-    if (bulletKind[k] != 3 && (x + 20.0 < -5.0 || x > 370.0 || y + 20.0 < -5.0 || y > 460.0)) bulletKind[k] = 0;
+    if (bulletKind[k] != kBulletBouncing && (x + 20.0 < -5.0 || x > 370.0 || y + 20.0 < -5.0 || y > 460.0)) {
+      bulletKind[k] = kBulletFree;
+    }
   }
   MoveItems();
 }

@@ -17,7 +17,7 @@ struct ChainEntry {
 };
 
 void RunLastBossScript() {
-  if (enemyState[0] == 1) RunFinalBoss();
+  if (enemyState[0] == kEnemyAlive) RunFinalBoss();
 }
 
 // clang-format off

@@ -8,8 +8,8 @@
 #include "world/volleys.h"
 #include "world/wave_scripts_kit.h"
 
-int scriptRow;
-int scriptRowCount;
+int32_t scriptRow;
+int32_t scriptRowCount;
 
 void FireVolleyFrom(int k) {
   scriptEnemy = uint8_t(k);

@@ -10,8 +10,8 @@
 
 // The rows of the running family's table that the chain selected for the
 // current wave: rows scriptRow .. scriptRow + scriptRowCount - 1.
-extern int scriptRow;
-extern int scriptRowCount;
+extern int32_t scriptRow;
+extern int32_t scriptRowCount;
 
 // A constant that depends on the difficulty: base + h x hardMode + e x easyMode.
 struct Lin {
@@ -21,8 +21,8 @@ struct Lin {
   double Eval() const { return base + h * hardMode + e * easyMode; }
 };
 
-inline bool IsAlive(int k) { return enemyState[k] == 1; }
-inline void RemoveEnemy(int k) { enemyState[k] = 0; }
+inline bool IsAlive(int k) { return enemyState[k] == kEnemyAlive; }
+inline void RemoveEnemy(int k) { enemyState[k] = kEnemyFree; }
 
 // Moves a float field by a value computed in double.
 inline void AddTo(float& field, double delta) { field = float(double(field) + delta); }

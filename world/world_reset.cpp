@@ -18,7 +18,7 @@ constexpr BlastPoint kStageBlastPoints[kBandSlots] = {
 
 void ClearShotSlots() {
   for (int k = 0; k < kShotSlots; ++k) {
-    shotKind[k] = 0;
+    shotKind[k] = kShotFree;
     sparkTimer[k] = 0;
     shotComboCount[k] = 0;
     shotComboTimer[k] = 0;
@@ -31,7 +31,7 @@ void ClearEnemySlots() {
     blastCY[k] = 0;
     blastSize[k] = 0;
     enemyX[k] = 1000;  // parked off the play field
-    enemyState[k] = 0;
+    enemyState[k] = kEnemyFree;
     enemyHp[k] = 0;
     enemyStep[k] = 0;
     enemyKind[k] = 0;
@@ -42,7 +42,7 @@ void ClearEnemySlots() {
 
 void ClearBulletSlots() {
   for (int k = 0; k < kBulletSlots; ++k) {
-    bulletKind[k] = 0;
+    bulletKind[k] = kBulletFree;
     bulletVX[k] = 0;
     bulletVY[k] = 0;
     bulletBounces[k] = 0;
@@ -59,7 +59,7 @@ void ResetShipState() {
   chargeFlash = 0;
   playerBank = 0;
   deathFade = 0;
-  bombPhase = 0;
+  bombPhase = kBombNone;
   bombComboCount = 0;
   bombComboTimer = 0;
   invulnTimer = 0;

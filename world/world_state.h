@@ -18,7 +18,7 @@ extern float enemyY[kEnemySlots];
 extern uint8_t enemyKind[kEnemySlots];
 extern float enemyScale[kEnemySlots];
 extern float enemyHp[kEnemySlots];
-extern uint8_t enemyState[kEnemySlots];  // 0 free, 1 alive, 2/3 exploding, 4 boss destroyed
+extern uint8_t enemyState[kEnemySlots];  // values below
 extern uint8_t enemyStep[kEnemySlots];
 extern int16_t enemyScore[kEnemySlots];
 extern int16_t enemyTimer[kEnemySlots];
@@ -31,8 +31,26 @@ extern float blastCX[kEnemySlots];
 extern float blastCY[kEnemySlots];
 extern float blastSize[kEnemySlots];
 
+// enemyState. Slot 0 also carries the ending's steps, 10..16.
+constexpr uint8_t kEnemyFree = 0;
+constexpr uint8_t kEnemyAlive = 1;
+constexpr uint8_t kEnemyBlastGrowing = 2;
+constexpr uint8_t kEnemyBlastShrinking = 3;
+constexpr uint8_t kEnemyBossDestroyed = 4;
+constexpr uint8_t kEndingFlash = 10;
+constexpr uint8_t kEndingLightOpening = 11;
+constexpr uint8_t kEndingStaffRoll = 12;  // also stops the stage flow
+constexpr uint8_t kEndingLastFlight = 13;
+constexpr uint8_t kEndingLogoGrowing = 14;
+constexpr uint8_t kEndingLogoShrinking = 15;
+constexpr uint8_t kEndingLogoDone = 16;
+
 // ---- Enemy bullets ------------------------------------------------------------
-extern uint8_t bulletKind[kBulletSlots];  // 0 free, 1 small aimed, 2 large, 3 bouncing
+extern uint8_t bulletKind[kBulletSlots];  // values below
+constexpr uint8_t kBulletFree = 0;
+constexpr uint8_t kBulletSmall = 1;  // aimed
+constexpr uint8_t kBulletLarge = 2;
+constexpr uint8_t kBulletBouncing = 3;
 extern float bulletX[kBulletSlots];
 extern float bulletY[kBulletSlots];
 extern float bulletVX[kBulletSlots];
@@ -45,7 +63,11 @@ extern float aimDY;
 extern float aimDist;
 
 // ---- Player shots -----------------------------------------------------------
-extern uint8_t shotKind[kShotSlots];  // 0 free, 1 normal, 2..4 charged
+extern uint8_t shotKind[kShotSlots];  // values below
+constexpr uint8_t kShotFree = 0;
+constexpr uint8_t kShotNormal = 1;
+constexpr uint8_t kShotChargedLow = 2;  // charged shots, 2..4 by charge
+constexpr uint8_t kShotChargedHigh = 4;
 extern float shotX[kShotSlots];
 extern float shotY[kShotSlots];
 extern float sparkX[kShotSlots];
@@ -58,7 +80,11 @@ extern uint8_t nextShotSlot;
 // ---- Items --------------------------------------------------------------------
 extern float itemX[kItemSlots];
 extern float itemY[kItemSlots];
-extern uint8_t itemState[kItemSlots];  // 0 none, 1 falling, 2 popping, 3 pop shrinking
+extern uint8_t itemState[kItemSlots];  // values below
+constexpr uint8_t kItemNone = 0;
+constexpr uint8_t kItemFalling = 1;
+constexpr uint8_t kItemPopping = 2;
+constexpr uint8_t kItemPopShrinking = 3;
 extern int16_t popupX[kItemSlots];
 extern int16_t popupY[kItemSlots];
 extern int16_t popupTimer[kItemSlots];
@@ -82,7 +108,11 @@ extern float chargeGauge;
 extern int16_t fireLatch;
 extern int16_t shotCooldown;
 extern int16_t chargeFlash;
-extern uint8_t bombPhase;
+extern uint8_t bombPhase;  // values below
+constexpr uint8_t kBombNone = 0;
+constexpr uint8_t kBombRing = 1;             // the blast ring expands
+constexpr uint8_t kBombFlash = 2;            // the band flash, which hits the enemies
+constexpr uint8_t kBombBossDestruction = 3;  // the bands of a boss's destruction
 extern int16_t bombRadius;
 extern int16_t bombRadius2;
 extern int16_t bombX;
@@ -96,7 +126,12 @@ extern float score;
 extern int32_t scoreSlot;
 extern float scrollPos;
 extern uint8_t wave;
-extern uint8_t battlePhase;
+extern uint8_t battlePhase;  // values below
+constexpr uint8_t kBattleWaves = 0;
+constexpr uint8_t kBattleBoss = 1;
+constexpr uint8_t kBattleBossInFlash = 2;     // the boss took this bomb's hit
+constexpr uint8_t kBattleWavesFlashEnds = 3;  // waves while a bomb flash ends
+constexpr uint8_t kBattleStageEnd = 4;        // set by the stage clear and the ending
 extern uint8_t bannerTimer;
 extern int16_t bannerX;
 extern uint8_t bonusTextTimer;

@@ -1,6 +1,6 @@
 // Control of the headless platform, for tests and tools: a virtual clock that
 // advances only while the game waits, scripted keys and joystick, and the
-// message boxes, dialogs and music commands recorded in order.
+// message boxes, dialogs, music commands and sound effects recorded in order.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/sound_effects.h"
 
 namespace headless {
 
@@ -66,6 +67,16 @@ const std::vector<Message>& Messages();
 const std::vector<std::string>& MusicCommands();
 // Makes the current tune end by itself (as if it played to its end).
 void FinishTune();
+
+// The sound effects that sounded (raised with the effects on and not dropped
+// by their minimum interval), in order: the effect's name and the number of
+// frames presented before it was raised. headless::Reset clears them and sets
+// the effects volume back to its default.
+struct SoundEffectRecord {
+  SoundEffect effect;  // SoundEffectName gives its name
+  uint64_t frame;
+};
+const std::vector<SoundEffectRecord>& SoundEffects();
 
 // Number of frames presented so far.
 uint64_t PresentCount();

@@ -68,6 +68,7 @@ namespace headless {
 void Reset() {
   m = Machine{};
   ResetHeadlessMusic();
+  ResetHeadlessSoundEffects();
 }
 void SetClock(uint32_t ms) { m.clock = ms; }
 uint32_t Clock() { return m.clock; }

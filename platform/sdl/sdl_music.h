@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "platform/sound_font.h"
+#include "platform/posix/sound_font.h"
 
 namespace platform {
 

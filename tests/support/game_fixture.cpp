@@ -5,6 +5,7 @@
 
 #include "app/state_registry.h"
 #include "platform/headless/headless.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 
 void ResetEverything() {
@@ -21,5 +22,6 @@ void ResetEverything() {
     }
   }
   headless::Reset();
+  ResetSoundEffects();
   SetUpSurfaces();
 }

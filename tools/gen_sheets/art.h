@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-constexpr int kSheetTotal = 19;
+#include "platform/sheets.h"
 
 struct Sheet {
   int w = 0, h = 0;
@@ -52,11 +52,11 @@ double PeriodicNoise(double x, double y, int period, int cells, int seed);
 double Fbm(double x, double y, int period, int seed);
 
 // The painters of each group of sheets.
-void DrawShipSheets(std::vector<Sheet>& sheets);     // 0, 1, 2, 5, 16
-void DrawEnemySheets(std::vector<Sheet>& sheets);    // 7, 8, 14, 15
-void DrawItemSheets(std::vector<Sheet>& sheets);     // 4, 13, 17, 18
-void DrawScreenSheets(std::vector<Sheet>& sheets);   // 3, 6, 10, 11, 12
-void DrawTileSheet(std::vector<Sheet>& sheets);      // 9
+void DrawShipSheets(std::vector<Sheet>& sheets);     // ship, charge glow, charged and normal shot, overlay
+void DrawEnemySheets(std::vector<Sheet>& sheets);    // small cells, enemies, turrets
+void DrawItemSheets(std::vector<Sheet>& sheets);     // round glow, capsule, items, medal
+void DrawScreenSheets(std::vector<Sheet>& sheets);   // gauge, flash, logo, game over, boss light
+void DrawTileSheet(std::vector<Sheet>& sheets);      // tiles
 
 // The player's ship, nose up, in a 45 x 65 cell. lean -1 banks left, +1 right;
 // flame 0 or 1 is the engine flicker; unfold 0..1 spreads the winged form.

@@ -296,7 +296,7 @@ void RoundBullet(cairo_t* cr, double r, Rgb body, Rgb core) {
 }  // namespace
 
 void DrawEnemySheets(std::vector<Sheet>& sheets) {
-  Sheet& s8 = sheets[8];
+  Sheet& s8 = sheets[kEnemySheet];
   for (int k = 0; k < 10; ++k)
     for (int f = 0; f < 2; ++f)
       PutMasked(s8, 40 + 80 * k + 40 * f, 0, 40, 40, 40, [&](cairo_t* cr) { DrawEnemy(cr, k, f); });
@@ -316,11 +316,11 @@ void DrawEnemySheets(std::vector<Sheet>& sheets) {
     for (int x = 0; x < 40; ++x) s8.Set(x, y, 0);
 
   for (int dir = 0; dir < 8; ++dir) {
-    PutMasked(sheets[14], 7 * dir, 0, 6, 7, 6, [&](cairo_t* cr) { DrawTurret(cr, 7, 6, dir); });
-    PutMasked(sheets[15], 12 * dir, 0, 9, 12, 9, [&](cairo_t* cr) { DrawTurret(cr, 12, 9, dir); });
+    PutMasked(sheets[kSmallTurretSheet], 7 * dir, 0, 6, 7, 6, [&](cairo_t* cr) { DrawTurret(cr, 7, 6, dir); });
+    PutMasked(sheets[kLargeTurretSheet], 12 * dir, 0, 9, 12, 9, [&](cairo_t* cr) { DrawTurret(cr, 12, 9, dir); });
   }
 
-  Sheet& s7 = sheets[7];
+  Sheet& s7 = sheets[kSmallCellSheet];
   // Empty shield slot: a dark socket.
   PutMasked(s7, 0, 0, 20, 20, 20, [](cairo_t* cr) {
     Polygon(cr, {5, 1.5, 15, 1.5, 18.5, 10, 15, 18.5, 5, 18.5, 1.5, 10});

@@ -13,13 +13,6 @@
 
 namespace {
 
-// clang-format off
-constexpr int kSizes[kSheetTotal][2] = {
-  {810, 130}, {60, 30},  {36, 56},   {305, 70},  {40, 40},  {270, 65}, {365, 460},
-  {180, 40},  {840, 80}, {360, 640}, {264, 44},  {259, 92}, {700, 920}, {256, 64},
-  {56, 12},   {96, 18},  {34, 36},   {320, 120}, {320, 80}};
-// clang-format on
-
 bool WriteBlob(const std::vector<Sheet>& sheets, const std::string& path) {
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return false;
@@ -80,11 +73,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: gen-sheets OUTPUT.bin\n");
     return 2;
   }
-  std::vector<Sheet> sheets(kSheetTotal);
-  for (int i = 0; i < kSheetTotal; ++i) {
-    sheets[i].w = kSizes[i][0];
-    sheets[i].h = kSizes[i][1];
-    sheets[i].px.assign(size_t(kSizes[i][0]) * kSizes[i][1], 0);
+  std::vector<Sheet> sheets(kSheetCount);
+  for (int i = 0; i < kSheetCount; ++i) {
+    sheets[i].w = kSheets[i].width;
+    sheets[i].h = kSheets[i].height;
+    sheets[i].px.assign(size_t(kSheets[i].width) * kSheets[i].height, 0);
   }
   DrawShipSheets(sheets);
   DrawEnemySheets(sheets);

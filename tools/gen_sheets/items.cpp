@@ -126,7 +126,7 @@ void DrawMedal(cairo_t* cr, int n) {
 
 void DrawItemSheets(std::vector<Sheet>& sheets) {
   // Sheet 4: the round glow, stretched to any size and ORed on.
-  PutLight(sheets[4], 0, 0, 40, 40, [](cairo_t* cr) {
+  PutLight(sheets[kRoundGlowSheet], 0, 0, 40, 40, [](cairo_t* cr) {
     cairo_pattern_t* g = cairo_pattern_create_radial(20, 20, 0, 20, 20, 19.5);
     AddStop(g, 0, Hex(0xFFFFFF));
     AddStop(g, 0.3, Hex(0xD8F4FF));
@@ -138,10 +138,10 @@ void DrawItemSheets(std::vector<Sheet>& sheets) {
     cairo_pattern_destroy(g);
   });
   for (int n = 0; n < 8; ++n) {
-    PutMasked(sheets[13], 32 * n, 0, 32, 32, 32, [&](cairo_t* cr) { DrawCapsule(cr, n); });
-    PutMasked(sheets[17], 40 * n, 0, 40, 40, 40, [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0xF04020), "B"); });
+    PutMasked(sheets[kCapsuleSheet], 32 * n, 0, 32, 32, 32, [&](cairo_t* cr) { DrawCapsule(cr, n); });
+    PutMasked(sheets[kItemSheet], 40 * n, 0, 40, 40, 40, [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0xF04020), "B"); });
     // The shield item shares the bomb item's mask: its sprite row only.
-    PutMasked(sheets[17], 40 * n, 80, 40, 40, 40, [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0x20B0F0), "S"); });
-    PutMasked(sheets[18], 40 * n, 0, 40, 40, 40, [&](cairo_t* cr) { DrawMedal(cr, n); });
+    PutMasked(sheets[kItemSheet], 40 * n, 80, 40, 40, 40, [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0x20B0F0), "S"); });
+    PutMasked(sheets[kMedalSheet], 40 * n, 0, 40, 40, 40, [&](cairo_t* cr) { DrawMedal(cr, n); });
   }
 }

@@ -163,10 +163,10 @@ void DrawGauge(Sheet& s) {
 }  // namespace
 
 void DrawScreenSheets(std::vector<Sheet>& sheets) {
-  DrawGauge(sheets[3]);
+  DrawGauge(sheets[kGaugeSheet]);
 
   // Sheet 6: the full-screen flash, white hot at the centre; a black band at 350..364.
-  PutLight(sheets[6], 0, 0, 350, 460, [](cairo_t* cr) {
+  PutLight(sheets[kFlashSheet], 0, 0, 350, 460, [](cairo_t* cr) {
     cairo_pattern_t* g = cairo_pattern_create_radial(175, 230, 0, 175, 230, 300);
     AddStop(g, 0, Hex(0xFFFFFF));
     AddStop(g, 0.45, Hex(0xF4F8FF));
@@ -185,16 +185,16 @@ void DrawScreenSheets(std::vector<Sheet>& sheets) {
     }
   });
   for (int y = 0; y < 460; ++y)
-    for (int x = 350; x < 365; ++x) sheets[6].Set(x, y, 0);
+    for (int x = 350; x < 365; ++x) sheets[kFlashSheet].Set(x, y, 0);
 
-  PutLight(sheets[10], 0, 0, 264, 44, DrawLogo);
-  PutMasked(sheets[11], 0, 0, 46, 256, 46, DrawGameOver);
+  PutLight(sheets[kLogoSheet], 0, 0, 264, 44, DrawLogo);
+  PutMasked(sheets[kGameOverSheet], 0, 0, 46, 256, 46, DrawGameOver);
   for (int y = 0; y < 92; ++y)
-    for (int x = 256; x < 259; ++x) sheets[11].Set(x, y, y < 46 ? 0u : 0xFFFFFFu);
+    for (int x = 256; x < 259; ++x) sheets[kGameOverSheet].Set(x, y, y < 46 ? 0u : 0xFFFFFFu);
 
   // Sheet 12: the boss-destruction light, read from its top-left corner as a
   // growing window, so it is bright everywhere with soft streaks of colour.
-  Sheet& s12 = sheets[12];
+  Sheet& s12 = sheets[kBossLightSheet];
   for (int y = 0; y < 920; ++y)
     for (int x = 0; x < 700; ++x) {
       const double streak = 0.5 + 0.5 * std::sin(x * 0.045 + 1.3 * std::sin(y * 0.011)) *

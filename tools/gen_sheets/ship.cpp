@@ -164,15 +164,15 @@ void DrawShipSheets(std::vector<Sheet>& sheets) {
   const double leans[6] = {0, 0, -1, -1, 1, 1};
   // Sheet 0: six banking cells, then the unfolding frames of the winged form.
   for (int bank = 0; bank < 6; ++bank)
-    PutMasked(sheets[0], 45 * bank, 0, 65, 45, 65, [&](cairo_t* cr) { DrawShip(cr, leans[bank], bank & 1, 0); });
+    PutMasked(sheets[kShipSheet], 45 * bank, 0, 65, 45, 65, [&](cairo_t* cr) { DrawShip(cr, leans[bank], bank & 1, 0); });
   for (int f = 0; f < 6; ++f)
     for (int b = 0; b < 2; ++b)
-      PutMasked(sheets[0], 270 + 45 * b + 90 * f, 0, 65, 45, 65,
+      PutMasked(sheets[kShipSheet], 270 + 45 * b + 90 * f, 0, 65, 45, 65,
                 [&](cairo_t* cr) { DrawShip(cr, 0, b, f / 5.0); });
 
   // Sheet 5: a charged aura around the ship, light on black, one per bank.
   for (int bank = 0; bank < 6; ++bank)
-    PutLight(sheets[5], 45 * bank, 0, 45, 65, [&](cairo_t* cr) {
+    PutLight(sheets[kShipOverlaySheet], 45 * bank, 0, 45, 65, [&](cairo_t* cr) {
       const ShipPose p{leans[bank], 0};
       cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
       const struct { double width, alpha; uint32_t colour; } rings[] = {
@@ -191,7 +191,7 @@ void DrawShipSheets(std::vector<Sheet>& sheets) {
 
   // Sheet 16: the normal shot, twin bolts, two frames.
   for (int f = 0; f < 2; ++f)
-    PutMasked(sheets[16], 17 * f, 0, 18, 17, 18, [&](cairo_t* cr) {
+    PutMasked(sheets[kNormalShotSheet], 17 * f, 0, 18, 17, 18, [&](cairo_t* cr) {
       for (int side : {-1, 1}) {
         const double x = 8.5 + side * 3.5, top = 1 + (f ^ (side > 0)) * 1.5;
         cairo_move_to(cr, x, top);
@@ -211,7 +211,7 @@ void DrawShipSheets(std::vector<Sheet>& sheets) {
 
   // Sheet 2: the charged shot, an energy lance (also drawn 4 and 7 times larger).
   for (int f = 0; f < 2; ++f)
-    PutMasked(sheets[2], 18 * f, 0, 28, 18, 28, [&](cairo_t* cr) {
+    PutMasked(sheets[kChargedShotSheet], 18 * f, 0, 28, 18, 28, [&](cairo_t* cr) {
       auto lance = [&](double w, double tip, double bottom) {
         cairo_move_to(cr, 9, tip);
         cairo_curve_to(cr, 9 + w * 0.6, tip + 8, 9 + w, bottom - 9, 9 + w, bottom - w);
@@ -244,7 +244,7 @@ void DrawShipSheets(std::vector<Sheet>& sheets) {
 
   // Sheet 1: the charge glow gathering at the nose, three frames.
   for (int f = 0; f < 3; ++f)
-    PutMasked(sheets[1], 20 * f, 0, 15, 20, 15, [&](cairo_t* cr) {
+    PutMasked(sheets[kChargeGlowSheet], 20 * f, 0, 15, 20, 15, [&](cairo_t* cr) {
       const double r = 4.2 + 0.9 * f;
       for (int k = 0; k < 6; ++k) {  // sparks turning around the ball
         const double a = k * M_PI / 3 + f * 0.35;

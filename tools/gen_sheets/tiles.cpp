@@ -145,7 +145,7 @@ constexpr Theme kThemes[9] = {TitleGround, Coast, Forest, Desert, Ice, City, Vol
 }  // namespace
 
 void DrawTileSheet(std::vector<Sheet>& sheets) {
-  Sheet& s9 = sheets[9];
+  Sheet& s9 = sheets[kTileSheet];
   for (int stage = 0; stage < 9; ++stage)
     for (int row = 0; row < 16; ++row) {
       const int code = CodeForTileRow(row);

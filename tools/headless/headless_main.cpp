@@ -24,6 +24,7 @@
 #include "platform/machine.h"
 #include "platform/replay_file.h"
 #include "platform/replay_stream.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
 #include "tools/headless/headless_video.h"
@@ -54,6 +55,7 @@ struct Options {
   std::string replayFile;
   std::string videoFile;
   uint32_t videoScale = 2;
+  uint32_t effectsVolume = kDefaultEffectsVolume;
 };
 Options gOptions;
 bool gWriteFailed = false;
@@ -63,7 +65,7 @@ bool gWriteFailed = false;
                "tessivane-headless: %s\n"
                "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
                "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]]\n"
+               "                          [--digest FILE [--digest-every MS]] [--effects-volume N]\n"
                "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
                "                          [--replay-list]\n"
                "       tessivane-headless --replay-info FILE\n",
@@ -147,6 +149,9 @@ void ParseArguments(int argc, char** argv) {
         Usage("--scale takes a whole factor 1..8");
     } else if (opt == "--replay") {
       gOptions.replayFile = arg;
+    } else if (opt == "--effects-volume") {
+      if (!ParseUnsigned(arg, &gOptions.effectsVolume) || gOptions.effectsVolume > 10)
+        Usage("--effects-volume takes a number 0..10");
     } else {
       Usage("unknown option " + opt);
     }
@@ -340,6 +345,16 @@ void ForEachMember(Emit emit) {
   }
   value += first ? "]" : "\n  ]";
   emit("musicCommands", value);
+  value = "[";
+  first = true;
+  for (const headless::SoundEffectRecord& r : headless::SoundEffects()) {
+    value += first ? "\n    {\"name\": " : ",\n    {\"name\": ";
+    first = false;
+    AppendString(value, SoundEffectName(r.effect));
+    value += ", \"frame\": " + std::to_string(r.frame) + "}";
+  }
+  value += first ? "]" : "\n  ]";
+  emit("soundEffects", value);
 }
 
 std::string StateJson() {
@@ -472,6 +487,7 @@ int main(int argc, char** argv) {
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
   headless::SetSeed(gOptions.seed);
+  ApplyEffectsVolumeSetting(int(gOptions.effectsVolume));
   if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
   if (!gOptions.replayFile.empty()) {
     if (!gOptions.inputFile.empty()) Usage("--replay and --input cannot go together");

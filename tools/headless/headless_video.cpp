@@ -14,7 +14,7 @@ extern "C" {
 #include <cstdio>
 #include <vector>
 
-#include "platform/sound_font.h"
+#include "platform/posix/sound_font.h"
 #include "platform/surface.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/sound_font.h"
+#include "platform/posix/sound_font.h"
 
 #include <sys/stat.h>
 
