@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the web site of the game into BUILD_DIR/site (default build-web/):
 #   1. the native stage: the generators and what they write (sprite sheets,
-#      stage map, tunes, the CP932 table tool), as in the desktop build;
+#      stage map, tunes, sound effects, the CP932 table tool), as in the
+#      desktop build;
 #   2. the libraries for the browser, once (web/build-libs.sh, cached);
 #   3. the web stage with Emscripten: the game, its data and the page.
 set -euo pipefail
@@ -15,7 +16,7 @@ launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 cmake -S . -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DTESSIVANE_TESTS=OFF -DTESSIVANE_BENCH=OFF \
   "${launcher[@]}" >"$build/host-configure.log" || { cat "$build/host-configure.log"; exit 1; }
-nice cmake --build "$build/host" -j"$jobs" --target tessivane_sheets_bin tessivane_map tessivane_music gen-cp932-table
+nice cmake --build "$build/host" -j"$jobs" --target tessivane_sheets_bin tessivane_map tessivane_music tessivane_sounds gen-cp932-table
 
 web/build-libs.sh "$build"
 

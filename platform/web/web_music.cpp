@@ -13,6 +13,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/sdl/sdl_music.h"
 
 namespace {
 
@@ -60,6 +61,10 @@ std::string RenderingOf(const std::string& midiPath) {
 }  // namespace
 
 namespace platform {
+
+// The audio output, shared with the sound effects (platform/sdl).
+bool StartMusicDevice() { return StartDevice(); }
+bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
 
 bool OpenTune(const std::string& path) {
   CloseTune();
