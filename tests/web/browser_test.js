@@ -106,6 +106,11 @@ async function launch() {
     '--disable-background-networking', '--disable-component-update', '--disable-sync',
     '--user-data-dir=' + profile, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
   ], { stdio: ['ignore', 'ignore', 'pipe'] });
+  // A test stopped from outside (a timeout) takes its browser with it.
+  const stop = () => { chromium.kill(); process.exit(1); };
+  process.once('SIGTERM', stop);
+  process.once('SIGINT', stop);
+  process.once('exit', () => chromium.kill());
   const port = await new Promise((resolve, reject) => {
     let text = '';
     const timer = setTimeout(() => reject(new Error('Chromium did not start:\n' + text)), 60000);
