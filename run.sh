@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
 # Sets up a Debian 12 machine for Tessivane, builds it, and plays or tests it.
 #   ./run.sh play   install what building and playing need, build, start the game
-#   ./run.sh test   install that and the test tools, build, run every test
+#   ./run.sh test   install that and the test tools, build, run every test (the
+#                   browser test included: its libraries are built once and
+#                   kept in build/web)
+#   ./run.sh web    install what is missing, build the web site into
+#                   build-web/site and serve it at http://127.0.0.1:8080/
+#   ./run.sh web-build   only build the web site
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -12,6 +17,12 @@ PLAY_PACKAGES=(
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev zlib1g-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
 )
+# What the web build adds: the WebAssembly compiler, node for its tools and
+# the test's server, the tools that fetch and build the libraries' Debian
+# sources, and the music renderer and compressor.
+WEB_PACKAGES=(
+  emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3
+)
 # What the tests add: GoogleTest and benchmarks, a virtual X server driven by
 # xdotool and looked at with ImageMagick (its core fonts let SDL's message
 # boxes open), ffmpeg to check the replay videos, the fuzzer's compiler, the
@@ -21,6 +32,8 @@ TEST_PACKAGES=(
   xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
   clang libclang-rt-14-dev
   appstream locales
+  # the browser test
+  chromium "${WEB_PACKAGES[@]}"
 )
 
 install_missing() {  # install_missing PACKAGE...
@@ -68,8 +81,18 @@ case "${1:-}" in
     build ON
     ctest --test-dir build --output-on-failure -j"$(nproc)"
     ;;
+  web-build)
+    install_missing "${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
+    web/build.sh build-web
+    ;;
+  web)
+    install_missing "${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
+    web/build.sh build-web
+    echo "Serving the game; open the address below (Ctrl+C stops)."
+    exec node web/serve.js build-web/site "${PORT:-8080}"
+    ;;
   *)
-    echo "usage: $0 play|test" >&2
+    echo "usage: $0 play|test|web|web-build" >&2
     exit 2
     ;;
 esac

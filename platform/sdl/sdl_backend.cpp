@@ -1,6 +1,11 @@
 // The player's window, keyboard and game controllers through SDL2.
 #include <SDL.h>
+#ifndef __EMSCRIPTEN__
 #include <cairo.h>
+#endif
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
@@ -13,8 +18,10 @@
 #include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
 
+#ifndef __EMSCRIPTEN__
 extern "C" const unsigned char tessivane_icon_begin[];
 extern "C" const unsigned char tessivane_icon_end[];
+#endif
 
 namespace {
 
@@ -153,7 +160,11 @@ void DrawPicture() {
 }
 
 // The game's icon (the generated 64 px PNG carried in the program) on the
-// window; without it the window simply keeps the desktop's default.
+// window; without it the window simply keeps the desktop's default. (A web
+// page has its own icon.)
+#ifdef __EMSCRIPTEN__
+void SetWindowIcon(SDL_Window*) {}
+#else
 void SetWindowIcon(SDL_Window* window) {
   struct Reader {
     const unsigned char* at;
@@ -195,6 +206,7 @@ void SetWindowIcon(SDL_Window* window) {
   }
   cairo_surface_destroy(png);
 }
+#endif
 
 // The window's size for the window-size setting: that whole multiple, or the
 // largest that fits the desktop.
@@ -402,6 +414,11 @@ void PresentScreen(const Surface& picture) {
   SDL_UpdateTexture(gWin.texture, nullptr, picture.pixels, picture.width * 4);
   gWin.hasPicture = true;
   DrawPicture();
+#ifdef __EMSCRIPTEN__
+  // In a browser the picture reaches the page only when the game hands the
+  // thread back; every loop that presents does so at least once a frame.
+  emscripten_sleep(0);
+#endif
 }
 
 bool IsWindowInactive() {

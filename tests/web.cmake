@@ -1,0 +1,27 @@
+# The web build's pieces that can be checked natively. Its CP932 conversion,
+# generated from this machine's iconv, against that iconv:
+set(WEB_CP932_TABLE ${CMAKE_BINARY_DIR}/generated/cp932_table.cpp)
+add_custom_command(
+  OUTPUT ${WEB_CP932_TABLE}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND gen-cp932-table ${WEB_CP932_TABLE}
+  DEPENDS gen-cp932-table
+  COMMENT "Writing the CP932 table")
+add_executable(web_cp932_test web_cp932.cpp ${CMAKE_SOURCE_DIR}/platform/web/cp932_convert.cpp ${WEB_CP932_TABLE})
+target_include_directories(web_cp932_test PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(web_cp932_test PRIVATE ${TESSIVANE_WARNINGS})
+target_link_libraries(web_cp932_test PRIVATE GTest::gtest_main)
+gtest_discover_tests(web_cp932_test DISCOVERY_TIMEOUT 60)
+
+# The tunes of the web build are cut to their MIDI files' lengths.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+  add_test(NAME web_render_music COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tests/web/render_music_test.py)
+endif()
+
+# The game as a web page in a real headless Chromium (label "browser"): builds
+# the site with Emscripten (the libraries once, cached in build-web/), serves
+# it and plays it through the DevTools protocol. Long the first time.
+add_test(NAME web_browser
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/web/browser_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+set_tests_properties(web_browser PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)

@@ -1,0 +1,312 @@
+// Plays the web build in Debian's headless Chromium through the DevTools
+// protocol and checks it as a player would see it:
+//   node browser_test.js URL HEADLESS_TOOL WORK_DIR
+// - the title appears (its picture against tessivane-headless's);
+// - a click gives the game the keys; keys start stage 1 and the ship moves,
+//   to where tessivane-headless puts it on the same keys;
+// - the music's play position advances;
+// - a game played to its end asks for a name in the page; the name is in
+//   the table again after the browser was closed and started anew.
+'use strict';
+const { spawn, execFileSync } = require('child_process');
+const fs = require('fs');
+const http = require('http');
+const path = require('path');
+const zlib = require('zlib');
+const WebSocket = require('ws');
+
+const [url, headlessTool, workDir] = process.argv.slice(2);
+const profile = path.join(workDir, 'chromium-profile');
+fs.rmSync(profile, { recursive: true, force: true });
+fs.mkdirSync(profile, { recursive: true });
+
+let failures = 0;
+function check(ok, what, detail) {
+  console.log((ok ? 'ok   ' : 'FAIL ') + what + (detail === undefined ? '' : ': ' + detail));
+  if (!ok) failures++;
+  return ok;
+}
+const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
+
+// ---- PNG (8-bit RGB/RGBA, not interlaced): enough for screenshots ----------
+function decodePng(buf) {
+  let pos = 8, width = 0, height = 0, type = 0;
+  const idat = [];
+  while (pos < buf.length) {
+    const len = buf.readUInt32BE(pos), kind = buf.toString('latin1', pos + 4, pos + 8);
+    const body = buf.subarray(pos + 8, pos + 8 + len);
+    if (kind === 'IHDR') {
+      width = body.readUInt32BE(0); height = body.readUInt32BE(4); type = body[9];
+      if (body[8] !== 8 || body[12] !== 0 || (type !== 2 && type !== 6)) throw new Error('unsupported PNG');
+    } else if (kind === 'IDAT') idat.push(body);
+    pos += 12 + len;
+  }
+  const bpp = type === 6 ? 4 : 3, stride = width * bpp;
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const out = Buffer.alloc(width * height * 3), prev = Buffer.alloc(stride), line = Buffer.alloc(stride);
+  for (let y = 0; y < height; y++) {
+    const f = raw[y * (stride + 1)], src = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let i = 0; i < stride; i++) {
+      const a = i >= bpp ? line[i - bpp] : 0, b = prev[i], c = i >= bpp ? prev[i - bpp] : 0;
+      let v = src[i];
+      if (f === 1) v += a;
+      else if (f === 2) v += b;
+      else if (f === 3) v += (a + b) >> 1;
+      else if (f === 4) {
+        const p = a + b - c, pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+        v += pa <= pb && pa <= pc ? a : pb <= pc ? b : c;
+      }
+      line[i] = v & 255;
+    }
+    for (let x = 0; x < width; x++) for (let k = 0; k < 3; k++) out[(y * width + x) * 3 + k] = line[x * bpp + k];
+    line.copy(prev);
+  }
+  return { width, height, rgb: out };
+}
+
+// Share of pixels within `tolerance` per channel.
+function similarity(a, b, tolerance) {
+  if (a.width !== b.width || a.height !== b.height) return 0;
+  let same = 0;
+  for (let i = 0; i < a.width * a.height; i++) {
+    let close = true;
+    for (let k = 0; k < 3; k++) if (Math.abs(a.rgb[i * 3 + k] - b.rgb[i * 3 + k]) > tolerance) close = false;
+    same += close;
+  }
+  return same / (a.width * a.height);
+}
+
+// How well the bright pixels (the lettering, the logo, the ship) of two
+// pictures coincide: shared / either. The dim scrolling grid is left out.
+function brightOverlap(a, b) {
+  let both = 0, either = 0;
+  for (let i = 0; i < a.width * a.height; i++) {
+    const sa = a.rgb[i * 3] + a.rgb[i * 3 + 1] + a.rgb[i * 3 + 2] > 600;
+    const sb = b.rgb[i * 3] + b.rgb[i * 3 + 1] + b.rgb[i * 3 + 2] > 600;
+    both += sa && sb;
+    either += sa || sb;
+  }
+  return either ? both / either : 0;
+}
+
+// ---- Chromium and its DevTools protocol --------------------------------------
+function getJson(address) {
+  return new Promise((resolve, reject) => {
+    http.get(address, (res) => {
+      let text = '';
+      res.on('data', (d) => (text += d));
+      res.on('end', () => { try { resolve(JSON.parse(text)); } catch (e) { reject(e); } });
+    }).on('error', reject);
+  });
+}
+
+async function launch() {
+  const chromium = spawn('chromium', [
+    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+    '--disable-background-networking', '--disable-component-update', '--disable-sync',
+    '--user-data-dir=' + profile, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
+  ], { stdio: ['ignore', 'ignore', 'pipe'] });
+  // A test stopped from outside (a timeout) takes its browser with it.
+  const stop = () => { chromium.kill(); process.exit(1); };
+  process.once('SIGTERM', stop);
+  process.once('SIGINT', stop);
+  process.once('exit', () => chromium.kill());
+  const port = await new Promise((resolve, reject) => {
+    let text = '';
+    const timer = setTimeout(() => reject(new Error('Chromium did not start:\n' + text)), 60000);
+    chromium.stderr.on('data', (d) => {
+      text += d;
+      const m = /DevTools listening on ws:\/\/[^:]+:(\d+)\//.exec(text);
+      if (m) { clearTimeout(timer); resolve(m[1]); }
+    });
+    chromium.on('exit', () => reject(new Error('Chromium ended:\n' + text)));
+  });
+  let page;
+  for (let i = 0; i < 50 && !page; i++) {
+    page = (await getJson(`http://127.0.0.1:${port}/json/list`)).find((t) => t.type === 'page');
+    if (!page) await sleep(200);
+  }
+  const ws = new WebSocket(page.webSocketDebuggerUrl, { perMessageDeflate: false });
+  await new Promise((resolve, reject) => { ws.once('open', resolve); ws.once('error', reject); });
+  let nextId = 1;
+  const pending = new Map(), listeners = [];
+  ws.on('message', (data) => {
+    const msg = JSON.parse(data);
+    if (msg.id && pending.has(msg.id)) {
+      const { resolve, reject } = pending.get(msg.id);
+      pending.delete(msg.id);
+      if (msg.error) reject(new Error(JSON.stringify(msg.error)));
+      else resolve(msg.result);
+    } else if (msg.method) {
+      for (const l of listeners) l(msg);
+    }
+  });
+  const send = (method, params = {}) => new Promise((resolve, reject) => {
+    const id = nextId++;
+    pending.set(id, { resolve, reject });
+    ws.send(JSON.stringify({ id, method, params }));
+  });
+  const log = [];
+  listeners.push((msg) => {
+    if (msg.method === 'Runtime.consoleAPICalled') log.push(msg.params.args.map((a) => a.value).join(' '));
+    if (msg.method === 'Runtime.exceptionThrown') log.push('exception: ' + JSON.stringify(msg.params.exceptionDetails));
+  });
+  await send('Page.enable');
+  await send('Runtime.enable');
+  const evaluate = async (expression) => {
+    const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
+    if (r.exceptionDetails) throw new Error(expression + ': ' + JSON.stringify(r.exceptionDetails));
+    return r.result.value;
+  };
+  const close = async () => {
+    try { await send('Browser.close'); } catch (e) { /* it closes */ }
+    await new Promise((resolve) => { if (chromium.exitCode !== null) resolve(); else chromium.once('exit', resolve); });
+  };
+  return { send, evaluate, close, log };
+}
+
+// ---- The game ------------------------------------------------------------------
+const stateExpr = 'Module._tessivane_state_json ? JSON.parse(UTF8ToString(Module._tessivane_state_json())) : null';
+const kKeys = {
+  A: { key: 'a', code: 'KeyA', windowsVirtualKeyCode: 65 },
+  S: { key: 's', code: 'KeyS', windowsVirtualKeyCode: 83 },
+  Left: { key: 'ArrowLeft', code: 'ArrowLeft', windowsVirtualKeyCode: 37 },
+  Right: { key: 'ArrowRight', code: 'ArrowRight', windowsVirtualKeyCode: 39 }
+};
+
+async function waitFor(b, what, test, timeoutMs) {
+  const end = Date.now() + timeoutMs;
+  let last = null;
+  while (Date.now() < end) {
+    try { last = await b.evaluate(stateExpr); } catch (e) { last = null; }
+    if (last && test(last)) return last;
+    await sleep(100);
+  }
+  check(false, what, 'timed out; last state ' + JSON.stringify(last) + '\n' + b.log.slice(-20).join('\n'));
+  return null;
+}
+
+async function key(b, name, type) {
+  await b.send('Input.dispatchKeyEvent', Object.assign({ type }, kKeys[name]));
+}
+async function tap(b, name, ms = 100) {
+  await key(b, name, 'keyDown');
+  await sleep(ms);
+  await key(b, name, 'keyUp');
+}
+
+async function openGame(b) {
+  await b.send('Page.navigate', { url });
+  return waitFor(b, 'the game starts in the page', (s) => s.gameMode === 5, 180000);
+}
+
+function headless(script, untilMs, extra = []) {
+  const file = path.join(workDir, 'headless.script');
+  fs.writeFileSync(file, script);
+  const dump = path.join(workDir, 'headless.json');
+  execFileSync(headlessTool, ['--seed', '1', '--input', file, '--until', String(untilMs), '--dump', dump, ...extra]);
+  return JSON.parse(fs.readFileSync(dump, 'utf8'));
+}
+
+async function main() {
+  let b = await launch();
+  try {
+    if (!(await openGame(b))) return;
+    await sleep(11000);  // the opening flight, then the title menu stands still
+
+    // The title, as tessivane-headless draws it.
+    const shotFile = path.join(workDir, 'title-headless.png');
+    headless('', 11500, ['--shot', '11000:' + shotFile]);
+    const rect = await b.evaluate('(() => { const r = Module.canvas.getBoundingClientRect(); ' +
+                                  'return { x: r.left, y: r.top, w: r.width, h: r.height, ' +
+                                  'cw: Module.canvas.width, ch: Module.canvas.height, dpr: devicePixelRatio }; })()');
+    check(Math.round(rect.w) === 332 && Math.round(rect.h) === 478, 'the picture is shown whole at 1:1 in this window',
+          JSON.stringify(rect));
+    const shot = await b.send('Page.captureScreenshot',
+                              { format: 'png', clip: { x: rect.x, y: rect.y, width: 332, height: 478, scale: 1 } });
+    fs.writeFileSync(path.join(workDir, 'title-browser.png'), Buffer.from(shot.data, 'base64'));
+    const browserPicture = decodePng(Buffer.from(shot.data, 'base64'));
+    const headlessPicture = decodePng(fs.readFileSync(shotFile));
+    const share = similarity(browserPicture, headlessPicture, 40);
+    const letters = brightOverlap(browserPicture, headlessPicture);
+    check(share > 0.8 && letters > 0.8, 'the title picture matches tessivane-headless\'s',
+          `${(100 * share).toFixed(1)}% alike, lettering ${(100 * letters).toFixed(1)}% in place`);
+
+    const page = await b.send('Page.captureScreenshot', { format: 'png' });
+    fs.writeFileSync(path.join(workDir, 'page.png'), Buffer.from(page.data, 'base64'));
+
+    // The first click gives the game the keys.
+    await b.evaluate('document.activeElement.blur(), 0');
+    const cx = rect.x + 166, cy = rect.y + 239;
+    for (const type of ['mousePressed', 'mouseReleased'])
+      await b.send('Input.dispatchMouseEvent', { type, x: cx, y: cy, button: 'left', clickCount: 1 });
+    check(await b.evaluate('document.activeElement === Module.canvas'), 'a click gives the game the keyboard');
+
+    // Keys start stage 1 ...
+    await tap(b, 'A');
+    await sleep(1400);
+    await tap(b, 'A');
+    const playing = await waitFor(b, 'A, A starts stage 1', (s) => s.gameMode === 0 && s.stageNo === 1, 15000);
+    if (!playing) return;
+    check(true, 'A, A starts stage 1');
+    // ... the music plays ...
+    const music0 = await b.evaluate('Module._tessivane_music_position()');
+    await sleep(1500);
+    // ... and the ship moves, to the wall as in tessivane-headless.
+    const before = await b.evaluate(stateExpr);
+    // (long enough to reach the wall even on a slow machine)
+    await key(b, 'Left', 'keyDown');
+    await sleep(5000);
+    await key(b, 'Left', 'keyUp');
+    const after = await b.evaluate(stateExpr);
+    check(after.playerX < before.playerX, 'Left moves the ship', `${before.playerX} -> ${after.playerX}`);
+    const music1 = await b.evaluate('Module._tessivane_music_position()');
+    check(music0 >= 0 && music1 > music0 + 3, 'the music\'s play position advances', `${music0} -> ${music1}`);
+    const ref = headless('500 600 A\n2000 2100 A\n3600 8600 Left\n', 9000);
+    for (const k of ['stageNo', 'wave', 'playerX', 'playerY', 'score'])
+      check(after[k] === ref[k], `after the same keys, ${k} as in tessivane-headless`, `${after[k]} vs ${ref[k]}`);
+
+    // Back to the middle, and play on, firing, until the ship is lost: the
+    // continue screen.
+    await tap(b, 'Right', 1500);
+    let state = after;
+    const end = Date.now() + 240000;
+    while (Date.now() < end && !(state.gameMode === 3 && state.stageNo === 1)) {
+      await tap(b, 'A', 50);
+      await sleep(50);
+      state = await b.evaluate(stateExpr);
+    }
+    if (!check(state.gameMode === 3 && state.stageNo === 1, 'the game reaches its continue screen', JSON.stringify(state))) return;
+    check(state.score > 0, 'the game scored', state.score);
+    await sleep(1000);
+    await tap(b, 'S');
+    const asked = Date.now();
+    while (Date.now() - asked < 30000 && !(await b.evaluate('document.getElementById("dialog").classList.contains("open")')))
+      await sleep(100);
+    if (!check(await b.evaluate('document.getElementById("dialog").classList.contains("open")'),
+               'the page asks for a name')) return;
+    const dialogShot = await b.send('Page.captureScreenshot', { format: 'png' });
+    fs.writeFileSync(path.join(workDir, 'name-dialog.png'), Buffer.from(dialogShot.data, 'base64'));
+    await b.evaluate('document.getElementById("dlgInput").value = "テスト大"; document.getElementById("dlgYes").click(), 0');
+    const named = await waitFor(b, 'the name is in the table', (s) => s.hiNames.includes('テスト大'), 10000);
+    if (named) check(true, 'the name is in the table');
+    await sleep(1000);
+    await b.close();
+
+    // A new browser on the same profile: the name was kept.
+    b = await launch();
+    const again = await openGame(b);
+    if (again) check(again.hiNames.includes('テスト大'), 'the name is still there after the browser restarted',
+                     JSON.stringify(again.hiNames));
+  } finally {
+    await b.close();
+  }
+}
+
+main().then(() => {
+  console.log(failures ? `${failures} check(s) failed` : 'all checks passed');
+  process.exit(failures ? 1 : 0);
+}, (e) => {
+  console.error(e);
+  process.exit(1);
+});
