@@ -16,7 +16,7 @@ constexpr uint8_t kModeTitleMenu = 5;
 constexpr uint8_t kModeDemo = 6;
 constexpr uint8_t kModeHighScores = 7;
 constexpr uint8_t kModeLeaveDemo = 8;
-constexpr uint8_t kModeQuietMusic = 9;        // the selection screen, or the ending's close
+constexpr uint8_t kModeQuietMusic = 9;  // the selection screen, or the ending's close
 extern int32_t frameStartMs;
 extern int32_t frameEndMs;
 extern int32_t frameElapsedMs;

@@ -6,9 +6,9 @@
 #include "frontend/title.h"
 #include "frontend/transitions.h"
 #include "platform/backend.h"
-#include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/machine.h"
 #include "platform/music.h"
 #include "presentation/game_reset.h"
 #include "presentation/renderer.h"
@@ -81,10 +81,8 @@ void MainLoopPass() {
         }
       }
       break;
-    case kModeLeaveDemo:
-      LeaveDemonstration();
-    default:
-      break;
+    case kModeLeaveDemo: LeaveDemonstration();
+    default: break;
   }
 
   FlushInput();

@@ -35,7 +35,8 @@ bool FastForward() { return platform::IsKeyDown(kVkSpace); }
 
 [[noreturn]] void StopWatching(bool mismatch, const char* why) {
   if (mismatch) {
-    const std::string text = language::Translate("This replay stopped matching the game:") + std::string("\n") + why;
+    const std::string text =
+        language::Translate("This replay stopped matching the game:") + std::string("\n") + why;
     platform::ShowMessage(text.c_str(), kTitle, true);
   }
   machine::GoLive();

@@ -4,12 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/sound_effects.h"
-#include "platform/language.h"
 #include "platform/backend.h"
 #include "platform/input.h"
 #include "platform/key_names.h"
 #include "platform/keys.h"
+#include "platform/language.h"
+#include "platform/sound_effects.h"
 
 using language::TranslatedLater;
 
@@ -33,7 +33,8 @@ const char* const kLanguageNames[] = {TranslatedLater("auto"), TranslatedLater("
 const char* const kOffOn[] = {TranslatedLater("off"), TranslatedLater("on")};
 const char* const kWindowOrFull[] = {TranslatedLater("window"), TranslatedLater("fullscreen")};
 const char* const kScalingNames[] = {TranslatedLater("auto"), TranslatedLater("sharp"), TranslatedLater("fill")};
-const char* const kWindowSizeNames[] = {TranslatedLater("auto"), TranslatedLater("1x"), TranslatedLater("2x"), TranslatedLater("3x"), TranslatedLater("4x")};
+const char* const kWindowSizeNames[] = {TranslatedLater("auto"), TranslatedLater("1x"), TranslatedLater("2x"),
+                                        TranslatedLater("3x"), TranslatedLater("4x")};
 const char* const kPadButtonNames[kPadButtonCount] = {"1", "2", "3", "4", "start", "back", "lb", "rb"};
 
 constexpr int32_t kNoKey = -1;

@@ -32,12 +32,12 @@ enum class SettingKind : uint8_t {
 };
 
 struct SettingRow {
-  const char* name;            // key in the settings file and the dump
-  const char* label;           // options screen text (English; translated when shown)
+  const char* name;   // key in the settings file and the dump
+  const char* label;  // options screen text (English; translated when shown)
   SettingKind kind;
   int32_t minimum, maximum;
   int32_t defaultValue;
-  const char* const* names;    // Choice: the value names
+  const char* const* names;      // Choice: the value names
   void (*apply)(int32_t value);  // told of every change and of the loaded value; may be null
 };
 extern const SettingRow kSettingRows[kSettingCount];

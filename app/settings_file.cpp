@@ -71,7 +71,8 @@ void ReadSettingsText(const std::string& text, const char* origin) {
 
 std::string SettingsText() {
   std::string out = "# Tessivane settings, written by the game (unknown entries are kept).\n[settings]\n";
-  for (int i = 0; i < kSettingCount; ++i) out += std::string(kSettingRows[i].name) + " = " + SettingText(SettingId(i)) + "\n";
+  for (int i = 0; i < kSettingCount; ++i)
+    out += std::string(kSettingRows[i].name) + " = " + SettingText(SettingId(i)) + "\n";
   for (const KeptEntry& e : keptEntries)
     if (e.section == kSection) out += e.name + " = " + e.value + "\n";
   std::string section = kSection;
@@ -138,7 +139,8 @@ bool SaveSettings() {
   if (!path.empty()) {
     const std::string folder = path.substr(0, path.rfind('/'));
     const std::string text = SettingsText();
-    saved = files::MakeFolders(folder, &error) && files::ReplaceFileAtomically(path, text.data(), text.size(), &error);
+    saved =
+        files::MakeFolders(folder, &error) && files::ReplaceFileAtomically(path, text.data(), text.size(), &error);
   }
   if (!saved && !saveFailureTold) {
     saveFailureTold = true;

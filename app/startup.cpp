@@ -7,10 +7,10 @@
 #include "data/map_file.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
-#include "platform/machine.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/language.h"
+#include "platform/machine.h"
 #include "platform/music.h"
 #include "platform/random.h"
 #include "platform/surface.h"
@@ -46,7 +46,8 @@ void StartUp() {
   if (screenSaverWasActive == 1) platform::SetScreenSaverEnabled(false);
 
   if (!machine::ClaimSingleInstance()) RefuseStart(language::Translate("多重起動はできません。"));
-  if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map")) RefuseStart(language::Translate("マップデータが見つかりません"));
+  if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map"))
+    RefuseStart(language::Translate("マップデータが見つかりません"));
 
   LoadScoreFile();
   LoadSettings();

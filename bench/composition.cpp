@@ -80,7 +80,7 @@ int main() {
 
   static uint32_t copyTarget[kScreenWidth * kScreenHeight];
   std::vector<double> frameUs, copyUs;
-  for (int round = 0; round < 3; ++round) {  // interleaved so both see the same machine
+  for (int round = 0; round < 3; ++round) {     // interleaved so both see the same machine
     for (int f = 0; f < 30; ++f) BusyFrame(f);  // warm: glyphs cached, pages touched
     for (int f = 0; f < kFrames; ++f) {
       const auto t0 = Clock::now();

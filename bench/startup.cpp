@@ -96,8 +96,9 @@ int main() {
   }
   if (times.empty()) return 0;
   std::sort(times.begin(), times.end());
-  std::printf("process start to first presented frame (dummy video): median %.1f ms, best %.1f ms, "
-              "worst %.1f ms over %zu runs (goal <= 100 ms)\n",
-              times[times.size() / 2], times.front(), times.back(), times.size());
+  std::printf(
+      "process start to first presented frame (dummy video): median %.1f ms, best %.1f ms, "
+      "worst %.1f ms over %zu runs (goal <= 100 ms)\n",
+      times[times.size() / 2], times.front(), times.back(), times.size());
   return 0;
 }

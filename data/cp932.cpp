@@ -115,4 +115,3 @@ std::string NameToCp932(const std::string& utf8) {
   if (out.size() > kMaxNameBytes) out.resize(Cp932Cut(out, kMaxNameBytes));
   return out;
 }
-

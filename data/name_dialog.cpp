@@ -1,6 +1,5 @@
 #include "data/name_dialog.h"
 
-
 #include "app/replay_recorder.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
@@ -28,7 +27,8 @@ std::string FirstCharacters(const std::string& text, int maxChars) {
 void ShowNameDialog(const std::string& prompt) {
   std::string name;
   if (machine::RunNameDialog(language::Translate(kDialogCaption), language::Translate(prompt.c_str()),
-                             kNameMaxChars, &name)) Command1_Click(name);
+                             kNameMaxChars, &name))
+    Command1_Click(name);
   // Closed without OK: the table and the file stay as they were.
 }
 

@@ -14,7 +14,8 @@
 float hiScores[kHiScoreEntries];
 std::string hiNames[kHiScoreEntries];
 uint8_t unlockedStage = 1;
-uint8_t medals[kMedalCount] = {kMedalNotEarned, kMedalNotEarned, kMedalNotEarned, kMedalNotEarned, kMedalNotEarned};
+uint8_t medals[kMedalCount] = {kMedalNotEarned, kMedalNotEarned, kMedalNotEarned, kMedalNotEarned,
+                               kMedalNotEarned};
 int32_t storedChecksum;
 int32_t computedChecksum;
 uint8_t scoreFileRefused;
@@ -23,7 +24,8 @@ uint8_t scoreSaveFailed;
 namespace {
 
 constexpr const char* kScoreFileName = "/Qapo.sco";
-constexpr const char* kDamagedMessage = language::TranslatedLater("スコアデータが壊れています\rハイスコアは抹消されました");
+constexpr const char* kDamagedMessage =
+    language::TranslatedLater("スコアデータが壊れています\rハイスコアは抹消されました");
 constexpr const char* kMessageTitle = "Tessivane";
 
 struct DefaultEntry {
@@ -44,8 +46,8 @@ static_assert(sizeof(kDefaultTable) / sizeof(kDefaultTable[0]) == kHiScoreEntrie
 // The check value in double, in the order the formula is written.
 double ChecksumOf(const float scores[], uint8_t stage, const uint8_t marks[]) {
   const double s0 = scores[0], s1 = scores[1], s2 = scores[2], s3 = scores[3], s4 = scores[4];
-  return s1 * 5 + s0 + 314 + (s2 + 131) * 2 - (s3 * 2 - 113) + s4 - 126 + stage + marks[0] +
-         2.0 * marks[1] + 3.0 * marks[2] + 4.0 * marks[3] + 5.0 * marks[4];
+  return s1 * 5 + s0 + 314 + (s2 + 131) * 2 - (s3 * 2 - 113) + s4 - 126 + stage + marks[0] + 2.0 * marks[1] +
+         3.0 * marks[2] + 4.0 * marks[3] + 5.0 * marks[4];
 }
 
 // Nearest integer, halves to even; false when there is none in 32 bits.
@@ -116,9 +118,7 @@ void SetDefaultScoreTable() {
   for (int k = 0; k < kMedalCount; ++k) medals[k] = kMedalNotEarned;
 }
 
-bool ComputeScoreChecksum(int32_t* value) {
-  return ToInt32(ChecksumOf(hiScores, unlockedStage, medals), value);
-}
+bool ComputeScoreChecksum(int32_t* value) { return ToInt32(ChecksumOf(hiScores, unlockedStage, medals), value); }
 
 std::vector<uint8_t> EncodeScoreRecord() {
   std::vector<uint8_t> out;
@@ -253,7 +253,8 @@ void LoadScoreFile() {
     std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
                  path.c_str(), copy.c_str());
   } else {
-    std::fprintf(stderr, "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
+    std::fprintf(stderr,
+                 "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
                  path.c_str(), copy.c_str(), std::strerror(error), kNotKept);
   }
   platform::ShowMessage(language::Translate(kDamagedMessage), kMessageTitle, true);
@@ -277,12 +278,15 @@ void SaveScoreFile() {
   const std::string path = ScoreFilePath();
   const std::vector<uint8_t> record = EncodeScoreRecord();
   int error = 0;
-  if (RecordedWrite([&] { return files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error); })) {
+  if (RecordedWrite(
+          [&] { return files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error); })) {
     scoreSaveFailed = 0;
     return;
   }
   if (!scoreSaveFailed)
-    std::fprintf(stderr, "Tessivane: cannot save the high scores to %s (%s); until a save succeeds they last only until the game ends\n",
+    std::fprintf(stderr,
+                 "Tessivane: cannot save the high scores to %s (%s); until a save succeeds they last only until "
+                 "the game ends\n",
                  path.c_str(), std::strerror(error));
   scoreSaveFailed = 1;
 }

@@ -10,10 +10,10 @@
 constexpr int kHiScoreEntries = 5;
 constexpr int kMedalCount = 5;
 
-extern float hiScores[kHiScoreEntries];        // best first
-extern std::string hiNames[kHiScoreEntries];   // UTF-8 in memory, CP932 in the file
-extern uint8_t unlockedStage;                  // 1..7
-extern uint8_t medals[kMedalCount];            // kMedalNotEarned or kMedalEarned
+extern float hiScores[kHiScoreEntries];       // best first
+extern std::string hiNames[kHiScoreEntries];  // UTF-8 in memory, CP932 in the file
+extern uint8_t unlockedStage;                 // 1..7
+extern uint8_t medals[kMedalCount];           // kMedalNotEarned or kMedalEarned
 constexpr uint8_t kMedalNotEarned = 1;
 constexpr uint8_t kMedalEarned = 10;
 extern int32_t storedChecksum;

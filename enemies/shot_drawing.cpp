@@ -7,8 +7,8 @@
 namespace {
 
 struct ShotLook {
-  double width, height;    // drawn size
-  double offsetX, offsetY; // from the shot's corner
+  double width, height;     // drawn size
+  double offsetX, offsetY;  // from the shot's corner
 };
 // clang-format off
 constexpr ShotLook kChargedLooks[3] = {

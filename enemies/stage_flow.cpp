@@ -122,8 +122,8 @@ void UpdateStageFlow() {
   if (stageNo <= 7 && scrollPos < 0) {
     if (wave < 255) ++wave;  // held at 255: no formation past the last one
     SpawnWave();
-  } else if (scrollPos == 0 && battlePhase == kBattleWaves && gameMode != kModeDemo && gameMode != kModeLeaveDemo &&
-             stageNo >= 1 && stageNo <= 8) {
+  } else if (scrollPos == 0 && battlePhase == kBattleWaves && gameMode != kModeDemo &&
+             gameMode != kModeLeaveDemo && stageNo >= 1 && stageNo <= 8) {
     if (!EnterBoss()) return;
   }
 
@@ -137,8 +137,8 @@ void BuildStageBackground() {
   if (stageNo > kLastMapStage) return;  // the map holds stages 0..8 only
   for (int row = 0; row < kBackRows; ++row)
     for (int column = 0; column < kBackColumns; ++column)
-      BlitTile(kTile * MapByte(stageNo, 2 * column, row), kTile * MapByte(stageNo, 2 * column + 1, row),
-               column, row);
+      BlitTile(kTile * MapByte(stageNo, 2 * column, row), kTile * MapByte(stageNo, 2 * column + 1, row), column,
+               row);
 }
 
 void FillPlainBackground() {

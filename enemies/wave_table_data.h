@@ -378,4 +378,3 @@ constexpr bool SlotsInRange() {
 static_assert(SlotsInRange(), "every slot lies in 0..25");
 
 }  // namespace formation
-

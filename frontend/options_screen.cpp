@@ -4,13 +4,13 @@
 
 #include "app/settings.h"
 #include "frontend/overlay_menu.h"
-#include "platform/machine.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
 #include "platform/input.h"
 #include "platform/key_names.h"
 #include "platform/keys.h"
 #include "platform/language.h"
+#include "platform/machine.h"
 #include "platform/surface.h"
 
 namespace {

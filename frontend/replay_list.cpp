@@ -18,11 +18,11 @@
 #include "platform/clock.h"
 #include "platform/files.h"
 #include "platform/input.h"
-#include "presentation/screen_parts.h"
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/replay_file.h"
 #include "presentation/renderer.h"
+#include "presentation/screen_parts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -63,7 +63,8 @@ void ListReplays(bool atTableRuns) {
     std::vector<uint8_t> head;
     int error;
     std::string why;
-    if (!files::ReadWholeFile(r.path, 8192, &head, &error) || !DecodeReplayInfo(head.data(), head.size(), &r.info, &why))
+    if (!files::ReadWholeFile(r.path, 8192, &head, &error) ||
+        !DecodeReplayInfo(head.data(), head.size(), &r.info, &why))
       continue;
     r.place = PlaceInTable(r.info);
     if (atTableRuns && r.place < 0) continue;

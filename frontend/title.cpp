@@ -1,6 +1,5 @@
 #include "frontend/title.h"
 
-
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/replay_recorder.h"
@@ -11,12 +10,12 @@
 #include "frontend/high_scores.h"
 #include "frontend/selection.h"
 #include "frontend/transitions.h"
-#include "platform/machine.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/machine.h"
 #include "platform/music.h"
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
@@ -80,9 +79,7 @@ void ReleaseIntroLatch() {
   if (!KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;
 }
 
-void DrawFlyingShip() {
-  DrawPlayerShip(false);
-}
+void DrawFlyingShip() { DrawPlayerShip(false); }
 
 // Phase 1: the ship climbs, turns left, turns again and leaves the top.
 // Returns true when a press skipped the rest of the intro.
@@ -188,7 +185,8 @@ void DrawMenuCursor() {
 
 void DrawMedals() {
   for (int i = 0; i < kMedalCount; ++i) {
-    if (medals[i] == kMedalEarned) DrawMasked(imgchar[kMedalSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kMedalX[i], 20);
+    if (medals[i] == kMedalEarned)
+      DrawMasked(imgchar[kMedalSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kMedalX[i], 20);
   }
 }
 
@@ -245,8 +243,7 @@ void TitleMenu() {
       if (cursorY == kRowStart || cursorY == kRowHiScore || cursorY == kRowDemo || cursorY == kRowEnd)
         RaiseSoundEffect(SoundEffect::MenuConfirm);
       switch (cursorY) {
-        case kRowStart:
-          StartNewGame(Difficulty::AsReset);
+        case kRowStart: StartNewGame(Difficulty::AsReset);
         case kRowHiScore:
           gameMode = kModeHighScores;
           HighScoreScreen();
@@ -255,10 +252,8 @@ void TitleMenu() {
           gameMode = kModeQuietMusic;
           SelectionScreen();
           break;
-        case kRowEnd:
-          ExitProgram();
-        default:
-          break;
+        case kRowEnd: ExitProgram();
+        default: break;
       }
     }
     if (inputLatch == 0 && KeyPressed(kVkEscape)) {

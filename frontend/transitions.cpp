@@ -1,6 +1,5 @@
 #include "frontend/transitions.h"
 
-
 #include <algorithm>
 
 #include "app/app_state.h"

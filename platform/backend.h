@@ -63,8 +63,8 @@ bool QueryKey(int vk);
 // ---- Joystick ----------------------------------------------------------------
 struct JoyState {
   uint32_t x = 32767, y = 32767;  // 0..65535, centred at 32767
-  uint32_t buttons = 0;            // bit 0 = button 1 ... bit 3 = button 4,
-                                   // bit 4 Start, 5 Back, 6 and 7 the shoulders
+  uint32_t buttons = 0;           // bit 0 = button 1 ... bit 3 = button 4,
+                                  // bit 4 Start, 5 Back, 6 and 7 the shoulders
 };
 struct JoyCaps {
   uint32_t xMin = 0, xMax = 65535, yMin = 0, yMax = 65535;
@@ -103,12 +103,12 @@ void AdviseLargePages(void* start, size_t bytes);
 
 // ---- Music device: one current tune -----------------------------------------
 bool OpenTune(const std::string& path);  // closes any previous tune first
-void PlayTune();                          // from the current position
-void RewindAndPlayTune();                 // from the start
+void PlayTune();                         // from the current position
+void RewindAndPlayTune();                // from the start
 void StopTune();
 void CloseTune();
-bool IsTuneStopped();                     // open, not playing (ended or stopped)
-void SetMusicVolume(int volume);          // 0 (muted) .. 10 (full, the default)
+bool IsTuneStopped();             // open, not playing (ended or stopped)
+void SetMusicVolume(int volume);  // 0 (muted) .. 10 (full, the default)
 
 // ---- Text ------------------------------------------------------------------
 // Draws UTF-8 text with its top-left corner at (x, y), in the bold gothic face

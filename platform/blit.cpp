@@ -82,15 +82,9 @@ inline void CombineRow(uint32_t* d, const uint32_t* a, const uint32_t* b, int n)
 // One row of a transfer: n destination pixels combined with n source pixels.
 inline void CombineRow(RasterOp op, uint32_t* d, const uint32_t* s, int n) {
   switch (op) {
-    case RasterOp::Copy:
-      std::memmove(d, s, size_t(n) * sizeof(uint32_t));
-      break;
-    case RasterOp::And:
-      CombineRow<RowOp::And>(d, s, s, n);
-      break;
-    case RasterOp::Or:
-      CombineRow<RowOp::Or>(d, s, s, n);
-      break;
+    case RasterOp::Copy: std::memmove(d, s, size_t(n) * sizeof(uint32_t)); break;
+    case RasterOp::And: CombineRow<RowOp::And>(d, s, s, n); break;
+    case RasterOp::Or: CombineRow<RowOp::Or>(d, s, s, n); break;
   }
 }
 
@@ -131,8 +125,7 @@ WITH_AVX2_VERSION void RunTransfer(RasterOp op, const Surface& src, Surface& des
 // The mask pass and the sprite pass; fused into one when both cover the same
 // pixels (the mask and sprite rows both lie on the sheet), as they nearly
 // always do.
-WITH_AVX2_VERSION void RunMasked(const Surface& src, Surface& dest, const Transfer& mask,
-                                 const Transfer& sprite) {
+WITH_AVX2_VERSION void RunMasked(const Surface& src, Surface& dest, const Transfer& mask, const Transfer& sprite) {
   if (mask.w <= 0 || mask.h <= 0 || !src.pixels || !dest.pixels) return;
   const Clip cm = ClipTransfer(src, dest, mask), cs = ClipTransfer(src, dest, sprite);
   if (!(cm == cs)) {
@@ -329,9 +322,7 @@ inline void ExpandRow(Expansion how, const uint32_t* s, int cols) {
       }
 #endif
       break;
-    case Expansion::Columns:
-      GatherRow(gRow, s, gColumnSource, cols);
-      break;
+    case Expansion::Columns: GatherRow(gRow, s, gColumnSource, cols); break;
   }
 }
 
@@ -381,8 +372,8 @@ int32_t RoundHalfEven(double v) {
   return int32_t((v + kRounder) - kRounder);
 }
 
-void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h,
-                Surface& dest, double dx, double dy) {
+void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h, Surface& dest,
+                double dx, double dy) {
   const int sx = RoundHalfEven(srcX), iw = RoundHalfEven(w), ih = RoundHalfEven(h);
   const int x = RoundHalfEven(dx), y = RoundHalfEven(dy);
   RunMasked(src, dest, {sx, RoundHalfEven(maskY), iw, ih, x, y}, {sx, RoundHalfEven(spriteY), iw, ih, x, y});
@@ -391,15 +382,15 @@ void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, d
 void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
             double dy) {
   RunTransfer(RasterOp::Or, src, dest,
-                            {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h),
-                             RoundHalfEven(dx), RoundHalfEven(dy)});
+              {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h), RoundHalfEven(dx),
+               RoundHalfEven(dy)});
 }
 
 void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
               double dy) {
   RunTransfer(RasterOp::Copy, src, dest,
-                              {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h),
-                               RoundHalfEven(dx), RoundHalfEven(dy)});
+              {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h), RoundHalfEven(dx),
+               RoundHalfEven(dy)});
 }
 
 void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY, double dw, double dh,
@@ -413,6 +404,5 @@ void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY
 void StretchOr(const Surface& src, double srcX, double srcY, double dw, double dh, Surface& dest, double dx,
                double dy, double sw, double sh) {
   RunStretch(RasterOp::Or, src, dest, RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(sw),
-                           RoundHalfEven(sh), RoundHalfEven(dx), RoundHalfEven(dy), RoundHalfEven(dw),
-                           RoundHalfEven(dh));
+             RoundHalfEven(sh), RoundHalfEven(dx), RoundHalfEven(dy), RoundHalfEven(dw), RoundHalfEven(dh));
 }

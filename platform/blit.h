@@ -9,21 +9,20 @@
 #include "platform/surface.h"
 
 // AND of the mask rectangle, then OR of the sprite rectangle, onto (dx, dy).
-void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h,
-                Surface& dest, double dx, double dy);
+void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h, Surface& dest,
+                double dx, double dy);
 // OR of the rectangle onto (dx, dy).
-void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest,
-            double dx, double dy);
+void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx, double dy);
 // Plain copy of the rectangle onto (dx, dy).
-void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest,
-              double dx, double dy);
+void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
+              double dy);
 // As DrawMasked, the sw x sh source scaled to dw x dh (nearest neighbour); a
 // negative destination size mirrors the picture in that direction.
 void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY, double dw, double dh,
                    Surface& dest, double dx, double dy, double sw, double sh);
 // As BlitOr, the sw x sh source scaled to dw x dh.
-void StretchOr(const Surface& src, double srcX, double srcY, double dw, double dh, Surface& dest,
-               double dx, double dy, double sw, double sh);
+void StretchOr(const Surface& src, double srcX, double srcY, double dw, double dh, Surface& dest, double dx,
+               double dy, double sw, double sh);
 
 // Text on scrmain in the bold gothic face; `size` in points.
 void PrintText(double x, double y, double size, int colour, const std::string& text);

@@ -6,9 +6,7 @@
 // The 1 ms clock as a signed 32-bit value; take differences of two readings
 // with ElapsedMs so that the clock's wrap at 2^32 does no harm.
 int32_t ClockMs();
-inline int32_t ElapsedMs(int32_t later, int32_t earlier) {
-  return int32_t(uint32_t(later) - uint32_t(earlier));
-}
+inline int32_t ElapsedMs(int32_t later, int32_t earlier) { return int32_t(uint32_t(later) - uint32_t(earlier)); }
 
 // Returns when at least `ms` milliseconds have passed since the call, pumping
 // the window's messages between clock readings. 0 or less returns at once.

@@ -226,7 +226,8 @@ std::string PicturesHome() {
       const size_t a = line.find_first_not_of(" \t");
       if (a == std::string::npos || line.compare(a, 17, "XDG_PICTURES_DIR=") != 0) continue;
       std::string value = line.substr(a + 17);
-      while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) value.pop_back();
+      while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r'))
+        value.pop_back();
       if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
       value = value.substr(1, value.size() - 2);
       if (value.compare(0, 5, "$HOME") == 0 && (value.size() == 5 || value[5] == '/')) {

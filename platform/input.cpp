@@ -1,8 +1,8 @@
 #include "platform/input.h"
 
 #include "platform/backend.h"
-#include "platform/machine.h"
 #include "platform/keys.h"
+#include "platform/machine.h"
 
 int16_t inputX;
 int16_t inputY;
@@ -66,9 +66,7 @@ bool PauseInputPressed() {
   return pressed && !holdingPause;
 }
 
-void HoldBackHeldButtons() {
-  holdingFire = holdingBomb = holdingPause = true;
-}
+void HoldBackHeldButtons() { holdingFire = holdingBomb = holdingPause = true; }
 
 bool KeyPressed(int vk) { return machine::QueryKey(vk); }
 

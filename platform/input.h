@@ -3,10 +3,10 @@
 
 #include <cstdint>
 
-extern int16_t inputX;   // -1 left, 0 none, +1 right
-extern int16_t inputY;   // -1 up, 0 none, +1 down
-extern int32_t fireBits; // fire is pressed when fireBits & 5
-extern int32_t bombBits; // bomb is pressed when bombBits & 10
+extern int16_t inputX;    // -1 left, 0 none, +1 right
+extern int16_t inputY;    // -1 up, 0 none, +1 down
+extern int32_t fireBits;  // fire is pressed when fireBits & 5
+extern int32_t bombBits;  // bomb is pressed when bombBits & 10
 extern int32_t buttonKeys[4];
 extern int32_t joystickId;
 extern int32_t joystickButtonCount;

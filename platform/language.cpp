@@ -102,8 +102,8 @@ const std::vector<std::string>& Folders() {
   if (!foldersSet) {
     foldersSet = true;
     const std::string program = ProgramFolder();
-    catalogueFolders = {platform::BaseDirectory() + "/locale", program + "/locale", program + "/../../share/locale",
-                        TESSIVANE_LOCALEDIR};
+    catalogueFolders = {platform::BaseDirectory() + "/locale", program + "/locale",
+                        program + "/../../share/locale", TESSIVANE_LOCALEDIR};
   }
   return catalogueFolders;
 }

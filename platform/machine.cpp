@@ -183,7 +183,9 @@ uint64_t PlayedSize() { return gReader.at; }
 
 static bool ShowAlways() { return true; }
 static bool (*gShouldPresent)() = ShowAlways;
-void SetPlaybackPresentFilter(bool (*shouldPresent)()) { gShouldPresent = shouldPresent ? shouldPresent : ShowAlways; }
+void SetPlaybackPresentFilter(bool (*shouldPresent)()) {
+  gShouldPresent = shouldPresent ? shouldPresent : ShowAlways;
+}
 bool ShouldPresent() { return gMode != Mode::Playing || gShouldPresent(); }
 
 void SetPlaybackEndHandler(void (*onEnd)(bool, const char*)) { gOnEnd = onEnd ? onEnd : EndByDefault; }

@@ -12,9 +12,7 @@ int16_t musicLooping;
 
 namespace {
 
-std::string TunePath(const std::string& file) {
-  return platform::BaseDirectory() + "/QapoMidi/" + file;
-}
+std::string TunePath(const std::string& file) { return platform::BaseDirectory() + "/QapoMidi/" + file; }
 
 }  // namespace
 

@@ -165,8 +165,8 @@ bool LoadReplay(const uint8_t* data, size_t size, const std::string& thisBuild, 
     r = inflate(&z, Z_SYNC_FLUSH);
     if (z.avail_out == 0) r = Z_DATA_ERROR;
   }
-  const bool whole = (r == Z_OK || r == Z_BUF_ERROR || r == Z_STREAM_END) && z.avail_in == 0 &&
-                     z.total_out == tail.rawSize;
+  const bool whole =
+      (r == Z_OK || r == Z_BUF_ERROR || r == Z_STREAM_END) && z.avail_in == 0 && z.total_out == tail.rawSize;
   inflateEnd(&z);
   if (!whole) {
     *error = "the replay's stream is damaged or cut short";

@@ -70,7 +70,6 @@ struct StreamReader {
   }
 };
 
-
 // Walks a raw stream and checks that it is well formed, reporting the
 // dialogs' answers in order. False with `error` set on a malformed stream.
 bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool yes),

@@ -9,25 +9,25 @@
 
 // The sheets, by what they hold. Cell layouts are described where each is drawn.
 enum SheetId : int {
-  kShipSheet,          // the player's ship: 45 x 65 cells, masks in the row below
-  kChargeGlowSheet,    // the glow of a charging shot: three 20 x 15 frames, masks below
-  kChargedShotSheet,   // the charged shot: two 18 x 28 frames, masks below
-  kGaugeSheet,         // the charge gauge and the shield caption
-  kRoundGlowSheet,     // one round glow, drawn additively at any size
-  kShipOverlaySheet,   // the light over the ship during a bomb
-  kFlashSheet,         // the full-screen flash; x 350..364 the transitions' band
-  kSmallCellSheet,     // shield slots and bullets, 20 x 20
-  kEnemySheet,         // the enemies, 40 x 40; cell x 0 is the explosion glow
-  kTileSheet,          // the background tiles: 9 x 16 cells of 40 x 40
-  kLogoSheet,          // the title logo
-  kGameOverSheet,      // the game-over picture
-  kBossLightSheet,     // the light that grows from a destroyed boss
-  kCapsuleSheet,       // the bonus capsule: 32 x 32 frames
-  kSmallTurretSheet,   // small turrets, one 7 x 6 cell per direction
-  kLargeTurretSheet,   // large turrets, one 12 x 9 cell per direction
-  kNormalShotSheet,    // the normal shot: two 17 x 18 frames, masks below
-  kItemSheet,          // the bomb and shield items and the menu cursor: 40 x 40
-  kMedalSheet,         // the medal emblem: eight 40 x 40 frames, masks below
+  kShipSheet,         // the player's ship: 45 x 65 cells, masks in the row below
+  kChargeGlowSheet,   // the glow of a charging shot: three 20 x 15 frames, masks below
+  kChargedShotSheet,  // the charged shot: two 18 x 28 frames, masks below
+  kGaugeSheet,        // the charge gauge and the shield caption
+  kRoundGlowSheet,    // one round glow, drawn additively at any size
+  kShipOverlaySheet,  // the light over the ship during a bomb
+  kFlashSheet,        // the full-screen flash; x 350..364 the transitions' band
+  kSmallCellSheet,    // shield slots and bullets, 20 x 20
+  kEnemySheet,        // the enemies, 40 x 40; cell x 0 is the explosion glow
+  kTileSheet,         // the background tiles: 9 x 16 cells of 40 x 40
+  kLogoSheet,         // the title logo
+  kGameOverSheet,     // the game-over picture
+  kBossLightSheet,    // the light that grows from a destroyed boss
+  kCapsuleSheet,      // the bonus capsule: 32 x 32 frames
+  kSmallTurretSheet,  // small turrets, one 7 x 6 cell per direction
+  kLargeTurretSheet,  // large turrets, one 12 x 9 cell per direction
+  kNormalShotSheet,   // the normal shot: two 17 x 18 frames, masks below
+  kItemSheet,         // the bomb and shield items and the menu cursor: 40 x 40
+  kMedalSheet,        // the medal emblem: eight 40 x 40 frames, masks below
   kSheetCount
 };
 

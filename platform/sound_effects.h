@@ -10,25 +10,25 @@
 #include <cstdint>
 
 enum class SoundEffect : uint8_t {
-  Shot,             // a normal shot leaves the ship
-  ChargedShot1,     // charged shots by the charge reached (kinds 2, 3, 4)
+  Shot,          // a normal shot leaves the ship
+  ChargedShot1,  // charged shots by the charge reached (kinds 2, 3, 4)
   ChargedShot2,
   ChargedShot3,
-  EnemyHit,         // a shot hits an enemy that survives
-  ExplosionSmall,   // an enemy of scale below 2 is destroyed
-  ExplosionLarge,   // an enemy of scale 2 or more is destroyed
-  ExplosionBoss,    // the boss is destroyed
-  BossFall,         // the destroyed boss's light starts to grow
-  Bomb,             // a bomb is dropped
-  ShieldHit,        // the ship loses a shield point
-  ShipDestroyed,    // the ship is hit with no shield left
-  ItemPickup,       // the bomb or the shield item is taken
-  BonusCapsule,     // the bonus capsule is taken
-  ChargeFull,       // the charge reaches its top
-  MenuMove,         // a menu cursor moves
-  MenuConfirm,      // a menu choice is made
-  Continue,         // the continue prompt is answered yes
-  StageClear,       // the stage-clear caption begins
+  EnemyHit,        // a shot hits an enemy that survives
+  ExplosionSmall,  // an enemy of scale below 2 is destroyed
+  ExplosionLarge,  // an enemy of scale 2 or more is destroyed
+  ExplosionBoss,   // the boss is destroyed
+  BossFall,        // the destroyed boss's light starts to grow
+  Bomb,            // a bomb is dropped
+  ShieldHit,       // the ship loses a shield point
+  ShipDestroyed,   // the ship is hit with no shield left
+  ItemPickup,      // the bomb or the shield item is taken
+  BonusCapsule,    // the bonus capsule is taken
+  ChargeFull,      // the charge reaches its top
+  MenuMove,        // a menu cursor moves
+  MenuConfirm,     // a menu choice is made
+  Continue,        // the continue prompt is answered yes
+  StageClear,      // the stage-clear caption begins
 };
 constexpr int kSoundEffectCount = 19;
 

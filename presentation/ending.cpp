@@ -1,6 +1,4 @@
 #include "presentation/ending.h"
-#include "presentation/white_flash.h"
-
 
 #include <algorithm>
 #include <cmath>
@@ -20,6 +18,7 @@
 #include "presentation/renderer.h"
 #include "presentation/screen_parts.h"
 #include "presentation/stage_clear.h"
+#include "presentation/white_flash.h"
 #include "world/effects.h"
 #include "world/world_state.h"
 
@@ -308,8 +307,7 @@ void AdvanceLastPage() {
         gameMode = kModeQuietMusic;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -36,8 +36,8 @@ constexpr const char* kRankPrompts[kHiScoreEntries] = {
 void DrawGameOverFrame(int reveal) {
   DrawBackground();
   if (reveal >= 0)
-    DrawMasked(imgchar[kGameOverSheet], 0, kPictureHeight - reveal, 2 * kPictureHeight - reveal, 256, reveal, scrmain, 35,
-               256 - reveal);
+    DrawMasked(imgchar[kGameOverSheet], 0, kPictureHeight - reveal, 2 * kPictureHeight - reveal, 256, reveal,
+               scrmain, 35, 256 - reveal);
   DrawStatusDisplay(StatusView::Emptied);
   DrawStatusTexts();
   ShowFrameRate();

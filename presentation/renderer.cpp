@@ -1,5 +1,4 @@
 #include "presentation/renderer.h"
-#include "presentation/white_flash.h"
 
 #include <cmath>
 #include <cstdio>
@@ -12,6 +11,7 @@
 #include "platform/keys.h"
 #include "platform/surface.h"
 #include "presentation/screen_parts.h"
+#include "presentation/white_flash.h"
 #include "world/effects.h"
 #include "world/shots.h"
 #include "world/world_state.h"
@@ -28,7 +28,7 @@ void GlowAround(int sheet, double cx, double cy, double w, double h) {
 // Turret heads by enemy kind: which sheet, cell size, and where the heads sit
 // (in units of the enemy's scale). Kinds 9 and above have none.
 struct TurretLook {
-  int sheet;        // 0 = no turret
+  int sheet;  // 0 = no turret
   int cellW, cellH;
   int heads;
   double x1, y1, x2, y2;

@@ -62,11 +62,13 @@ void DrawStatusDisplay(StatusView view) {
   }
   static constexpr double kBombIconX[3] = {285, 245, 205};
   for (int n = 0; n < 3; ++n) {
-    if (bombs >= n + 1) DrawMasked(imgchar[kItemSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kBombIconX[n], 415);
+    if (bombs >= n + 1)
+      DrawMasked(imgchar[kItemSheet], 40.0 * animTick8, 0, 40, 40, 40, scrmain, kBombIconX[n], 415);
   }
   static constexpr double kShieldSlotX[3] = {10, 35, 60};
   for (double x : kShieldSlotX) DrawMasked(imgchar[kSmallCellSheet], 0, 0, 20, 20, 20, scrmain, x, 431);
-  if (play && enemyState[0] == kEnemyBossDestroyed && battlePhase == kBattleBoss) DrawShipOverlay(65.0 * blinkPhase);
+  if (play && enemyState[0] == kEnemyBossDestroyed && battlePhase == kBattleBoss)
+    DrawShipOverlay(65.0 * blinkPhase);
   if (view == StatusView::Emptied) return;
   for (int n = 0; n < 3; ++n) {
     const float half = float(n) + 0.5f, full = float(n + 1);

@@ -29,8 +29,8 @@ class ArtTest : public ::testing::Test {
 };
 
 TEST_F(ArtTest, EverySheetHasItsSize) {
-  const int sizes[19][2] = {{810, 130}, {60, 30},  {36, 56},   {305, 70}, {40, 40},  {270, 65},  {365, 460},
-                            {180, 40},  {840, 80}, {360, 640}, {264, 44}, {259, 92}, {700, 920}, {256, 64},
+  const int sizes[19][2] = {{810, 130}, {60, 30},  {36, 56},   {305, 70},  {40, 40},  {270, 65},  {365, 460},
+                            {180, 40},  {840, 80}, {360, 640}, {264, 44},  {259, 92}, {700, 920}, {256, 64},
                             {56, 12},   {96, 18},  {34, 36},   {320, 120}, {320, 80}};
   for (int i = 0; i < 19; ++i) {
     EXPECT_EQ(imgchar[i].width, sizes[i][0]) << "sheet " << i;
@@ -85,8 +85,8 @@ TEST_F(ArtTest, MaskedCellsFollowTheMaskConvention) {
         if (mask == 0xFFFFFF && sprite != 0) ++strayColour;
         if (mask == 0) ++opaque;
       }
-    const std::string where = "sheet " + std::to_string(c.sheet) + " x " + std::to_string(c.x) + " y " +
-                              std::to_string(c.spriteY);
+    const std::string where =
+        "sheet " + std::to_string(c.sheet) + " x " + std::to_string(c.x) + " y " + std::to_string(c.spriteY);
     EXPECT_EQ(greyMask, 0) << where;
     EXPECT_EQ(strayColour, 0) << where;
     EXPECT_GT(opaque, 0) << where << " is empty";

@@ -1,8 +1,8 @@
+#include "platform/blit.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
-
-#include "platform/blit.h"
 
 namespace {
 
@@ -15,8 +15,10 @@ struct Pic {
 };
 
 TEST(RoundHalfEven, HalvesGoToEven) {
-  const struct { double in; int out; } cases[] = {
-      {2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.49, 0}, {1.51, 2}, {-0.5, 0}};
+  const struct {
+    double in;
+    int out;
+  } cases[] = {{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {0.49, 0}, {1.51, 2}, {-0.5, 0}};
   for (const auto& c : cases) EXPECT_EQ(RoundHalfEven(c.in), c.out) << c.in;
 }
 

@@ -53,14 +53,29 @@ TEST_F(EscapeTest, TitleEscapeMenu) {
     int16_t cursorY;  // the title's cursor afterwards
   };
   const Case cases[] = {
-      {"Back returns to the title menu as it was", {{kVkDown, 2}, {kVkEscape, 4}, {kVkUp, 8}, {kVkEnter, 10}},
-       Ended::Stopped, 320},
+      {"Back returns to the title menu as it was",
+       {{kVkDown, 2}, {kVkEscape, 4}, {kVkUp, 8}, {kVkEnter, 10}},
+       Ended::Stopped,
+       320},
       {"Escape again closes it", {{kVkEscape, 4}, {kVkEscape, 8}}, Ended::Stopped, 290},
-      {"Quit game ends the program", {{kVkEscape, 4}, {kVkDown, 8}, {kVkDown, 10}, {kVkA, 12}}, Ended::ProgramEnded, 290},
-      {"Options and back, then Back", {{kVkEscape, 4}, {kVkEnter, 8}, {kVkEscape, 12}, {kVkDown, 16},
-                                        {kVkDown, 18}, {kVkDown, 20}, {kVkEnter, 22}}, Ended::Stopped, 290},
-      {"the title's own items still work after it", {{kVkEscape, 4}, {kVkEscape, 8}, {kVkUp, 12}, {kVkA, 14}},
-       Ended::ProgramEnded, 380},
+      {"Quit game ends the program",
+       {{kVkEscape, 4}, {kVkDown, 8}, {kVkDown, 10}, {kVkA, 12}},
+       Ended::ProgramEnded,
+       290},
+      {"Options and back, then Back",
+       {{kVkEscape, 4},
+        {kVkEnter, 8},
+        {kVkEscape, 12},
+        {kVkDown, 16},
+        {kVkDown, 18},
+        {kVkDown, 20},
+        {kVkEnter, 22}},
+       Ended::Stopped,
+       290},
+      {"the title's own items still work after it",
+       {{kVkEscape, 4}, {kVkEscape, 8}, {kVkUp, 12}, {kVkA, 14}},
+       Ended::ProgramEnded,
+       380},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -82,8 +97,10 @@ TEST_F(EscapeTest, EscapeLeavesTheTableAndTheSelectionAsExitDoes) {
   for (bool onStageRow : {false, true}) {
     SCOPED_TRACE(onStageRow ? "cursor on the stages" : "cursor on EXIT");
     ResetToScreen(9);
-    if (onStageRow) PressAll({{kVkDown, 2}, {kVkEscape, 5}});
-    else PressAll({{kVkEscape, 3}});
+    if (onStageRow)
+      PressAll({{kVkDown, 2}, {kVkEscape, 5}});
+    else
+      PressAll({{kVkEscape, 3}});
     EXPECT_EQ(RunFrames(10, SelectionScreen), Ended::Returned);
     EXPECT_EQ(gameMode, 5);
     EXPECT_EQ(cursorY, 350);

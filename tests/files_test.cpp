@@ -1,10 +1,11 @@
 #include "platform/files.h"
 
-#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <cerrno>
 #include <cstdlib>
@@ -79,7 +80,8 @@ TEST_F(FilesTest, ReadWholeFileReadsRegularFilesUpToTheLimitAndRefusesTheRest) {
       int error = 0;
       const bool ok = files::ReadWholeFile(At(c.name), c.limit, &bytes, &error);
       if (ok != c.ok || bytes != c.bytes || (!ok && error != c.error)) {
-        std::fprintf(stderr, "%s, limit %zu: ok %d, %zu bytes, error %d\n", c.name, c.limit, ok, bytes.size(), error);
+        std::fprintf(stderr, "%s, limit %zu: ok %d, %zu bytes, error %d\n", c.name, c.limit, ok, bytes.size(),
+                     error);
         std::fflush(stderr);
         _exit(1);
       }

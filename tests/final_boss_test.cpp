@@ -1,8 +1,9 @@
+#include "enemies/final_boss.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "enemies/final_boss.h"
 #include "enemies/wave_table.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"
@@ -11,14 +12,14 @@ namespace {
 
 // One frame of the boss as the bullet table shows it.
 struct FrameRecord {
-  int step;       // the step the frame ran
-  int nextStep;   // the step after it
-  int t;          // the timer after the frame
+  int step;      // the step the frame ran
+  int nextStep;  // the step after it
+  int t;         // the timer after the frame
   float x, y;
-  int aimed;      // aimed volleys (three small bullets each)
-  int twin;       // twin large shots
-  int centre;     // centre large shots
-  int bouncing;   // bouncing bullets
+  int aimed;     // aimed volleys (three small bullets each)
+  int twin;      // twin large shots
+  int centre;    // centre large shots
+  int bouncing;  // bouncing bullets
 };
 
 struct StepSummary {
@@ -171,10 +172,16 @@ TEST_F(FinalBoss, NormalCycleStepsAndFiring) {
     const FrameRecord& r = frames[i];
     if (r.nextStep == r.step) continue;
     switch (r.step) {
-      case 5: EXPECT_LT(r.x, -20); EXPECT_GE(frames[i - 1].x, -20); break;
+      case 5:
+        EXPECT_LT(r.x, -20);
+        EXPECT_GE(frames[i - 1].x, -20);
+        break;
       case 6: EXPECT_GT(r.x + 200, 350); break;
       case 13: EXPECT_GT(r.x + 200, 340); break;
-      case 14: EXPECT_LT(r.x, -40); EXPECT_GE(frames[i - 1].x, -40); break;
+      case 14:
+        EXPECT_LT(r.x, -40);
+        EXPECT_GE(frames[i - 1].x, -40);
+        break;
       case 15: EXPECT_GT(r.x, 0); break;
       default: break;
     }

@@ -1,8 +1,9 @@
 // A whole round through the front end, from start-up on the headless machine:
 // title, the selection screen, a demonstration left with fire, the title
 // again, and a game started with "START".
-#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
@@ -43,7 +44,6 @@ class FrontEndRound : public ::testing::Test {
 };
 
 TEST_F(FrontEndRound, TitleDemonstrationTitleGame) {
-
   modesSeen.clear();
   headless::SetClockObserver(NoteMode);
   Press(kVkA, 1000);     // skip the intro
@@ -68,7 +68,7 @@ TEST_F(FrontEndRound, TitleDemonstrationTitleGame) {
 
 TEST_F(FrontEndRound, EndLeavesWithTheScreenSaverBack) {
   headless::SetScreenSaver(true);
-  Press(kVkA, 1000);  // skip the intro
+  Press(kVkA, 1000);   // skip the intro
   Press(kVkUp, 2000);  // "END"
   Press(kVkS, 2500);
   headless::SetStopTime(5000);

@@ -158,13 +158,13 @@ TEST_F(TitleTest, IntroFliesTheShipOutThenFlipsTheLogo) {
     uint8_t bank;  // the first of its sprite pair (the effects swap within the pair)
   };
   const Case cases[] = {
-      {83, 150, 350, 0, 0},       // the climb ends at y 350
-      {111, 42, 238, 0, 2},       // the drift left ends at x 42
-      {135, 157, -218, 0, 4},     // the last frame of flight
-      {136, 157, -218, -63, 4},   // the logo's first frame, upside down
-      {161, 157, -218, 212, 4},   // fully grown
-      {178, 157, -218, 42, 4},    // settled
-      {179, 157, -218, 44, 4},    // the menu
+      {83, 150, 350, 0, 0},      // the climb ends at y 350
+      {111, 42, 238, 0, 2},      // the drift left ends at x 42
+      {135, 157, -218, 0, 4},    // the last frame of flight
+      {136, 157, -218, -63, 4},  // the logo's first frame, upside down
+      {161, 157, -218, 212, 4},  // fully grown
+      {178, 157, -218, 42, 4},   // settled
+      {179, 157, -218, 44, 4},   // the menu
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.frames);

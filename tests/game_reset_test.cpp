@@ -1,7 +1,8 @@
+#include "presentation/game_reset.h"
+
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
-#include "presentation/game_reset.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"
 

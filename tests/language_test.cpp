@@ -1,6 +1,10 @@
 // The language of the player's texts: which locale asks for which catalogue,
 // the player's override, the compiled catalogues against the texts the
 // sources translate, and line breaks in message boxes.
+#include "platform/language.h"
+
+#include <sys/stat.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -10,10 +14,8 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
-#include "platform/language.h"
 #include "platform/posix/line_breaks.h"
 
 namespace {
@@ -79,8 +81,10 @@ std::map<std::string, std::string> ReadPo(const std::string& path) {
 std::set<std::string> TranslatedTexts() {
   std::set<std::string> texts;
   const std::regex call("(?:Translate|TranslatedLater)\\(\"((?:[^\"\\\\]|\\\\.)*)\"\\)");
-  FILE* list = popen("cd " TESSIVANE_SOURCE_DIR " && find app data platform world enemies presentation frontend "
-                     "tools -name '*.cpp' -o -name '*.h'", "r");
+  FILE* list = popen("cd " TESSIVANE_SOURCE_DIR
+                     " && find app data platform world enemies presentation frontend "
+                     "tools -name '*.cpp' -o -name '*.h'",
+                     "r");
   char path[1024];
   while (list && std::fgets(path, sizeof path, list)) {
     std::string p = path;
@@ -131,9 +135,10 @@ TEST(Language, JapaneseLocalesKeepTheOriginalsAndOthersGetEnglish) {
   struct Case {
     const char *locale, *catalogue;
   } cases[] = {
-      {"ja_JP.UTF-8", ""}, {"ja_JP.eucJP", ""},  {"ja", ""},          {"en_US.UTF-8", "en"},
-      {"en_GB", "en"},     {"C", "en"},          {"C.UTF-8", "en"},   {"POSIX", "en"},
-      {"", "en"},          {"de_DE.UTF-8", "en"}, {"jv_ID.UTF-8", "en"}, {"../../etc", "en"},
+      {"ja_JP.UTF-8", ""},   {"ja_JP.eucJP", ""},   {"ja", ""},
+      {"en_US.UTF-8", "en"}, {"en_GB", "en"},       {"C", "en"},
+      {"C.UTF-8", "en"},     {"POSIX", "en"},       {"", "en"},
+      {"de_DE.UTF-8", "en"}, {"jv_ID.UTF-8", "en"}, {"../../etc", "en"},
   };
   for (const Case& c : cases) EXPECT_EQ(language::CatalogueForLocale(c.locale), c.catalogue) << c.locale;
 }
@@ -177,8 +182,12 @@ TEST(Language, ThePlayersChoiceOverridesTheLocale) {
     int setting;  // ApplyLanguageSetting: 0 auto, 1 English, 2 Japanese
     const char* expected;
   } cases[] = {
-      {"ja_JP.UTF-8", 0, kQuit},  {"ja_JP.UTF-8", 1, "Quit Tessivane?"}, {"ja_JP.UTF-8", 2, kQuit},
-      {"en_US.UTF-8", 0, "Quit Tessivane?"}, {"en_US.UTF-8", 2, kQuit},  {"C", 0, "Quit Tessivane?"},
+      {"ja_JP.UTF-8", 0, kQuit},
+      {"ja_JP.UTF-8", 1, "Quit Tessivane?"},
+      {"ja_JP.UTF-8", 2, kQuit},
+      {"en_US.UTF-8", 0, "Quit Tessivane?"},
+      {"en_US.UTF-8", 2, kQuit},
+      {"C", 0, "Quit Tessivane?"},
       {"en_US.UTF-8", 9, "Quit Tessivane?"},  // unknown setting values count as automatic
   };
   for (const Case& c : cases) {
@@ -206,10 +215,11 @@ TEST(Language, EveryTranslatedTextIsInEveryCatalogue) {
   const std::vector<std::string> langs = PoLanguages();
   ASSERT_FALSE(langs.empty());
   for (const std::string& lang : langs) {
-    const std::map<std::string, std::string> po = ReadPo(std::string(TESSIVANE_SOURCE_DIR) + "/po/" + lang + ".po");
+    const std::map<std::string, std::string> po =
+        ReadPo(std::string(TESSIVANE_SOURCE_DIR) + "/po/" + lang + ".po");
     struct stat st;
-    ASSERT_EQ(stat((std::string(TESSIVANE_BUILD_DIR) + "/locale/" + lang + "/LC_MESSAGES/tessivane.mo").c_str(), &st),
-              0)
+    ASSERT_EQ(
+        stat((std::string(TESSIVANE_BUILD_DIR) + "/locale/" + lang + "/LC_MESSAGES/tessivane.mo").c_str(), &st), 0)
         << lang << " is not compiled";
     language::SetChoice(language::Choice::Automatic);
     language::SetSystemLocale(lang + ".UTF-8");
@@ -226,9 +236,8 @@ TEST(Language, MessageBoxesBreakLinesAtCrLfOrCrLf) {
   struct Case {
     const char *text, *expected;
   } cases[] = {
-      {"one\rtwo", "one\ntwo"},     {"one\ntwo", "one\ntwo"}, {"one\r\ntwo", "one\ntwo"},
-      {"a\r\rb", "a\n\nb"},         {"a\n\rb", "a\n\nb"},     {"end\r", "end\n"},
-      {"no break", "no break"},     {"", ""},
+      {"one\rtwo", "one\ntwo"}, {"one\ntwo", "one\ntwo"}, {"one\r\ntwo", "one\ntwo"}, {"a\r\rb", "a\n\nb"},
+      {"a\n\rb", "a\n\nb"},     {"end\r", "end\n"},       {"no break", "no break"},   {"", ""},
   };
   for (const Case& c : cases) EXPECT_EQ(UnixLineBreaks(c.text), c.expected) << c.text;
 }

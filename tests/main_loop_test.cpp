@@ -1,9 +1,10 @@
+#include "app/main_loop.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdint>
 
 #include "app/app_state.h"
-#include "app/main_loop.h"
 #include "platform/clock.h"
 #include "platform/headless/headless.h"
 #include "tests/support/game_fixture.h"

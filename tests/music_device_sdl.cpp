@@ -1,8 +1,9 @@
 // The SDL back-end's music device, for real: SDL's disk audio driver writes
 // what would be heard into a file, and the tests look at the samples.
+#include <unistd.h>
+
 #include <SDL.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -89,7 +90,8 @@ TEST_F(MusicDevice, ATuneIsHeardAndStartsWithoutAClick) {
   const std::vector<int16_t> heard(all.begin() + long(before), all.end());
   int peak = 0;
   for (int16_t s : heard) peak = std::max(peak, std::abs(int(s)));
-  std::printf("peak %.1f dBFS over %.1f s\n", 20 * std::log10(std::max(peak, 1) / 32768.0), heard.size() / 88200.0);
+  std::printf("peak %.1f dBFS over %.1f s\n", 20 * std::log10(std::max(peak, 1) / 32768.0),
+              heard.size() / 88200.0);
   EXPECT_GT(peak, 3276) << "well above silence (-20 dBFS)";
 
   // Before the tune the output was silent; the sound then rises from zero
@@ -97,7 +99,8 @@ TEST_F(MusicDevice, ATuneIsHeardAndStartsWithoutAClick) {
   const auto first = std::find_if(all.begin(), all.end(), [](int16_t s) { return s != 0; });
   ASSERT_NE(first, all.end());
   int startPeak = 0;
-  for (auto it = first; it != all.end() && it < first + 2 * 44; ++it) startPeak = std::max(startPeak, std::abs(int(*it)));
+  for (auto it = first; it != all.end() && it < first + 2 * 44; ++it)
+    startPeak = std::max(startPeak, std::abs(int(*it)));
   EXPECT_LT(startPeak, 3276) << "the first millisecond of sound";
 }
 

@@ -34,7 +34,7 @@ TEST(MmlCompiler, NotesLengthsRepeatsAndMacros) {
     const char* body;
     const char* ons;
   } cases[] = {
-      {"c", "60@0"},                                  // middle C, a quarter by default
+      {"c", "60@0"},  // middle C, a quarter by default
       {"o5 c+ d- > c < b", "73@0 73@480 84@960 83@1440"},
       {"l8 c c4. c16 c", "60@0 60@240 60@960 60@1080"},
       {"c4^8 d c12 c12 c12 e", "60@0 62@720 60@1200 60@1360 60@1520 64@1680"},
@@ -54,7 +54,9 @@ TEST(MmlCompiler, NotesLengthsRepeatsAndMacros) {
 TEST(MmlCompiler, GateTempoProgramAndControllers) {
   mml::Song song;
   std::string error;
-  ASSERT_TRUE(mml::Compile("title T\nmacro M q4 c2\npart lead 3\nt150 @33 V90 P20 E70 *M r2 t75 q7 c1\n", &song, &error)) << error;
+  ASSERT_TRUE(
+      mml::Compile("title T\nmacro M q4 c2\npart lead 3\nt150 @33 V90 P20 E70 *M r2 t75 q7 c1\n", &song, &error))
+      << error;
   ASSERT_EQ(song.tracks.size(), 2u);
 
   // Conductor: name, 4/4, then the two tempos at their ticks.
@@ -63,7 +65,7 @@ TEST(MmlCompiler, GateTempoProgramAndControllers) {
   for (const auto& e : cond)
     if (e.status == 0xFF && e.data1 == 0x51) tempos.emplace_back(e.tick, e.meta);
   ASSERT_EQ(tempos.size(), 2u);
-  EXPECT_EQ(tempos[0], std::make_pair(0u, std::string("\x06\x1a\x80", 3)));   // 400000 us
+  EXPECT_EQ(tempos[0], std::make_pair(0u, std::string("\x06\x1a\x80", 3)));     // 400000 us
   EXPECT_EQ(tempos[1], std::make_pair(1920u, std::string("\x0c\x35\x00", 3)));  // 800000 us
   // One bar at 150 and one at 75 a minute.
   EXPECT_NEAR(song.seconds, 1.6 + 3.2, 1e-9);
@@ -83,23 +85,24 @@ TEST(MmlCompiler, GateTempoProgramAndControllers) {
   EXPECT_EQ((controls[{0xB2, 10}]), 20);
   EXPECT_EQ((controls[{0xB2, 91}]), 70);
   // q4: a half note sounds for half its length; q7 for seven eighths.
-  const std::vector<std::pair<uint32_t, bool>> want = {{0, true}, {480, false}, {1920, true}, {1920 + 1680, false}};
+  const std::vector<std::pair<uint32_t, bool>> want = {
+      {0, true}, {480, false}, {1920, true}, {1920 + 1680, false}};
   EXPECT_EQ(notes, want);
 }
 
 TEST(MmlCompiler, RejectsFaultyNotation) {
   const char* faulty[] = {
-      "part a 1\nc z\n",             // unknown command
-      "part a 1\n[c d\n",            // unclosed repeat
-      "part a 1\nc d]2\n",           // stray close
-      "part a 1\n[c]\n",             // repeat without a count
-      "part a 1\nc7\n",              // not a division of the whole note
-      "part a 1\no9 a\n",            // above key 127
-      "part a 1\n*NOPE\n",           // unknown macro
-      "part a 17\nc\n",              // no such channel
-      "c d e\n",                     // notation before any part
-      "part a 1\nc\npart b 2\nc2\n", // parts of different lengths would not loop whole
-      "part a 1\n'ce\n",             // unterminated chord
+      "part a 1\nc z\n",              // unknown command
+      "part a 1\n[c d\n",             // unclosed repeat
+      "part a 1\nc d]2\n",            // stray close
+      "part a 1\n[c]\n",              // repeat without a count
+      "part a 1\nc7\n",               // not a division of the whole note
+      "part a 1\no9 a\n",             // above key 127
+      "part a 1\n*NOPE\n",            // unknown macro
+      "part a 17\nc\n",               // no such channel
+      "c d e\n",                      // notation before any part
+      "part a 1\nc\npart b 2\nc2\n",  // parts of different lengths would not loop whole
+      "part a 1\n'ce\n",              // unterminated chord
   };
   for (const char* text : faulty) {
     mml::Song song;
@@ -130,7 +133,10 @@ uint32_t Be(const std::vector<uint8_t>& d, size_t at, int n) {
 // notes, and the playing time from the tempo map.
 SmfSummary ReadSmf(const std::vector<uint8_t>& d) {
   SmfSummary s;
-  auto fail = [&](const std::string& why) { s.problem = why; return s; };
+  auto fail = [&](const std::string& why) {
+    s.problem = why;
+    return s;
+  };
   if (d.size() < 14 || std::memcmp(d.data(), "MThd", 4) != 0 || Be(d, 4, 4) != 6) return fail("header");
   s.format = int(Be(d, 8, 2));
   s.tracks = int(Be(d, 10, 2));
@@ -222,12 +228,13 @@ TEST(BuiltTunes, EveryTuneIsAValidFileOfItsIntendedLength) {
     const char* file;
     double minSeconds, maxSeconds;
   } tunes[] = {
-      {"opening2.mid", 45, 120}, {"mukai.mid", 45, 120},     {"fly.mid", 45, 120},
-      {"geki.mid", 45, 120},     {"get.mid", 45, 120},       {"yozora.mid", 45, 120},
-      {"select.mid", 45, 120},   {"tsubasawo.mid", 45, 120}, {"m-fight.mid", 45, 120},
-      {"fight6.mid", 45, 120},   {"pokkap.mid", 45, 120},
-      {"gogogo.Mid", 150, 200},  // carries the staff roll (about 139 s after 17 s)
-      {"se12.mid", 8, 20},       // short, once
+      {"opening2.mid", 45, 120}, {"mukai.mid", 45, 120},
+      {"fly.mid", 45, 120},      {"geki.mid", 45, 120},
+      {"get.mid", 45, 120},      {"yozora.mid", 45, 120},
+      {"select.mid", 45, 120},   {"tsubasawo.mid", 45, 120},
+      {"m-fight.mid", 45, 120},  {"fight6.mid", 45, 120},
+      {"pokkap.mid", 45, 120},   {"gogogo.Mid", 150, 200},  // carries the staff roll (about 139 s after 17 s)
+      {"se12.mid", 8, 20},                                  // short, once
   };
   for (const auto& t : tunes) {
     const std::string path = std::string(TESSIVANE_BUILD_DIR) + "/QapoMidi/" + t.file;

@@ -4,8 +4,9 @@
 // a lead whose left and right samples cancel almost vanishes there. Each tune
 // loses at most 2 dB in mono against its stereo level, and none clips.
 #include <dirent.h>
-#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -88,7 +89,8 @@ TEST(MusicMono, EveryTuneSurvivesAMonoSpeakerAndNeverClips) {
   setenv("SDL_DISKAUDIOFILE", output.c_str(), 1);
   setenv("SDL_DISKAUDIODELAY", "0", 1);
   ASSERT_TRUE(platform::StartMusicDevice());
-  for (int i = 0; i < 6000 && !platform::IsMusicDeviceReady(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  for (int i = 0; i < 6000 && !platform::IsMusicDeviceReady(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
   ASSERT_TRUE(platform::IsMusicDeviceReady()) << "the soundfont did not load";
 
   const std::vector<std::string> tunes = Tunes();
@@ -98,7 +100,8 @@ TEST(MusicMono, EveryTuneSurvivesAMonoSpeakerAndNeverClips) {
     ASSERT_TRUE(platform::OpenTune(TuneFolder() + "/" + tune)) << tune;
     // The synthesizer renders flat out here and leaves the loading of the
     // tune's instruments little room: the measure starts once they are in.
-    for (int i = 0; i < 2000 && !platform::IsTuneLoaded(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    for (int i = 0; i < 2000 && !platform::IsTuneLoaded(); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
     ASSERT_TRUE(platform::IsTuneLoaded()) << tune;
     const long from = FileBytes(output);
     platform::PlayTune();
@@ -106,8 +109,8 @@ TEST(MusicMono, EveryTuneSurvivesAMonoSpeakerAndNeverClips) {
       std::this_thread::sleep_for(std::chrono::milliseconds(5));
     platform::CloseTune();
     const Level level = Measure(ReadSamples(output, from, from + tuneBytes));
-    std::printf("%-14s %6.1f dBFS, mono loses %4.2f dB, peak %5d\n", tune.c_str(), level.stereoDb, level.monoLossDb,
-                level.peak);
+    std::printf("%-14s %6.1f dBFS, mono loses %4.2f dB, peak %5d\n", tune.c_str(), level.stereoDb,
+                level.monoLossDb, level.peak);
     EXPECT_GT(level.stereoDb, -40) << tune << " is heard";
     EXPECT_LE(level.monoLossDb, 2.0) << tune << " in mono";
     EXPECT_LT(level.peak, 32767) << tune << " clips";

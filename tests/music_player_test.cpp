@@ -64,8 +64,8 @@ TEST_F(MusicPlayer, StageMusicOpensOnlyTheTunesOfStagesOneToSeven) {
   for (int stage = 0; stage <= 9; ++stage) {
     stageNo = uint8_t(stage);
     OpenStageMusic();
-    const Commands want = tunes[stage] ? Commands{"close", std::string("open /opt/tv/QapoMidi/") + tunes[stage]}
-                                       : Commands{};
+    const Commands want =
+        tunes[stage] ? Commands{"close", std::string("open /opt/tv/QapoMidi/") + tunes[stage]} : Commands{};
     EXPECT_EQ(Take(), want) << "stage " << stage;
   }
 }

@@ -1,3 +1,5 @@
+#include "app/pause.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -7,7 +9,6 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
-#include "app/pause.h"
 #include "app/settings.h"
 #include "app/state_registry.h"
 #include "data/score_file.h"
@@ -163,7 +164,8 @@ TEST_F(PauseTest, WorldStandsStillAndResumesWithTheNextFrameWithoutALeakedPress)
   // Frame for frame the same game: no burst after the pause, the held fire
   // ignored until released, and the later presses acting as before.
   ASSERT_EQ(reference.size(), withPause.size());
-  for (size_t i = 0; i < reference.size(); ++i) ASSERT_EQ(Differences(reference[i], withPause[i]), "") << "pass " << i;
+  for (size_t i = 0; i < reference.size(); ++i)
+    ASSERT_EQ(Differences(reference[i], withPause[i]), "") << "pass " << i;
   EXPECT_NE(Differences(reference[44], reference[49]), "") << "the late fire press shows in the game";
 }
 
@@ -171,7 +173,7 @@ TEST_F(PauseTest, PauseInputsAndModes) {
   struct Case {
     const char* name;
     uint8_t mode;
-    int vk;              // a key pressed, or -1
+    int vk;               // a key pressed, or -1
     uint32_t padButtons;  // pad buttons held
     int32_t pauseKey;     // the pause key setting
     bool pauses;

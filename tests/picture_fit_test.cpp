@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "platform/posix/picture_fit.h"
+
+#include <gtest/gtest.h>
 
 namespace {
 

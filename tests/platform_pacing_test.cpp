@@ -33,8 +33,12 @@ TEST_F(PacingTest, FrameLastsTheLongerOfItsWorkAndTheFramePeriod) {
   const struct {
     uint32_t startAt, work, period;
   } cases[] = {
-      {0, 0, 43},           {0, 10, 43},          {0, 42, 43},
-      {0, 43, 43},          {0, 50, 50},          {1000, 10, 43},
+      {0, 0, 43},
+      {0, 10, 43},
+      {0, 42, 43},
+      {0, 43, 43},
+      {0, 50, 50},
+      {1000, 10, 43},
       {0xFFFFFFF0u, 10, 43},  // the clock wraps at 2^32 during the wait
       {0xFFFFFFFFu, 43, 43},  // ... and during the work
   };

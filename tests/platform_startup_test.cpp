@@ -1,6 +1,7 @@
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <cstring>
 #include <fstream>
@@ -61,9 +62,7 @@ class StartUpTest : public GameTest {
 };
 
 TEST_F(StartUpTest, MapFileOfAnyLengthFillsTheMap) {
-  const struct {
-    size_t length;
-  } cases[] = {{size_t(kMapFileSize)}, {size_t(kMapFileSize) + 500}, {100}, {0}};
+  const struct { size_t length; } cases[] = {{size_t(kMapFileSize)}, {size_t(kMapFileSize) + 500}, {100}, {0}};
   for (const auto& c : cases) {
     std::memset(mapData, 0xAA, sizeof mapData);
     const std::vector<uint8_t> bytes = Pattern(c.length);

@@ -1,6 +1,8 @@
 // The frame renderer, checked against sheets painted by the tests themselves
 // (never against the art): every sheet starts black, each test paints the
 // cells it needs with colours that tell them apart.
+#include "presentation/renderer.h"
+
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
@@ -10,7 +12,6 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
-#include "presentation/renderer.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"
 
@@ -39,7 +40,10 @@ class RendererTest : public GameTest {
 
 TEST_F(RendererTest, BackgroundShowsTheScrolledWindow) {
   for (int r = 0; r < kBackHeight; ++r) Paint(scrback, 0, r, kBackWidth, 1, uint32_t(r + 1));
-  const struct { float scroll; int firstRow; } cases[] = {{-1720, 1720}, {0, 0}, {-2540, 2540}};
+  const struct {
+    float scroll;
+    int firstRow;
+  } cases[] = {{-1720, 1720}, {0, 0}, {-2540, 2540}};
   for (const auto& c : cases) {
     scrollPos = c.scroll;
     RenderFrame();
@@ -56,9 +60,13 @@ TEST_F(RendererTest, ShipBlinksWhileInvulnerableAndDiesAsAGlow) {
   Paint(imgchar[0], 45, 0, 45, 65, 0x00FF00);  // bank 1
   Paint(imgchar[4], 0, 0, 40, 40, 0x400000);   // the round glow
   playerBank = 1;
-  const struct { uint8_t mode, invuln; uint32_t centre; } cases[] = {
-      {0, 0, 0x00FF00}, {0, 1, kBack}, {0, 2, 0x00FF00}, {4, 17, kBack}, {4, 16, 0x00FF00},
-      {1, 0, 0x400000 | kBack}, {2, 0, 0x400000 | kBack},
+  const struct {
+    uint8_t mode, invuln;
+    uint32_t centre;
+  } cases[] = {
+      {0, 0, 0x00FF00},         {0, 1, kBack},     {0, 2, 0x00FF00},
+      {4, 17, kBack},           {4, 16, 0x00FF00}, {1, 0, 0x400000 | kBack},
+      {2, 0, 0x400000 | kBack},
   };
   deathFade = 40;
   for (const auto& c : cases) {
@@ -71,10 +79,10 @@ TEST_F(RendererTest, ShipBlinksWhileInvulnerableAndDiesAsAGlow) {
 }
 
 TEST_F(RendererTest, EnemiesScaleWithTheirTurretHeads) {
-  Paint(imgchar[8], 40, 0, 40, 40, 0x0000FF);   // kind 0, first picture
-  Paint(imgchar[8], 80, 0, 40, 40, 0x000080);   // kind 0, second picture
-  Paint(imgchar[8], 0, 0, 40, 40, 0x004000);    // explosion glow
-  Paint(imgchar[14], 21, 0, 7, 6, 0xFF0000);    // small turret, direction 3
+  Paint(imgchar[8], 40, 0, 40, 40, 0x0000FF);  // kind 0, first picture
+  Paint(imgchar[8], 80, 0, 40, 40, 0x000080);  // kind 0, second picture
+  Paint(imgchar[8], 0, 0, 40, 40, 0x004000);   // explosion glow
+  Paint(imgchar[14], 21, 0, 7, 6, 0xFF0000);   // small turret, direction 3
   enemyState[2] = 1;
   enemyKind[2] = 0;
   enemyScale[2] = 5;
@@ -114,15 +122,19 @@ TEST_F(RendererTest, GaugeFillsInTwoStagesAndFlashesWhenFull) {
     Paint(imgchar[3], c, 38, 1, 19, 0x200000u | uint32_t(c));  // second-stage colour
   }
   Paint(imgchar[5], 0, 0, 45, 65, 0x000080);  // the overlay over the ship (bank 0)
-  const struct { float charge, gauge; uint8_t blink; uint32_t fill, ship; } cases[] = {
-      {12, 0, 0, 0x100003, 0},             // no fill: the frame shows
+  const struct {
+    float charge, gauge;
+    uint8_t blink;
+    uint32_t fill, ship;
+  } cases[] = {
+      {12, 0, 0, 0x100003, 0},  // no fill: the frame shows
       {13, 0, 0, 0x100000 | 192, 0},
       {50, 0, 0, 0x100000 | 155, 0},
       {102, 0, 0, 0x100000 | 103, 0},
-      {103, 0, 0, 0x200000 | 205, 0},      // first stage full, second stage from its start
+      {103, 0, 0, 0x200000 | 205, 0},  // first stage full, second stage from its start
       {160, 57, 0, 0x200000 | 148, 0},
       {206, 105, 0, 0x100000 | 102, 0x80},
-      {206, 105, 1, 0x200000 | 102, 0},    // overlay row 65 lies off the sheet
+      {206, 105, 1, 0x200000 | 102, 0},  // overlay row 65 lies off the sheet
   };
   for (const auto& c : cases) {
     chargeLevel = c.charge;
@@ -151,10 +163,12 @@ TEST_F(RendererTest, ShieldPointsFillTheirSlots) {
   Paint(imgchar[7], 20, 0, 20, 20, 0x00BB00);  // shield point
   const uint32_t E = 0x0000AA, P = 0x00BB00;
   // shield -> (left half, right half) of each of the three slots
-  const struct { float shield; uint32_t px[3][2]; } cases[] = {
-      {0, {{E, E}, {E, E}, {E, E}}},     {0.5f, {{P, E}, {E, E}, {E, E}}},
-      {1, {{P, P}, {E, E}, {E, E}}},     {1.5f, {{P, P}, {P, E}, {E, E}}},
-      {2.5f, {{P, P}, {P, P}, {P, E}}},  {3, {{P, P}, {P, P}, {P, P}}},
+  const struct {
+    float shield;
+    uint32_t px[3][2];
+  } cases[] = {
+      {0, {{E, E}, {E, E}, {E, E}}},    {0.5f, {{P, E}, {E, E}, {E, E}}}, {1, {{P, P}, {E, E}, {E, E}}},
+      {1.5f, {{P, P}, {P, E}, {E, E}}}, {2.5f, {{P, P}, {P, P}, {P, E}}}, {3, {{P, P}, {P, P}, {P, P}}},
   };
   const int slotX[3] = {10, 35, 60};
   for (const auto& c : cases) {
@@ -181,7 +195,10 @@ TEST_F(RendererTest, BombStockIcons) {
 TEST_F(RendererTest, BulletsPickTheirPicturesByKindAndBlink) {
   const int cells[] = {40, 60, 80, 100, 120, 140};
   for (int x : cells) Paint(imgchar[7], x, 0, 20, 20, 0x000100u * uint32_t(x));
-  const struct { uint8_t kind, a, b; int cell; } cases[] = {
+  const struct {
+    uint8_t kind, a, b;
+    int cell;
+  } cases[] = {
       {1, 0, 1, 40}, {1, 1, 0, 80}, {2, 1, 0, 60}, {2, 0, 1, 100}, {3, 0, 1, 120}, {3, 1, 0, 140},
   };
   for (const auto& c : cases) {
@@ -199,8 +216,8 @@ TEST_F(RendererTest, BulletsPickTheirPicturesByKindAndBlink) {
 
 TEST_F(RendererTest, LaterStepsPaintOverEarlierOnes) {
   Paint(imgchar[0], 0, 0, 45, 65, 0x00FF00);
-  Paint(imgchar[7], 40, 0, 20, 20, 0x0000EE);  // small bullet
-  Paint(imgchar[6], 0, 0, 365, 460, 0x030000); // full-screen flash
+  Paint(imgchar[7], 40, 0, 20, 20, 0x0000EE);   // small bullet
+  Paint(imgchar[6], 0, 0, 365, 460, 0x030000);  // full-screen flash
   for (int c = 0; c < 305; ++c) Paint(imgchar[3], c, 0, 1, 19, 0x100000u | uint32_t(c));
   bulletKind[0] = 1;
   bulletX[0] = 160;
@@ -210,10 +227,10 @@ TEST_F(RendererTest, LaterStepsPaintOverEarlierOnes) {
   EXPECT_EQ(At(155, 355), 0x00FF00u);
   bombPhase = 2;
   RenderFrame();
-  EXPECT_EQ(At(165, 375), 0x0300EEu);         // the flash over everything
-  EXPECT_EQ(At(97, 435), 0x130003u);          // including the status display
-  EXPECT_EQ(At(331, 100), 0x030000u);         // over the black strip too
-  bombPhase = 3;  // the boss's blasts: no flash unless the boss is marked 10 or 11
+  EXPECT_EQ(At(165, 375), 0x0300EEu);  // the flash over everything
+  EXPECT_EQ(At(97, 435), 0x130003u);   // including the status display
+  EXPECT_EQ(At(331, 100), 0x030000u);  // over the black strip too
+  bombPhase = 3;                       // the boss's blasts: no flash unless the boss is marked 10 or 11
   RenderFrame();
   EXPECT_EQ(At(155, 355), 0x00FF00u);
   enemyState[0] = 10;
@@ -253,7 +270,10 @@ TEST_F(RendererTest, BossLightGrowsFromTheBoss) {
   enemyX[0] = 60;
   enemyY[0] = 30;
   // u = 2 x (95 + 30) = 250, t = 2 x (95 + 60) = 310; the centre is (160, 130).
-  const struct { int16_t w, h; int left, top; } cases[] = {
+  const struct {
+    int16_t w, h;
+    int left, top;
+  } cases[] = {
       {2, 100, 159, 80},  // tall band still inside the boss's reach: centred
       {2, 300, 159, 0},   // taller than the reach: from the top of the field
       {400, 500, 0, 0},   // as wide as the reach too: from the corner
@@ -315,13 +335,17 @@ TEST_F(RendererTest, ItemsPopsAndTheCapsule) {
 }
 
 TEST_F(RendererTest, ChargeGlowAndShotsByKind) {
-  Paint(imgchar[1], 20, 0, 20, 15, 0x111111);  // charge glow, picture 1
-  Paint(imgchar[2], 18, 0, 18, 28, 0x222222);  // charged shot, picture 1
-  Paint(imgchar[16], 17, 0, 17, 18, 0x330000); // normal shot, picture 1
+  Paint(imgchar[1], 20, 0, 20, 15, 0x111111);   // charge glow, picture 1
+  Paint(imgchar[2], 18, 0, 18, 28, 0x222222);   // charged shot, picture 1
+  Paint(imgchar[16], 17, 0, 17, 18, 0x330000);  // normal shot, picture 1
   animPhase3 = 1;
   blinkPhase = 1;
   // 35 x 23 above the nose: x 154..188, y 325..347.
-  const struct { float charge; int16_t latch; bool glow; } cases[] = {{12, -1, false}, {13, -1, true}, {150, 0, false}};
+  const struct {
+    float charge;
+    int16_t latch;
+    bool glow;
+  } cases[] = {{12, -1, false}, {13, -1, true}, {150, 0, false}};
   for (const auto& c : cases) {
     chargeLevel = c.charge;
     fireLatch = c.latch;
@@ -357,7 +381,7 @@ TEST_F(RendererTest, SparksAndTheChargedShotFlash) {
   sparkY[3] = 100;
   sparkTimer[3] = 32;  // centred on (121, 110): x 105..136
   shotCooldown = 30;
-  chargeFlash = 20;    // 30 x 20 from (156, 345)
+  chargeFlash = 20;  // 30 x 20 from (156, 345)
   RenderFrame();
   EXPECT_EQ(At(105, 94), 0x500000u | kBack);
   EXPECT_EQ(At(136, 125), 0x500000u | kBack);
@@ -369,8 +393,14 @@ TEST_F(RendererTest, SparksAndTheChargedShotFlash) {
 }
 
 TEST_F(RendererTest, ScoreHasAtLeastSixDigits) {
-  const struct { float score; const char* text; } cases[] = {
-      {0, "000000"}, {1234, "001234"}, {999999, "999999"}, {1234567, "1234567"},
+  const struct {
+    float score;
+    const char* text;
+  } cases[] = {
+      {0, "000000"},
+      {1234, "001234"},
+      {999999, "999999"},
+      {1234567, "1234567"},
   };
   for (const auto& c : cases) EXPECT_EQ(FormatScore(c.score), c.text);
 }
@@ -394,7 +424,10 @@ bool TextIsRasterised() {
 TEST_F(RendererTest, DemoCaptionBlinksInTheDemonstrationOnly) {
   if (!TextIsRasterised()) GTEST_SKIP() << "text is not drawn by this build's back-end";
   Paint(scrback, 0, 0, kBackWidth, kBackHeight, 0);
-  const struct { uint8_t mode, tick; bool shown; } cases[] = {
+  const struct {
+    uint8_t mode, tick;
+    bool shown;
+  } cases[] = {
       {6, 17, false}, {6, 18, true}, {6, 35, true}, {6, 0, false}, {0, 20, false},
   };
   for (const auto& c : cases) {

@@ -187,7 +187,8 @@ TEST_F(ReplayTest, DamagedOrForeignFilesAreRefusedWithAReason) {
     EXPECT_FALSE(LoadReplay(damaged.data(), damaged.size(), own, &info, &raw, &error)) << "byte " << k;
   }
   const std::string garbage = "TVREPLAY\x01\x00garbage that is not a replay at all";
-  EXPECT_FALSE(LoadReplay(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), own, &info, &raw, &error));
+  EXPECT_FALSE(
+      LoadReplay(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), own, &info, &raw, &error));
   std::vector<uint8_t> otherVersion = file;
   otherVersion[8] = 2;
   EXPECT_FALSE(LoadReplay(otherVersion.data(), otherVersion.size(), own, &info, &raw, &error));

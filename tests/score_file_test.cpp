@@ -1,3 +1,5 @@
+#include "data/score_file.h"
+
 #include <dirent.h>
 #include <pwd.h>
 #include <signal.h>
@@ -19,7 +21,6 @@
 #include <vector>
 
 #include "data/name_dialog.h"
-#include "data/score_file.h"
 #include "platform/headless/headless.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"
@@ -32,15 +33,13 @@ using Bytes = std::vector<uint8_t>;
 // names in Shift-JIS with their 16-bit counts, stage 1, five medals of 1 and
 // the check value 38579.
 const Bytes kDefaultFile = {
-    0x00, 0x40, 0x1C, 0x46,  0x00, 0x40, 0x9C, 0x45,  0x00, 0x80, 0x3B, 0x45,
-    0x00, 0x00, 0xFA, 0x44,  0x00, 0x00, 0x7A, 0x44,
-    0x08, 0x00, 0x82, 0xC9, 0x82, 0xF1, 0x82, 0xB6, 0x82, 0xF1,  // にんじん
-    0x08, 0x00, 0x82, 0xB3, 0x82, 0xF1, 0x82, 0xBE, 0x82, 0xE9,  // さんだる
-    0x06, 0x00, 0x82, 0xE6, 0x82, 0xC1, 0x82, 0xC6,              // よっと
-    0x08, 0x00, 0x82, 0xB2, 0x82, 0xDC, 0x82, 0xB5, 0x82, 0xA8,  // ごましお
-    0x08, 0x00, 0x82, 0xEB, 0x82, 0xAF, 0x82, 0xC1, 0x82, 0xC6,  // ろけっと
-    0x01,  0x01, 0x01, 0x01, 0x01, 0x01,
-    0xB3, 0x96, 0x00, 0x00,
+    0x00, 0x40, 0x1C, 0x46, 0x00, 0x40, 0x9C, 0x45, 0x00, 0x80, 0x3B, 0x45, 0x00, 0x00, 0xFA,
+    0x44, 0x00, 0x00, 0x7A, 0x44, 0x08, 0x00, 0x82, 0xC9, 0x82, 0xF1, 0x82, 0xB6, 0x82, 0xF1,  // にんじん
+    0x08, 0x00, 0x82, 0xB3, 0x82, 0xF1, 0x82, 0xBE, 0x82, 0xE9,                                // さんだる
+    0x06, 0x00, 0x82, 0xE6, 0x82, 0xC1, 0x82, 0xC6,                                            // よっと
+    0x08, 0x00, 0x82, 0xB2, 0x82, 0xDC, 0x82, 0xB5, 0x82, 0xA8,                                // ごましお
+    0x08, 0x00, 0x82, 0xEB, 0x82, 0xAF, 0x82, 0xC1, 0x82, 0xC6,                                // ろけっと
+    0x01, 0x01, 0x01, 0x01, 0x01, 0x01, 0xB3, 0x96, 0x00, 0x00,
 };
 constexpr size_t kStageOffset = 72;
 constexpr size_t kMedalOffset = 73;
@@ -231,8 +230,8 @@ TEST_F(ScoreFileTest, DamagedFilesAreReplacedByTheDefaultRecord) {
     Bytes b = kDefaultFile;
     PutFloatAt(b, 0, s0);
     b[kStageOffset] = stage;
-    const double c = 5.0 * 5000 + double(s0) + 314 + (3000.0 + 131) * 2 - (2000.0 * 2 - 113) + 1000 - 126 +
-                     stage + 1 + 2 + 3 + 4 + 5;
+    const double c = 5.0 * 5000 + double(s0) + 314 + (3000.0 + 131) * 2 - (2000.0 * 2 - 113) + 1000 - 126 + stage +
+                     1 + 2 + 3 + 4 + 5;
     PutI32At(b, kCheckOffset, std::isfinite(c) && std::fabs(c) < 2e9 ? int32_t(std::nearbyint(c)) : 0);
     return b;
   };
@@ -396,9 +395,9 @@ TEST_F(ScoreFileTest, SavingKeepsTheOldFileBytesPastTheNewRecord) {
   };
   // The old file is the default record (78 bytes) followed by `extra`.
   const Case cases[] = {
-      {"shorter record: the old file's tail stays", "A"},           // 72 bytes
-      {"same length: only the trailing bytes stay", "にんじん"},     // 78 bytes
-      {"longer record, still within the old file", "にんじんにん"},  // 82 bytes
+      {"shorter record: the old file's tail stays", "A"},                       // 72 bytes
+      {"same length: only the trailing bytes stay", "にんじん"},                // 78 bytes
+      {"longer record, still within the old file", "にんじんにん"},             // 82 bytes
       {"record longer than the old file", "にんじんにんじんにんじんにんじん"},  // 102 bytes
   };
   for (const Case& c : cases) {
@@ -455,10 +454,10 @@ TEST_F(ScoreFileTest, TwoProcessesSavingIntoOneFolderNeverLeaveAPartialFile) {
     const Bytes file = ReadFile();
     ++reads;
     ClearTable();
-    const bool whole = DecodeScoreRecord(file.data(), file.size()) &&
-                       ((hiScores[0] == 10000 && hiNames[0] == "にんじん") ||
-                        (hiScores[0] == 20000 && hiNames[0] == names[0]) ||
-                        (hiScores[0] == 30000 && hiNames[0] == names[1]));
+    const bool whole =
+        DecodeScoreRecord(file.data(), file.size()) &&
+        ((hiScores[0] == 10000 && hiNames[0] == "にんじん") || (hiScores[0] == 20000 && hiNames[0] == names[0]) ||
+         (hiScores[0] == 30000 && hiNames[0] == names[1]));
     if (!whole && partial++ == 0) partialSize = file.size();
   }
   EXPECT_EQ(partial, 0) << "of " << reads << " reads; the first was " << partialSize << " bytes";
@@ -507,7 +506,8 @@ TEST_F(ScoreFileTest, UnreadableFileIsNeverReplacedDuringTheSession) {
   const std::string err((std::istreambuf_iterator<char>(errFile)), std::istreambuf_iterator<char>());
   std::remove(errPath.c_str());
   ASSERT_TRUE(WIFEXITED(status));
-  if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot run without the right to read every file (no user nobody?)";
+  if (WEXITSTATUS(status) == 77)
+    GTEST_SKIP() << "cannot run without the right to read every file (no user nobody?)";
   EXPECT_EQ(WEXITSTATUS(status), 0) << "default table in memory, name entry works";
 
   ASSERT_EQ(chmod(Path().c_str(), 0644), 0);

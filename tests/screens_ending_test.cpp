@@ -33,7 +33,7 @@ class EndingTest : public ScreenTest {
     size_t lastFrame = 0;  // the last paced frame seen
     for (size_t k = 1; k < f.size(); ++k) {
       if (f[k].enemyState0 < 12 || f[k - 1].enemyState0 < 12) continue;  // staff roll only
-      if (f[k].stageNo != f[k - 1].stageNo && f[k].stageNo != 0)  // 0: the title after the end
+      if (f[k].stageNo != f[k - 1].stageNo && f[k].stageNo != 0)         // 0: the title after the end
         changes.push_back({f[k].stageNo, int32_t(f[lastFrame].after) - f[k].sceneStartMs});
       if (f[k].to - f[k].from == 43) lastFrame = k;
     }

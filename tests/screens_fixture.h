@@ -44,10 +44,9 @@ inline void (*&WaitHook())(const FrameSample&) {
 }
 
 inline void NoteWait(uint32_t from, uint32_t to) {
-  const FrameSample s{from,        to,          to,            sequenceTimer, bannerX,      line2X,
-                      playerX,     playerY,     bombRadius,    battlePhase,  stageNo,
-                      gameMode,    enemyState[0], finFadeLevel,  shipPose,   poseFrame,
-                      sceneStartMs};
+  const FrameSample s{from,          to,           to,         sequenceTimer, bannerX,     line2X,
+                      playerX,       playerY,      bombRadius, battlePhase,   stageNo,     gameMode,
+                      enemyState[0], finFadeLevel, shipPose,   poseFrame,     sceneStartMs};
   RecordedFrames().push_back(s);
   if (WaitHook()) {
     WaitHook()(s);

@@ -62,11 +62,10 @@ TEST_F(ScreenTest, NextStageRecordsANewStageInTheFile) {
     uint8_t unlockedAfter;
   };
   const Case cases[] = {
-      {2, 2, true, 3},   // reaching stage 3 with 2 unlocked
-      {6, 6, true, 7},
-      {3, 5, false, 5},  // not above what is unlocked
-      {3, 4, false, 4},  // equal is not above
-      {7, 7, false, 7},  // stage 8 is never recorded
+      {2, 2, true, 3},                     // reaching stage 3 with 2 unlocked
+      {6, 6, true, 7},  {3, 5, false, 5},  // not above what is unlocked
+      {3, 4, false, 4},                    // equal is not above
+      {7, 7, false, 7},                    // stage 8 is never recorded
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(int(c.stageBefore));
@@ -184,7 +183,6 @@ TEST_F(ScreenTest, StageClearCaptionDrawsTheShipOnlyWhilePlayGoesOn) {
   EXPECT_GT(drawn(areas[2]), 0) << "the death glow";
   EXPECT_NE(areas[2], areas[0]) << "the glow is not the ship";
 }
-
 
 // ---- Continue --------------------------------------------------------------------------
 
@@ -345,7 +343,7 @@ TEST_F(ScreenTest, GameOverRaisesThePictureAndHoldsUntilEighteenSeconds) {
     if (frames[k].to - frames[k].from != 43 || shots[k].counter < 1 || frames[k].from > start + 2300 + 46 * 43)
       continue;
     ++revealFrames;
-    const int shown = int(shots[k].counter) - 1;  // rows on screen in this frame
+    const int shown = int(shots[k].counter) - 1;                 // rows on screen in this frame
     EXPECT_EQ(shots[k].row255, shown >= 1 ? 46u : 0u) << shown;  // the bottom row comes first
   }
   EXPECT_EQ(revealFrames, 46);
@@ -361,8 +359,8 @@ TEST_F(ScreenTest, GameOverRaisesThePictureAndHoldsUntilEighteenSeconds) {
   EXPECT_EQ(hiNames[2], "ぺるき");
 
   // The hold ends in the first frame past 18 s after the tune started.
-  auto closing = std::find_if(frames.begin(), frames.end(),
-                              [](const FrameSample& s) { return s.to - s.from == 500; });
+  auto closing =
+      std::find_if(frames.begin(), frames.end(), [](const FrameSample& s) { return s.to - s.from == 500; });
   ASSERT_NE(closing, frames.end());
   EXPECT_GT(closing->from, start + 18000);
   EXPECT_LE(closing->from, start + 18000 + 43);

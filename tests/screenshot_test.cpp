@@ -1,9 +1,12 @@
 // Screenshots: where they go (the user-dirs file), what they hold (a PNG of
 // the play picture), what a folder that cannot be written gives, and that
 // neither the file nor the notice touches the game's picture.
-#include <gtest/gtest.h>
+#include "platform/screenshot.h"
+
 #include <sys/stat.h>
 #include <zlib.h>
+
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -13,7 +16,6 @@
 
 #include "platform/files.h"
 #include "platform/headless/headless.h"
-#include "platform/screenshot.h"
 #include "platform/surface.h"
 
 namespace {
@@ -30,7 +32,8 @@ class Screenshots : public testing::Test {
     unsetenv("XDG_CONFIG_HOME");
     headless::Reset();
     ASSERT_TRUE(SetUpSurfaces());
-    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i) scrmain.pixels[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
+    for (int i = 0; i < kScreenWidth * kScreenHeight; ++i)
+      scrmain.pixels[i] = uint32_t(i * 2654435761u) & 0xFFFFFF;
   }
   void TearDown() override {
     if (!home.empty()) std::system(("chmod -R u+w " + home + " 2>/dev/null; rm -rf " + home).c_str());

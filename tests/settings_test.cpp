@@ -1,3 +1,5 @@
+#include "app/settings.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -5,7 +7,6 @@
 #include <sstream>
 #include <string>
 
-#include "app/settings.h"
 #include "platform/files.h"
 #include "platform/keys.h"
 
@@ -42,7 +43,8 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, MissingFileMeansDefaultsAndChangesSurviveARestart) {
   settingValues[kSettingMusicVolume] = 3;
   LoadSettings();
-  for (int i = 0; i < kSettingCount; ++i) EXPECT_EQ(settingValues[i], kSettingRows[i].defaultValue) << kSettingRows[i].name;
+  for (int i = 0; i < kSettingCount; ++i)
+    EXPECT_EQ(settingValues[i], kSettingRows[i].defaultValue) << kSettingRows[i].name;
 
   ChangeSetting(kSettingMusicVolume, 0);
   ChangeSetting(kSettingFullScreen, 1);
@@ -69,11 +71,16 @@ TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
     SettingId id;
   };
   const Case cases[] = {
-      {"music_volume = 11", kSettingMusicVolume},  {"music_volume = -1", kSettingMusicVolume},
-      {"music_volume = loud", kSettingMusicVolume}, {"music_volume =", kSettingMusicVolume},
-      {"scaling = blurry", kSettingScaling},        {"window_size = 5x", kSettingWindowSize},
-      {"fire_key = F13", kSettingFireKey},          {"pause_key = ", kSettingPauseKey},
-      {"pad_fire = 9", kSettingPadFire},            {"language = fr", kSettingLanguage},
+      {"music_volume = 11", kSettingMusicVolume},
+      {"music_volume = -1", kSettingMusicVolume},
+      {"music_volume = loud", kSettingMusicVolume},
+      {"music_volume =", kSettingMusicVolume},
+      {"scaling = blurry", kSettingScaling},
+      {"window_size = 5x", kSettingWindowSize},
+      {"fire_key = F13", kSettingFireKey},
+      {"pause_key = ", kSettingPauseKey},
+      {"pad_fire = 9", kSettingPadFire},
+      {"language = fr", kSettingLanguage},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -93,7 +100,8 @@ TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
 
 TEST_F(SettingsTest, UnknownEntriesAreKeptWhenTheFileIsRewritten) {
   WriteSettingsFile(
-      "; written by a newer version\n[settings]\nmusic_volume = 4\nreplay_speed = 2\n\n[window]\nx = 10\ny = 20\n");
+      "; written by a newer version\n[settings]\nmusic_volume = 4\nreplay_speed = 2\n\n[window]\nx = 10\ny = "
+      "20\n");
   LoadSettings();
   EXPECT_EQ(Setting(kSettingMusicVolume), 4);
   ChangeSetting(kSettingReduceFlashing, 1);
@@ -127,7 +135,8 @@ TEST_F(SettingsTest, ResetBringsEveryDefaultBackAndWritesIt) {
   ChangeSetting(kSettingBombKey, kVkSpace);
   ChangeSetting(kSettingWindowSize, 2);
   ResetSettings();
-  for (int i = 0; i < kSettingCount; ++i) EXPECT_EQ(settingValues[i], kSettingRows[i].defaultValue) << kSettingRows[i].name;
+  for (int i = 0; i < kSettingCount; ++i)
+    EXPECT_EQ(settingValues[i], kSettingRows[i].defaultValue) << kSettingRows[i].name;
   EXPECT_NE(ReadText(FilePath()).find("bomb_key = S\n"), std::string::npos);
 }
 

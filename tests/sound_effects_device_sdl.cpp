@@ -1,9 +1,10 @@
 // The SDL back-end's sound effects, for real: SDL's disk audio driver writes
 // what would be heard into a file, and the tests look at the samples.
-#include <SDL.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
@@ -160,9 +161,10 @@ TEST_F(SoundEffectsDevice, BusyPlayNeverClipsAndTheMusicStaysAudible) {
   // 6 dB to the whole (the first 10 s of each, the same bars of the tune).
   const double music = Rms(all, musicFrom, musicTo);
   const double busy = Rms(all, busyFrom, busyFrom + (musicTo - musicFrom));
-  std::printf("music alone %.1f dBFS RMS; with the effects %.1f dBFS RMS; limiter held the effects back in %llu "
-              "samples\n",
-              Dbfs(music), Dbfs(busy), (unsigned long long)(platform::SoundEffectsLimitedSamples() - limitedBefore));
+  std::printf(
+      "music alone %.1f dBFS RMS; with the effects %.1f dBFS RMS; limiter held the effects back in %llu "
+      "samples\n",
+      Dbfs(music), Dbfs(busy), (unsigned long long)(platform::SoundEffectsLimitedSamples() - limitedBefore));
   EXPECT_GT(music, 32768 * 0.03) << "the tune alone is well above silence (-30 dBFS)";
   EXPECT_LT(busy, 2 * music) << "the effects do not drown the tune";
 }

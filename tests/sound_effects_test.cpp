@@ -1,5 +1,7 @@
 // The sound effects the game raises: one per event, where it happens, and no
 // more often than each effect's minimum interval allows.
+#include "platform/sound_effects.h"
+
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -9,7 +11,6 @@
 #include "app/app_state.h"
 #include "platform/headless/headless.h"
 #include "platform/input.h"
-#include "platform/sound_effects.h"
 #include "tests/support/game_fixture.h"
 #include "world/effects.h"
 #include "world/items.h"
@@ -136,8 +137,10 @@ TEST_F(SoundEffectsTest, HeldFireSoundsOneShotThenTheChargeAndItsRelease) {
   EXPECT_EQ(Raised(), (std::vector<std::string>{"shot", "charge-full", "charged-shot-3"}));
 
   // Released early, the charged shot sounds by the charge reached.
-  const struct { int frames; const char* sound; } releases[] = {
-      {12, nullptr}, {13, "charged-shot-1"}, {50, "charged-shot-2"}, {79, "charged-shot-3"}};
+  const struct {
+    int frames;
+    const char* sound;
+  } releases[] = {{12, nullptr}, {13, "charged-shot-1"}, {50, "charged-shot-2"}, {79, "charged-shot-3"}};
   for (const auto& r : releases) {
     SetUp();
     for (int frame = 0; frame < r.frames; ++frame) PlayFrame(5, 0);
@@ -192,8 +195,10 @@ TEST_F(SoundEffectsTest, EachEventRaisesItsEffect) {
 TEST_F(SoundEffectsTest, AnEffectRaisedEveryFrameSoundsOnlyAsOftenAsItsIntervalAllows) {
   // 23 frames, about a second; the shot may sound every other frame (70 ms),
   // a hit every third (90 ms); a bomb asks for 200 ms, so every fifth.
-  const struct { SoundEffect effect; int sounded; } cases[] = {
-      {SoundEffect::Shot, 12}, {SoundEffect::EnemyHit, 8}, {SoundEffect::Bomb, 5}};
+  const struct {
+    SoundEffect effect;
+    int sounded;
+  } cases[] = {{SoundEffect::Shot, 12}, {SoundEffect::EnemyHit, 8}, {SoundEffect::Bomb, 5}};
   for (const auto& c : cases) {
     SetUp();
     for (int frame = 0; frame < 23; ++frame) {

@@ -1,6 +1,7 @@
 // The sound-effect synthesiser and the effects it made for the game.
-#include <gtest/gtest.h>
 #include <unistd.h>
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -90,7 +91,10 @@ TEST(SoundEffectFiles, TheGeneratorWritesTheSameBytesEveryRun) {
 }
 
 TEST(SoundSynthesiser, RefusesABadDescriptionNamingTheLine) {
-  const struct { const char* text; const char* error; } cases[] = {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
       {"sine pitch 440 length 1\n", "1: 'sine' before the first effect"},
       {"effect a\n\nsine length 1\n", "3: an oscillator needs a pitch"},
       {"effect a\nsine pitch 440\n", "2: a layer needs a length"},

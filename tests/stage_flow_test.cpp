@@ -1,3 +1,5 @@
+#include "enemies/stage_flow.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,7 +9,6 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "data/map_file.h"
-#include "enemies/stage_flow.h"
 #include "platform/headless/headless.h"
 #include "platform/music.h"
 #include "platform/surface.h"
@@ -295,7 +296,7 @@ TEST_F(Background, StageBackgroundCopiesTheMapsTilesFromSheetNine) {
   PaintTile(80, 120, 0xAA0000);
   PaintTile(320, 600, 0x00BB00);
   for (int i = 0; i < kScreenWidth * 40; ++i) scrback.pixels[i] = 0x123456;  // stale picture
-  SetMapCell(2, 1, 5, 2, 3);    // cell (40, 200) <- tile (80, 120)
+  SetMapCell(2, 1, 5, 2, 3);                                                 // cell (40, 200) <- tile (80, 120)
   SetMapCell(2, 8, 74, 8, 15);  // cell (320, 2960), cut at the buffer's right and bottom
   SetMapCell(3, 1, 5, 8, 15);   // another stage's map is not read
   SetMapCell(2, 0, 0, 200, 0);  // a tile outside the sheet draws nothing
@@ -304,7 +305,7 @@ TEST_F(Background, StageBackgroundCopiesTheMapsTilesFromSheetNine) {
   EXPECT_EQ(BackPixel(45, 205), 0xAA0000u);
   EXPECT_EQ(BackPixel(79, 239), 0xAA0000u);
   EXPECT_EQ(BackPixel(331, 2999), 0x00BB00u);
-  EXPECT_EQ(BackPixel(5, 5), 0u);          // cleared, not stale
+  EXPECT_EQ(BackPixel(5, 5), 0u);            // cleared, not stale
   EXPECT_EQ(BackPixel(85, 205), 0x111111u);  // map bytes 0, 0
 }
 

@@ -1,6 +1,8 @@
 // The state registry against the headers: every global a header declares has
 // its row (so dumps show it and the test fixture resets it), and no row is
 // there twice.
+#include "app/state_registry.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -10,8 +12,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include "app/state_registry.h"
 
 namespace {
 

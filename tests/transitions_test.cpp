@@ -1,9 +1,10 @@
+#include "frontend/transitions.h"
+
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "app/app_state.h"
-#include "frontend/transitions.h"
 #include "platform/headless/headless.h"
 #include "platform/keys.h"
 #include "platform/surface.h"

@@ -1,12 +1,13 @@
 // Behaviour scripts of the waves: firing points, stop-and-go timing, dives,
 // bounces, rings, leader groups, boss arrival and waves without a script.
+#include "world/wave_scripts.h"
+
 #include <cmath>
 #include <vector>
 
 #include "enemies/wave_table.h"
 #include "platform/random.h"
 #include "tests/support/game_fixture.h"
-#include "world/wave_scripts.h"
 #include "world/world_state.h"
 
 namespace {
@@ -152,8 +153,11 @@ TEST_F(WaveScripts, DiveVelocityGoesThroughTheSharedFloatAimScalars) {
 
 TEST_F(WaveScripts, DiveAimedExactlyAtItselfGoesStraightDown) {
   // The aim point lands exactly on the enemy: no direction to divide by.
-  const struct { uint8_t wave; uint8_t step; float vy; } cases[] = {
-      {27, 1, 5}, {84, 1, 18}, {48, 1, 7}, {95, 1, 16}, {51, 1, 7}};
+  const struct {
+    uint8_t wave;
+    uint8_t step;
+    float vy;
+  } cases[] = {{27, 1, 5}, {84, 1, 18}, {48, 1, 7}, {95, 1, 16}, {51, 1, 7}};
   for (const auto& c : cases) {
     ResetEverything();
     Randomize(99);
@@ -174,8 +178,11 @@ TEST_F(WaveScripts, DiveAimedExactlyAtItselfGoesStraightDown) {
 
 TEST_F(WaveScripts, PlungerFiresAsItTakesStepOneAndAimsOnTheNextFrame) {
   // Slots 0 and 3 fire (multiples of 3), slot 1 never does; wave 84 is silent.
-  const struct { uint8_t wave; int slot; bool fires; } cases[] = {
-      {125, 0, true}, {125, 3, true}, {125, 1, false}, {84, 0, false}};
+  const struct {
+    uint8_t wave;
+    int slot;
+    bool fires;
+  } cases[] = {{125, 0, true}, {125, 3, true}, {125, 1, false}, {84, 0, false}};
   for (const auto& c : cases) {
     ResetEverything();
     wave = c.wave;
@@ -223,8 +230,10 @@ TEST_F(WaveScripts, RingClosesAndOpens) {
   enemyY[0] = 100;  // the invisible centre (state 0)
   for (int k = 1; k <= 9; ++k) PlaceEnemy(k, 0, 0);
   // Centre timer after the frame -> radius of the ring.
-  const struct { int t; double r; } cases[] = {
-      {1, 142}, {34, 43}, {35, 40}, {50, 85}, {69, 142}, {70, 145}, {71, 142}};
+  const struct {
+    int t;
+    double r;
+  } cases[] = {{1, 142}, {34, 43}, {35, 40}, {50, 85}, {69, 142}, {70, 145}, {71, 142}};
   int t = 0;
   for (const auto& c : cases) {
     while (t < c.t) {
@@ -332,8 +341,11 @@ TEST_F(WaveScripts, WavesWithoutAScriptLeaveEnemiesInPlace) {
 }
 
 TEST_F(WaveScripts, OnlyTheShowersFireFromAnExplodingEnemy) {
-  const struct { uint8_t wave; float y; bool fires; } cases[] = {
-      {107, -20, true}, {134, -20, true}, {1, 60, false}, {40, 60, false}};
+  const struct {
+    uint8_t wave;
+    float y;
+    bool fires;
+  } cases[] = {{107, -20, true}, {134, -20, true}, {1, 60, false}, {40, 60, false}};
   for (const auto& c : cases) {
     ResetEverything();
     wave = c.wave;

@@ -1,8 +1,9 @@
+#include "enemies/wave_table.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "enemies/wave_table.h"
 #include "platform/random.h"
 #include "tests/support/game_fixture.h"
 #include "world/world_state.h"

@@ -4,6 +4,7 @@
 // file relies on (EILSEQ, EINVAL, E2BIG, pointers left before the character)
 // must hold.
 #include <errno.h>
+
 #include <gtest/gtest.h>
 #include <iconv.h>
 
@@ -119,11 +120,11 @@ TEST(WebCp932, KeepsIconvsErrorContract) {
     std::string out;
     size_t consumed;
   } cases[] = {
-      {from, "A\x82\xA0", 16, true, 0, "A\xE3\x81\x82", 3},         // ASCII, then a kana pair
-      {from, "A\x82", 16, false, EINVAL, "A", 1},                    // a lead byte at the very end
-      {from, "\x87\x40", 16, true, 0, "\xE2\x91\xA0", 2},            // NEC row 13: circled one
-      {from, "\xFA\x40", 16, true, 0, "\xE2\x85\xB0", 2},            // IBM extension: small roman one
-      {from, "A\x82\xA0", 3, false, E2BIG, "A", 1},                  // no room for the second character
+      {from, "A\x82\xA0", 16, true, 0, "A\xE3\x81\x82", 3},  // ASCII, then a kana pair
+      {from, "A\x82", 16, false, EINVAL, "A", 1},            // a lead byte at the very end
+      {from, "\x87\x40", 16, true, 0, "\xE2\x91\xA0", 2},    // NEC row 13: circled one
+      {from, "\xFA\x40", 16, true, 0, "\xE2\x85\xB0", 2},    // IBM extension: small roman one
+      {from, "A\x82\xA0", 3, false, E2BIG, "A", 1},          // no room for the second character
       {to, "\xE2\x91\xA0", 16, true, 0, "\x87\x40", 3},
       {to, "a\xE3\x81", 16, false, EINVAL, "a", 1},                  // UTF-8 cut short
       {to, "a\xC0\xAF", 16, false, EILSEQ, "a", 1},                  // overlong form

@@ -1,9 +1,10 @@
+#include "presentation/white_flash.h"
+
 #include <gtest/gtest.h>
 
 #include "app/settings.h"
 #include "platform/blit.h"
 #include "platform/surface.h"
-#include "presentation/white_flash.h"
 #include "tests/support/game_fixture.h"
 
 namespace {

@@ -1,11 +1,10 @@
 // Enemy volleys, bullet movement and the ship's damage.
 #include <gtest/gtest.h>
 
-#include "platform/headless/headless.h"
-
 #include <cmath>
 
 #include "app/app_state.h"
+#include "platform/headless/headless.h"
 #include "platform/random.h"
 #include "tests/support/game_fixture.h"
 #include "world/effects.h"
@@ -109,10 +108,13 @@ TEST_F(BulletsTest, VolleyOnAFullRingGivesUp) {
 
 TEST_F(BulletsTest, EnemiesFireOnlyInsideTheFiringWindow) {
   // The window is measured with the kind number: kind 2 reaches 80 pixels.
-  const struct { float x, y; uint8_t kind; bool fires; } cases[] = {
-      {100, -85, 2, true}, {100, -86, 2, false}, {100, 470, 2, true}, {100, 471, 2, false},
-      {360, 100, 2, true}, {361, 100, 2, false}, {-85, 100, 2, true}, {-86, 100, 2, false},
-      {100, -5, 0, true},  {100, -6, 0, false},
+  const struct {
+    float x, y;
+    uint8_t kind;
+    bool fires;
+  } cases[] = {
+      {100, -85, 2, true},  {100, -86, 2, false}, {100, 470, 2, true},  {100, 471, 2, false}, {360, 100, 2, true},
+      {361, 100, 2, false}, {-85, 100, 2, true},  {-86, 100, 2, false}, {100, -5, 0, true},   {100, -6, 0, false},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -153,8 +155,14 @@ TEST_F(BulletsTest, LargeShotsLeaveTheirMuzzlesFallingAt13) {
 }
 
 TEST_F(BulletsTest, BouncingVolleySizeFollowsTheSettings) {
-  const struct { uint8_t hard, revenge, easy; int count; } cases[] = {
-      {0, 0, 0, 4}, {1, 1, 0, 6}, {0, 0, 1, 3}, {1, 0, 0, 5},
+  const struct {
+    uint8_t hard, revenge, easy;
+    int count;
+  } cases[] = {
+      {0, 0, 0, 4},
+      {1, 1, 0, 6},
+      {0, 0, 1, 3},
+      {1, 0, 0, 5},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -173,7 +181,11 @@ TEST_F(BulletsTest, BouncingVolleySizeFollowsTheSettings) {
 }
 
 TEST_F(BulletsTest, LastVolleyBySizeOfTheDyingEnemy) {
-  const struct { float scale; uint8_t carrier; int count; } cases[] = {
+  const struct {
+    float scale;
+    uint8_t carrier;
+    int count;
+  } cases[] = {
       {1, 0, 1}, {1, 1, 2}, {2, 0, 4}, {2, 1, 6}, {1.5f, 0, 6}, {5, 0, 6},
   };
   for (const auto& c : cases) {
@@ -255,7 +267,10 @@ TEST_F(BulletsTest, BouncingBulletBouncesFourTimesThenLeaves) {
 
 TEST_F(BulletsTest, PlainBulletsLeaveAtTheFieldEdges) {
   // Position after moving by (0, 0) -> still there?
-  const struct { float x, y; bool stays; } cases[] = {
+  const struct {
+    float x, y;
+    bool stays;
+  } cases[] = {
       {-25, 100, true}, {-25.5f, 100, false}, {370, 100, true}, {370.5f, 100, false},
       {100, -25, true}, {100, -25.5f, false}, {100, 460, true}, {100, 460.5f, false},
   };
@@ -294,7 +309,10 @@ TEST_F(BulletsTest, ShieldHitGivesFortyFramesOfImmunity) {
 TEST_F(BulletsTest, EnemyBodyIsThreeRectanglesWithStrictEdges) {
   // Ship box 162..183 by 370..400 (ship at 150, 350). The wide rectangle
   // reaches ex+5..ex+35, the tall one ey+9..ey+31.
-  const struct { float ex, ey; bool hit; } cases[] = {
+  const struct {
+    float ex, ey;
+    bool hit;
+  } cases[] = {
       {127, 350, false}, {127.5f, 350, true},  // right edge against the ship's left
       {178, 350, false}, {177.5f, 350, true},  // left edge against the ship's right
       {150, 339, false}, {150, 339.5f, true},  // bottom against the ship's top
@@ -314,7 +332,10 @@ TEST_F(BulletsTest, EnemyBodyIsThreeRectanglesWithStrictEdges) {
 }
 
 TEST_F(BulletsTest, ContactNeedsALivingBody) {
-  const struct { uint8_t state; float hp; } cases[] = {{1, 0}, {2, -3}, {0, 5}};
+  const struct {
+    uint8_t state;
+    float hp;
+  } cases[] = {{1, 0}, {2, -3}, {0, 5}};
   for (const auto& c : cases) {
     SetUp();
     PlaceEnemy(0, 150, 350);
@@ -327,9 +348,13 @@ TEST_F(BulletsTest, ContactNeedsALivingBody) {
 
 TEST_F(BulletsTest, BulletHitsRemoveTheBulletOnePerFrame) {
   // Bullet cores against the ship's core boxes, strict.
-  const struct { uint8_t kind; float bx, by; bool hit; } cases[] = {
+  const struct {
+    uint8_t kind;
+    float bx, by;
+    bool hit;
+  } cases[] = {
       {1, 155, 370, false}, {1, 155.5f, 370, true}, {3, 165, 383.5f, true}, {3, 165, 384, false},
-      {2, 152, 369, false}, {2, 152.5f, 369, true}, {2, 165, 351, false},  {2, 165, 351.5f, true},
+      {2, 152, 369, false}, {2, 152.5f, 369, true}, {2, 165, 351, false},   {2, 165, 351.5f, true},
   };
   for (const auto& c : cases) {
     SetUp();

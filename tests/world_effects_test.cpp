@@ -55,9 +55,12 @@ TEST_F(EffectsTest, CarrierReleasesBothItemsAtItsCentre) {
 }
 
 TEST_F(EffectsTest, ItemsDriftApartAndFall) {
-  const struct { int slot; float x, after; } cases[] = {
+  const struct {
+    int slot;
+    float x, after;
+  } cases[] = {
       {0, 236, 240}, {0, 240, 240}, {0, 244.5f, 244.5f}, {0, 245, 241},
-      {1, 54, 50},   {1, 50, 50},   {1, 45, 45},          {1, 44, 48},
+      {1, 54, 50},   {1, 50, 50},   {1, 45, 45},         {1, 44, 48},
   };
   for (const auto& c : cases) {
     itemState[0] = itemState[1] = 0;
@@ -71,11 +74,15 @@ TEST_F(EffectsTest, ItemsDriftApartAndFall) {
 }
 
 TEST_F(EffectsTest, PickingUpOneItemPopsTheOther) {
-  const struct { uint8_t slot, stock; float shieldBefore, shieldAfter; uint8_t bombsAfter, message; float paid; }
-      cases[] = {
-          {0, 2, 3, 3, 3, 1, 0},      {0, 3, 3, 3, 3, 3, 3000},
-          {1, 2, 2.5f, 3, 2, 2, 0},   {1, 2, 1, 2, 2, 2, 0},    {1, 2, 3, 3, 2, 4, 3000},
-      };
+  const struct {
+    uint8_t slot, stock;
+    float shieldBefore, shieldAfter;
+    uint8_t bombsAfter, message;
+    float paid;
+  } cases[] = {
+      {0, 2, 3, 3, 3, 1, 0}, {0, 3, 3, 3, 3, 3, 3000}, {1, 2, 2.5f, 3, 2, 2, 0},
+      {1, 2, 1, 2, 2, 2, 0}, {1, 2, 3, 3, 2, 4, 3000},
+  };
   for (const auto& c : cases) {
     SetUp();
     bombs = c.stock;
@@ -99,8 +106,15 @@ TEST_F(EffectsTest, PickingUpOneItemPopsTheOther) {
 
 TEST_F(EffectsTest, ItemsAreTakenOnlyInPlayWithStrictEdges) {
   // Item box x+8..x+32 against the ship's 162..183: an item at x 130 touches.
-  const struct { uint8_t mode; float x; bool taken; } cases[] = {
-      {0, 130, false}, {0, 130.5f, true}, {4, 150, false}, {1, 150, false},
+  const struct {
+    uint8_t mode;
+    float x;
+    bool taken;
+  } cases[] = {
+      {0, 130, false},
+      {0, 130.5f, true},
+      {4, 150, false},
+      {1, 150, false},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -193,8 +207,8 @@ TEST_F(EffectsTest, CountersCycleWithinTheirRanges) {
     EXPECT_EQ(div5[i], (i + 1) % 5);
   }
   EXPECT_EQ(tick8[3], 0);
-  EXPECT_EQ(tick8[4], 1);     // every fifth frame
-  EXPECT_EQ(tick8[39], 0);    // 8 steps later, back to 0
+  EXPECT_EQ(tick8[4], 1);        // every fifth frame
+  EXPECT_EQ(tick8[39], 0);       // 8 steps later, back to 0
   EXPECT_EQ(blinkAToggles, 18);  // frameTick 0, 4, ..., 32 twice
   EXPECT_EQ(blinkBToggles, 24);
   int maxPhase = 0;
@@ -216,9 +230,13 @@ TEST_F(EffectsTest, BankingPicturesTakeTurnsInTheirPair) {
 TEST_F(EffectsTest, TurretsLookTowardsTheShip) {
   // Ship centre (playerX + 22, playerY + 33); a scale-1 kind-0 enemy at (100, 100)
   // has the square 103..140; a kind-4 one 113..130.
-  const struct { uint8_t kind; float cx, cy; uint8_t aim; } cases[] = {
-      {0, 141, 141, 0}, {0, 141, 102, 2}, {0, 141, 120, 6}, {0, 140, 141, 4},
-      {0, 102, 141, 1}, {0, 102, 102, 3}, {0, 102, 103, 7}, {0, 120, 120, 4},
+  const struct {
+    uint8_t kind;
+    float cx, cy;
+    uint8_t aim;
+  } cases[] = {
+      {0, 141, 141, 0},    {0, 141, 102, 2}, {0, 141, 120, 6}, {0, 140, 141, 4},
+      {0, 102, 141, 1},    {0, 102, 102, 3}, {0, 102, 103, 7}, {0, 120, 120, 4},
       {0, 120, 119.5f, 5}, {4, 131, 131, 0}, {4, 112, 112, 3}, {8, 131, 120, 6},
   };
   for (const auto& c : cases) {

@@ -31,10 +31,13 @@ class PlayerTest : public GameTest {
 
 TEST_F(PlayerTest, HeldFireChargesAlongTheCurve) {
   // frame number -> charge after that frame
-  const struct { int frame; float charge; float gauge; } expected[] = {
-      {1, 1, 0},     {11, 11, 0},   {12, 12, 0},    {13, 15, 0},    {42, 102, 0},
-      {43, 105, 0},  {44, 103, 0},  {45, 106, 3},   {78, 205, 102}, {79, 208, 105},
-      {80, 206, 105}, {81, 206, 105}, {200, 206, 105},
+  const struct {
+    int frame;
+    float charge;
+    float gauge;
+  } expected[] = {
+      {1, 1, 0},    {11, 11, 0},    {12, 12, 0},    {13, 15, 0},    {42, 102, 0},   {43, 105, 0},    {44, 103, 0},
+      {45, 106, 3}, {78, 205, 102}, {79, 208, 105}, {80, 206, 105}, {81, 206, 105}, {200, 206, 105},
   };
   int frame = 0;
   for (const auto& e : expected) {
@@ -53,7 +56,11 @@ TEST_F(PlayerTest, HeldFireChargesAlongTheCurve) {
 }
 
 TEST_F(PlayerTest, ReleaseFiresTheShotTheChargeReached) {
-  const struct { float charge; uint8_t kind; int16_t cooldown; } cases[] = {
+  const struct {
+    float charge;
+    uint8_t kind;
+    int16_t cooldown;
+  } cases[] = {
       {12, 0, 0}, {13, 2, 30}, {102, 2, 30}, {103, 3, 70}, {205, 3, 70}, {206, 4, 130},
   };
   for (const auto& c : cases) {
@@ -110,8 +117,14 @@ TEST_F(PlayerTest, ReleaseDuringABombOnlyClearsTheChargeUnlessTheFlashIsEnding) 
 }
 
 TEST_F(PlayerTest, ShipStopsAtTheFieldLimits) {
-  const struct { int16_t x, y; float endX, endY; } cases[] = {
-      {-1, 0, -6, 350}, {1, 0, 288, 350}, {0, -1, 150, 2}, {0, 1, 150, 386},
+  const struct {
+    int16_t x, y;
+    float endX, endY;
+  } cases[] = {
+      {-1, 0, -6, 350},
+      {1, 0, 288, 350},
+      {0, -1, 150, 2},
+      {0, 1, 150, 386},
   };
   for (const auto& c : cases) {
     playerX = 150;
@@ -157,7 +170,11 @@ TEST_F(PlayerTest, NormalShotsUseTheRingOf21Slots) {
   EXPECT_EQ(shotY[0], 358.0f);
 
   // No shot while a cooldown runs or a bomb is active (unless the flash ends).
-  const struct { int16_t cooldown; uint8_t bomb, battle; bool fires; } gates[] = {
+  const struct {
+    int16_t cooldown;
+    uint8_t bomb, battle;
+    bool fires;
+  } gates[] = {
       {0, 0, 0, true}, {10, 0, 0, false}, {0, 1, 0, false}, {0, 2, 3, true}, {0, 2, 2, false},
   };
   for (const auto& g : gates) {
@@ -173,9 +190,14 @@ TEST_F(PlayerTest, NormalShotsUseTheRingOf21Slots) {
 }
 
 TEST_F(PlayerTest, BombDropsOnlyWhenEverythingAllows) {
-  const struct { int16_t comboTimer; uint8_t stock, battle, bomb; int16_t cooldown; bool drops; } cases[] = {
-      {0, 1, 0, 0, 0, true},  {0, 3, 1, 0, 0, true},   {5, 1, 0, 0, 0, false}, {0, 0, 0, 0, 0, false},
-      {0, 1, 4, 0, 0, false}, {0, 1, 0, 1, 0, false},  {0, 1, 0, 3, 0, false}, {0, 1, 0, 0, 10, false},
+  const struct {
+    int16_t comboTimer;
+    uint8_t stock, battle, bomb;
+    int16_t cooldown;
+    bool drops;
+  } cases[] = {
+      {0, 1, 0, 0, 0, true},  {0, 3, 1, 0, 0, true},  {5, 1, 0, 0, 0, false}, {0, 0, 0, 0, 0, false},
+      {0, 1, 4, 0, 0, false}, {0, 1, 0, 1, 0, false}, {0, 1, 0, 3, 0, false}, {0, 1, 0, 0, 10, false},
   };
   for (const auto& c : cases) {
     SetUp();

@@ -37,7 +37,10 @@ class ShotsTest : public GameTest {
 };
 
 TEST_F(ShotsTest, ShotsClimbByKindAndAreParkedAboveTheField) {
-  const struct { uint8_t kind; float after; } cases[] = {{1, 82}, {2, 80}, {3, 79}, {4, 78}, {0, 100}};
+  const struct {
+    uint8_t kind;
+    float after;
+  } cases[] = {{1, 82}, {2, 80}, {3, 79}, {4, 78}, {0, 100}};
   for (int i = 0; i < 5; ++i) PlaceShot(i, cases[i].kind, 10, 100);
   PlaceShot(5, 4, 10, -79);  // climbs to -101: freed and parked
   MoveShots();
@@ -49,11 +52,14 @@ TEST_F(ShotsTest, ShotsClimbByKindAndAreParkedAboveTheField) {
 TEST_F(ShotsTest, BoxesMustOverlapOnAllFourSides) {
   // A kind-1 shot at (100, 200) has the box 114..128 by 200..220; a scale-1
   // enemy at (ex, ey) the box ex+4..ex+36 by ey-5..ey+30.
-  const struct { float ex, ey; bool hit; } cases[] = {
-      {78, 190, false},   {78.5f, 190, true},   // enemy's right edge against the shot's left
-      {124, 190, false},  {123.5f, 190, true},  // enemy's left edge against the shot's right
-      {100, 170, false},  {100, 170.5f, true},  // enemy's bottom against the shot's top
-      {100, 225, false},  {100, 224.5f, true},  // enemy's top against the shot's bottom
+  const struct {
+    float ex, ey;
+    bool hit;
+  } cases[] = {
+      {78, 190, false},  {78.5f, 190, true},   // enemy's right edge against the shot's left
+      {124, 190, false}, {123.5f, 190, true},  // enemy's left edge against the shot's right
+      {100, 170, false}, {100, 170.5f, true},  // enemy's bottom against the shot's top
+      {100, 225, false}, {100, 224.5f, true},  // enemy's top against the shot's bottom
   };
   for (const auto& c : cases) {
     SetUp();
@@ -146,8 +152,15 @@ TEST_F(ShotsTest, HitsDuringABombFlashLeaveTheEnemyStanding) {
 }
 
 TEST_F(ShotsTest, NoDamageOutsidePlayOnceTheScrollHasEnded) {
-  const struct { uint8_t mode; float scroll; float hp; } cases[] = {
-      {0, 0, 4}, {4, -10, 4}, {4, 0, 5}, {6, 0, 5},
+  const struct {
+    uint8_t mode;
+    float scroll;
+    float hp;
+  } cases[] = {
+      {0, 0, 4},
+      {4, -10, 4},
+      {4, 0, 5},
+      {6, 0, 5},
   };
   for (const auto& c : cases) {
     SetUp();
@@ -198,7 +211,10 @@ TEST_F(ShotsTest, BombFlashDestroysEachEnemyInReachOnce) {
 }
 
 TEST_F(ShotsTest, BombHitsTheBossOnceAndNeverBelowOne) {
-  const struct { uint8_t mode; float hp, after; } cases[] = {{0, 100, 70}, {0, 20, 1}, {0, 30, 1}, {4, 100, 100}};
+  const struct {
+    uint8_t mode;
+    float hp, after;
+  } cases[] = {{0, 100, 70}, {0, 20, 1}, {0, 30, 1}, {4, 100, 100}};
   for (const auto& c : cases) {
     SetUp();
     gameMode = c.mode;
@@ -226,7 +242,7 @@ TEST_F(ShotsTest, KillingTheBossStartsItsDestruction) {
   EXPECT_EQ(bombPhase, 3);
   EXPECT_EQ(bombs, 2);
   EXPECT_EQ(battlePhase, 1);
-  const int16_t points[8][2] = {{245, 110}, {75, 30}, {135, 195}, {215, 25},
+  const int16_t points[8][2] = {{245, 110}, {75, 30},  {135, 195}, {215, 25},
                                 {85, 160},  {160, 70}, {245, 185}, {105, 35}};
   for (int k = 0; k < 8; ++k) {
     EXPECT_EQ(blastX[k], points[k][0]) << k;
@@ -237,8 +253,15 @@ TEST_F(ShotsTest, KillingTheBossStartsItsDestruction) {
 }
 
 TEST_F(ShotsTest, EasyModePaysFourFifths) {
-  const struct { uint8_t easy; int16_t points; float paid; } cases[] = {
-      {0, 125, 125}, {1, 125, 100}, {1, 99, 79}, {2, 125, 0},
+  const struct {
+    uint8_t easy;
+    int16_t points;
+    float paid;
+  } cases[] = {
+      {0, 125, 125},
+      {1, 125, 100},
+      {1, 99, 79},
+      {2, 125, 0},
   };
   for (const auto& c : cases) {
     score = 1000;
@@ -251,7 +274,10 @@ TEST_F(ShotsTest, EasyModePaysFourFifths) {
 }
 
 TEST_F(ShotsTest, BombComboPaysAfterTheBombAndClearsItself) {
-  const struct { uint8_t easy; float paid; } cases[] = {{0, 270}, {1, 216}};
+  const struct {
+    uint8_t easy;
+    float paid;
+  } cases[] = {{0, 270}, {1, 216}};
   for (const auto& c : cases) {
     SetUp();
     easyMode = c.easy;

@@ -94,9 +94,7 @@ void AdvanceBomb() {
         ResetBands();
       }
       break;
-    case kBombFlash:
-      AdvanceBandFlash();
-      break;
+    case kBombFlash: AdvanceBandFlash(); break;
     case kBombBossDestruction:
       // The boss's blast points flare one after the other, over and over.
       for (int k = 0; k < kBandSlots; ++k) {
@@ -105,8 +103,7 @@ void AdvanceBomb() {
         if (bandSize[k] == 105.0f) bandSize[k] = -105.0f;
       }
       break;
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -95,11 +95,12 @@ void UpdatePlayer() {
   if (gameMode == kModePlay || gameMode == kModeContinueAccepted) {
     const bool padLeft = KeyPressed(kVkNum4), padRight = KeyPressed(kVkNum6);
     const bool padUp = KeyPressed(kVkNum8), padDown = KeyPressed(kVkNum2);
-    MoveShip(padLeft || inputX == -1, padRight || inputX == 1, padUp || inputY == -1, padDown || inputY == 1, padLeft,
-             padRight);
+    MoveShip(padLeft || inputX == -1, padRight || inputX == 1, padUp || inputY == -1, padDown || inputY == 1,
+             padLeft, padRight);
 
     const bool fire = FirePressed();
-    if (fire && fireLatch == 0 && shotCooldown == 0 && (bombPhase == kBombNone || battlePhase == kBattleWavesFlashEnds)) {
+    if (fire && fireLatch == 0 && shotCooldown == 0 &&
+        (bombPhase == kBombNone || battlePhase == kBattleWavesFlashEnds)) {
       LaunchShot(kShotNormal);
       RaiseSoundEffect(SoundEffect::Shot);
     }
@@ -115,8 +116,8 @@ void UpdatePlayer() {
       chargeGauge = 0.0f;
     }
 
-    if (BombPressed() && bombComboTimer == 0 && bombs > 0 && battlePhase < kBattleStageEnd && bombPhase == kBombNone &&
-        shotCooldown == 0) {
+    if (BombPressed() && bombComboTimer == 0 && bombs > 0 && battlePhase < kBattleStageEnd &&
+        bombPhase == kBombNone && shotCooldown == 0) {
       bombX = int16_t(RoundHalfEven(playerX));
       bombY = int16_t(RoundHalfEven(playerY));
       --bombs;

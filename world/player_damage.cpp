@@ -43,8 +43,7 @@ bool ShipTouchesBullet(int b) {
       return Overlaps(px + 17.0, px + 28.0, py + 22.0, py + 42.0, bx + 8.0, bx + 12.0, by + 8.0, by + 12.0);
     case kBulletLarge:
       return Overlaps(px + 16.0, px + 29.0, py + 20.0, py + 46.0, bx + 6.0, bx + 14.0, by + 1.0, by + 19.0);
-    default:
-      return false;
+    default: return false;
   }
 }
 

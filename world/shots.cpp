@@ -43,7 +43,8 @@ bool ShotOverlapsEnemy(int k, int e) {
   const ShotKindRule& r = kShotRules[shotKind[k]];
   const double x = shotX[k], y = shotY[k];
   const double s = enemyScale[e], ex = enemyX[e], ey = enemyY[e];
-  return ex + 36.0 * s > x + r.left && ex + 4.0 * s < x + r.right && ey + 30.0 * s > y && ey - 5.0 * s < y + r.depth;
+  return ex + 36.0 * s > x + r.left && ex + 4.0 * s < x + r.right && ey + 30.0 * s > y &&
+         ey - 5.0 * s < y + r.depth;
 }
 
 void MarkBlastCentre(int e) {
@@ -128,7 +129,8 @@ void PrintHitText(int count, int sizeBase) {
 
 void CountDownShotCombos() {
   for (int k = 0; k < kShotSlots; ++k) {
-    if (shotKind[k] != kShotFree || shotComboCount[k] < 2 || shotComboTimer[k] == 0 || gameMode != kModePlay) continue;
+    if (shotKind[k] != kShotFree || shotComboCount[k] < 2 || shotComboTimer[k] == 0 || gameMode != kModePlay)
+      continue;
     --shotComboTimer[k];
     const int count = shotComboCount[k];
     if (shotComboTimer[k] == 1) score = float(double(score) + count * count * (easyMode == 1 ? 8 : 10));
@@ -169,7 +171,9 @@ void CountDownPickupMessage() {
 
 }  // namespace
 
-std::string WithLeadingBlank(int number) { return number < 0 ? std::to_string(number) : " " + std::to_string(number); }
+std::string WithLeadingBlank(int number) {
+  return number < 0 ? std::to_string(number) : " " + std::to_string(number);
+}
 
 std::string HitText(int count) { return WithLeadingBlank(count) + "Hit"; }
 

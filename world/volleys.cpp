@@ -9,16 +9,16 @@
 
 namespace {
 
-constexpr int kRingSlots = 80;    // the ring offers slots 0..79
-constexpr int kSpareSlot = 80;    // never taken by the ring
+constexpr int kRingSlots = 80;  // the ring offers slots 0..79
+constexpr int kSpareSlot = 80;  // never taken by the ring
 constexpr double kLargeShotSpeed = 13.0;
 
 // Where a bullet goes and how it starts.
 struct BulletStart {
   uint8_t kind;
   double x, y;
-  double vx, vy;   // used when spread is 0 (not aimed)
-  int spread;      // 0: fixed velocity; otherwise aimed with this spread
+  double vx, vy;  // used when spread is 0 (not aimed)
+  int spread;     // 0: fixed velocity; otherwise aimed with this spread
   double speed;
 };
 
@@ -138,7 +138,8 @@ void FireTwinLargeShots() {
   const double s = enemyScale[e], ex = enemyX[e], ey = enemyY[e];
   const double y = ey + 30.0 * s - 8.0 * (s - 1.0);
   // The first bullet leaves the left muzzle, the second the right one.
-  PlaceVolley([&](int n) { return LargeBullet(n == 0 ? ex + 7.0 * s : ex + 33.0 * s, y); }, 2, kBulletLarge, false);
+  PlaceVolley([&](int n) { return LargeBullet(n == 0 ? ex + 7.0 * s : ex + 33.0 * s, y); }, 2, kBulletLarge,
+              false);
 }
 
 void FireCentreLargeShot() {

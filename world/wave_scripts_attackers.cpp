@@ -11,11 +11,11 @@ struct TrackerRow {
   int first, last;
   double fall, arriveBase, arrivePerSlot;  // step 0: y + fall until y >= arrive
   double follow;
-  int counterBase;       // step 1 is counted in the timer of slot counterBase (+ k if perSlot)
+  int counterBase;  // step 1 is counted in the timer of slot counterBase (+ k if perSlot)
   bool counterPerSlot;
-  int stayFor;           // step 2 once that count reaches this
-  int burstAbove;        // large shots while t > this
-  Lin restartAt;         // t >= this: (volley), t = 0, step 1
+  int stayFor;     // step 2 once that count reaches this
+  int burstAbove;  // large shots while t > this
+  Lin restartAt;   // t >= this: (volley), t = 0, step 1
   bool volleyOnRestart;
   bool slot0Scale;
 };
@@ -162,7 +162,7 @@ struct RiserRow {
   double climb;
   double volleyLine;  // volley and step 2 once y < this
   double drift;
-  double splitX;      // drifts left while x < splitX, right otherwise
+  double splitX;  // drifts left while x < splitX, right otherwise
 };
 // clang-format off
 constexpr RiserRow kRiserRows[] = {
@@ -298,15 +298,9 @@ void RunGlideScript() {
       const double s = enemyScale[k];
       bool entering = false;
       switch (row.way) {
-        case kFromLeft:
-          entering = enemyX[k] + 40 * s < -12;
-          break;
-        case kFromRight:
-          entering = enemyX[k] > 360;
-          break;
-        case kFromTop:
-          entering = enemyY[k] + 40 * s < -5;
-          break;
+        case kFromLeft: entering = enemyX[k] + 40 * s < -12; break;
+        case kFromRight: entering = enemyX[k] > 360; break;
+        case kFromTop: entering = enemyY[k] + 40 * s < -5; break;
       }
       if (entering) {
         if (row.way == kFromLeft) AddTo(enemyX[k], 5);
@@ -329,15 +323,9 @@ void RunGlideScript() {
       }
       bool gone = false;
       switch (row.way) {
-        case kFromLeft:
-          gone = enemyX[k] > 370;
-          break;
-        case kFromRight:
-          gone = enemyX[k] + 40 * s < -10;
-          break;
-        case kFromTop:
-          gone = enemyY[k] > 470;
-          break;
+        case kFromLeft: gone = enemyX[k] > 370; break;
+        case kFromRight: gone = enemyX[k] + 40 * s < -10; break;
+        case kFromTop: gone = enemyY[k] > 470; break;
       }
       if (gone) RemoveEnemy(k);
     }
@@ -476,7 +464,7 @@ void RunShowerScript() {
 // ---- Enraged when hurt: 112, 132 ---------------------------------------------------------------------------
 namespace {
 struct RageRow {
-  float healthy;      // calm while enemyHp >= this
+  float healthy;  // calm while enemyHp >= this
   Lin calmEvery;
   bool shotsFloorIsTwo;  // true: raised to 2 + hardMode when below 2
   Lin angryShots;        // otherwise raised to this when below it

@@ -19,10 +19,10 @@ struct BossRow {
   double arriveY;
   float fullHp;
   BossMove move;
-  Lin riseSpeed;    // kRiseAndFall
-  Lin bottomY;      // kRiseAndFall: descends until y >= this
+  Lin riseSpeed;  // kRiseAndFall
+  Lin bottomY;    // kRiseAndFall: descends until y >= this
   Lin volleyEvery;
-  int twinEvery;    // 0: none
+  int twinEvery;  // 0: none
 };
 
 // clang-format off

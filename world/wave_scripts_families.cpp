@@ -96,8 +96,8 @@ void RunColumnScript() {
 namespace {
 struct StopGoRow {
   int first, last;
-  double fall;          // step 0 speed
-  double stopBase;      // step 1 from y >= stopBase + stopPerSlot (k - first)
+  double fall;      // step 0 speed
+  double stopBase;  // step 1 from y >= stopBase + stopPerSlot (k - first)
   double stopPerSlot;
   int volleyAt1, volleyAt2;  // timer values with a volley (-1 none)
   int volleyEvery;           // volley whenever the timer is a multiple (0 none)
@@ -492,10 +492,10 @@ void RunSwoopScript() {
 namespace {
 struct LeaderRow {
   int first, last, leader;
-  bool sideways;     // false: y + 8 until y > stopBase + stopPerSlot (k - first)
-  double entrySpeed; // sideways: x + entrySpeed until past stopBase (left- or rightwards)
+  bool sideways;      // false: y + 8 until y > stopBase + stopPerSlot (k - first)
+  double entrySpeed;  // sideways: x + entrySpeed until past stopBase (left- or rightwards)
   double stopBase, stopPerSlot;
-  int countTo;       // the leader's timer at which all dive
+  int countTo;  // the leader's timer at which all dive
   Lin diveSpeed;
   float hpCap;
   bool volleyOnAim;
@@ -595,8 +595,8 @@ void RunHomingScript() {
 namespace {
 struct OrbitRow {
   double fall;
-  double dropOrbiters;   // extra y of the orbiters
-  int centreVolleyEvery; // 0: none
+  double dropOrbiters;    // extra y of the orbiters
+  int centreVolleyEvery;  // 0: none
   int orbiterVolleyEvery;
 };
 // clang-format off

@@ -36,9 +36,9 @@ inline void CountTimer(int k, int wrap) {
 // Whether `t` is a multiple of n (n > 0).
 inline bool EveryN(int t, int n) { return n > 0 && t % n == 0; }
 
-void FireVolleyFrom(int k);      // aimed volley
-void FireLargeShotFrom(int k);   // one large shot
-void FireTwinShotsFrom(int k);   // twin large shots
+void FireVolleyFrom(int k);     // aimed volley
+void FireLargeShotFrom(int k);  // one large shot
+void FireTwinShotsFrom(int k);  // twin large shots
 
 // Aims enemy k at the ship with a random offset -(spread - 1)..spread on each
 // axis (x drawn first), the aim point being the ship's position + 16, and
@@ -77,35 +77,35 @@ inline void FollowShip(int k, double speed) {
 }
 
 // ---- Script families (each reads its rows scriptRow..) -------------------------
-void RunColumnScript();      // 1, 40, 100
-void RunStopAndGoScript();   // 2..4, 7, 14, 26, 28..30, 43, 50, 86, 90, 106, 129
-void RunStreamScript();      // 5, 6, 16, 23, 45, 74, 89
-void RunDropScript();        // 8, 49, 55, 57, 70, 97
-void RunSwayScript();        // 9, 17, 21, 39
-void RunMarchScript();       // 10
-void RunBobScript();         // 11, 13
-void RunPairScript();        // 12, 54, 87, 105, 122
-void RunWiggleScript();      // 15
-void RunPingPongScript();    // 20, 35, 60, 92, 131
-void RunPauseDiveScript();   // 22, 38
-void RunShadowScript();      // 24
-void RunCrossBobScript();    // 25, 69
-void RunSwoopScript();       // 27, 37, 44, 81, 103, 123
-void RunLeaderScript();      // 31, 32, 36, 46, 72, 83, 111, 133
-void RunHomingScript();      // 33, 66
-void RunOrbitScript();       // 34, 71
-void RunDriftScript();       // 41, 75, 95, 101, 115, 135
-void RunRingScript();        // 42, 56, 61, 91, 124
-void RunTrackerScript();     // 47, 52, 63, 94, 109, 126
-void RunSentryScript();      // 48, 80, 96, 114, 120
-void RunBrakeScript();       // 51, 68, 113, 130
-void RunRiserScript();       // 53, 65, 108
-void RunZigzagScript();      // 62, 85
-void RunHunterScript();      // 64
-void RunGlideScript();       // 67, 73, 82, 88, 104, 110, 127
-void RunPlungeScript();      // 84, 125
-void RunSweepScript();       // 93, 121
-void RunBouncerScript();     // 102, 128
-void RunShowerScript();      // 107, 134
-void RunRageScript();        // 112, 132
-void RunBossScript();        // 150..156
+void RunColumnScript();     // 1, 40, 100
+void RunStopAndGoScript();  // 2..4, 7, 14, 26, 28..30, 43, 50, 86, 90, 106, 129
+void RunStreamScript();     // 5, 6, 16, 23, 45, 74, 89
+void RunDropScript();       // 8, 49, 55, 57, 70, 97
+void RunSwayScript();       // 9, 17, 21, 39
+void RunMarchScript();      // 10
+void RunBobScript();        // 11, 13
+void RunPairScript();       // 12, 54, 87, 105, 122
+void RunWiggleScript();     // 15
+void RunPingPongScript();   // 20, 35, 60, 92, 131
+void RunPauseDiveScript();  // 22, 38
+void RunShadowScript();     // 24
+void RunCrossBobScript();   // 25, 69
+void RunSwoopScript();      // 27, 37, 44, 81, 103, 123
+void RunLeaderScript();     // 31, 32, 36, 46, 72, 83, 111, 133
+void RunHomingScript();     // 33, 66
+void RunOrbitScript();      // 34, 71
+void RunDriftScript();      // 41, 75, 95, 101, 115, 135
+void RunRingScript();       // 42, 56, 61, 91, 124
+void RunTrackerScript();    // 47, 52, 63, 94, 109, 126
+void RunSentryScript();     // 48, 80, 96, 114, 120
+void RunBrakeScript();      // 51, 68, 113, 130
+void RunRiserScript();      // 53, 65, 108
+void RunZigzagScript();     // 62, 85
+void RunHunterScript();     // 64
+void RunGlideScript();      // 67, 73, 82, 88, 104, 110, 127
+void RunPlungeScript();     // 84, 125
+void RunSweepScript();      // 93, 121
+void RunBouncerScript();    // 102, 128
+void RunShowerScript();     // 107, 134
+void RunRageScript();       // 112, 132
+void RunBossScript();       // 150..156

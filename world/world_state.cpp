@@ -1,6 +1,5 @@
 #include "world/world_state.h"
 
-
 // ---- Enemies ----------------------------------------------------------------
 float enemyX[kEnemySlots];
 float enemyY[kEnemySlots];

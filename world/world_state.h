@@ -9,7 +9,7 @@ constexpr int kEnemySlots = 26;   // slot 0 is also the boss slot
 constexpr int kBulletSlots = 81;  // the ring offers 0..79; 80 is never taken by it
 constexpr int kShotSlots = 22;    // the ring cycles 0..20
 constexpr int kShotComboSlots = 42;
-constexpr int kItemSlots = 2;     // 0 bomb item, 1 shield item
+constexpr int kItemSlots = 2;  // 0 bomb item, 1 shield item
 constexpr int kBandSlots = 8;
 
 // ---- Enemies ----------------------------------------------------------------
@@ -150,7 +150,7 @@ extern int16_t bossLightH;
 extern uint8_t fullRunFlag;
 
 // ---- Animation counters ----------------------------------------------------------
-extern uint8_t frameTick;   // 0..35
+extern uint8_t frameTick;  // 0..35
 extern uint8_t blinkPhase;
 extern uint8_t blinkA;
 extern uint8_t blinkB;
@@ -163,11 +163,11 @@ extern int32_t loopSlot;
 extern int32_t loopSlot2;
 
 // ---- Screens that reuse world values -------------------------------------------
-extern int16_t line2X;        // second text group of a staff page
-extern float titleLogoSize;   // drawn height of the title logo
+extern int16_t line2X;       // second text group of a staff page
+extern float titleLogoSize;  // drawn height of the title logo
 extern int16_t cursorX;
 extern int16_t cursorY;
-extern uint8_t shipPose;      // staff-roll transformation: 0 none .. 5 done
+extern uint8_t shipPose;  // staff-roll transformation: 0 none .. 5 done
 extern uint8_t poseFrame;
 extern int32_t poseTick;
 extern uint8_t selectedStage;

@@ -2,11 +2,12 @@
 // presented frame (CLOCK_REALTIME, nanoseconds, 8 bytes each) is appended to
 // the file named by TESSIVANE_PRESENT_LOG, so the frame period can be
 // measured from outside without touching the game.
-#include <SDL.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <SDL.h>
 
 #include <cstdint>
 #include <cstdlib>

@@ -68,7 +68,7 @@ struct Message {
   std::string text;   // the message or prompt
   std::string title;  // title or caption
   bool critical = false;
-  std::string answer; // "ok", "yes", "no", the typed name, or "cancel"
+  std::string answer;  // "ok", "yes", "no", the typed name, or "cancel"
 };
 const std::vector<Message>& Messages();
 const std::vector<std::string>& MusicCommands();

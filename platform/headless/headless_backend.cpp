@@ -26,9 +26,9 @@ struct Machine {
   bool screenSaver = false;
   bool instanceFree = true;
   std::vector<KeyInterval> keys;
-  std::map<int, bool> keyDown;           // direct holds
-  std::map<int, uint32_t> lastQuery;     // clock at each key's last query
-  std::map<int, bool> pressedSinceQuery; // direct holds pressed since the last query
+  std::map<int, bool> keyDown;            // direct holds
+  std::map<int, uint32_t> lastQuery;      // clock at each key's last query
+  std::map<int, bool> pressedSinceQuery;  // direct holds pressed since the last query
   uint32_t pollsSinceWait = 0;
   void (*onClose)() = nullptr;
   bool joyPresent = false;

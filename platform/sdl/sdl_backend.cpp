@@ -35,9 +35,9 @@ struct WindowState {
   int width = 0, height = 0;  // logical picture size
   int scale = 1;
   bool fullScreen = false;
-  bool toggled = false;  // Alt+Enter since the last poll of window events
-  int scaling = 0;     // as platform::SetDisplay
-  int windowSize = 0;  // 0: the largest whole multiple that fits the desktop
+  bool toggled = false;             // Alt+Enter since the last poll of window events
+  int scaling = 0;                  // as platform::SetDisplay
+  int windowSize = 0;               // 0: the largest whole multiple that fits the desktop
   SDL_Texture* enlarged = nullptr;  // the whole-multiple step of "fill"
   int enlargedMultiple = 0;
   bool hasPicture = false;
@@ -189,7 +189,8 @@ void SetWindowIcon(SDL_Window* window) {
       const unsigned char* src = cairo_image_surface_get_data(png);
       for (int y = 0; y < h; ++y) {
         const uint32_t* in = reinterpret_cast<const uint32_t*>(src + size_t(y) * stride);
-        uint32_t* out = reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(icon->pixels) + size_t(y) * icon->pitch);
+        uint32_t* out =
+            reinterpret_cast<uint32_t*>(static_cast<unsigned char*>(icon->pixels) + size_t(y) * icon->pitch);
         for (int x = 0; x < w; ++x) {
           const uint32_t p = in[x], a = p >> 24;
           if (a == 0 || a == 255) {
@@ -197,7 +198,8 @@ void SetWindowIcon(SDL_Window* window) {
             continue;
           }
           auto straight = [a](uint32_t c) { return SDL_min(255u, (c * 255 + a / 2) / a); };
-          out[x] = (a << 24) | (straight((p >> 16) & 255) << 16) | (straight((p >> 8) & 255) << 8) | straight(p & 255);
+          out[x] =
+              (a << 24) | (straight((p >> 16) & 255) << 16) | (straight((p >> 8) & 255) << 8) | straight(p & 255);
         }
       }
       SDL_SetWindowIcon(window, icon);
@@ -343,9 +345,9 @@ void CreateGameWindow(const char* caption, int width, int height) {
   gWin.width = width;
   gWin.height = height;
   gWin.scale = WantedScale();
-  gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
-                                 height * gWin.scale,
-                                 SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+  gWin.window =
+      SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
+                       height * gWin.scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
   SetWindowIcon(gWin.window);
@@ -457,10 +459,14 @@ bool ReadJoystick(int id, JoyState* state) {
   if (SDL_GameControllerGetButton(gPad, SDL_CONTROLLER_BUTTON_DPAD_RIGHT)) state->x = 65535;
   if (SDL_GameControllerGetButton(gPad, SDL_CONTROLLER_BUTTON_DPAD_UP)) state->y = 0;
   if (SDL_GameControllerGetButton(gPad, SDL_CONTROLLER_BUTTON_DPAD_DOWN)) state->y = 65535;
-  static const SDL_GameControllerButton kFace[8] = {
-      SDL_CONTROLLER_BUTTON_A,     SDL_CONTROLLER_BUTTON_B,    SDL_CONTROLLER_BUTTON_X,
-      SDL_CONTROLLER_BUTTON_Y,     SDL_CONTROLLER_BUTTON_START, SDL_CONTROLLER_BUTTON_BACK,
-      SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
+  static const SDL_GameControllerButton kFace[8] = {SDL_CONTROLLER_BUTTON_A,
+                                                    SDL_CONTROLLER_BUTTON_B,
+                                                    SDL_CONTROLLER_BUTTON_X,
+                                                    SDL_CONTROLLER_BUTTON_Y,
+                                                    SDL_CONTROLLER_BUTTON_START,
+                                                    SDL_CONTROLLER_BUTTON_BACK,
+                                                    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+                                                    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER};
   state->buttons = 0;
   for (int b = 0; b < 8; ++b)
     if (SDL_GameControllerGetButton(gPad, kFace[b])) state->buttons |= 1u << b;

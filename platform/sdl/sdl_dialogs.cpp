@@ -222,9 +222,7 @@ bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::s
           sdlback::CallCloseHandler();  // may end the program; No carries on typing
         }
         break;
-      case SDL_QUIT:
-        sdlback::CallCloseHandler();
-        break;
+      case SDL_QUIT: sdlback::CallCloseHandler(); break;
       default:
         if (e.type != SDL_KEYUP) sdlback::HandleGameEvent(e);
         break;

@@ -16,11 +16,12 @@
 //   thread: the soundfont may still be loading on its own thread, and waiting
 //   for threads (or destroying what they use) held the end up for seconds.
 //   bench/quit_time.sh measures it.
-#include <SDL.h>
 #include <pthread.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <unistd.h>
+
+#include <SDL.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,6 +30,7 @@
 #include "platform/sdl/sdl_internal.h"
 // Last: Xlib's macros (None, Status...) would clash with the names above.
 #include <SDL_syswm.h>
+
 #include <X11/Xlib.h>
 
 namespace {
@@ -105,7 +107,8 @@ void EndProcess(int status) {
   SDL_Window* window = sdlback::GameWindow();
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) XSync(info.info.x11.display, False);
+  if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+    XSync(info.info.x11.display, False);
   std::fflush(nullptr);
   _exit(status);
 }

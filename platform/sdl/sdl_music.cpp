@@ -8,10 +8,13 @@
 // before the soundfont is ready are remembered and take effect when it is.
 // Without an audio device or a soundfont the game runs on in silence, with one
 // line on standard error.
+#include "platform/sdl/sdl_music.h"
+
+#include <sys/stat.h>
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
-#include <sys/stat.h>
 
 #include <atomic>
 #include <cstdio>
@@ -23,7 +26,6 @@
 #include <vector>
 
 #include "platform/backend.h"
-#include "platform/sdl/sdl_music.h"
 
 namespace {
 

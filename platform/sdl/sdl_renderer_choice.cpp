@@ -37,7 +37,8 @@ bool HasGpuDevice() {
   if (!dir) return false;
   bool found = false;
   while (dirent* entry = readdir(dir)) {
-    if (std::strncmp(entry->d_name, "card", 4) == 0 || std::strncmp(entry->d_name, "renderD", 7) == 0) found = true;
+    if (std::strncmp(entry->d_name, "card", 4) == 0 || std::strncmp(entry->d_name, "renderD", 7) == 0)
+      found = true;
   }
   closedir(dir);
   return found;

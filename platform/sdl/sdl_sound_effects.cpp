@@ -10,6 +10,8 @@
 //
 // The audio output is the music's (platform/sdl/sdl_music.cpp); without an
 // audio device the effects are silent, with no message of their own.
+#include "platform/sdl/sdl_sound_effects.h"
+
 #include <SDL.h>
 #include <SDL_mixer.h>
 
@@ -19,7 +21,6 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_music.h"
-#include "platform/sdl/sdl_sound_effects.h"
 #include "platform/sound_effects.h"
 
 namespace {
@@ -40,7 +41,7 @@ struct Voice {
   const int16_t* samples = nullptr;  // the effect, in the output's format
   uint32_t count = 0;                // its samples (both sides of a frame)
   uint32_t position = 0;
-  uint32_t order = 0;                // starting order; the smallest is the oldest
+  uint32_t order = 0;  // starting order; the smallest is the oldest
 };
 
 struct EffectsDevice {

@@ -1,11 +1,12 @@
 // The millisecond clock, waiting, the screen saver, the single-copy claim,
 // folders and the end of the process on a real machine.
-#include <SDL.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
+
+#include <SDL.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -139,6 +140,5 @@ std::string DataDirectory() {
   }
   return data = dir;
 }
-
 
 }  // namespace platform

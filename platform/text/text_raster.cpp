@@ -15,7 +15,7 @@
 namespace {
 
 constexpr int kMaxPoints = 255;
-constexpr int kCacheSlots = 4096;            // power of two
+constexpr int kCacheSlots = 4096;  // power of two
 constexpr int kCacheLimit = kCacheSlots * 3 / 4;
 constexpr size_t kCoverageBytes = 4u << 20;  // coverage masks of all cached glyphs
 

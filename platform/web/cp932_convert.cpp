@@ -26,8 +26,8 @@ bool IsLeadByte(unsigned c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c
 
 long LookUpDecode(uint32_t bytes) {
   const cp932::CodePair* end = cp932::kDecode + cp932::kDecodeCount;
-  const cp932::CodePair* it = std::lower_bound(
-      cp932::kDecode, end, bytes, [](const cp932::CodePair& p, uint32_t b) { return p.bytes < b; });
+  const cp932::CodePair* it = std::lower_bound(cp932::kDecode, end, bytes,
+                                               [](const cp932::CodePair& p, uint32_t b) { return p.bytes < b; });
   return it != end && it->bytes == bytes ? long(it->codePoint) : -1;
 }
 
@@ -90,7 +90,6 @@ int TakeUtf8(const unsigned char* s, size_t left, uint32_t* cp) {
 }
 
 }  // namespace
-
 
 int Open(const char* to, const char* from) {
   const std::string t = Canonical(to), f = Canonical(from);

@@ -1,6 +1,7 @@
 // The web build's iconv: linked ahead of the browser C library's, it converts
 // between UTF-8 and CP932 (the only pair the game asks for) from the tables.
 #include <errno.h>
+
 #include <iconv.h>
 
 #include <cstdint>

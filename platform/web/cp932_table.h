@@ -8,7 +8,7 @@
 namespace cp932 {
 
 struct CodePair {
-  uint32_t bytes;      // one byte, or lead << 8 | trail
+  uint32_t bytes;  // one byte, or lead << 8 | trail
   uint32_t codePoint;
 };
 // Every CP932 character, sorted by bytes.

@@ -5,9 +5,10 @@
 // Semantics as on the desktop: one current tune; play resumes a stopped tune
 // where it stopped, but a tune that played to its end stays there; it counts
 // as stopped once it has ended or was stopped.
+#include <emscripten.h>
+
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <emscripten.h>
 
 #include <cstdio>
 #include <string>

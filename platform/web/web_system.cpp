@@ -8,8 +8,8 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/sdl/sdl_internal.h"
 #include "platform/files.h"
+#include "platform/sdl/sdl_internal.h"
 
 namespace {
 

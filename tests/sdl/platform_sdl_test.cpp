@@ -1,10 +1,11 @@
 // The player's back-end with SDL's dummy video driver: keys from SDL events,
 // the window's close, the clock and its waits, folders and the single-copy
 // claim.
-#include <SDL.h>
-#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include <SDL.h>
+#include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
@@ -48,17 +49,35 @@ TEST_F(SdlBackend, ScancodesGiveTheGameKeys) {
     SDL_Scancode code;
     int vk;
   } cases[] = {
-      {SDL_SCANCODE_LEFT, kVkLeft}, {SDL_SCANCODE_RIGHT, kVkRight}, {SDL_SCANCODE_UP, kVkUp},
-      {SDL_SCANCODE_DOWN, kVkDown}, {SDL_SCANCODE_KP_2, kVkNum2},   {SDL_SCANCODE_KP_4, kVkNum4},
-      {SDL_SCANCODE_KP_6, kVkNum6}, {SDL_SCANCODE_KP_8, kVkNum8},   {SDL_SCANCODE_A, kVkA},
-      {SDL_SCANCODE_S, kVkS},       {SDL_SCANCODE_H, kVkH},         {SDL_SCANCODE_E, kVkE},
-      {SDL_SCANCODE_P, kVkP},       {SDL_SCANCODE_D, kVkD},         {SDL_SCANCODE_F, kVkF},
-      {SDL_SCANCODE_LCTRL, kVkCtrl}, {SDL_SCANCODE_RCTRL, kVkCtrl},
+      {SDL_SCANCODE_LEFT, kVkLeft},
+      {SDL_SCANCODE_RIGHT, kVkRight},
+      {SDL_SCANCODE_UP, kVkUp},
+      {SDL_SCANCODE_DOWN, kVkDown},
+      {SDL_SCANCODE_KP_2, kVkNum2},
+      {SDL_SCANCODE_KP_4, kVkNum4},
+      {SDL_SCANCODE_KP_6, kVkNum6},
+      {SDL_SCANCODE_KP_8, kVkNum8},
+      {SDL_SCANCODE_A, kVkA},
+      {SDL_SCANCODE_S, kVkS},
+      {SDL_SCANCODE_H, kVkH},
+      {SDL_SCANCODE_E, kVkE},
+      {SDL_SCANCODE_P, kVkP},
+      {SDL_SCANCODE_D, kVkD},
+      {SDL_SCANCODE_F, kVkF},
+      {SDL_SCANCODE_LCTRL, kVkCtrl},
+      {SDL_SCANCODE_RCTRL, kVkCtrl},
       // The menus', the pause's and the player's own keys.
-      {SDL_SCANCODE_ESCAPE, kVkEscape}, {SDL_SCANCODE_PAUSE, kVkPause},
-      {SDL_SCANCODE_RETURN, kVkEnter}, {SDL_SCANCODE_KP_ENTER, kVkEnter}, {SDL_SCANCODE_SPACE, kVkSpace},
-      {SDL_SCANCODE_Z, kVkZ},       {SDL_SCANCODE_X, kVkX},         {SDL_SCANCODE_J, 'J'},
-      {SDL_SCANCODE_0, '0'},        {SDL_SCANCODE_9, '9'},          {SDL_SCANCODE_RSHIFT, kVkShift},
+      {SDL_SCANCODE_ESCAPE, kVkEscape},
+      {SDL_SCANCODE_PAUSE, kVkPause},
+      {SDL_SCANCODE_RETURN, kVkEnter},
+      {SDL_SCANCODE_KP_ENTER, kVkEnter},
+      {SDL_SCANCODE_SPACE, kVkSpace},
+      {SDL_SCANCODE_Z, kVkZ},
+      {SDL_SCANCODE_X, kVkX},
+      {SDL_SCANCODE_J, 'J'},
+      {SDL_SCANCODE_0, '0'},
+      {SDL_SCANCODE_9, '9'},
+      {SDL_SCANCODE_RSHIFT, kVkShift},
   };
   for (const auto& c : cases) {
     Key(c.code, true);

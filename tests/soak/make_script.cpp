@@ -21,7 +21,9 @@ const T& Pick(const T (&items)[N]) {
   return items[Between(0, N - 1)];
 }
 
-void Hold(uint32_t from, uint32_t to, const std::string& keys) { std::printf("%u %u %s\n", from, to, keys.c_str()); }
+void Hold(uint32_t from, uint32_t to, const std::string& keys) {
+  std::printf("%u %u %s\n", from, to, keys.c_str());
+}
 
 // A stretch of play: fire, perhaps a bomb, perhaps a sideways move.
 std::string PlayKeys() {

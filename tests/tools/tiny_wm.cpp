@@ -8,7 +8,6 @@
 //                   manager already runs)
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <map>

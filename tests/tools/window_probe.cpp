@@ -25,7 +25,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>

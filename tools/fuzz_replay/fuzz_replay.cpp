@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   ReplayInfo info;
   info.build = kBuild;
   info.gameStart = size / 2;
-  const std::vector<uint8_t> file = EncodeReplay(info, compressed.data(), compressed.size(), size,
-                                                 uint32_t(crc32(0, data, uInt(size))));
+  const std::vector<uint8_t> file =
+      EncodeReplay(info, compressed.data(), compressed.size(), size, uint32_t(crc32(0, data, uInt(size))));
   const std::vector<uint8_t> raw(data, data + size);
   Check(file.data(), file.size(), &raw);
   // Cut short anywhere, the wrapped file is refused.
@@ -61,7 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ReplayInfo cut;
     std::vector<uint8_t> rawCut;
     std::string error;
-    if (LoadReplay(file.data(), file.size() - 1 - (size % file.size()) % file.size(), kBuild, &cut, &rawCut, &error))
+    if (LoadReplay(file.data(), file.size() - 1 - (size % file.size()) % file.size(), kBuild, &cut, &rawCut,
+                   &error))
       Fail("a replay cut short was loaded");
   }
   return 0;

@@ -25,8 +25,8 @@
 #include "data/cp932.h"
 #include "data/score_file.h"
 #include "platform/backend.h"
-#include "platform/machine.h"
 #include "platform/files.h"
+#include "platform/machine.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::string gDir;
 int gMessages = 0;
 std::string gLastMessage;
 Bytes gDefaultFile;
-int gReportFd = -1;  // the real stderr, for the sanitizers and for Fail
+int gReportFd = -1;   // the real stderr, for the sanitizers and for Fail
 int gCaptureFd = -1;  // stderr of the game while it loads
 
 void Fail(const char* what) {
@@ -131,7 +131,9 @@ struct Record {
   int32_t computed;   // ...this one
 };
 
-uint32_t U32At(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24; }
+uint32_t U32At(const uint8_t* p) {
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
 
 // Reads the fields; false when the bytes are too short to hold them all.
 bool ParseRecord(const uint8_t* data, size_t size, Record* r) {
@@ -259,7 +261,8 @@ void CheckFile(const uint8_t* data, size_t size) {
   }
   if (!DecodeScoreRecord(again.data(), again.size())) Fail("a saved valid record does not load");
   for (int k = 0; k < kHiScoreEntries; ++k)
-    if (std::memcmp(&scores[k], &hiScores[k], 4) != 0 || names[k] != hiNames[k]) Fail("round trip changed an entry");
+    if (std::memcmp(&scores[k], &hiScores[k], 4) != 0 || names[k] != hiNames[k])
+      Fail("round trip changed an entry");
   if (std::memcmp(r.marks, medals, kMedalCount) != 0) Fail("round trip changed a medal");
 }
 
@@ -294,7 +297,9 @@ void ShowMessage(const char* text, const char* /*title*/, bool /*critical*/) {
 // records nothing.
 namespace machine {
 Mode CurrentMode() { return Mode::Live; }
-void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::string*)) { readLive(error, bytes); }
+void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::string*)) {
+  readLive(error, bytes);
+}
 uint32_t ReadValue(uint32_t live) { return live; }
 }  // namespace machine
 

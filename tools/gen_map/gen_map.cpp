@@ -17,8 +17,8 @@ constexpr int kStages = 9, kRows = 81, kCells = 9;
 constexpr int kCornerCols = kCells + 1, kCornerRows = kRows + 1;
 
 enum class Layout : uint8_t {
-  Shores,   // raised ground along the left and right edges and in scattered patches
-  Blocks,   // raised blocks between a grid of low lanes
+  Shores,  // raised ground along the left and right edges and in scattered patches
+  Blocks,  // raised blocks between a grid of low lanes
 };
 
 // One waypoint of a stage's journey: at corner row `row`, the raised ground
@@ -120,7 +120,8 @@ int main(int argc, char** argv) {
     for (int r = 0; r < kRows; ++r)
       for (int x = 0; x < kCells; ++x) {
         const int code = (corner[r][x] ? kCornerTopLeft : 0) | (corner[r][x + 1] ? kCornerTopRight : 0) |
-                         (corner[r + 1][x] ? kCornerBottomLeft : 0) | (corner[r + 1][x + 1] ? kCornerBottomRight : 0);
+                         (corner[r + 1][x] ? kCornerBottomLeft : 0) |
+                         (corner[r + 1][x + 1] ? kCornerBottomRight : 0);
         map[s + kStages * (2 * x + 2 * kCells * r)] = uint8_t(s);
         map[s + kStages * (2 * x + 1 + 2 * kCells * r)] = uint8_t(TileRowForCode(code));
       }

@@ -29,7 +29,10 @@ bool ParseSweep(const std::string& s, Sweep* sweep) {
 }
 
 bool ParseWave(const std::string& s, Wave* wave) {
-  static const struct { const char* name; Wave wave; } kWaves[] = {
+  static const struct {
+    const char* name;
+    Wave wave;
+  } kWaves[] = {
       {"sine", Wave::Sine}, {"square", Wave::Square}, {"triangle", Wave::Triangle},
       {"saw", Wave::Saw},   {"noise", Wave::Noise},
   };
@@ -60,8 +63,8 @@ bool ParseLayer(std::istringstream& words, Layer* layer, std::string* why) {
       ok = ParseSweep(value, &layer->highpass);
     } else if (key == "vibrato") {
       std::string depth;
-      ok = (words >> depth) && ParseNumber(value, &layer->vibratoRate) && ParseNumber(depth, &layer->vibratoDepth) &&
-           layer->vibratoRate >= 0;
+      ok = (words >> depth) && ParseNumber(value, &layer->vibratoRate) &&
+           ParseNumber(depth, &layer->vibratoDepth) && layer->vibratoRate >= 0;
     } else if (!ParseNumber(value, &number)) {
       ok = false;
     } else if (key == "length") {

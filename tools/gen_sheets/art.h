@@ -52,11 +52,11 @@ double PeriodicNoise(double x, double y, int period, int cells, int seed);
 double Fbm(double x, double y, int period, int seed);
 
 // The painters of each group of sheets.
-void DrawShipSheets(std::vector<Sheet>& sheets);     // ship, charge glow, charged and normal shot, overlay
-void DrawEnemySheets(std::vector<Sheet>& sheets);    // small cells, enemies, turrets
-void DrawItemSheets(std::vector<Sheet>& sheets);     // round glow, capsule, items, medal
-void DrawScreenSheets(std::vector<Sheet>& sheets);   // gauge, flash, logo, game over, boss light
-void DrawTileSheet(std::vector<Sheet>& sheets);      // tiles
+void DrawShipSheets(std::vector<Sheet>& sheets);    // ship, charge glow, charged and normal shot, overlay
+void DrawEnemySheets(std::vector<Sheet>& sheets);   // small cells, enemies, turrets
+void DrawItemSheets(std::vector<Sheet>& sheets);    // round glow, capsule, items, medal
+void DrawScreenSheets(std::vector<Sheet>& sheets);  // gauge, flash, logo, game over, boss light
+void DrawTileSheet(std::vector<Sheet>& sheets);     // tiles
 
 // The player's ship, nose up, in a 45 x 65 cell. lean -1 banks left, +1 right;
 // flame 0 or 1 is the engine flicker; unfold 0..1 spreads the winged form.

@@ -45,9 +45,7 @@ void PutLight(Sheet& s, int x, int y0, int w, int h, const Painter& paint) {
   cairo_surface_destroy(surf);
 }
 
-Rgb Hex(uint32_t rgb) {
-  return {((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0};
-}
+Rgb Hex(uint32_t rgb) { return {((rgb >> 16) & 255) / 255.0, ((rgb >> 8) & 255) / 255.0, (rgb & 255) / 255.0}; }
 Rgb Mix(Rgb a, Rgb b, double t) { return {a.r + (b.r - a.r) * t, a.g + (b.g - a.g) * t, a.b + (b.b - a.b) * t}; }
 Rgb Scale(Rgb a, double k) {
   auto c = [](double v) { return v < 0 ? 0 : (v > 1 ? 1 : v); };

@@ -11,7 +11,10 @@ const Rgb kInk = Hex(0x0A0A14);
 void Body(cairo_t* cr, double x0, double y0, double x1, double y1, Rgb base) {
   double ex0, ey0, ex1, ey1;
   cairo_fill_extents(cr, &ex0, &ey0, &ex1, &ey1);
-  (void)x0; (void)y0; (void)x1; (void)y1;
+  (void)x0;
+  (void)y0;
+  (void)x1;
+  (void)y1;
   const double cx = ex0 + (ex1 - ex0) * 0.35, cy = ey0 + (ey1 - ey0) * 0.3;
   const double r = std::max(ex1 - ex0, ey1 - ey0);
   cairo_pattern_t* g = cairo_pattern_create_radial(cx, cy, 0, cx, cy, r);
@@ -124,7 +127,8 @@ void DrawEnemy(cairo_t* cr, int kind, int f) {
         }
       for (int side : {-1, 1}) {
         const double open = f ? 3 : 1;
-        Polygon(cr, {21.5 + side * 5, 31, 21.5 + side * (9 + open), 39.5, 21.5 + side * 3, 37, 21.5 + side * 2, 33});
+        Polygon(cr,
+                {21.5 + side * 5, 31, 21.5 + side * (9 + open), 39.5, 21.5 + side * 3, 37, 21.5 + side * 2, 33});
         Shade(cr, Hex(0xF08828));
       }
       cairo_save(cr);

@@ -2,12 +2,13 @@
 // executable to carry: for each sheet its u16 LE width and height, then
 // width * height u32 LE 0x00RRGGBB pixels. Also writes the application icons
 // into an "icons" folder beside the blob. The output is the same every run.
+#include <sys/stat.h>
+
 #include <cairo.h>
 
 #include <cmath>
 #include <cstdio>
 #include <string>
-#include <sys/stat.h>
 
 #include "art.h"
 

@@ -110,8 +110,10 @@ void DrawMedal(cairo_t* cr, int n) {
   cairo_pattern_destroy(g);
   for (int i = 0; i < 10; ++i) {
     const double t = -M_PI / 2 + i * M_PI / 5, r = i % 2 ? 4.5 : 11;
-    if (i == 0) cairo_move_to(cr, std::cos(t) * r, std::sin(t) * r);
-    else cairo_line_to(cr, std::cos(t) * r, std::sin(t) * r);
+    if (i == 0)
+      cairo_move_to(cr, std::cos(t) * r, std::sin(t) * r);
+    else
+      cairo_line_to(cr, std::cos(t) * r, std::sin(t) * r);
   }
   cairo_close_path(cr);
   cairo_restore(cr);
@@ -141,7 +143,8 @@ void DrawItemSheets(std::vector<Sheet>& sheets) {
     PutMasked(sheets[kCapsuleSheet], 32 * n, 0, 32, 32, 32, [&](cairo_t* cr) { DrawCapsule(cr, n); });
     PutMasked(sheets[kItemSheet], 40 * n, 0, 40, 40, 40, [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0xF04020), "B"); });
     // The shield item shares the bomb item's mask: its sprite row only.
-    PutMasked(sheets[kItemSheet], 40 * n, 80, 40, 40, 40, [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0x20B0F0), "S"); });
+    PutMasked(sheets[kItemSheet], 40 * n, 80, 40, 40, 40,
+              [&](cairo_t* cr) { DrawOrb(cr, n, Hex(0x20B0F0), "S"); });
     PutMasked(sheets[kMedalSheet], 40 * n, 0, 40, 40, 40, [&](cairo_t* cr) { DrawMedal(cr, n); });
   }
 }

@@ -58,14 +58,17 @@ void TextPath(cairo_t* cr, const char* text, double x, double y, double unit) {
       continue;
     }
     bool start = true;
-    for (int i = 0; g->pts[i] != -2; ) {
+    for (int i = 0; g->pts[i] != -2;) {
       if (g->pts[i] == -1) {
         start = true;
         ++i;
         continue;
       }
       const double px = x + g->pts[i] * unit, py = y + g->pts[i + 1] * unit;
-      if (start) cairo_move_to(cr, px, py); else cairo_line_to(cr, px, py);
+      if (start)
+        cairo_move_to(cr, px, py);
+      else
+        cairo_line_to(cr, px, py);
       start = false;
       i += 2;
     }
@@ -139,9 +142,11 @@ void DrawGauge(Sheet& s) {
     }
   });
   // Fill strips: colour in columns 102..197, empty (transparent) in 198..301.
-  const struct { int spriteY, maskY; uint32_t dark, mid, light, edge; } strips[2] = {
-      {0, 19, 0x1050C0, 0x28A0FF, 0xB0ECFF, 0xFFFFFF},
-      {38, 57, 0xC04008, 0xFF9020, 0xFFF0A0, 0xFFFFFF}};
+  const struct {
+    int spriteY, maskY;
+    uint32_t dark, mid, light, edge;
+  } strips[2] = {{0, 19, 0x1050C0, 0x28A0FF, 0xB0ECFF, 0xFFFFFF},
+                 {38, 57, 0xC04008, 0xFF9020, 0xFFF0A0, 0xFFFFFF}};
   for (const auto& st : strips) {
     for (int x = 102; x < 302; ++x)
       for (int y = 0; y < 13; ++y) {

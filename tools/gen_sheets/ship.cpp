@@ -51,9 +51,7 @@ void BladePath(cairo_t* cr, const ShipPose& p, int side) {
   p.Shape(cr, {4, 19, 4 + 15 * t, 19 - 15 * t, 4 + 17 * t, 21 - 11 * t, 4, 28}, side);
 }
 
-void NacellePath(cairo_t* cr, const ShipPose& p, int side) {
-  p.Shape(cr, {4.5, 31, 8.5, 34, 9, 50, 5, 51}, side);
-}
+void NacellePath(cairo_t* cr, const ShipPose& p, int side) { p.Shape(cr, {4.5, 31, 8.5, 34, 9, 50, 5, 51}, side); }
 
 void CanardPath(cairo_t* cr, const ShipPose& p, int side) { p.Shape(cr, {3.5, 13, 8, 19, 8, 21.5, 4, 20}, side); }
 
@@ -164,7 +162,8 @@ void DrawShipSheets(std::vector<Sheet>& sheets) {
   const double leans[6] = {0, 0, -1, -1, 1, 1};
   // Sheet 0: six banking cells, then the unfolding frames of the winged form.
   for (int bank = 0; bank < 6; ++bank)
-    PutMasked(sheets[kShipSheet], 45 * bank, 0, 65, 45, 65, [&](cairo_t* cr) { DrawShip(cr, leans[bank], bank & 1, 0); });
+    PutMasked(sheets[kShipSheet], 45 * bank, 0, 65, 45, 65,
+              [&](cairo_t* cr) { DrawShip(cr, leans[bank], bank & 1, 0); });
   for (int f = 0; f < 6; ++f)
     for (int b = 0; b < 2; ++b)
       PutMasked(sheets[kShipSheet], 270 + 45 * b + 90 * f, 0, 65, 45, 65,
@@ -175,8 +174,10 @@ void DrawShipSheets(std::vector<Sheet>& sheets) {
     PutLight(sheets[kShipOverlaySheet], 45 * bank, 0, 45, 65, [&](cairo_t* cr) {
       const ShipPose p{leans[bank], 0};
       cairo_set_line_join(cr, CAIRO_LINE_JOIN_ROUND);
-      const struct { double width, alpha; uint32_t colour; } rings[] = {
-          {7, 0.25, 0x2060FF}, {4, 0.5, 0x30B0FF}, {1.6, 1.0, 0xC0FFFF}};
+      const struct {
+        double width, alpha;
+        uint32_t colour;
+      } rings[] = {{7, 0.25, 0x2060FF}, {4, 0.5, 0x30B0FF}, {1.6, 1.0, 0xC0FFFF}};
       for (const auto& ring : rings) {
         SilhouettePath(cr, p);
         SetColour(cr, Hex(ring.colour), ring.alpha);

@@ -13,16 +13,14 @@ uint32_t Pack(Rgb c) {
 
 // Everything a theme needs to colour one pixel.
 struct Spot {
-  double x, y;     // pixel within the 40 x 40 period
-  double d;        // signed distance-like value: > 0 on the raised ground
-  double light;    // relief shading, > 0 on slopes facing the upper left
-  double n;        // fine periodic noise 0..1
+  double x, y;   // pixel within the 40 x 40 period
+  double d;      // signed distance-like value: > 0 on the raised ground
+  double light;  // relief shading, > 0 on slopes facing the upper left
+  double n;      // fine periodic noise 0..1
 };
 
 // Grid lines every `step` pixels (0 or 1).
-double Grid(double x, double y, int step) {
-  return (int(x) % step == 0 || int(y) % step == 0) ? 1 : 0;
-}
+double Grid(double x, double y, int step) { return (int(x) % step == 0 || int(y) % step == 0) ? 1 : 0; }
 
 Rgb TitleGround(const Spot& s) {
   if (s.d <= 0) {
@@ -42,7 +40,7 @@ Rgb Coast(const Spot& s) {
     const double wave = 0.5 + 0.5 * std::sin((s.y + 6 * s.n) * 2 * M_PI / 10);
     Rgb c = Mix(Hex(0x0E3C78), Hex(0x1A5CA0), 0.6 * s.n + 0.3 * wave);
     if (s.d > -0.14) c = Mix(Hex(0x3A9CC8), c, -s.d / 0.14);  // shallows
-    if (wave > 0.93 && s.n > 0.55) c = Hex(0xB8E0F8);          // glints
+    if (wave > 0.93 && s.n > 0.55) c = Hex(0xB8E0F8);         // glints
     return c;
   }
   if (s.d < 0.1) return Mix(Hex(0xE8D8A0), Hex(0xD0B878), s.n);  // beach
@@ -93,8 +91,10 @@ Rgb City(const Spot& s) {
   // Roofs: blocks of 20 px with vents and lit windows.
   const int bx = int(s.x) % 20, by = int(s.y) % 20;
   Rgb c = Mix(Hex(0x707888), Hex(0x8890A0), s.n);
-  if (bx < 2 || by < 2) c = Hex(0x2A2E36);
-  else if (bx > 5 && bx < 14 && by > 5 && by < 14) c = Hex(0x5A6070);
+  if (bx < 2 || by < 2)
+    c = Hex(0x2A2E36);
+  else if (bx > 5 && bx < 14 && by > 5 && by < 14)
+    c = Hex(0x5A6070);
   if ((bx == 8 || bx == 11) && (by == 8 || by == 11)) c = Hex(0xFFE890);
   if (s.d < 0.05) c = Hex(0x30343C);
   return Scale(c, 1 + s.light);

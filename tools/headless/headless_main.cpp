@@ -2,8 +2,9 @@
 // driven by a script of inputs on the virtual clock, and writes the state of
 // every global as JSON and the play picture as PNG at chosen moments.
 // Usage and contract: docs/headless.md.
-#include <cairo.h>
 #include <unistd.h>
+
+#include <cairo.h>
 
 #include <algorithm>
 #include <cmath>
@@ -15,15 +16,15 @@
 #include <string>
 #include <vector>
 
-#include "app/replay_recorder.h"
 #include "app/pause.h"
+#include "app/replay_recorder.h"
 #include "app/settings.h"
 #include "app/startup.h"
-#include "frontend/replay_list.h"
 #include "app/state_registry.h"
-#include "platform/language.h"
+#include "frontend/replay_list.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/language.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
 #include "platform/replay_stream.h"
@@ -66,15 +67,16 @@ Options gOptions;
 bool gWriteFailed = false;
 
 [[noreturn]] void Usage(const std::string& why) {
-  std::fprintf(stderr,
-               "tessivane-headless: %s\n"
-               "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
-               "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
-               "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
-               "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
-               "                          [--replay-list]\n"
-               "       tessivane-headless --replay-info FILE\n",
-               why.c_str());
+  std::fprintf(
+      stderr,
+      "tessivane-headless: %s\n"
+      "usage: tessivane-headless [--dir DIR] [--seed S] [--until MS] [--input FILE]\n"
+      "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
+      "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
+      "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
+      "                          [--replay-list]\n"
+      "       tessivane-headless --replay-info FILE\n",
+      why.c_str());
   std::exit(kUsageError);
 }
 
@@ -224,13 +226,14 @@ int PrintReplayInfo(const char* file) {
   } else if (DecodeReplayInfo(bytes.data(), bytes.size(), &info, &why)) {
     static const char* const kDifficulties[] = {"normal", "hard", "easy", "hardest"};
     static const char* const kEnds[] = {"quit", "game over", "ending"};
-    std::printf("build: %s\nplayable: %s\nrecorded: %llu\ndifficulty: %s\nstart stage: %u\nstage reached: %u\n"
-                "ended: %s\nscore: %.0f\nplace: %d\nname: %s\n",
-                info.build.c_str(), info.build == kBuildIdentity ? "yes" : "no",
-                static_cast<unsigned long long>(info.recordedAt),
-                info.difficulty < 4 ? kDifficulties[info.difficulty] : "?", unsigned(info.startStage),
-                unsigned(info.stageReached), info.ending < 3 ? kEnds[info.ending] : "?", double(info.score),
-                info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, info.tableName.c_str());
+    std::printf(
+        "build: %s\nplayable: %s\nrecorded: %llu\ndifficulty: %s\nstart stage: %u\nstage reached: %u\n"
+        "ended: %s\nscore: %.0f\nplace: %d\nname: %s\n",
+        info.build.c_str(), info.build == kBuildIdentity ? "yes" : "no",
+        static_cast<unsigned long long>(info.recordedAt),
+        info.difficulty < 4 ? kDifficulties[info.difficulty] : "?", unsigned(info.startStage),
+        unsigned(info.stageReached), info.ending < 3 ? kEnds[info.ending] : "?", double(info.score),
+        info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, info.tableName.c_str());
     return 0;
   }
   std::fprintf(stderr, "tessivane-headless: %s: %s\n", file, why.c_str());
@@ -292,7 +295,9 @@ void AppendString(std::string& out, const std::string& s) {
 void AppendValue(std::string& out, const StateEntry& e, int k) {
   char buf[40];
   switch (e.type) {
-    case StateType::U8: std::snprintf(buf, sizeof buf, "%u", unsigned(static_cast<const uint8_t*>(e.data)[k])); break;
+    case StateType::U8:
+      std::snprintf(buf, sizeof buf, "%u", unsigned(static_cast<const uint8_t*>(e.data)[k]));
+      break;
     case StateType::I16: std::snprintf(buf, sizeof buf, "%d", int(static_cast<const int16_t*>(e.data)[k])); break;
     case StateType::I32: std::snprintf(buf, sizeof buf, "%d", int(static_cast<const int32_t*>(e.data)[k])); break;
     case StateType::F32: {
@@ -551,8 +556,7 @@ int main(int argc, char** argv) {
   } catch (const headless::ProcessEnded& end) {
     // The program ended itself. A start-up refusal, which ends the real game
     // with a failing status, is told on stderr; the run itself succeeded.
-    if (end.status != 0)
-      std::fprintf(stderr, "tessivane-headless: the game ended with status %d\n", end.status);
+    if (end.status != 0) std::fprintf(stderr, "tessivane-headless: the game ended with status %d\n", end.status);
     EndReplaySession(0);
   }
   headless::SetClockObserver(nullptr);
@@ -567,11 +571,13 @@ int main(int argc, char** argv) {
 
   TakeDueCaptures(headless::Clock());
   for (const Capture& c : gOptions.shots)
-    if (!c.taken) std::fprintf(stderr, "tessivane-headless: %s not written: the run ended before %u ms\n",
-                               c.file.c_str(), c.at);
+    if (!c.taken)
+      std::fprintf(stderr, "tessivane-headless: %s not written: the run ended before %u ms\n", c.file.c_str(),
+                   c.at);
   for (const Capture& c : gOptions.dumps)
-    if (!c.taken) std::fprintf(stderr, "tessivane-headless: %s not written: the run ended before %u ms\n",
-                               c.file.c_str(), c.at);
+    if (!c.taken)
+      std::fprintf(stderr, "tessivane-headless: %s not written: the run ended before %u ms\n", c.file.c_str(),
+                   c.at);
   if (!gOptions.dumpFile.empty()) WriteDump(gOptions.dumpFile);
   if (digest && (std::ferror(digest) || std::fclose(digest) != 0)) {
     std::fprintf(stderr, "tessivane-headless: cannot write %s\n", gOptions.digestFile.c_str());

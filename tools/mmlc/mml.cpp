@@ -80,7 +80,8 @@ class PartCompiler {
   }
 
   void SkipBlank() {
-    while (pos_ < text_.size() && (std::isspace(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '|')) ++pos_;
+    while (pos_ < text_.size() && (std::isspace(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '|'))
+      ++pos_;
   }
   bool Peek(char c) {
     SkipBlank();
@@ -174,16 +175,28 @@ class PartCompiler {
   }
   static int PitchClass(char c) {
     switch (c) {
-      case 'c': return 0; case 'd': return 2; case 'e': return 4; case 'f': return 5;
-      case 'g': return 7; case 'a': return 9; case 'b': return 11;
+      case 'c': return 0;
+      case 'd': return 2;
+      case 'e': return 4;
+      case 'f': return 5;
+      case 'g': return 7;
+      case 'a': return 9;
+      case 'b': return 11;
       default: return -1;
     }
   }
   static int DrumKey(char c) {
     switch (c) {
-      case 'k': return 36; case 's': return 38; case 'h': return 42; case 'o': return 46;
-      case 'c': return 49; case 'p': return 51; case 'x': return 39; case 't': return 50;
-      case 'm': return 47; case 'f': return 43;
+      case 'k': return 36;
+      case 's': return 38;
+      case 'h': return 42;
+      case 'o': return 46;
+      case 'c': return 49;
+      case 'p': return 51;
+      case 'x': return 39;
+      case 't': return 50;
+      case 'm': return 47;
+      case 'f': return 43;
       default: return -1;
     }
   }
@@ -215,8 +228,14 @@ class PartCompiler {
       if (pos_ >= text_.size()) Fail("unterminated chord");
       char c = text_[pos_++];
       if (c == '\'') break;
-      if (c == '>') { ++octave; continue; }
-      if (c == '<') { --octave; continue; }
+      if (c == '>') {
+        ++octave;
+        continue;
+      }
+      if (c == '<') {
+        --octave;
+        continue;
+      }
       keys.push_back(ReadKey(c, octave));
     }
     if (keys.empty()) Fail("empty chord");
@@ -233,7 +252,13 @@ class PartCompiler {
         continue;
       }
       switch (c) {
-        case 'a': case 'b': case 'c': case 'd': case 'e': case 'f': case 'g': {
+        case 'a':
+        case 'b':
+        case 'c':
+        case 'd':
+        case 'e':
+        case 'f':
+        case 'g': {
           int key = ReadKey(c, octave_);
           Sound({key}, LengthWithTies());
           break;

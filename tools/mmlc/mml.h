@@ -35,15 +35,15 @@ constexpr int kTicksPerQuarter = 480;
 
 struct Event {
   uint32_t tick = 0;
-  uint8_t status = 0;       // channel message status, or 0xFF for a meta event
-  uint8_t data1 = 0;        // key / controller / program, or the meta type
-  uint8_t data2 = 0;        // velocity / value
-  std::string meta;         // meta event payload
+  uint8_t status = 0;  // channel message status, or 0xFF for a meta event
+  uint8_t data1 = 0;   // key / controller / program, or the meta type
+  uint8_t data2 = 0;   // velocity / value
+  std::string meta;    // meta event payload
 };
 
 struct Track {
   std::string name;
-  int channel = 0;          // 0-based
+  int channel = 0;            // 0-based
   std::vector<Event> events;  // in file order
 };
 
