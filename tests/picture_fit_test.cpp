@@ -35,7 +35,9 @@ TEST(PictureFitTest, SharpFillAndAutomaticScaling) {
     // Inside the output, and the aspect ratio kept within a pixel.
     EXPECT_LE(f.x + f.w, c.outW);
     EXPECT_LE(f.y + f.h, c.outH);
-    if (f.w > 0) EXPECT_NEAR(double(f.w) / f.h, 332.0 / 478.0, 1.0 / f.h + 1.0 / f.w);
+    if (f.w > 0) {
+      EXPECT_NEAR(double(f.w) / f.h, 332.0 / 478.0, 1.0 / f.h + 1.0 / f.w);
+    }
   }
 }
 
