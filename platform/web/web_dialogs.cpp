@@ -14,15 +14,21 @@ namespace {
 // kind: 0 message, 1 critical message, 2 yes/no, 3 name. Returns 1 for OK or
 // Yes, 0 for No or a closed dialog; a typed name goes to `out` (UTF-8, cut
 // to `outSize` - 1 bytes).
+// clang-format off
 EM_ASYNC_JS(int, AskPage, (int kind, const char* title, const char* text, int maxChars, char* out, int outSize), {
-  const answer = await Module.tessivaneDialog(
-      {kind : kind, title : UTF8ToString(title), text : UTF8ToString(text), maxChars : maxChars});
-  if (kind == 3 && answer != = null&& answer != = false) {
+  const answer = await Module.tessivaneDialog({
+    kind : kind,
+    title : UTF8ToString(title),
+    text : UTF8ToString(text),
+    maxChars : maxChars
+  });
+  if (kind == 3 && answer !== null && answer !== false) {
     stringToUTF8(String(answer), out, outSize);
     return 1;
   }
-  return answer == = true ? 1 : 0;
+  return answer === true ? 1 : 0;
 });
+// clang-format on
 
 // The first `maxChars` characters of UTF-8 text.
 std::string FirstCharacters(const std::string& s, int maxChars) {

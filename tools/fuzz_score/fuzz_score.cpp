@@ -26,6 +26,7 @@
 #include "data/score_file.h"
 #include "platform/backend.h"
 #include "platform/files.h"
+#include "platform/language.h"
 #include "platform/machine.h"
 
 namespace {
@@ -302,6 +303,12 @@ void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::s
 }
 uint32_t ReadValue(uint32_t live) { return live; }
 }  // namespace machine
+
+// The loader's message in the game's own words, as tessivane-headless shows
+// it by default.
+namespace language {
+const char* Translate(const char* original) { return original; }
+}  // namespace language
 
 void RemoveFolder() {
   for (const std::string& name : FolderEntries()) remove((gDir + "/" + name).c_str());
