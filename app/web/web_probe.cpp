@@ -36,9 +36,9 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* tessivane_state_json() {
   char numbers[256];
   std::snprintf(numbers, sizeof numbers,
                 "{\"gameMode\": %u, \"stageNo\": %u, \"wave\": %u, \"score\": %.9g, \"playerX\": %.9g, "
-                "\"playerY\": %.9g, \"scrollPos\": %.9g, \"hiNames\": [",
+                "\"playerY\": %.9g, \"scrollPos\": %.9g, \"lowestHiScore\": %.9g, \"hiNames\": [",
                 unsigned(gameMode), unsigned(stageNo), unsigned(wave), double(score), double(playerX),
-                double(playerY), double(scrollPos));
+                double(playerY), double(scrollPos), double(hiScores[kHiScoreEntries - 1]));
   json = numbers;
   for (int k = 0; k < kHiScoreEntries; ++k) {
     if (k) json += ", ";

@@ -247,6 +247,7 @@ std::vector<int16_t> Render(const Effect& effect) {
 
 std::vector<uint8_t> WriteWav(const std::vector<int16_t>& samples) {
   std::vector<uint8_t> out;
+  out.reserve(44 + samples.size() * 2);
   auto put32 = [&](uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(uint8_t(v >> (8 * i)));
   };
@@ -254,7 +255,9 @@ std::vector<uint8_t> WriteWav(const std::vector<int16_t>& samples) {
     out.push_back(uint8_t(v));
     out.push_back(uint8_t(v >> 8));
   };
-  auto tag = [&](const char* t) { out.insert(out.end(), t, t + 4); };
+  auto tag = [&](const char* t) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(t[i]));
+  };
   const uint32_t dataBytes = uint32_t(samples.size() * 2);
   tag("RIFF");
   put32(36 + dataBytes);
