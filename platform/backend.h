@@ -37,7 +37,8 @@ void ShowWindow();
 // Takes one pending window event out of the queue; None when it is empty.
 // Quit/close requests come out as CloseRequested, once per request.
 WindowEvent PollWindowEvent();
-// Shows the picture (0x00RRGGBB pixels, `width` x `height`).
+// Shows the picture (0x00RRGGBB pixels, `width` x `height`). The pixels must
+// stay valid until the next call: the window may be redrawn from them.
 void PresentScreen(const Surface& picture);
 // True while play should hold because the window is hidden or unfocused.
 bool IsWindowInactive();

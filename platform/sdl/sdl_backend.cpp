@@ -40,6 +40,13 @@ struct WindowState {
   int windowSize = 0;               // 0: the largest whole multiple that fits the desktop
   SDL_Texture* enlarged = nullptr;  // the whole-multiple step of "fill"
   int enlargedMultiple = 0;
+  // Without a graphics device the picture goes straight into the window's
+  // own surface (no renderer): `picture` is the last one presented (the
+  // caller's pixels, which outlive the frame), and `enlargedSurface` the
+  // whole-multiple step of "fill".
+  bool direct = false;
+  SDL_Surface* picture = nullptr;
+  SDL_Surface* enlargedSurface = nullptr;
   bool hasPicture = false;
   bool everFocused = false;
   bool shown = false;
@@ -140,9 +147,76 @@ void ClearAroundPicture(const SDL_Rect& dst, int outW, int outH) {
   SDL_RenderClear(gWin.renderer);
 }
 
+// The picture `from` enlarged `multiple` times (nearest neighbour) into `to`
+// at (x, y); both 32-bit pixels of one format, the area inside `to`.
+void EnlargeWhole(const SDL_Surface* from, SDL_Surface* to, int x, int y, int multiple) {
+  const int w = from->w, rowBytes = w * multiple * 4;
+  for (int row = 0; row < from->h; ++row) {
+    const uint32_t* in = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(from->pixels) + row * from->pitch);
+    uint8_t* first = static_cast<uint8_t*>(to->pixels) + (y + row * multiple) * to->pitch + x * 4;
+    if (multiple == 2) {
+      for (int i = 0; i < w; ++i) {
+        const uint64_t pair = in[i] * 0x100000001ull;  // one store a pixel pair
+        std::memcpy(first + 8 * i, &pair, 8);
+      }
+    } else {
+      uint32_t* out = reinterpret_cast<uint32_t*>(first);
+      for (int i = 0; i < w; ++i)
+        for (int k = 0; k < multiple; ++k) out[i * multiple + k] = in[i];
+    }
+    for (int k = 1; k < multiple; ++k) std::memcpy(first + k * to->pitch, first, size_t(rowBytes));
+  }
+}
+
+// The direct path: the picture into the window's surface, the bars around it
+// black, and the surface shown.
+void DrawPictureDirect() {
+  SDL_Surface* out = SDL_GetWindowSurface(gWin.window);
+  if (!out || out->w <= 0 || out->h <= 0) return;
+  const PictureFit fit = FitPicture(out->w, out->h, gWin.width, gWin.height, gWin.fullScreen, gWin.scaling);
+  SDL_Rect dst{fit.x, fit.y, fit.w, fit.h};
+  const SDL_Rect bars[4] = {{0, 0, out->w, dst.y},
+                            {0, dst.y + dst.h, out->w, out->h - dst.y - dst.h},
+                            {0, dst.y, dst.x, dst.h},
+                            {dst.x + dst.w, dst.y, out->w - dst.x - dst.w, dst.h}};
+  for (const SDL_Rect& bar : bars)
+    if (bar.w > 0 && bar.h > 0) SDL_FillRect(out, &bar, SDL_MapRGB(out->format, 0, 0, 0));
+  const bool sameFormat = out->format->format == gWin.picture->format->format;
+  const bool whole = dst.w % gWin.width == 0 && dst.w / gWin.width == dst.h / gWin.height &&
+                     dst.h % gWin.height == 0 && dst.x >= 0 && dst.y >= 0 && dst.x + dst.w <= out->w &&
+                     dst.y + dst.h <= out->h;
+  if (SDL_MUSTLOCK(out) && SDL_LockSurface(out) != 0) return;
+  if (sameFormat && whole) {
+    EnlargeWhole(gWin.picture, out, dst.x, dst.y, dst.w / gWin.width);
+  } else if (sameFormat && fit.multiple > 0) {
+    const int m = fit.multiple;
+    if (!gWin.enlargedSurface || gWin.enlargedSurface->w != gWin.width * m) {
+      SDL_FreeSurface(gWin.enlargedSurface);
+      gWin.enlargedSurface =
+          SDL_CreateRGBSurfaceWithFormat(0, gWin.width * m, gWin.height * m, 32, gWin.picture->format->format);
+    }
+    if (gWin.enlargedSurface) {
+      EnlargeWhole(gWin.picture, gWin.enlargedSurface, 0, 0, m);
+      SDL_SoftStretchLinear(gWin.enlargedSurface, nullptr, out, &dst);
+    }
+  } else {
+    if (SDL_MUSTLOCK(out)) SDL_UnlockSurface(out);
+    SDL_BlitScaled(gWin.picture, nullptr, out, &dst);
+    SDL_UpdateWindowSurface(gWin.window);
+    return;
+  }
+  if (SDL_MUSTLOCK(out)) SDL_UnlockSurface(out);
+  SDL_UpdateWindowSurface(gWin.window);
+}
+
 void DrawPicture() {
-  if (!gWin.renderer || !gWin.texture || !gWin.hasPicture) return;
+  if (!gWin.hasPicture) return;
   if (SDL_GetWindowFlags(gWin.window) & (SDL_WINDOW_MINIMIZED | SDL_WINDOW_HIDDEN)) return;
+  if (gWin.direct) {
+    DrawPictureDirect();
+    return;
+  }
+  if (!gWin.renderer || !gWin.texture) return;
   int outW = 0, outH = 0;
   if (SDL_GetRendererOutputSize(gWin.renderer, &outW, &outH) != 0 || outW <= 0 || outH <= 0) return;
   const PictureFit fit = FitPicture(outW, outH, gWin.width, gWin.height, gWin.fullScreen, gWin.scaling);
@@ -353,9 +427,31 @@ void CreateGameWindow(const char* caption, int width, int height) {
   SetWindowIcon(gWin.window);
   gWin.renderer = sdlback::CreateCheapestRenderer(gWin.window);
   if (!gWin.renderer) NoWindow("draw in the window");
-  gWin.texture =
-      SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
-  if (gWin.texture) SDL_SetTextureScaleMode(gWin.texture, SDL_ScaleModeNearest);
+#ifndef __EMSCRIPTEN__
+  // SDL's software renderer would copy each picture into a texture and then
+  // scale it with its general blitter; the window's own surface takes it
+  // whole-multiple enlarged in one pass instead.
+  SDL_RendererInfo info;
+  if (SDL_GetRendererInfo(gWin.renderer, &info) == 0 && std::strcmp(info.name, "software") == 0) {
+    SDL_DestroyRenderer(gWin.renderer);
+    gWin.renderer = nullptr;
+    // A surface over the game's own picture (pointed at each presented one).
+    static uint32_t blank[1];
+    gWin.picture = SDL_CreateRGBSurfaceWithFormatFrom(blank, width, height, 32, width * 4, SDL_PIXELFORMAT_RGB888);
+    gWin.direct = gWin.picture && SDL_GetWindowSurface(gWin.window);
+    if (!gWin.direct) {
+      SDL_FreeSurface(gWin.picture);
+      gWin.picture = nullptr;
+      gWin.renderer = SDL_CreateRenderer(gWin.window, -1, SDL_RENDERER_SOFTWARE);
+      if (!gWin.renderer) NoWindow("draw in the window");
+    }
+  }
+#endif
+  if (gWin.renderer) {
+    gWin.texture =
+        SDL_CreateTexture(gWin.renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING, width, height);
+    if (gWin.texture) SDL_SetTextureScaleMode(gWin.texture, SDL_ScaleModeNearest);
+  }
   if (gWin.fullScreen) SDL_SetWindowFullscreen(gWin.window, SDL_WINDOW_FULLSCREEN_DESKTOP);
 }
 
@@ -407,13 +503,19 @@ WindowEvent PollWindowEvent() {
 }
 
 void PresentScreen(const Surface& picture) {
-  if (!gWin.texture || !picture.pixels) return;
+  if ((!gWin.texture && !gWin.direct) || !picture.pixels) return;
   if (picture.width != gWin.width || picture.height != gWin.height) return;
   // The title screen shows the window; a picture presented before that
   // shows it too rather than being drawn for nobody.
   if (!gWin.shown) ShowWindow();
   if (SDL_GetWindowFlags(gWin.window) & SDL_WINDOW_MINIMIZED) return;
-  SDL_UpdateTexture(gWin.texture, nullptr, picture.pixels, picture.width * 4);
+  if (gWin.direct) {
+    // No copy: the game's pictures stay in place between frames (a redraw of
+    // the window shows the last one presented).
+    gWin.picture->pixels = picture.pixels;
+  } else {
+    SDL_UpdateTexture(gWin.texture, nullptr, picture.pixels, picture.width * 4);
+  }
   gWin.hasPicture = true;
   DrawPicture();
 #ifdef __EMSCRIPTEN__
