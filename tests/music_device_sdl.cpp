@@ -327,9 +327,11 @@ TEST(MidiScan, AcceptsWholeFilesAndNamesTheirInstruments) {
   const std::vector<uint8_t> smf = mml::WriteSmf(song);
   sdlback::TunePresets presets;
   ASSERT_TRUE(sdlback::ScanMidiFile(smf.data(), smf.size(), &presets));
-  ASSERT_EQ(presets.count, 2) << "each instrument once";
+  ASSERT_EQ(presets.count, 3) << "each instrument once";
   EXPECT_EQ(presets.bank[0] * 1000 + presets.program[0], 71);
   EXPECT_EQ(presets.bank[1] * 1000 + presets.program[1], 30);
+  EXPECT_EQ(presets.bank[2] * 1000 + presets.program[2], 128000) << "channel 10 plays without choosing: the kit";
+  EXPECT_EQ(presets.defaultChannels, 1u << 9);
 
   // Every cut of the file is refused; so are a header that claims more tracks
   // than there are, a data byte with its top bit set, and a track that starts
@@ -349,9 +351,27 @@ TEST(MidiScan, AcceptsWholeFilesAndNamesTheirInstruments) {
     sdlback::TunePresets ignored;
     EXPECT_FALSE(sdlback::ScanMidiFile(bad->data(), bad->size(), &ignored));
   }
-  sdlback::TunePresets none;
-  EXPECT_TRUE(sdlback::ScanMidiFile(good.data(), good.size(), &none)) << "the hand-made file itself is whole";
-  EXPECT_EQ(none.count, 0);
+  sdlback::TunePresets piano;
+  EXPECT_TRUE(sdlback::ScanMidiFile(good.data(), good.size(), &piano)) << "the hand-made file itself is whole";
+  EXPECT_EQ(piano.count, 1) << "a note before any program: the piano";
+  EXPECT_EQ(piano.defaultChannels, 1u);
+
+  // Two tracks, a program change and a note on channel 1 in the same tick:
+  // the player meets the first track's event first.
+  const std::vector<uint8_t> programTrack = {'M', 'T', 'r', 'k', 0, 0, 0, 7, 0, 0xC0, 40, 0, 0xFF, 0x2F, 0};
+  const std::vector<uint8_t> noteTrack = {'M', 'T', 'r', 'k', 0, 0, 0, 8, 0, 0x90, 60, 100, 0, 0xFF, 0x2F, 0};
+  const std::vector<uint8_t> twoTracks = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 1, 0, 2, 1, 0xE0};
+  for (const bool programFirst : {true, false}) {
+    std::vector<uint8_t> file = twoTracks;
+    const std::vector<uint8_t>& one = programFirst ? programTrack : noteTrack;
+    const std::vector<uint8_t>& two = programFirst ? noteTrack : programTrack;
+    file.insert(file.end(), one.begin(), one.end());
+    file.insert(file.end(), two.begin(), two.end());
+    sdlback::TunePresets found;
+    ASSERT_TRUE(sdlback::ScanMidiFile(file.data(), file.size(), &found));
+    EXPECT_EQ(found.defaultChannels, programFirst ? 0u : 1u) << (programFirst ? "program first" : "note first");
+    EXPECT_EQ(found.count, programFirst ? 1 : 2);
+  }
 }
 
 // A damaged soundfont: the game's own line, none of the reader library's.

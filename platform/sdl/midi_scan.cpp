@@ -1,6 +1,8 @@
 // A standard MIDI file read through once: well-formed, and which instruments.
 #include "platform/sdl/midi_scan.h"
 
+#include <cstdint>
+
 namespace sdlback {
 
 namespace {
@@ -21,12 +23,35 @@ bool ReadVarLen(const uint8_t*& at, const uint8_t* end, uint32_t* value) {
   return false;
 }
 
-bool ScanTrack(const uint8_t* at, const uint8_t* end, TunePresets* presets) {
+// The moment of an event as a player meets it: by tick, then (in the same
+// tick) track by track, then in the track's order.
+struct Moment {
+  uint64_t tick = UINT64_MAX;
+  int track = 0;
+  long event = 0;
+  bool operator<(const Moment& o) const {
+    if (tick != o.tick) return tick < o.tick;
+    if (track != o.track) return track < o.track;
+    return event < o.event;
+  }
+};
+
+// When each channel first sounds a note and first changes program.
+struct FirstMoments {
+  Moment note[16], program[16];
+};
+
+bool ScanTrack(const uint8_t* at, const uint8_t* end, int track, TunePresets* presets, FirstMoments* first) {
   uint8_t running = 0;
   uint8_t bankOf[16] = {};
+  Moment now;
+  now.tick = 0;
+  now.track = track;
   while (at < end) {
     uint32_t delta = 0, length = 0;
     if (!ReadVarLen(at, end, &delta) || at >= end) return false;
+    now.tick += delta;
+    ++now.event;
     uint8_t status = *at;
     if (status >= 0x80) {
       ++at;
@@ -57,7 +82,11 @@ bool ScanTrack(const uint8_t* at, const uint8_t* end, TunePresets* presets) {
     for (int i = 0; i < dataBytes; ++i)
       if (at[i] & 0x80) return false;
     if (kind == 0xB0 && at[0] == 0) bankOf[channel] = at[1];
-    if (kind == 0xC0) AddTunePreset(presets, channel == 9 ? 128 : bankOf[channel], at[0]);
+    if (kind == 0xC0) {
+      AddTunePreset(presets, channel == 9 ? 128 : bankOf[channel], at[0]);
+      if (now < first->program[channel]) first->program[channel] = now;
+    }
+    if (kind == 0x90 && at[1] > 0 && now < first->note[channel]) first->note[channel] = now;
     at += dataBytes;
   }
   return true;
@@ -82,14 +111,20 @@ bool ScanMidiFile(const uint8_t* bytes, size_t size, TunePresets* presets) {
   const uint8_t* at = bytes + 8 + headerLength;
   const uint8_t* end = bytes + size;
   int found = 0;
+  FirstMoments first;
   while (end - at >= 8) {
     const uint32_t length = ReadBig32(at + 4);
     if (length > size_t(end - at) - 8) return false;
     if (Is(at, "MTrk")) {
-      if (!ScanTrack(at + 8, at + 8 + length, presets)) return false;
+      if (!ScanTrack(at + 8, at + 8 + length, found, presets, &first)) return false;
       ++found;
     }
     at += 8 + length;
+  }
+  for (int ch = 0; ch < 16; ++ch) {
+    if (first.note[ch].tick == UINT64_MAX || first.program[ch] < first.note[ch]) continue;
+    presets->defaultChannels |= uint16_t(1u << ch);
+    AddTunePreset(presets, ch == 9 ? 128 : 0, 0);
   }
   return tracks > 0 && found == tracks;
 }

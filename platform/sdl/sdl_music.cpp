@@ -50,7 +50,7 @@ constexpr uint32_t kStartDelayMs = 10;
 // linear interpolation is plenty for samples played near their own pitch.
 constexpr int kPolyphony = 64;
 constexpr size_t kLargestTuneBytes = 256 * 1024;
-constexpr int kSpareChannels = sdlback::kMaxTunePresets + 2;  // the tune's, the piano and the drum kit
+constexpr int kSpareChannels = sdlback::kMaxTunePresets;
 // The previous tune's last notes have ended this long after a switch; the
 // memory they held goes back to the system then.
 constexpr uint32_t kReleaseAfterMs = 4000;
@@ -348,16 +348,17 @@ SpareChannels gSpare;
 // and lets go of those it does not name. With `tuneChannels` (only while no
 // player exists, since a playing tune changes programs itself) the sixteen
 // channels of the tunes also give back what the previous tune left on them:
-// the piano takes its place (the drum kit on channel 10). The mailbox's
-// `held` follows.
+// a channel the tune plays before choosing an instrument gets the default
+// one (the piano; the standard drum kit on channel 10), the others none until
+// the tune chooses. The mailbox's `held` follows.
 void HoldInstruments(const sdlback::TunePresets& wanted, bool tuneChannels) {
   fluid_synth_t* synth = gDevice.synth;
   for (int ch = 0; tuneChannels && ch < 16; ++ch) {
-    int font = 0, bank = 0, program = 0;
-    if (fluid_synth_get_program(synth, ch, &font, &bank, &program) != FLUID_OK) continue;
-    if (ch == 9) bank = 128;  // channel 10 holds drum kits, whatever bank it reports
-    if (HasPreset(wanted, bank, program)) continue;
-    fluid_synth_program_select(synth, ch, gDevice.font, ch == 9 ? 128 : 0, 0);
+    if (wanted.defaultChannels & (1u << ch)) {
+      fluid_synth_program_select(synth, ch, gDevice.font, ch == 9 ? 128 : 0, 0);
+    } else {
+      fluid_synth_unset_program(synth, ch);
+    }
   }
   for (int c = 0; c < kSpareChannels; ++c) {
     if (!gSpare.used[c] || HasPreset(wanted, gSpare.bank[c], gSpare.program[c])) continue;
@@ -406,6 +407,10 @@ bool MakeSynth() {
     return false;
   }
   fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
+  // Loading the soundfont gave every channel the piano (and channel 10 the
+  // drum kit): no channel holds an instrument until a tune asks for it.
+  const int channels = fluid_synth_count_midi_channels(synth);
+  for (int ch = 0; ch < channels; ++ch) fluid_synth_unset_program(synth, ch);
   gDevice.settings = settings;
   gDevice.synth = synth;
   gDevice.font = font;
@@ -528,10 +533,6 @@ bool OpenTune(const std::string& path) {
     ReportTuneProblem(path, "the tune is not a valid MIDI file; it is not played");
     return false;
   }
-  // Every tune starts with the piano on its channels and the standard kit on
-  // channel 10 until it says otherwise.
-  sdlback::AddTunePreset(&presets, 0, 0);
-  sdlback::AddTunePreset(&presets, 128, 0);
   Guard guard;
   std::memcpy(gDevice.tune, file, length);
   Mailbox& box = gDevice.box;
