@@ -1,9 +1,9 @@
 // The SDL back-end's music device, for real: SDL's disk audio driver writes
 // what would be heard into a file, and the tests look at the samples.
-#include <unistd.h>
-
 #include <SDL.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
+#include <random>
 #include <string>
 #include <thread>
 #include <vector>
@@ -19,6 +20,7 @@
 #include "mml.h"
 #include "platform/backend.h"
 #include "platform/music.h"
+#include "platform/sdl/midi_scan.h"
 #include "platform/sdl/sdl_music.h"
 
 namespace {
@@ -90,8 +92,7 @@ TEST_F(MusicDevice, ATuneIsHeardAndStartsWithoutAClick) {
   const std::vector<int16_t> heard(all.begin() + long(before), all.end());
   int peak = 0;
   for (int16_t s : heard) peak = std::max(peak, std::abs(int(s)));
-  std::printf("peak %.1f dBFS over %.1f s\n", 20 * std::log10(std::max(peak, 1) / 32768.0),
-              heard.size() / 88200.0);
+  std::printf("peak %.1f dBFS over %.1f s\n", 20 * std::log10(std::max(peak, 1) / 32768.0), heard.size() / 88200.0);
   EXPECT_GT(peak, 3276) << "well above silence (-20 dBFS)";
 
   // Before the tune the output was silent; the sound then rises from zero
@@ -99,8 +100,7 @@ TEST_F(MusicDevice, ATuneIsHeardAndStartsWithoutAClick) {
   const auto first = std::find_if(all.begin(), all.end(), [](int16_t s) { return s != 0; });
   ASSERT_NE(first, all.end());
   int startPeak = 0;
-  for (auto it = first; it != all.end() && it < first + 2 * 44; ++it)
-    startPeak = std::max(startPeak, std::abs(int(*it)));
+  for (auto it = first; it != all.end() && it < first + 2 * 44; ++it) startPeak = std::max(startPeak, std::abs(int(*it)));
   EXPECT_LT(startPeak, 3276) << "the first millisecond of sound";
 }
 
@@ -200,6 +200,182 @@ TEST_F(MusicDevice, SwitchingTunesNeverStallsAFrame) {
   MusicClose();
   std::printf("longest tune switch: %.3f ms\n", longestMs);
   EXPECT_LT(longestMs, 43.0) << "a frame lasts 43 ms";
+}
+
+// A tune that cannot be played is told once, in the game's own words; a
+// missing music folder once for all its tunes. The game goes on silently.
+TEST_F(MusicDevice, AMissingOrDamagedTuneIsToldOnce) {
+  const std::string folder = Scratch("tunes");
+  ASSERT_EQ(system(("mkdir -p " + folder).c_str()), 0);
+  std::vector<char> good;
+  {
+    std::ifstream in(BuiltTune("mukai.mid"), std::ios::binary);
+    good.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  ASSERT_GT(good.size(), 100u);
+  std::ofstream(folder + "/cut.mid", std::ios::binary).write(good.data(), long(good.size() / 2));
+  std::ofstream(folder + "/text.mid") << "MThd, or so it says\n";
+  std::ofstream(folder + "/locked.mid", std::ios::binary).write(good.data(), long(good.size()));
+  chmod((folder + "/locked.mid").c_str(), 0);
+  const bool rootReadsAnyway = std::ifstream(folder + "/locked.mid").good();
+
+  struct Case {
+    std::string path;
+    const char* told;  // what the one line says, or nullptr when nothing is said
+    bool opens;
+  };
+  const Case cases[] = {
+      {folder + "/absent.mid", "the tune is missing", false},
+      {folder + "/cut.mid", "the tune is not a valid MIDI file", false},
+      {folder + "/text.mid", "the tune is not a valid MIDI file", false},
+      {folder + "/locked.mid", rootReadsAnyway ? nullptr : "the tune cannot be read", rootReadsAnyway},
+      {folder + "/no-such-folder/a.mid", "the music folder is missing", false},
+      {folder + "/no-such-folder/b.mid", nullptr, false},  // the folder was told already
+  };
+  for (const Case& c : cases) {
+    for (int time = 0; time < 2; ++time) {
+      ::testing::internal::CaptureStderr();
+      const bool opened = platform::OpenTune(c.path);
+      platform::PlayTune();
+      const std::string said = ::testing::internal::GetCapturedStderr();
+      EXPECT_EQ(opened, c.opens) << c.path;
+      if (time == 0 && c.told) {
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << c.path << ": " << said;
+        EXPECT_NE(said.find(c.told), std::string::npos) << c.path << ": " << said;
+        EXPECT_EQ(said.rfind("tessivane: ", 0), 0u) << said;
+      } else {
+        EXPECT_EQ(said, "") << c.path << " (asked for again)";
+      }
+    }
+  }
+  platform::CloseTune();
+  ASSERT_EQ(system(("rm -rf " + folder).c_str()), 0);
+}
+
+// Only the open tune's instruments stay in memory: a tune's are read when it
+// is opened and let go when another tune is.
+TEST_F(MusicDevice, OnlyTheOpenTunesInstrumentsAreHeld) {
+  mml::Song first, second;
+  std::string error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @114 c1\npart d 10\nl1 k\n", &first, &error)) << error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @115 c1\npart d 10\nl1 k\n", &second, &error)) << error;
+  const std::string firstPath = Scratch("steel.mid"), secondPath = Scratch("wood.mid");
+  for (const auto& [song, path] : {std::make_pair(&first, firstPath), std::make_pair(&second, secondPath)}) {
+    const std::vector<uint8_t> smf = mml::WriteSmf(*song);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(smf.data()), long(smf.size()));
+  }
+  ASSERT_TRUE(platform::OpenTune(firstPath));
+  platform::PlayTune();
+  EXPECT_TRUE(WaitFor([] { return platform::IsInstrumentHeld(0, 114); }, 5)) << "read when the tune opens";
+  EXPECT_FALSE(platform::IsInstrumentHeld(0, 115));
+  ASSERT_TRUE(platform::OpenTune(secondPath));
+  platform::PlayTune();
+  EXPECT_TRUE(WaitFor([] { return platform::IsInstrumentHeld(0, 115); }, 5));
+  EXPECT_FALSE(platform::IsInstrumentHeld(0, 114)) << "let go for the second tune";
+  EXPECT_TRUE(platform::IsInstrumentHeld(0, 115));
+  EXPECT_TRUE(platform::IsInstrumentHeld(128, 0)) << "the drum kit of the open tune";
+  platform::CloseTune();
+  std::remove(firstPath.c_str());
+  std::remove(secondPath.c_str());
+}
+
+// The game's requests come at any moment, in any order, while the audio
+// thread plays and the loading thread reads instruments: a long random run of
+// them (switches, pauses, rewinds, closes, a few milliseconds apart, as menus
+// and pauses make them) never upsets the device, and a tune played after it
+// is heard and ends as it should.
+TEST_F(MusicDevice, RequestsAtAnyMomentNeverUpsetIt) {
+  const char* tunes[] = {"opening2.mid", "mukai.mid", "m-fight.mid", "gogogo.Mid", "fight6.mid", "se12.mid"};
+  std::mt19937 random(20261210);
+  const auto until = Clock::now() + std::chrono::seconds(6);
+  int requests = 0;
+  while (Clock::now() < until) {
+    switch (random() % 6) {
+      case 0: platform::OpenTune(BuiltTune(tunes[random() % 6])); break;
+      case 1: platform::PlayTune(); break;
+      case 2: platform::StopTune(); break;
+      case 3: platform::RewindAndPlayTune(); break;
+      case 4: platform::CloseTune(); break;
+      default: platform::IsTuneStopped(); break;
+    }
+    ++requests;
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 8000));
+  }
+  mml::Song song;
+  std::string error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @61 v127 c4\n", &song, &error)) << error;
+  const std::string path = Scratch("after.mid");
+  const std::vector<uint8_t> smf = mml::WriteSmf(song);
+  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(smf.data()), long(smf.size()));
+  const size_t before = ReadSamples(output_).size();
+  ASSERT_TRUE(platform::OpenTune(path));
+  platform::PlayTune();
+  EXPECT_TRUE(WaitFor(platform::IsTuneStopped, 5)) << "it ends by itself, after " << requests << " requests";
+  const std::vector<int16_t> all = ReadSamples(output_);
+  int peak = 0;
+  for (size_t i = before; i < all.size(); ++i) peak = std::max(peak, std::abs(int(all[i])));
+  EXPECT_GT(peak, 3276) << "and it was heard";
+  platform::CloseTune();
+  std::remove(path.c_str());
+}
+
+TEST(MidiScan, AcceptsWholeFilesAndNamesTheirInstruments) {
+  mml::Song song;
+  std::string error;
+  ASSERT_TRUE(mml::Compile("part a 1\nt120 @71 c4 @30 d4\npart b 2\n@71 e2\npart d 10\nl4 k s\n", &song, &error))
+      << error;
+  const std::vector<uint8_t> smf = mml::WriteSmf(song);
+  sdlback::TunePresets presets;
+  ASSERT_TRUE(sdlback::ScanMidiFile(smf.data(), smf.size(), &presets));
+  ASSERT_EQ(presets.count, 2) << "each instrument once";
+  EXPECT_EQ(presets.bank[0] * 1000 + presets.program[0], 71);
+  EXPECT_EQ(presets.bank[1] * 1000 + presets.program[1], 30);
+
+  // Every cut of the file is refused; so are a header that claims more tracks
+  // than there are, a data byte with its top bit set, and a track that starts
+  // with running status.
+  for (size_t cut = 0; cut < smf.size(); ++cut) {
+    sdlback::TunePresets ignored;
+    EXPECT_FALSE(sdlback::ScanMidiFile(smf.data(), cut, &ignored)) << "cut at " << cut;
+  }
+  std::vector<uint8_t> moreTracks = smf;
+  moreTracks[11]++;
+  const std::vector<uint8_t> header = {'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 1, 0xE0, 'M', 'T', 'r', 'k', 0, 0, 0};
+  std::vector<uint8_t> badData = header, running = header, good = header;
+  badData.insert(badData.end(), {8, 0, 0x90, 60, 0x80, 0, 0xFF, 0x2F, 0});
+  running.insert(running.end(), {8, 0, 60, 100, 0, 0xFF, 0x2F, 0, 0});
+  good.insert(good.end(), {8, 0, 0x90, 60, 100, 0, 0xFF, 0x2F, 0});
+  for (const std::vector<uint8_t>* bad : {&moreTracks, &badData, &running}) {
+    sdlback::TunePresets ignored;
+    EXPECT_FALSE(sdlback::ScanMidiFile(bad->data(), bad->size(), &ignored));
+  }
+  sdlback::TunePresets none;
+  EXPECT_TRUE(sdlback::ScanMidiFile(good.data(), good.size(), &none)) << "the hand-made file itself is whole";
+  EXPECT_EQ(none.count, 0);
+}
+
+// A damaged soundfont: the game's own line, none of the reader library's.
+void PlayWithDamagedSoundFont(const std::string& font) {
+  setenv("SDL_AUDIODRIVER", "dummy", 1);
+  setenv("SDL_SOUNDFONTS", font.c_str(), 1);
+  platform::StartMusicDevice();
+  for (int i = 0; i < 1000 && platform::StartMusicDevice() && !platform::IsMusicDeviceReady(); ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  std::exit(platform::IsMusicDeviceReady() ? 1 : 0);
+}
+
+TEST(MusicDeviceDeathTest, ADamagedSoundFontIsToldInOneLine) {
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  const char* tim = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+  std::ifstream in(tim, std::ios::binary);
+  if (!in) GTEST_SKIP() << tim << " is not installed";
+  std::vector<char> head(200000);
+  in.read(head.data(), long(head.size()));
+  const std::string font = Scratch("damaged.sf2");
+  std::ofstream(font, std::ios::binary).write(head.data(), long(head.size()));
+  EXPECT_EXIT(PlayWithDamagedSoundFont(font), ::testing::ExitedWithCode(0),
+              ::testing::MatchesRegex("tessivane: the soundfont [^\n]*damaged[^\n]*without music[.]\n"));
+  std::remove(font.c_str());
 }
 
 // Without an audio device the game plays on in silence; one line says why.

@@ -2,30 +2,40 @@
 // FluidSynth synthesizer with a General MIDI soundfont, fed to SDL2_mixer's
 // output through its music hook.
 //
-// The soundfont (often 100 MB and more) is loaded once, on a thread of its
-// own, the first time a tune is opened; changing tunes afterwards only parses
-// a small MIDI file, so no frame of the game waits for the disk. Commands given
-// before the soundfont is ready are remembered and take effect when it is.
+// Three threads share the device, each with its own part:
+// - The game's calls only read the tune file and leave requests in a mailbox
+//   (a few fields under a lock); they never call the synthesizer, so no frame
+//   ever waits for the disk or for the sound.
+// - The audio thread owns the tune's player: it takes the requests at the
+//   start of every slice it renders, makes, starts, stops and drops the
+//   player, renders, and posts back how the tune stands. It holds the
+//   mailbox's lock only to copy fields, never while it is in the synthesizer.
+// - The loading thread reads the soundfont once, then each tune's
+//   instruments: only the open tune's samples are held in memory (the
+//   synthesizer loads a preset's samples when a channel selects it, and lets
+//   them go when no channel does and no note rings with them). When a tune is
+//   opened, the loading thread selects each of its instruments on a spare
+//   channel beyond the sixteen the tunes play on, and lets go of the previous
+//   tune's; only then does the audio thread make the tune's player.
 // Without an audio device or a soundfont the game runs on in silence, with one
-// line on standard error.
+// line on standard error; so does a tune that is missing or damaged.
 #include "platform/sdl/sdl_music.h"
-
-#include <sys/stat.h>
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <fluidsynth.h>
+#include <glib.h>
+#include <malloc.h>
+#include <sys/stat.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
-#include <vector>
 
 #include "platform/backend.h"
+#include "platform/sdl/midi_scan.h"
 
 namespace {
 
@@ -36,24 +46,60 @@ constexpr double kSynthGain = 0.5;
 // the request: a tune started and stopped at once (the priming of a switch)
 // is never heard, not even for one buffer.
 constexpr uint32_t kStartDelayMs = 10;
+// The tunes sound at most a few dozen notes at once (with their releases);
+// linear interpolation is plenty for samples played near their own pitch.
+constexpr int kPolyphony = 64;
+constexpr size_t kLargestTuneBytes = 256 * 1024;
+constexpr int kSpareChannels = sdlback::kMaxTunePresets + 2;  // the tune's, the piano and the drum kit
+// The previous tune's last notes have ended this long after a switch; the
+// memory they held goes back to the system then.
+constexpr uint32_t kReleaseAfterMs = 4000;
+// Requests this close together (the priming of a switch) load only the last.
+constexpr uint32_t kSettleMs = 20;
+// How long the loading thread waits for the audio thread to drop the
+// previous tune's player before it reads new samples (an audio device that
+// has stopped calling back is not waited for longer).
+constexpr uint32_t kDropWaitMs = 250;
 
 enum class DeviceState { Untried, Loading, Ready, Failed };
+
+// Guarded by `lock`. The game writes the requests; the audio thread and the
+// loading thread write what they have done.
+struct Mailbox {
+  // The open tune (the game's).
+  uint32_t tuneGeneration = 0;  // one more for every open and close
+  bool open = false;
+  size_t tuneBytes = 0;
+  sdlback::TunePresets wanted;
+  // What the game asks of it; each request counts up.
+  bool wantPlay = false;
+  uint32_t startRequests = 0, stopRequests = 0, rewindRequests = 0;
+  uint32_t startAskedMs = 0;
+  // The loading thread's: the generation whose instruments are held.
+  uint32_t loadedGeneration = ~0u;
+  sdlback::TunePresets held;
+  // The audio thread's: the generation it has seen (and dropped the earlier
+  // player for), whether that tune's player exists, the requests it has
+  // served and whether the tune has played to its end.
+  uint32_t seenGeneration = ~0u;
+  bool playerMade = false;
+  uint32_t startsServed = 0, rewindsServed = 0;
+  bool startPending = false;
+  bool atEnd = false;
+};
 
 struct MusicDevice {
   std::atomic<DeviceState> state{DeviceState::Untried};
   SDL_mutex* lock = nullptr;
-  // Owned by the loading thread until state is Ready; then guarded by `lock`.
+  SDL_sem* loadRequest = nullptr;
+  Mailbox box;
+  char tune[kLargestTuneBytes];  // the open tune's file (under `lock`)
+  // Made by the loading thread before state is Ready, then only read.
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
-  // Guarded by `lock`.
-  fluid_player_t* player = nullptr;  // the current tune, once the synth exists
-  std::vector<char> tune;            // its file
-  bool open = false;                 // a tune is open
-  bool wantPlay = false;             // play was asked for and not stopped since
-  bool startPending = false;         // ... and the audio thread has yet to start it
-  uint32_t startAskedMs = 0;
+  int font = -1;
   // Plain storage: the loading thread may still read it while the process exits.
-  char soundFont[4096] = {};
+  char soundFont[4096];
 };
 MusicDevice gDevice;
 std::atomic<int> musicVolume{10};  // 0..10, read by the audio thread
@@ -66,103 +112,350 @@ class Guard {
   Guard& operator=(const Guard&) = delete;
 };
 
-// Under the device lock. The old player is dropped, notes are released (not
-// cut, so nothing clicks) and the controllers are set back for the next tune.
-void DropPlayer() {
-  gDevice.startPending = false;
-  if (gDevice.player) {
-    fluid_player_stop(gDevice.player);
-    delete_fluid_player(gDevice.player);
-    gDevice.player = nullptr;
-  }
-  if (gDevice.synth) {
-    for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(gDevice.synth, ch, 64, 0);
-    fluid_synth_all_notes_off(gDevice.synth, -1);
-  }
+bool IsFolder(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-// Under the device lock, with the synth ready: a player at the tune's start.
-void MakePlayer() {
-  DropPlayer();
-  if (!gDevice.open || !gDevice.synth) return;
-  gDevice.player = new_fluid_player(gDevice.synth);
-  if (gDevice.player &&
-      fluid_player_add_mem(gDevice.player, gDevice.tune.data(), gDevice.tune.size()) != FLUID_OK) {
-    delete_fluid_player(gDevice.player);
-    gDevice.player = nullptr;
-  }
+// Names (files or folders) already reported missing or damaged, by hash: each
+// is told once.
+struct ReportedNames {
+  uint64_t hash[64] = {};
+  int count = 0;
+};
+ReportedNames gReported;
+
+bool FirstReportOf(const std::string& name) {
+  uint64_t hash = 1469598103934665603ull;
+  for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+  for (int i = 0; i < gReported.count; ++i)
+    if (gReported.hash[i] == hash) return false;
+  if (gReported.count < 64) gReported.hash[gReported.count++] = hash;
+  return true;
 }
 
-// Under the device lock: the player has passed the last event of its tune.
-// (FluidSynth itself reports the end only seconds later, once the voices
-// have died away; that would leave a long gap before the tune restarts.)
-bool PlayerAtEnd() {
-  if (!gDevice.player) return false;
-  if (fluid_player_get_status(gDevice.player) != FLUID_PLAYER_PLAYING) return true;
-  const int total = fluid_player_get_total_ticks(gDevice.player);
-  return total > 0 && fluid_player_get_current_tick(gDevice.player) >= total;
+// One line the first time a tune cannot be played; a missing music folder
+// is one line for all its tunes.
+void ReportTuneProblem(const std::string& path, const char* problem) {
+  const size_t slash = path.rfind('/');
+  const std::string folder = slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+  if (!IsFolder(folder)) {
+    if (FirstReportOf(folder))
+      std::fprintf(stderr, "tessivane: %s: the music folder is missing; the game runs without music\n",
+                   folder.c_str());
+    return;
+  }
+  if (FirstReportOf(path)) std::fprintf(stderr, "tessivane: %s: %s\n", path.c_str(), problem);
 }
+
+// The whole tune file into `bytes` (at most kLargestTuneBytes); its length,
+// or 0 with the reason when it cannot be played.
+size_t ReadTuneFile(const std::string& path, char* bytes, const char** problem) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) {
+    *problem = errno == ENOENT ? "the tune is missing; it is not played" : "the tune cannot be read; it is not played";
+    return 0;
+  }
+  struct stat st;
+  size_t length = 0;
+  *problem = "the tune cannot be read; it is not played";
+  if (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
+    if (size_t(st.st_size) > kLargestTuneBytes) {
+      *problem = "the tune is too large; it is not played";
+    } else {
+      length = std::fread(bytes, 1, size_t(st.st_size), file);
+      if (length != size_t(st.st_size)) length = 0;
+    }
+  }
+  std::fclose(file);
+  return length;
+}
+
+// GLib-based soundfont readers complain on standard error about a damaged
+// file; the game says what happened in its own line instead.
+void IgnoreLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 
 void Silence(const char* why) {
   std::fprintf(stderr, "tessivane: %s; the game runs without music.\n", why);
   gDevice.state = DeviceState::Failed;
 }
 
+bool HasPreset(const sdlback::TunePresets& presets, int bank, int program) {
+  for (int i = 0; i < presets.count; ++i)
+    if (presets.bank[i] == bank && presets.program[i] == program) return true;
+  return false;
+}
+
+// ---------------------------------------------------------------------------
+// The audio thread.
+
+// What the audio thread keeps of its own between slices.
+struct AudioSide {
+  fluid_player_t* player = nullptr;
+  uint32_t generation = ~0u;  // the tune the player (or its absence) is for
+  bool playerMade = false;
+  uint32_t stopsServed = 0, startsServed = 0, rewindsServed = 0;
+  bool startPending = false;  // asked to play, not yet started
+  char tune[kLargestTuneBytes];
+  size_t tuneBytes = 0;
+};
+AudioSide gAudio;
+
+// The requests as the audio thread took them for one slice.
+struct Requests {
+  uint32_t generation;
+  bool open, loaded, wantPlay;
+  uint32_t startRequests, stopRequests, rewindRequests, startAskedMs;
+};
+
+// Notes are released (not cut, so nothing clicks) and the sustain pedals let
+// go, for whatever plays next.
+void ReleaseNotes() {
+  for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(gDevice.synth, ch, 64, 0);
+  fluid_synth_all_notes_off(gDevice.synth, -1);
+}
+
+void DropPlayer() {
+  if (gAudio.player) {
+    fluid_player_stop(gAudio.player);
+    delete_fluid_player(gAudio.player);
+    gAudio.player = nullptr;
+    ReleaseNotes();
+  }
+  gAudio.playerMade = false;
+}
+
+// A player at the tune's start (none when the file will not play; the tune
+// then counts as ended).
+void MakePlayer() {
+  DropPlayer();
+  gAudio.playerMade = true;
+  gAudio.player = new_fluid_player(gDevice.synth);
+  if (gAudio.player && fluid_player_add_mem(gAudio.player, gAudio.tune, gAudio.tuneBytes) != FLUID_OK) {
+    delete_fluid_player(gAudio.player);
+    gAudio.player = nullptr;
+  }
+}
+
+// The player has passed the last event of its tune. (FluidSynth itself
+// reports the end only seconds later, once the voices have died away; that
+// would leave a long gap before the tune restarts.)
+bool PlayerAtEnd() {
+  if (!gAudio.player) return gAudio.playerMade;
+  if (fluid_player_get_status(gAudio.player) != FLUID_PLAYER_PLAYING) return true;
+  const int total = fluid_player_get_total_ticks(gAudio.player);
+  return total > 0 && fluid_player_get_current_tick(gAudio.player) >= total;
+}
+
+// Under the lock: posts what the last slice did and takes the requests.
+Requests TakeRequests(bool atEnd) {
+  Mailbox& box = gDevice.box;
+  box.seenGeneration = gAudio.generation;
+  box.playerMade = gAudio.playerMade;
+  box.startsServed = gAudio.startsServed;
+  box.rewindsServed = gAudio.rewindsServed;
+  box.startPending = gAudio.startPending;
+  box.atEnd = atEnd;
+  Requests r{box.tuneGeneration, box.open,           box.loadedGeneration == box.tuneGeneration,
+             box.wantPlay,       box.startRequests,  box.stopRequests,
+             box.rewindRequests, box.startAskedMs};
+  // The tune's file, once, when its player is about to be made.
+  if (r.open && r.loaded && !(gAudio.playerMade && gAudio.generation == r.generation) && box.tuneBytes) {
+    std::memcpy(gAudio.tune, gDevice.tune, box.tuneBytes);
+    gAudio.tuneBytes = box.tuneBytes;
+  }
+  return r;
+}
+
+// Without the lock: brings the player to what was asked.
+void ServeRequests(const Requests& r) {
+  if (gAudio.generation != r.generation) {
+    // Another tune (or none): the player goes; earlier requests are void.
+    DropPlayer();
+    gAudio.generation = r.generation;
+    gAudio.stopsServed = r.stopRequests;
+    gAudio.startsServed = r.startRequests;
+    gAudio.rewindsServed = r.rewindRequests;
+    gAudio.startPending = false;
+  }
+  if (!r.open || !r.loaded) return;
+  if (!gAudio.playerMade || gAudio.rewindsServed != r.rewindRequests) {
+    // The instruments are in, or a rewind: the tune stands at its top, and
+    // plays when play was asked for (and not stopped since).
+    MakePlayer();
+    gAudio.stopsServed = r.stopRequests;
+    gAudio.startsServed = r.startRequests;
+    gAudio.rewindsServed = r.rewindRequests;
+    gAudio.startPending = r.wantPlay;
+  }
+  if (gAudio.stopsServed != r.stopRequests) {
+    if (gAudio.player) {
+      fluid_player_stop(gAudio.player);
+      ReleaseNotes();
+    }
+    gAudio.stopsServed = r.stopRequests;
+    gAudio.startPending = false;
+  }
+  if (gAudio.startsServed != r.startRequests) {
+    gAudio.startsServed = r.startRequests;
+    gAudio.startPending = r.wantPlay;
+  }
+  if (gAudio.startPending && !r.wantPlay) gAudio.startPending = false;
+  if (gAudio.startPending && SDL_GetTicks() - r.startAskedMs >= kStartDelayMs) {
+    if (gAudio.player) fluid_player_play(gAudio.player);
+    gAudio.startPending = false;
+  }
+}
+
 // The audio thread: the synthesizer renders straight into the output buffer,
-// a slice at a time, so that the game never waits long for the lock.
+// a slice at a time, the requests taken between slices.
 void RenderMusic(void*, Uint8* stream, int len) {
   constexpr int kSliceFrames = 256;
   int16_t* out = reinterpret_cast<int16_t*>(stream);
   for (int left = len / 4; left > 0;) {
     const int frames = left < kSliceFrames ? left : kSliceFrames;
-    {
-      Guard guard;
-      if (gDevice.state == DeviceState::Ready && gDevice.synth) {
-        if (gDevice.startPending && gDevice.player && SDL_GetTicks() - gDevice.startAskedMs >= kStartDelayMs) {
-          fluid_player_play(gDevice.player);
-          gDevice.startPending = false;
-        }
-        fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
-        const int volume = musicVolume.load();
-        if (volume < 10)
-          for (int k = 0; k < 2 * frames; ++k) out[k] = int16_t(out[k] * volume / 10);
-      } else {
-        std::memset(out, 0, size_t(frames) * 4);
+    if (gDevice.state == DeviceState::Ready) {
+      Requests requests;
+      {
+        Guard guard;
+        requests = TakeRequests(PlayerAtEnd());
       }
+      ServeRequests(requests);
+      fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
+      const int volume = musicVolume.load();
+      if (volume < 10)
+        for (int k = 0; k < 2 * frames; ++k) out[k] = int16_t(out[k] * volume / 10);
+    } else {
+      std::memset(out, 0, size_t(frames) * 4);
     }
     out += 2 * frames;
     left -= frames;
   }
 }
 
-int LoadSynth(void*) {
+// ---------------------------------------------------------------------------
+// The loading thread.
+
+// The loading thread's spare channels: which instrument each holds.
+struct SpareChannels {
+  int bank[kSpareChannels] = {};
+  int program[kSpareChannels] = {};
+  bool used[kSpareChannels] = {};
+};
+SpareChannels gSpare;
+
+// Holds each instrument of `wanted` on a spare channel (reading its samples)
+// and lets go of those it does not name. With `tuneChannels` (only while no
+// player exists, since a playing tune changes programs itself) the sixteen
+// channels of the tunes also give back what the previous tune left on them:
+// the piano takes its place (the drum kit on channel 10). The mailbox's
+// `held` follows.
+void HoldInstruments(const sdlback::TunePresets& wanted, bool tuneChannels) {
+  fluid_synth_t* synth = gDevice.synth;
+  for (int ch = 0; tuneChannels && ch < 16; ++ch) {
+    int font = 0, bank = 0, program = 0;
+    if (fluid_synth_get_program(synth, ch, &font, &bank, &program) != FLUID_OK) continue;
+    if (ch == 9) bank = 128;  // channel 10 holds drum kits, whatever bank it reports
+    if (HasPreset(wanted, bank, program)) continue;
+    fluid_synth_program_select(synth, ch, gDevice.font, ch == 9 ? 128 : 0, 0);
+  }
+  for (int c = 0; c < kSpareChannels; ++c) {
+    if (!gSpare.used[c] || HasPreset(wanted, gSpare.bank[c], gSpare.program[c])) continue;
+    fluid_synth_unset_program(synth, 16 + c);
+    gSpare.used[c] = false;
+  }
+  for (int i = 0; i < wanted.count; ++i) {
+    bool held = false;
+    for (int c = 0; c < kSpareChannels && !held; ++c)
+      held = gSpare.used[c] && gSpare.bank[c] == wanted.bank[i] && gSpare.program[c] == wanted.program[i];
+    for (int c = 0; c < kSpareChannels && !held; ++c) {
+      if (gSpare.used[c]) continue;
+      fluid_synth_program_select(synth, 16 + c, gDevice.font, wanted.bank[i], wanted.program[i]);
+      gSpare.used[c] = held = true;
+      gSpare.bank[c] = wanted.bank[i];
+      gSpare.program[c] = wanted.program[i];
+    }
+  }
+  sdlback::TunePresets now;
+  for (int c = 0; c < kSpareChannels; ++c)
+    if (gSpare.used[c]) sdlback::AddTunePreset(&now, gSpare.bank[c], gSpare.program[c]);
+  Guard guard;
+  gDevice.box.held = now;
+}
+
+bool MakeSynth() {
   for (int level = 0; level <= FLUID_DBG; ++level) fluid_set_log_function(level, nullptr, nullptr);
   fluid_settings_t* settings = new_fluid_settings();
+  if (!settings) return false;
   fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
+  fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
+  fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
+  fluid_settings_setint(settings, "synth.midi-channels", (16 + kSpareChannels + 15) / 16 * 16);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
   // No reset of the synth when a tune starts: it would cut the release of the
   // previous tune's notes short (a click). Each tune sets its channels up.
   fluid_settings_setint(settings, "player.reset-synth", 0);
-  fluid_synth_t* synth = settings ? new_fluid_synth(settings) : nullptr;
-  if (!synth || fluid_synth_sfload(synth, gDevice.soundFont, 1) == FLUID_FAILED) {
+  fluid_synth_t* synth = new_fluid_synth(settings);
+  const GLogFunc oldLog = g_log_set_default_handler(IgnoreLibraryLog, nullptr);
+  const int font = synth ? fluid_synth_sfload(synth, gDevice.soundFont, 1) : FLUID_FAILED;
+  g_log_set_default_handler(oldLog, nullptr);
+  if (font == FLUID_FAILED) {
     if (synth) delete_fluid_synth(synth);
-    if (settings) delete_fluid_settings(settings);
-    Silence((std::string("the soundfont ") + gDevice.soundFont + " could not be loaded").c_str());
-    return 0;
+    delete_fluid_settings(settings);
+    return false;
   }
-  Guard guard;
+  fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
   gDevice.settings = settings;
   gDevice.synth = synth;
-  gDevice.state = DeviceState::Ready;
-  if (gDevice.open) {
-    MakePlayer();
-    if (gDevice.player && gDevice.wantPlay) {
-      gDevice.startPending = true;
-      gDevice.startAskedMs = SDL_GetTicks() - kStartDelayMs;
-    }
+  gDevice.font = font;
+  return true;
+}
+
+// The loading thread: the soundfont once, then each tune's instruments.
+int LoadMusic(void*) {
+  if (!MakeSynth()) {
+    Silence((std::string("the soundfont ") + gDevice.soundFont + " is damaged or not a soundfont").c_str());
+    return 0;
   }
-  return 0;
+  gDevice.state = DeviceState::Ready;
+  bool letGoPending = false;
+  for (;;) {
+    if (SDL_SemWaitTimeout(gDevice.loadRequest, letGoPending ? kReleaseAfterMs : SDL_MUTEX_MAXWAIT) != 0) {
+      // Quiet since the last switch: the previous tune's last notes have
+      // ended, and the pages its samples filled go back to the system.
+      letGoPending = false;
+      malloc_trim(0);
+      continue;
+    }
+    SDL_Delay(kSettleMs);
+    while (SDL_SemTryWait(gDevice.loadRequest) == 0) {
+    }
+    uint32_t generation = 0;
+    sdlback::TunePresets wanted;
+    {
+      Guard guard;
+      if (!gDevice.box.open || gDevice.box.loadedGeneration == gDevice.box.tuneGeneration) continue;
+      generation = gDevice.box.tuneGeneration;
+      wanted = gDevice.box.wanted;
+    }
+    // The previous tune's player goes first, so that the audio thread is not
+    // in the synthesizer's calls while samples are read.
+    for (uint32_t waited = 0; waited < kDropWaitMs; waited += 5) {
+      {
+        Guard guard;
+        if (gDevice.box.seenGeneration == generation || gDevice.box.tuneGeneration != generation) break;
+      }
+      SDL_Delay(5);
+    }
+    // The previous tune's instruments go before the new one's come in (notes
+    // still ringing keep their samples until they end), so the two tunes'
+    // are rarely in memory together.
+    HoldInstruments(wanted, true);
+    Guard guard;
+    if (gDevice.box.tuneGeneration == generation) gDevice.box.loadedGeneration = generation;
+    letGoPending = true;
+  }
 }
 
 }  // namespace
@@ -174,12 +467,13 @@ namespace platform {
 bool StartMusicDevice() {
   if (gDevice.state != DeviceState::Untried) return gDevice.state != DeviceState::Failed;
   gDevice.lock = SDL_CreateMutex();
+  gDevice.loadRequest = SDL_CreateSemaphore(0);
   const std::string soundFont = FindSoundFont();
   if (soundFont.empty() || soundFont.size() >= sizeof gDevice.soundFont) {
     Silence("no General MIDI soundfont was found (install fluid-soundfont-gm or set SDL_SOUNDFONTS)");
     return false;
   }
-  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+  if (!gDevice.lock || !gDevice.loadRequest || SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     Silence((std::string("no audio device (") + SDL_GetError() + ")").c_str());
     return false;
   }
@@ -193,12 +487,12 @@ bool StartMusicDevice() {
   gDevice.state = DeviceState::Loading;
   // The output starts with silence from the hook until the synth is ready.
   Mix_HookMusic(RenderMusic, nullptr);
-  SDL_Thread* loader = SDL_CreateThread(LoadSynth, "soundfont", nullptr);
-  if (loader) {
-    SDL_DetachThread(loader);
-  } else {
-    LoadSynth(nullptr);
+  SDL_Thread* loader = SDL_CreateThread(LoadMusic, "music", nullptr);
+  if (!loader) {
+    Silence("the music's loading thread could not start");
+    return false;
   }
+  SDL_DetachThread(loader);
   return true;
 }
 
@@ -209,71 +503,85 @@ bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
 bool IsTuneLoaded() {
   if (gDevice.state != DeviceState::Ready) return false;
   Guard guard;
-  return gDevice.open;
+  const Mailbox& box = gDevice.box;
+  return box.open && box.seenGeneration == box.tuneGeneration && box.playerMade;
+}
+
+bool IsInstrumentHeld(int bank, int program) {
+  if (gDevice.state != DeviceState::Ready) return false;
+  Guard guard;
+  return HasPreset(gDevice.box.held, bank, program);
 }
 
 bool OpenTune(const std::string& path) {
   if (!StartMusicDevice()) return false;
   CloseTune();
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (bytes.size() < 14 || std::memcmp(bytes.data(), "MThd", 4) != 0) return false;
-  Guard guard;
-  gDevice.tune.swap(bytes);
-  gDevice.open = true;
-  gDevice.wantPlay = false;
-  if (gDevice.state == DeviceState::Ready) {
-    MakePlayer();
-    if (!gDevice.player) gDevice.open = false;
+  static char file[kLargestTuneBytes];
+  const char* problem = nullptr;
+  const size_t length = ReadTuneFile(path, file, &problem);
+  sdlback::TunePresets presets;
+  if (!length) {
+    ReportTuneProblem(path, problem);
+    return false;
   }
-  return gDevice.open;
+  if (!sdlback::ScanMidiFile(reinterpret_cast<const uint8_t*>(file), length, &presets)) {
+    ReportTuneProblem(path, "the tune is not a valid MIDI file; it is not played");
+    return false;
+  }
+  // Every tune starts with the piano on its channels and the standard kit on
+  // channel 10 until it says otherwise.
+  sdlback::AddTunePreset(&presets, 0, 0);
+  sdlback::AddTunePreset(&presets, 128, 0);
+  Guard guard;
+  std::memcpy(gDevice.tune, file, length);
+  Mailbox& box = gDevice.box;
+  ++box.tuneGeneration;
+  box.open = true;
+  box.tuneBytes = length;
+  box.wanted = presets;
+  box.wantPlay = false;
+  SDL_SemPost(gDevice.loadRequest);
+  return true;
 }
 
 void PlayTune() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return;
   Guard guard;
-  if (!gDevice.open) return;
-  if (gDevice.player) {
-    // A tune that played to its end stays there; a stopped one resumes.
-    if (gDevice.wantPlay && !gDevice.startPending && PlayerAtEnd()) return;
-    if (!gDevice.wantPlay) {
-      gDevice.startPending = true;
-      gDevice.startAskedMs = SDL_GetTicks();
-    }
-  }
-  gDevice.wantPlay = true;
+  Mailbox& box = gDevice.box;
+  if (!box.open) return;
+  if (box.wantPlay) return;  // playing, or at its end (where it stays)
+  box.wantPlay = true;
+  ++box.startRequests;
+  box.startAskedMs = SDL_GetTicks();
 }
 
 void RewindAndPlayTune() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return;
   Guard guard;
-  if (!gDevice.open) return;
-  gDevice.wantPlay = true;
-  // Before the synth is ready there is nothing to rewind: it starts at the top.
-  if (gDevice.state == DeviceState::Ready) {
-    MakePlayer();
-    if (gDevice.player) fluid_player_play(gDevice.player);
-  }
+  Mailbox& box = gDevice.box;
+  if (!box.open) return;
+  box.wantPlay = true;
+  ++box.rewindRequests;
+  box.startAskedMs = SDL_GetTicks() - kStartDelayMs;
 }
 
 void StopTune() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return;
   Guard guard;
-  gDevice.wantPlay = gDevice.startPending = false;
-  if (gDevice.player) {
-    fluid_player_stop(gDevice.player);
-    for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(gDevice.synth, ch, 64, 0);
-    fluid_synth_all_notes_off(gDevice.synth, -1);
-  }
+  Mailbox& box = gDevice.box;
+  if (!box.open) return;
+  box.wantPlay = false;
+  ++box.stopRequests;
 }
 
 void CloseTune() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return;
   Guard guard;
-  DropPlayer();
-  gDevice.open = gDevice.wantPlay = false;
-  gDevice.tune.clear();
+  Mailbox& box = gDevice.box;
+  if (!box.open) return;
+  ++box.tuneGeneration;
+  box.open = box.wantPlay = false;
+  box.tuneBytes = 0;
 }
 
 void SetMusicVolume(int volume) { musicVolume = volume < 0 ? 0 : volume > 10 ? 10 : volume; }
@@ -281,11 +589,13 @@ void SetMusicVolume(int volume) { musicVolume = volume < 0 ? 0 : volume > 10 ? 1
 bool IsTuneStopped() {
   if (gDevice.state == DeviceState::Untried || gDevice.state == DeviceState::Failed) return false;
   Guard guard;
-  if (!gDevice.open) return false;
-  if (!gDevice.wantPlay) return true;
-  if (gDevice.startPending) return false;
-  // Asked to play: it is stopped once the player has reached the end.
-  return PlayerAtEnd();
+  const Mailbox& box = gDevice.box;
+  if (!box.open) return false;
+  if (!box.wantPlay) return true;
+  // Asked to play: it is stopped once its player has reached the end, every
+  // request having been served.
+  return box.seenGeneration == box.tuneGeneration && box.playerMade && box.startsServed == box.startRequests &&
+         box.rewindsServed == box.rewindRequests && !box.startPending && box.atEnd;
 }
 
 }  // namespace platform

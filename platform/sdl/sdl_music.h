@@ -15,8 +15,12 @@ bool StartMusicDevice();
 // True once the soundfont is loaded and tunes are heard.
 bool IsMusicDeviceReady();
 
-// True once a tune is open on a ready device: from here it sounds as soon as
-// it is played.
+// True once the open tune's instruments are in memory and its player is
+// made: from here it sounds as soon as it is played.
 bool IsTuneLoaded();
+
+// True while the synthesizer holds the samples of General MIDI program
+// `program` of `bank` (128: drum kits) for a tune.
+bool IsInstrumentHeld(int bank, int program);
 
 }  // namespace platform
