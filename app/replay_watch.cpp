@@ -25,9 +25,19 @@ std::vector<uint8_t> gStream;
 bool gBackToGame = false;
 int gFrame = 0;
 
+void RestartByExecuting(const std::string& replayPath) {
+  if (replayPath.empty()) {
+    execl("/proc/self/exe", "tessivane", static_cast<char*>(nullptr));
+  } else {
+    execl("/proc/self/exe", "tessivane", kWatchOption, replayPath.c_str(), static_cast<char*>(nullptr));
+    std::fprintf(stderr, "Tessivane: cannot start the replay\n");
+  }
+}
+void (*gRestart)(const std::string& replayPath) = RestartByExecuting;
+
 [[noreturn]] void StartGameAfresh() {
-  execl("/proc/self/exe", "tessivane", static_cast<char*>(nullptr));
-  platform::EndProcess();  // exec failed: the program simply ends
+  gRestart(std::string());
+  platform::EndProcess();  // the restart failed: the program simply ends
 }
 
 bool BeforeTheGame() { return machine::PlayedSize() < gInfo.gameStart; }
@@ -84,7 +94,10 @@ void WatchReplay(const std::string& path, bool backToGame) {
 
 void WatchReplayFromGame(const std::string& path) {
   EndReplaySession(0);
-  execl("/proc/self/exe", "tessivane", kWatchOption, path.c_str(), static_cast<char*>(nullptr));
-  std::fprintf(stderr, "Tessivane: cannot start the replay\n");
+  gRestart(path);
   platform::EndProcess();
+}
+
+void SetProgramRestarter(void (*restart)(const std::string& replayPath)) {
+  gRestart = restart ? restart : RestartByExecuting;
 }

@@ -14,5 +14,10 @@
 // Leaves the running game for the replay at `path` and comes back to a fresh
 // game at its end (the program starts itself anew).
 [[noreturn]] void WatchReplayFromGame(const std::string& path);
+// How the program starts itself anew: on the replay at `replayPath` (then it
+// comes back to the game at the replay's end), or on a fresh game when the
+// path is empty. The procedure does not return. By default the program
+// executes itself again; a browser loads the page again.
+void SetProgramRestarter(void (*restart)(const std::string& replayPath));
 
 constexpr int kFastForwardFrames = 4;

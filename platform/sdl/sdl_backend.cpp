@@ -545,13 +545,30 @@ bool QueryKey(int vk) {
   return result;
 }
 
+// A browser makes a pad known to the page only once a button of it was
+// pressed there, which is after the game looked for pads at its start. So in
+// a browser the pad is always there: centred with nothing pressed until the
+// player's pad (the first one the page is told of) is in use.
+#ifdef __EMSCRIPTEN__
+constexpr bool kPadAlwaysThere = true;
+#else
+constexpr bool kPadAlwaysThere = false;
+#endif
+
 int JoystickCount() {
   if (!gWin.videoReady) return 0;
   OpenFirstPad();
-  return gPad ? 1 : 0;
+  return gPad || kPadAlwaysThere ? 1 : 0;
 }
 
 bool ReadJoystick(int id, JoyState* state) {
+  if (kPadAlwaysThere && id == 0 && gWin.videoReady) {
+    OpenFirstPad();
+    if (!gPad || !SDL_GameControllerGetAttached(gPad)) {
+      *state = JoyState{};
+      return true;
+    }
+  }
   if (id != 0 || !gPad || !SDL_GameControllerGetAttached(gPad)) return false;
   SDL_GameControllerUpdate();
   auto axis = [](int value) { return uint32_t(SDL_clamp(32767 + value, 0, 65535)); };
@@ -576,7 +593,7 @@ bool ReadJoystick(int id, JoyState* state) {
 }
 
 bool ReadJoystickCaps(int id, JoyCaps* caps) {
-  if (id != 0 || !gPad) return false;
+  if (id != 0 || !(gPad || (kPadAlwaysThere && gWin.videoReady))) return false;
   *caps = JoyCaps{};
   caps->buttonCount = 4;
   return true;

@@ -26,8 +26,9 @@ enum class DeviceState { Untried, Ready, Failed };
 struct MusicDevice {
   DeviceState state = DeviceState::Untried;
   Mix_Music* tune = nullptr;
-  bool wantPlay = false;  // play was asked for and not stopped since
-  bool started = false;   // the tune has been started since it was opened
+  bool wantPlay = false;        // play was asked for and not stopped since
+  bool started = false;         // the tune has been started since it was opened
+  int volume = MIX_MAX_VOLUME;  // opening the output sets SDL_mixer's to the full volume
 };
 MusicDevice gDevice;
 
@@ -44,6 +45,7 @@ bool StartDevice() {
     return false;
   }
   gDevice.state = DeviceState::Ready;
+  Mix_VolumeMusic(gDevice.volume);  // the setting, given before the output was open
   return true;
 }
 
@@ -70,7 +72,8 @@ bool IsMusicDeviceReady() { return gDevice.state == DeviceState::Ready; }
 // The music volume setting, 0..10 (10 = as rendered).
 void SetMusicVolume(int volume) {
   volume = volume < 0 ? 0 : volume > 10 ? 10 : volume;
-  Mix_VolumeMusic(MIX_MAX_VOLUME * volume / 10);
+  gDevice.volume = MIX_MAX_VOLUME * volume / 10;
+  if (gDevice.state == DeviceState::Ready) Mix_VolumeMusic(gDevice.volume);
 }
 
 bool OpenTune(const std::string& path) {
@@ -125,3 +128,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE double tessivane_music_position() {
   if (!gDevice.tune || !gDevice.started) return -1.0;
   return Mix_GetMusicPosition(gDevice.tune);
 }
+
+// For the page and its tests: the music's volume as SDL_mixer plays it
+// (0..128).
+extern "C" EMSCRIPTEN_KEEPALIVE int tessivane_music_volume() { return Mix_VolumeMusic(-1); }

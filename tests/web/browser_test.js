@@ -5,8 +5,15 @@
 // - a click gives the game the keys; keys start stage 1 and the ship moves,
 //   to where tessivane-headless puts it on the same keys;
 // - the music's play position advances;
-// - a game played to its end asks for a name in the page; the name is in
-//   the table again after the browser was closed and started anew.
+// - Escape pauses play (the game and its music stand still) and resumes it;
+//   the options opened from the pause change the music volume;
+// - a game played to its end asks for a name in the page; the name and the
+//   volume are there again after the browser was closed and started anew;
+// - a replay chosen from the game's list plays in the page (which loads
+//   itself anew for it) and Escape comes back to the game;
+// - a gamepad the browser reveals after the start (navigator.getGamepads,
+//   faked before the page loads) starts a game, moves the ship as
+//   tessivane-headless's joystick does, fires and pauses.
 'use strict';
 const { spawn, execFileSync } = require('child_process');
 const fs = require('fs');
@@ -153,6 +160,7 @@ async function launch() {
   });
   await send('Page.enable');
   await send('Runtime.enable');
+  await send('Page.addScriptToEvaluateOnNewDocument', { source: kFakePad });
   const evaluate = async (expression) => {
     const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
     if (r.exceptionDetails) throw new Error(expression + ': ' + JSON.stringify(r.exceptionDetails));
@@ -165,13 +173,42 @@ async function launch() {
   return { send, evaluate, close, log };
 }
 
+// A standard-mapping pad behind navigator.getGamepads, unknown to the page
+// until testPad.connect() (a browser tells a page of a pad only once one of
+// its buttons was pressed there). testPad.set(axes, buttons) sets the stick
+// and the buttons held (standard numbering: 0 the bottom face button, 9 Start).
+const kFakePad = `(() => {
+  const pad = { id: 'Test pad (STANDARD GAMEPAD)', index: 0, connected: false, mapping: 'standard',
+                timestamp: 0, axes: [0, 0, 0, 0],
+                buttons: Array.from({ length: 17 }, () => ({ pressed: false, touched: false, value: 0 })) };
+  Object.defineProperty(navigator, 'getGamepads', { configurable: true,
+                                                    value: () => [pad.connected ? pad : null, null, null, null] });
+  window.testPad = {
+    connect() {
+      pad.connected = true;
+      pad.timestamp = performance.now();
+      const e = new Event('gamepadconnected');
+      Object.defineProperty(e, 'gamepad', { value: pad });
+      window.dispatchEvent(e);
+    },
+    set(axes, held) {
+      axes.forEach((v, i) => { pad.axes[i] = v; });
+      pad.buttons.forEach((b, i) => { b.pressed = b.touched = held.includes(i); b.value = b.pressed ? 1 : 0; });
+      pad.timestamp = performance.now();
+    }
+  };
+})();`;
+
 // ---- The game ------------------------------------------------------------------
 const stateExpr = 'Module._tessivane_state_json ? JSON.parse(UTF8ToString(Module._tessivane_state_json())) : null';
 const kKeys = {
   A: { key: 'a', code: 'KeyA', windowsVirtualKeyCode: 65 },
   S: { key: 's', code: 'KeyS', windowsVirtualKeyCode: 83 },
   Left: { key: 'ArrowLeft', code: 'ArrowLeft', windowsVirtualKeyCode: 37 },
-  Right: { key: 'ArrowRight', code: 'ArrowRight', windowsVirtualKeyCode: 39 }
+  Right: { key: 'ArrowRight', code: 'ArrowRight', windowsVirtualKeyCode: 39 },
+  Down: { key: 'ArrowDown', code: 'ArrowDown', windowsVirtualKeyCode: 40 },
+  Enter: { key: 'Enter', code: 'Enter', windowsVirtualKeyCode: 13 },
+  Escape: { key: 'Escape', code: 'Escape', windowsVirtualKeyCode: 27 }
 };
 
 async function waitFor(b, what, test, timeoutMs) {
@@ -195,9 +232,138 @@ async function tap(b, name, ms = 100) {
   await key(b, name, 'keyUp');
 }
 
+// The pad: stick (x, y in -1..1) and the buttons held, for `ms`, then let go.
+async function padSet(b, axes, held) {
+  await b.evaluate(`testPad.set(${JSON.stringify(axes)}, ${JSON.stringify(held)}), 0`);
+}
+async function padTap(b, button, ms = 300) {
+  await padSet(b, [0, 0], [button]);
+  await sleep(ms);
+  await padSet(b, [0, 0], []);
+}
+
 async function openGame(b) {
   await b.send('Page.navigate', { url });
   return waitFor(b, 'the game starts in the page', (s) => s.gameMode === 5, 180000);
+}
+
+function shoot(b, name) {
+  return b.send('Page.captureScreenshot', { format: 'png' })
+    .then((shot) => fs.writeFileSync(path.join(workDir, name), Buffer.from(shot.data, 'base64')));
+}
+
+// Escape pauses; the game and its music stand still; the options opened from
+// the pause menu lower the music volume by one; Escape twice resumes.
+async function pauseAndOptions(b) {
+  await tap(b, 'Escape');
+  if (!(await waitFor(b, 'Escape pauses play', (s) => s.paused === 1, 15000))) return;
+  check(true, 'Escape pauses play');
+  const s0 = await b.evaluate(stateExpr), m0 = await b.evaluate('Module._tessivane_music_position()');
+  await sleep(2000);
+  const s1 = await b.evaluate(stateExpr), m1 = await b.evaluate('Module._tessivane_music_position()');
+  check(s1.paused === 1 && s1.scrollPos === s0.scrollPos && s1.playerX === s0.playerX && s1.score === s0.score,
+        'the game stands still while paused', `scroll ${s0.scrollPos} -> ${s1.scrollPos}`);
+  check(Math.abs(m1 - m0) < 0.05, 'the music stands still while paused', `${m0} -> ${m1}`);
+  await shoot(b, 'pause-menu.png');
+  const volume = s1.settingValues[0];
+  await tap(b, 'Down');  // Options
+  await sleep(700);
+  await tap(b, 'Enter');
+  await sleep(1500);
+  await tap(b, 'Left');  // the first row: the music volume
+  const changed = await waitFor(b, 'Left in the options lowers the music volume',
+                                (s) => s.settingValues[0] === volume - 1, 10000);
+  if (changed) {
+    check(true, 'Left in the options lowers the music volume', `${volume} -> ${changed.settingValues[0]}`);
+    check(await b.evaluate('Module._tessivane_music_volume()') === Math.trunc(128 * (volume - 1) / 10),
+          'the music plays at the new volume');
+  }
+  await shoot(b, 'options.png');
+  await tap(b, 'Escape');  // back to the pause menu
+  await sleep(1500);
+  await tap(b, 'Escape');  // resume
+  const resumed = await waitFor(b, 'Escape again resumes play', (s) => s.paused === 0, 15000);
+  if (resumed) {
+    await sleep(1000);
+    const s2 = await b.evaluate(stateExpr);
+    check(s2.scrollPos !== resumed.scrollPos || s2.gameMode !== 0, 'Escape again resumes play',
+          `scroll ${resumed.scrollPos} -> ${s2.scrollPos}`);
+  }
+}
+
+// From the title: Escape, "Replays", the newest replay: the page loads itself
+// again on it and plays the recorded game with no one at the keys; Escape
+// comes back to a fresh game.
+async function watchReplay(b) {
+  await sleep(11000);  // the title menu stands still
+  await tap(b, 'Escape');
+  await sleep(1000);
+  await tap(b, 'Down');
+  await sleep(700);
+  await tap(b, 'Enter');
+  await sleep(1500);
+  await shoot(b, 'replay-list.png');
+  await tap(b, 'A', 300);
+  const watching = await waitFor(b, 'choosing a replay plays it in the page',
+                                 (s) => s.gameMode === 0 && s.stageNo === 1 && s.playerX < 0, 120000);
+  if (!watching) return false;
+  const search = await b.evaluate('location.search');
+  check(/^\?watch=[^/]+\.tvreplay$/.test(decodeURIComponent(search)),
+        'choosing a replay plays it in the page (as the recorded game went: the ship to the wall)', search);
+  await shoot(b, 'replay-watching.png');
+  await b.evaluate('Module.canvas.focus(), 0');
+  await tap(b, 'Escape', 300);
+  const back = await waitFor(b, 'Escape leaves the replay for a fresh game',
+                             (s) => s.gameMode === 5, 120000);
+  if (!back) return false;
+  check((await b.evaluate('location.search')) === '', 'Escape leaves the replay for a fresh game');
+  return true;
+}
+
+// A pad the browser reveals while the game runs: two presses of its first
+// button start stage 1, the stick moves the ship to the wall as
+// tessivane-headless's joystick does, the button fires and Start pauses.
+async function playWithPad(b) {
+  await sleep(11000);  // the title menu stands still
+  await b.evaluate('testPad.connect(), 0');
+  await padTap(b, 0);
+  await sleep(1400);
+  await padTap(b, 0);
+  const playing = await waitFor(b, 'the pad\'s button starts stage 1', (s) => s.gameMode === 0 && s.stageNo === 1, 15000);
+  if (!playing) return;
+  check(playing.joystickId === 0, 'the pad\'s button starts stage 1', 'joystickId ' + playing.joystickId);
+  await sleep(1500);
+  const before = await b.evaluate(stateExpr);
+  await padSet(b, [-1, 0], []);
+  await sleep(5000);
+  await padSet(b, [0, 0], []);
+  const after = await b.evaluate(stateExpr);
+  check(after.playerX < before.playerX, 'the pad\'s stick moves the ship', `${before.playerX} -> ${after.playerX}`);
+  await padSet(b, [0, 0], [0]);
+  // Held, it charges; the shot it fired has soon left the screen, but its
+  // slot keeps the x it left from.
+  const firing = await waitFor(b, 'the pad\'s button fires', (s) => s.fireLatch !== 0 && s.chargeLevel > 0, 10000);
+  await padSet(b, [0, 0], []);
+  const ref = headless('500 800 Joy 32767 32767 1\n2000 2300 Joy 32767 32767 1\n3600 8600 Joy 0 32767 0\n' +
+                       '9000 9500 Joy 32767 32767 1\n', 9200);
+  for (const k of ['stageNo', 'wave', 'playerX', 'playerY', 'joystickId'])
+    check(after[k] === ref[k], `after the same pad input, ${k} as in tessivane-headless`, `${after[k]} vs ${ref[k]}`);
+  if (firing) {
+    check(ref.shotKind[0] !== 0 && ref.chargeLevel > 0, 'the pad\'s button fires and charges as in tessivane-headless',
+          `charge ${firing.chargeLevel} vs ${ref.chargeLevel}`);
+    for (const k of ['padButtons', 'fireLatch', 'inputX', 'inputY'])
+      check(firing[k] === ref[k], `the pad's button held, ${k} as in tessivane-headless`, `${firing[k]} vs ${ref[k]}`);
+    check(firing.shotX.includes(firing.playerX) && ref.shotX.includes(ref.playerX),
+          'a shot left the ship at the wall, as in tessivane-headless',
+          `${JSON.stringify(firing.shotX.slice(0, 4))} vs ${JSON.stringify(ref.shotX.slice(0, 4))}`);
+  }
+  await padTap(b, 9);  // Start
+  if (await waitFor(b, 'the pad\'s Start pauses', (s) => s.paused === 1, 15000)) {
+    check(true, 'the pad\'s Start pauses');
+    await sleep(1000);
+    await padTap(b, 9);
+    if (await waitFor(b, 'Start again resumes', (s) => s.paused === 0, 15000)) check(true, 'Start again resumes');
+  }
 }
 
 function headless(script, untilMs, extra = []) {
@@ -266,6 +432,8 @@ async function main() {
     for (const k of ['stageNo', 'wave', 'playerX', 'playerY', 'score'])
       check(after[k] === ref[k], `after the same keys, ${k} as in tessivane-headless`, `${after[k]} vs ${ref[k]}`);
 
+    await pauseAndOptions(b);
+
     // Back to the middle, and play on, firing, until the ship is lost with a
     // score that ranks: the continue screen is answered Yes (play on) while
     // the score would not enter the table, so a slow machine that scores
@@ -302,14 +470,26 @@ async function main() {
     await b.evaluate('document.getElementById("dlgInput").value = "テスト大"; document.getElementById("dlgYes").click(), 0');
     const named = await waitFor(b, 'the name is in the table', (s) => s.hiNames.includes('テスト大'), 10000);
     if (named) check(true, 'the name is in the table');
+    // Back at the title the game's replay is written; then the browser's
+    // storage has everything.
+    await waitFor(b, 'the game goes back to its title', (s) => s.gameMode === 5, 120000);
+    const saving = Date.now();
+    while (Date.now() - saving < 30000 && (await b.evaluate('Module.tessivaneSaving()'))) await sleep(100);
     await sleep(1000);
     await b.close();
 
-    // A new browser on the same profile: the name was kept.
+    // A new browser on the same profile: the name and the volume were kept.
     b = await launch();
     const again = await openGame(b);
-    if (again) check(again.hiNames.includes('テスト大'), 'the name is still there after the browser restarted',
-                     JSON.stringify(again.hiNames));
+    if (!again) return;
+    check(again.hiNames.includes('テスト大'), 'the name is still there after the browser restarted',
+          JSON.stringify(again.hiNames));
+    check(again.settingValues[0] === 9 && (await b.evaluate('Module._tessivane_music_volume()')) === 115,
+          'the music volume chosen in the options is kept after the browser restarted',
+          String(again.settingValues[0]));
+    // The page has the keys.
+    await b.evaluate('Module.canvas.focus(), 0');
+    if (await watchReplay(b)) await playWithPad(b);
   } finally {
     await b.close();
   }
