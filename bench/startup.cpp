@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/posix/program_folder.h"
+
 namespace {
 
 double NowMs() {
@@ -25,12 +27,7 @@ double NowMs() {
   return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
 }
 
-std::string GamePath() {
-  char buf[4096];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  std::string self = n > 0 ? std::string(buf, size_t(n)) : std::string("./bench_startup");
-  return self.substr(0, self.rfind('/')) + "/../tessivane";
-}
+std::string GamePath() { return platform::ProgramFolder() + "/../tessivane"; }
 
 // One start; the milliseconds to the first frame, or -1 if none came in time.
 double OneStart(const std::string& game) {

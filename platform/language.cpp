@@ -1,7 +1,5 @@
 #include "platform/language.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -10,6 +8,7 @@
 
 #include "platform/backend.h"
 #include "platform/files.h"
+#include "platform/posix/program_folder.h"
 
 #ifndef TESSIVANE_LOCALEDIR
 #define TESSIVANE_LOCALEDIR "/usr/local/share/locale"
@@ -89,19 +88,10 @@ bool ParseMo(Catalogue& c) {
   return true;
 }
 
-std::string ProgramFolder() {
-  char buf[4096];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string path(buf, size_t(n));
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
 const std::vector<std::string>& Folders() {
   if (!foldersSet) {
     foldersSet = true;
-    const std::string program = ProgramFolder();
+    const std::string program = platform::ProgramFolder();
     catalogueFolders = {platform::BaseDirectory() + "/locale", program + "/locale",
                         program + "/../../share/locale", TESSIVANE_LOCALEDIR};
   }

@@ -26,6 +26,7 @@
 #include "platform/headless/headless.h"
 #include "platform/language.h"
 #include "platform/machine.h"
+#include "platform/posix/program_folder.h"
 #include "platform/replay_file.h"
 #include "platform/replay_stream.h"
 #include "platform/sound_effects.h"
@@ -97,18 +98,8 @@ Capture ParseCapture(const std::string& option, const std::string& arg) {
   return c;
 }
 
-std::string ToolDirectory() {
-  char buf[4096];
-  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-  if (n <= 0) return ".";
-  std::string path(buf, size_t(n));
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 void ParseArguments(int argc, char** argv) {
-  gOptions.dir = ToolDirectory();
+  gOptions.dir = platform::ProgramFolder();
   for (int i = 1; i < argc; ++i) {
     const std::string opt = argv[i];
     if (opt == "--no-record") {

@@ -1,0 +1,17 @@
+#include "platform/posix/program_folder.h"
+
+#include <unistd.h>
+
+namespace platform {
+
+std::string ProgramFolder() {
+  char buf[4096];
+  const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+  if (n <= 0) return ".";
+  const std::string path(buf, size_t(n));
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace platform
