@@ -215,6 +215,7 @@ TEST_F(MusicDevice, AMissingOrDamagedTuneIsToldOnce) {
   ASSERT_GT(good.size(), 100u);
   std::ofstream(folder + "/cut.mid", std::ios::binary).write(good.data(), long(good.size() / 2));
   std::ofstream(folder + "/text.mid") << "MThd, or so it says\n";
+  std::ofstream(folder + "/empty.mid").flush();
   std::ofstream(folder + "/locked.mid", std::ios::binary).write(good.data(), long(good.size()));
   chmod((folder + "/locked.mid").c_str(), 0);
   const bool rootReadsAnyway = std::ifstream(folder + "/locked.mid").good();
@@ -228,6 +229,7 @@ TEST_F(MusicDevice, AMissingOrDamagedTuneIsToldOnce) {
       {folder + "/absent.mid", "the tune is missing", false},
       {folder + "/cut.mid", "the tune is not a valid MIDI file", false},
       {folder + "/text.mid", "the tune is not a valid MIDI file", false},
+      {folder + "/empty.mid", "the tune is not a valid MIDI file", false},
       {folder + "/locked.mid", rootReadsAnyway ? nullptr : "the tune cannot be read", rootReadsAnyway},
       {folder + "/no-such-folder/a.mid", "the music folder is missing", false},
       {folder + "/no-such-folder/b.mid", nullptr, false},  // the folder was told already

@@ -160,7 +160,9 @@ size_t ReadTuneFile(const std::string& path, char* bytes, const char** problem) 
   size_t length = 0;
   *problem = "the tune cannot be read; it is not played";
   if (fstat(fileno(file), &st) == 0 && S_ISREG(st.st_mode)) {
-    if (size_t(st.st_size) > kLargestTuneBytes) {
+    if (st.st_size == 0) {
+      *problem = "the tune is not a valid MIDI file; it is not played";
+    } else if (size_t(st.st_size) > kLargestTuneBytes) {
       *problem = "the tune is too large; it is not played";
     } else {
       length = std::fread(bytes, 1, size_t(st.st_size), file);
@@ -315,10 +317,11 @@ void RenderMusic(void*, Uint8* stream, int len) {
   for (int left = len / 4; left > 0;) {
     const int frames = left < kSliceFrames ? left : kSliceFrames;
     if (gDevice.state == DeviceState::Ready) {
+      const bool atEnd = PlayerAtEnd();
       Requests requests;
       {
         Guard guard;
-        requests = TakeRequests(PlayerAtEnd());
+        requests = TakeRequests(atEnd);
       }
       ServeRequests(requests);
       fluid_synth_write_s16(gDevice.synth, frames, out, 0, 2, out, 1, 2);
