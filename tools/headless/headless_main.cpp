@@ -20,6 +20,7 @@
 #include "app/replay_recorder.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/state_json.h"
 #include "app/state_registry.h"
 #include "frontend/replay_list.h"
 #include "platform/files.h"
@@ -261,50 +262,6 @@ void LoadScript() {
 
 // ---- JSON ---------------------------------------------------------------------
 
-void AppendString(std::string& out, const std::string& s) {
-  out += '"';
-  for (unsigned char c : s) {
-    switch (c) {
-      case '"': out += "\\\""; break;
-      case '\\': out += "\\\\"; break;
-      case '\n': out += "\\n"; break;
-      case '\r': out += "\\r"; break;
-      case '\t': out += "\\t"; break;
-      default:
-        if (c < 0x20) {
-          char buf[8];
-          std::snprintf(buf, sizeof buf, "\\u%04x", c);
-          out += buf;
-        } else {
-          out += char(c);
-        }
-    }
-  }
-  out += '"';
-}
-
-void AppendValue(std::string& out, const StateEntry& e, int k) {
-  char buf[40];
-  switch (e.type) {
-    case StateType::U8:
-      std::snprintf(buf, sizeof buf, "%u", unsigned(static_cast<const uint8_t*>(e.data)[k]));
-      break;
-    case StateType::I16: std::snprintf(buf, sizeof buf, "%d", int(static_cast<const int16_t*>(e.data)[k])); break;
-    case StateType::I32: std::snprintf(buf, sizeof buf, "%d", int(static_cast<const int32_t*>(e.data)[k])); break;
-    case StateType::F32: {
-      const float v = static_cast<const float*>(e.data)[k];
-      if (std::isfinite(v)) {
-        std::snprintf(buf, sizeof buf, "%.9g", double(v));
-      } else {
-        std::snprintf(buf, sizeof buf, "null");
-      }
-      break;
-    }
-    case StateType::Str: AppendString(out, static_cast<const std::string*>(e.data)[k]); return;
-  }
-  out += buf;
-}
-
 // Calls `emit(name, json)` for every member of the dump but the clock, in the
 // dump's order.
 template <typename Emit>
@@ -314,12 +271,12 @@ void ForEachMember(Emit emit) {
     const StateEntry& e = kStateEntries[i];
     value.clear();
     if (e.count == 1) {
-      AppendValue(value, e, 0);
+      AppendStateValue(value, e, 0);
     } else {
       value += '[';
       for (int k = 0; k < e.count; ++k) {
         if (k) value += ", ";
-        AppendValue(value, e, k);
+        AppendStateValue(value, e, k);
       }
       value += ']';
     }
@@ -329,12 +286,12 @@ void ForEachMember(Emit emit) {
   value = "{";
   for (int i = 0; i < kSettingCount; ++i) {
     value += i ? ", " : "";
-    AppendString(value, kSettingRows[i].name);
+    AppendJsonString(value, kSettingRows[i].name);
     value += ": ";
     if (kSettingRows[i].kind == SettingKind::Number) {
       value += std::to_string(Setting(SettingId(i)));
     } else {
-      AppendString(value, SettingText(SettingId(i)));
+      AppendJsonString(value, SettingText(SettingId(i)));
     }
   }
   value += "}";
@@ -344,14 +301,14 @@ void ForEachMember(Emit emit) {
   for (const headless::Message& m : headless::Messages()) {
     value += first ? "\n    {\"kind\": " : ",\n    {\"kind\": ";
     first = false;
-    AppendString(value, m.kind);
+    AppendJsonString(value, m.kind);
     value += ", \"text\": ";
-    AppendString(value, m.text);
+    AppendJsonString(value, m.text);
     value += ", \"title\": ";
-    AppendString(value, m.title);
+    AppendJsonString(value, m.title);
     value += m.critical ? ", \"critical\": true" : ", \"critical\": false";
     value += ", \"answer\": ";
-    AppendString(value, m.answer);
+    AppendJsonString(value, m.answer);
     value += '}';
   }
   value += first ? "]" : "\n  ]";
@@ -361,7 +318,7 @@ void ForEachMember(Emit emit) {
   for (const std::string& c : headless::MusicCommands()) {
     value += first ? "\n    " : ",\n    ";
     first = false;
-    AppendString(value, c);
+    AppendJsonString(value, c);
   }
   value += first ? "]" : "\n  ]";
   emit("musicCommands", value);
@@ -370,7 +327,7 @@ void ForEachMember(Emit emit) {
   for (const headless::SoundEffectRecord& r : headless::SoundEffects()) {
     value += first ? "\n    {\"name\": " : ",\n    {\"name\": ";
     first = false;
-    AppendString(value, SoundEffectName(r.effect));
+    AppendJsonString(value, SoundEffectName(r.effect));
     value += ", \"frame\": " + std::to_string(r.frame) + "}";
   }
   value += first ? "]" : "\n  ]";
@@ -386,7 +343,7 @@ std::string StateJson() {
       clockWritten = true;
     }
     out += "  ";
-    AppendString(out, name);
+    AppendJsonString(out, name);
     out += ": ";
     out += value;
     out += ",\n";
