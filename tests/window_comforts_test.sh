@@ -9,71 +9,10 @@
 # Exits 77 (skipped) when xvfb-run is not installed.
 set -u
 
-if [ "${WINDOW_TEST_INSIDE:-}" != 1 ]; then
-  if ! command -v xvfb-run > /dev/null; then
-    echo "xvfb-run is not installed: real-window test skipped"
-    exit 77
-  fi
-  export WINDOW_TEST_INSIDE=1
-  exec xvfb-run -a -s "-screen 0 1366x768x24 -nolisten tcp" bash "$0" "$@"
-fi
-
-[ $# -ge 5 ] || { echo "usage: window_comforts_test.sh GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]"; exit 2; }
-game=$1 map=$2 music=$3 probe=$4 wm=$5 pictures=${6:-}
-command -v xdotool > /dev/null || { echo "FAIL: xdotool is not installed"; exit 1; }
-
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2> /dev/null; done
-  wait 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-step() { echo "== $*"; }
-
-mkdir -p "$work/game" "$work/runtime" "$work/home"
-chmod 700 "$work/runtime"
-cp "$game" "$work/game/tessivane"
-cp "$map" "$work/game/Qapo.map"
-[ -d "$music" ] && cp -r "$music" "$work/game/QapoMidi"
-export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home SDL_AUDIODRIVER=dummy
-unset XDG_DATA_HOME XDG_CONFIG_HOME SDL_VIDEODRIVER
+. "$(dirname "$0")/window_session.sh"
+window_session 1366x768 "window_comforts_test.sh GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]" "$0" "$@"
 settings=$work/home/.config/tessivane/settings.ini
 
-"$wm" > "$work/wm.out" 2> "$work/wm.err" &
-pids+=($!)
-
-poll() {  # poll SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds
-  local until=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    [ $SECONDS -ge $until ] && return 1
-    sleep 0.1
-  done
-}
-wm_ready() { grep -q ready "$work/wm.out"; }
-poll 10 wm_ready || { cat "$work/wm.err"; echo "FAIL: the window manager did not start"; exit 1; }
-
-focus() { timeout 5 xdotool windowfocus --sync "$1"; }
-press() {  # press KEY...: held for a moment, as a person presses
-  xdotool keydown "$@"
-  sleep 0.15
-  xdotool keyup "$@"
-}
-look() { "$probe" look "$window" "$@" > "$work/look" 2> "$work/look.err"; }
-value() { sed -n "s/^$1=//p" "$work/look"; }
-white() { value "$1" | cut -d, -f1; }
-hash() { value "$1" | cut -d, -f2; }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 >= b + 0) }'; }
-save() {
-  [ -n "$pictures" ] || return 0
-  mkdir -p "$pictures"
-  "$probe" look "$window" --save "$work/$1.ppm" > /dev/null && convert "$work/$1.ppm" "$pictures/$1.png" 2> /dev/null
-}
-exited() { ! kill -0 "$1" 2> /dev/null; }
 setting() { sed -n "s/^$1 = //p" "$settings" 2> /dev/null; }
 
 # Regions of the 332 x 478 picture at 1x (the window's size on this screen).

@@ -9,83 +9,15 @@
 # Exits 77 (skipped) when xvfb-run is not installed.
 set -u
 
-if [ "${WINDOW_TEST_INSIDE:-}" != 1 ]; then
-  if ! command -v xvfb-run > /dev/null; then
-    echo "xvfb-run is not installed: real-window test skipped"
-    exit 77
-  fi
-  export WINDOW_TEST_INSIDE=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
-fi
-
-[ $# -ge 5 ] || { echo "usage: window_test.sh GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]"; exit 2; }
-game=$1 map=$2 music=$3 probe=$4 wm=$5 pictures=${6:-}
-command -v xdotool > /dev/null || { echo "FAIL: xdotool is not installed"; exit 1; }
+. "$(dirname "$0")/window_session.sh"
+window_session 1280x1024 "window_test.sh GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]" "$0" "$@"
 command -v import > /dev/null || { echo "FAIL: ImageMagick (import) is not installed"; exit 1; }
 
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill -9 "$p" 2> /dev/null; done
-  wait 2> /dev/null
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
-step() { echo "== $*"; }
-
-# The game in a folder of its own (it writes Qapo.sco there), with a private
-# single-copy lock, silent, and a home of its own.
-mkdir -p "$work/game" "$work/runtime" "$work/home"
-chmod 700 "$work/runtime"
-cp "$game" "$work/game/tessivane"
-cp "$map" "$work/game/Qapo.map"
-[ -d "$music" ] && cp -r "$music" "$work/game/QapoMidi"
-# The message catalogues, built beside the map.
-[ -d "$(dirname "$map")/locale" ] && cp -r "$(dirname "$map")/locale" "$work/game/locale"
-export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home SDL_AUDIODRIVER=dummy
-unset XDG_DATA_HOME XDG_CONFIG_HOME SDL_VIDEODRIVER
 # Whole-multiple scaling everywhere, which the steps below measure (the
 # automatic choice fills a full screen; window_comforts_test.sh looks at that).
 mkdir -p "$work/home/.config/tessivane"
 printf '[settings]\nscaling = sharp\n' > "$work/home/.config/tessivane/settings.ini"
 
-# A window manager, as every desktop has: fullscreen requests and focus.
-"$wm" > "$work/wm.out" 2> "$work/wm.err" &
-pids+=($!)
-
-# poll SECONDS COMMAND...: runs COMMAND every 0.1 s until it succeeds.
-poll() {
-  local until=$((SECONDS + $1))
-  shift
-  while ! "$@"; do
-    [ $SECONDS -ge $until ] && return 1
-    sleep 0.1
-  done
-}
-wm_ready() { grep -q ready "$work/wm.out"; }
-poll 10 wm_ready || { cat "$work/wm.err"; echo "FAIL: the window manager did not start"; exit 1; }
-
-focus() { timeout 5 xdotool windowfocus --sync "$1"; }
-press() {  # press KEY...: held for a moment, as a person presses
-  xdotool keydown "$@"
-  sleep 0.15
-  xdotool keyup "$@"
-}
-look() {  # look NAME:X,Y,W,H...: the window's measures into $work/look
-  "$probe" look "$window" "$@" > "$work/look" 2> "$work/look.err"
-}
-value() { sed -n "s/^$1=//p" "$work/look"; }
-white() { value "$1" | cut -d, -f1; }  # share of white-ish pixels in a region
-hash() { value "$1" | cut -d, -f2; }
-at_least() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(a + 0 >= b + 0) }'; }
-save() {  # save NAME: keep what the window shows now
-  [ -n "$pictures" ] || return 0
-  mkdir -p "$pictures"
-  "$probe" look "$window" --save "$work/$1.ppm" > /dev/null &&
-    convert "$work/$1.ppm" "$pictures/$1.png" 2> /dev/null
-}
 save_screen() {  # save_screen NAME: keep the whole screen, message boxes included
   [ -n "$pictures" ] || return 0
   mkdir -p "$pictures"
@@ -96,7 +28,6 @@ other_window() {  # a shown window besides the game's: its id in $box
   [ -n "$box" ]
 }
 no_other_window() { ! other_window; }
-exited() { ! kill -0 "$1" 2> /dev/null; }
 
 # Regions of the 332 x 478 picture.
 menu=menu:120,300,105,115 logo=logo:40,70,250,45 banner=banner:118,222,106,26
