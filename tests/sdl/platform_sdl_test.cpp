@@ -7,6 +7,9 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include <cstdlib>
 #include <string>
 
@@ -128,12 +131,19 @@ TEST_F(SdlBackend, AltEnterIsNotAGameKey) {
 }
 
 TEST_F(SdlBackend, IdleReturnsWhenTheClockHasMovedOnNotLater) {
+  // Never early; and not late by its own doing: the best of a few tries
+  // wakes within a millisecond or two (a loaded machine may wake any one
+  // try late, but not all of them).
   for (uint32_t ms : {1u, 2u, 5u, 17u}) {
-    const uint32_t before = platform::ReadClockMs();
-    platform::Idle(ms);
-    const uint32_t passed = platform::ReadClockMs() - before;
-    EXPECT_GE(passed, ms);
-    EXPECT_LE(passed, ms + 10) << "a loaded machine may wake a little late";
+    uint32_t best = UINT32_MAX;
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      const uint32_t before = platform::ReadClockMs();
+      platform::Idle(ms);
+      const uint32_t passed = platform::ReadClockMs() - before;
+      EXPECT_GE(passed, ms);
+      best = std::min(best, passed);
+    }
+    EXPECT_LE(best, ms + 2) << "Idle(" << ms << ")";
   }
 }
 
