@@ -2,20 +2,9 @@
 # Whole games through tessivane-headless, replayed from input scripts.
 # Usage: e2e_test.sh TOOL BUILD_DIR
 set -u
-tool=$1
-build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+. "$(dirname "$0")/headless_session.sh"
+headless_session "$1" "$2"
 
-# A fresh game folder: the map and the music, no score file yet.
-fresh() {
-  rm -rf "$work/game"
-  mkdir -p "$work/game"
-  cp "$build/Qapo.map" "$work/game/"
-  cp -r "$build/QapoMidi" "$work/game/" 2>/dev/null || true
-}
 # field FILE NAME: the value of a scalar (or the whole array) in a dump.
 field() { grep -oE "\"$2\": (\[[^]]*\]|[^,]*)" "$1" | head -n 1 | sed "s/^\"$2\": //"; }
 # taps FROM TO: the fire key pressed for 50 ms every 100 ms.
@@ -29,7 +18,7 @@ taps() {
 
 # 1. Title, the selection screen, a stage's demonstration, bomb to leave it,
 #    the title again, and a game started with START: the modes on the way.
-fresh
+fresh_game_folder
 cat > "$work/round.txt" <<'SCRIPT'
 500 550 A        # skip the title's opening
 1000 1050 Down
@@ -62,7 +51,7 @@ done
 
 # 2. A game that loses its ship, continues, loses it again, declines, and
 #    enters a name for its second-place score, which lands in the file.
-fresh
+fresh_game_folder
 {
   echo "500 600 A"
   echo "2000 2100 A"
@@ -100,7 +89,7 @@ esac
 
 # 3. Keep firing (and continuing) until stage 1's boss falls: stage 2 begins
 #    and the file records it.
-fresh
+fresh_game_folder
 { echo "500 600 A"; echo "2000 2100 A"; taps 3500 175000; } > "$work/clear.txt"
 "$tool" --dir "$work/game" --seed 1 --until 175000 --input "$work/clear.txt" \
   --dump-at "150000:$work/c-boss.json" --dump "$work/c-end.json" || fail "stage clear: exit status $?"

@@ -3,16 +3,9 @@
 # their events call for, and turning the effects off changes nothing else.
 # Usage: sound_effects_tool_test.sh TOOL BUILD_DIR
 set -u
-tool=$1
-build=$2
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
+. "$(dirname "$0")/headless_session.sh"
+headless_session "$1" "$2"
 
-mkdir -p "$work/game"
-cp "$build/Qapo.map" "$work/game/"
-cp -r "$build/QapoMidi" "$work/game/"
 cat > "$work/play.txt" <<'SCRIPT'
 500 550 A        # skip the title's opening
 1500 1550 A      # START

@@ -8,18 +8,12 @@
 # same names (after the build identity was raised) and writes their digests;
 # GOLDEN_UPDATE=1 only writes the digests anew.
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-build=$2
+. "$(dirname "$0")/../headless_session.sh"
+headless_session "$1" "$2"
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
 kept=$here/replays
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/data"
-fails=0
-mkdir -p "$work/game"
-cp "$build/Qapo.map" "$work/game/"
-cp -r "$build/QapoMidi" "$work/game/"
 
 names=$*
 [ -n "$names" ] || names=$(cd "$kept" && ls *.tvreplay | sed 's/\.tvreplay$//')

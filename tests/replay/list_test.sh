@@ -6,17 +6,10 @@
 # the table reads and shows what it always did.
 # Usage: list_test.sh TOOL BUILD_DIR GOLDEN_DIR
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-build=$2
+. "$(dirname "$0")/../headless_session.sh"
 golden=$(cd "$3" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+headless_session "$1" "$2"
 export XDG_DATA_HOME="$work/data"
-mkdir -p "$work/game"
-cp "$build/Qapo.map" "$work/game/"
-cp -r "$build/QapoMidi" "$work/game/"
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 cd "$work" || exit 1
 
 # A game over with a name (second place), then a game cut off without one.

@@ -7,15 +7,9 @@
 # names (and cancelled ones), closes, and starts from H, E and the selection.
 # Usage: roundtrip_test.sh TOOL BUILD_DIR [RUNS]
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-build=$2
+. "$(dirname "$0")/../headless_session.sh"
 runs=${3:-20}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/game"
-cp "$build/Qapo.map" "$work/game/"
-cp -r "$build/QapoMidi" "$work/game/"
-fails=0
+headless_session "$1" "$2"
 placed=0
 cut=0
 overs=0

@@ -4,17 +4,10 @@
 # sound track with the music in it (not silence). Read back with ffprobe.
 # Usage: video_test.sh TOOL BUILD_DIR REPLAY
 set -u
-tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
-build=$2
+. "$(dirname "$0")/../headless_session.sh"
 replay=$3
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+headless_session "$1" "$2"
 export XDG_DATA_HOME="$work/data"
-mkdir -p "$work/game"
-cp "$build/Qapo.map" "$work/game/"
-cp -r "$build/QapoMidi" "$work/game/"
-fails=0
-fail() { echo "FAIL: $*"; fails=$((fails + 1)); }
 
 (cd "$work" && "$tool" --dir game --replay "$replay" --until 6020 --video out.mp4 --scale 3) \
   || fail "rendering exit status $?"
