@@ -57,12 +57,12 @@ void MainLoopPass() {
   // A window that lost the focus during play holds at the pause menu.
   PauseIfAsked();
   // The pause key leaves the demonstration as fire does.
-  const bool leaveDemo = gameMode == 6 && PauseInputPressed();
+  const bool leaveDemo = gameMode == kModeDemo && PauseInputPressed();
   frameStartMs = ClockMs();
   ReadInput();
 
   RunWorldSteps();
-  if (leaveDemo && gameMode == 6) gameMode = 8;
+  if (leaveDemo && gameMode == kModeDemo) gameMode = kModeLeaveDemo;
 
   if (gameMode != kModeLeaveForTitle) RenderFrame();
   if (bannerTimer == 0) UpdateStageFlow();

@@ -22,7 +22,6 @@ namespace {
 bool gRecordingWanted = false;
 bool gGameInProgress = false;
 ReplayInfo gGame;
-std::string gLastWritten;
 
 uint8_t CurrentDifficulty() {
   if (revengeFire == 1) return 3;
@@ -73,7 +72,6 @@ void WriteGame(uint8_t ending, uint32_t stopClockMs) {
     std::fprintf(stderr, "Tessivane: cannot write the replay %s (%s)\n", path.c_str(), std::strerror(error));
     return;
   }
-  gLastWritten = path;
   KeepReplays(folder);
 }
 
@@ -128,46 +126,53 @@ std::string ReplayFolder() {
   return home.empty() ? std::string() : home + "/tessivane/replays";
 }
 
-const std::string& LastReplayWritten() { return gLastWritten; }
+std::vector<StoredReplay> ReadStoredReplays(const std::string& folder) {
+  // The header lies within the first bytes of the file.
+  constexpr size_t kHeaderBytes = 8192;
+  std::vector<StoredReplay> replays;
+  const size_t ext = std::strlen(kReplayExtension);
+  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+  if (!dir) return replays;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() <= ext || name.compare(name.size() - ext, ext, kReplayExtension) != 0) continue;
+    std::vector<uint8_t> head;
+    int error;
+    StoredReplay r{name, ReplayInfo{}};
+    std::string why;
+    if (files::ReadWholeFile(folder + "/" + name, kHeaderBytes, &head, &error) &&
+        DecodeReplayInfo(head.data(), head.size(), &r.info, &why))
+      replays.push_back(r);
+  }
+  closedir(dir);
+  return replays;
+}
+
+int TablePlaceOf(const ReplayInfo& info) {
+  if (info.tablePlace == kReplayNoPlace) return -1;
+  for (int p = 0; p < kHiScoreEntries; ++p)
+    if (hiScores[p] == info.score && hiNames[p] == info.tableName) return p;
+  return -1;
+}
 
 void KeepReplays(const std::string& folder) {
-  struct Kept {
-    std::string name;
-    ReplayInfo info;
-  };
-  std::vector<Kept> replays;
-  const size_t ext = std::strlen(kReplayExtension);
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (const dirent* e = readdir(dir)) {
-      const std::string name = e->d_name;
-      if (name.size() <= ext || name.compare(name.size() - ext, ext, kReplayExtension) != 0) continue;
-      std::vector<uint8_t> head;
-      int error;
-      Kept k{name, ReplayInfo{}};
-      std::string why;
-      // A file that is not a replay of ours is left alone.
-      if (files::ReadWholeFile(folder + "/" + name, 8192, &head, &error) &&
-          DecodeReplayInfo(head.data(), head.size(), &k.info, &why))
-        replays.push_back(k);
-    }
-    closedir(dir);
-  }
+  // A file that is not a replay of ours is left alone.
+  std::vector<StoredReplay> replays = ReadStoredReplays(folder);
   // Newest first: by the time recorded, then by the number a name takes when
   // its second was already taken ("...-2", "...-3").
   const auto number = [](const std::string& name) {
     const size_t dash = name.find('-', 9);
     return dash == std::string::npos ? 1l : std::strtol(name.c_str() + dash + 1, nullptr, 10);
   };
-  std::sort(replays.begin(), replays.end(), [&](const Kept& a, const Kept& b) {
+  std::sort(replays.begin(), replays.end(), [&](const StoredReplay& a, const StoredReplay& b) {
     if (a.info.recordedAt != b.info.recordedAt) return a.info.recordedAt > b.info.recordedAt;
     return number(a.name) > number(b.name);
   });
   for (size_t k = 0; k < replays.size(); ++k) {
     const ReplayInfo& r = replays[k].info;
-    bool keep = k < size_t(kKeptRecentReplays) || r.ending == kReplayEndedByEnding;
-    // Behind a place of the table as long as that place stands.
-    for (int p = 0; !keep && r.tablePlace != kReplayNoPlace && p < kHiScoreEntries; ++p)
-      keep = hiScores[p] == r.score && hiNames[p] == r.tableName;
+    // The recent ones, the endings, and those behind a place of the table as
+    // long as that place stands.
+    const bool keep = k < size_t(kKeptRecentReplays) || r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
     if (!keep) unlink((folder + "/" + replays[k].name).c_str());
   }
 }

@@ -7,6 +7,9 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/replay_file.h"
 
 // Which build recorded a replay; another build refuses to play it. Raise the
 // rules number with every change that makes the game do something else with
@@ -34,5 +37,15 @@ void EndReplaySession(uint32_t stopClockMs);
 std::string ReplayFolder();
 // Applies the keeping rules to the folder's replays.
 void KeepReplays(const std::string& folder);
-// The path of the replay last written by this program (empty: none).
-const std::string& LastReplayWritten();
+
+// A replay file of the folder: its name and its header.
+struct StoredReplay {
+  std::string name;
+  ReplayInfo info;
+};
+// The replays in `folder` whose headers read (other files are passed over),
+// in the folder's order.
+std::vector<StoredReplay> ReadStoredReplays(const std::string& folder);
+// The place (0..4) of the high-score table the replay's run stands behind,
+// or -1 when it made none or its place has been taken since.
+int TablePlaceOf(const ReplayInfo& info);

@@ -54,18 +54,18 @@ bool FastForward() { return platform::IsKeyDown(kVkSpace); }
   ExitProgram();
 }
 
-// One wait of the game's pacing in four is waited while Space is held; none
-// before the game starts.
+// The frames shown (and waited for): none before the game starts, one in
+// four while Space is held.
+bool ShownThisFrame() { return !BeforeTheGame() && (!FastForward() || gFrame % kFastForwardFrames == 0); }
+
 bool ShouldWait(uint32_t) {
   if (platform::IsKeyDown(kVkEscape)) StopWatching(false, "");
-  if (BeforeTheGame()) return false;
-  return !FastForward() || gFrame % kFastForwardFrames == 0;
+  return ShownThisFrame();
 }
 
 bool ShouldPresent() {
   ++gFrame;
-  if (BeforeTheGame()) return false;
-  return !FastForward() || gFrame % kFastForwardFrames == 0;
+  return ShownThisFrame();
 }
 
 }  // namespace

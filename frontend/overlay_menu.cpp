@@ -10,6 +10,7 @@
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/language.h"
+#include "platform/sheets.h"
 #include "platform/surface.h"
 
 namespace {
@@ -27,7 +28,7 @@ void DrawCursor(int x, int y) {
     cursorDiv = 0;
     if (++cursorTick == 8) cursorTick = 0;
   }
-  DrawMasked(imgchar[17], 40.0 * cursorTick, 0, 40, 40, 40, scrmain, x, y);
+  DrawMasked(imgchar[kItemSheet], 40.0 * cursorTick, 0, 40, 40, 40, scrmain, x, y);
 }
 
 }  // namespace

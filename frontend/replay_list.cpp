@@ -1,6 +1,5 @@
 #include "frontend/replay_list.h"
 
-#include <dirent.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -16,7 +15,6 @@
 #include "frontend/transitions.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
-#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/language.h"
@@ -44,33 +42,14 @@ void WatchByDefault(const std::string& path) { WatchReplayFromGame(path); }
 void (*gWatch)(const std::string&) = WatchByDefault;
 std::vector<ListedReplay> gList;
 
-int PlaceInTable(const ReplayInfo& r) {
-  if (r.tablePlace == kReplayNoPlace) return -1;
-  for (int p = 0; p < kHiScoreEntries; ++p)
-    if (hiScores[p] == r.score && hiNames[p] == r.tableName) return p;
-  return -1;
-}
-
 void ListReplays(bool atTableRuns) {
   gList.clear();
   const std::string folder = ReplayFolder();
-  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
-  if (!dir) return;
-  while (const dirent* e = readdir(dir)) {
-    const std::string name = e->d_name;
-    if (name.size() <= 9 || name.compare(name.size() - 9, 9, kReplayExtension) != 0) continue;
-    ListedReplay r{folder + "/" + name, ReplayInfo{}, -1};
-    std::vector<uint8_t> head;
-    int error;
-    std::string why;
-    if (!files::ReadWholeFile(r.path, 8192, &head, &error) ||
-        !DecodeReplayInfo(head.data(), head.size(), &r.info, &why))
-      continue;
-    r.place = PlaceInTable(r.info);
+  for (const StoredReplay& stored : ReadStoredReplays(folder)) {
+    const ListedReplay r{folder + "/" + stored.name, stored.info, TablePlaceOf(stored.info)};
     if (atTableRuns && r.place < 0) continue;
     gList.push_back(r);
   }
-  closedir(dir);
   std::sort(gList.begin(), gList.end(), [&](const ListedReplay& a, const ListedReplay& b) {
     if (atTableRuns) return a.place < b.place;
     if (a.info.recordedAt != b.info.recordedAt) return a.info.recordedAt > b.info.recordedAt;

@@ -152,8 +152,6 @@ void SetChoice(Choice choice) {
   Choose();
 }
 
-Choice CurrentChoice() { return currentChoice; }
-
 std::string MessagesLocale(const char* lcAll, const char* lcMessages, const char* lang) {
   for (const char* v : {lcAll, lcMessages, lang})
     if (v && *v) return v;
@@ -187,8 +185,6 @@ void SetCatalogueFolders(const std::string* folders, int count) {
   catalogueCount = 0;
   Choose();
 }
-
-std::string CurrentCatalogue() { return currentCatalogue ? currentCatalogue->name : std::string(); }
 
 }  // namespace language
 

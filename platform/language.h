@@ -22,7 +22,6 @@ constexpr const char* TranslatedLater(const char* original) { return original; }
 
 // The player's choice; Automatic follows the system language (below).
 void SetChoice(Choice choice);
-Choice CurrentChoice();
 
 // The locale the C library uses for messages: the first of LC_ALL,
 // LC_MESSAGES and LANG that is set and not empty; "C" when none is.
@@ -44,9 +43,6 @@ void UseEnvironmentLocale();
 // By default: the base folder's locale/, the program's own folder's locale/,
 // its ../../share/locale (an installed copy) and the install-time locale folder.
 void SetCatalogueFolders(const std::string* folders, int count);
-
-// The catalogue in use ("" for the originals).
-std::string CurrentCatalogue();
 
 }  // namespace language
 

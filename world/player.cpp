@@ -61,15 +61,15 @@ void ReleaseChargedShot() {
   int16_t flash;
   SoundEffect sound;
   if (chargeLevel < 103.0f) {
-    kind = 2;
+    kind = kShotChargedLow;
     flash = 30;
     sound = SoundEffect::ChargedShot1;
   } else if (chargeLevel < 206.0f) {
-    kind = 3;
+    kind = kShotChargedLow + 1;
     flash = 70;
     sound = SoundEffect::ChargedShot2;
   } else {
-    kind = 4;
+    kind = kShotChargedHigh;
     flash = 130;
     sound = SoundEffect::ChargedShot3;
   }
