@@ -47,3 +47,16 @@ void AppendStateValue(std::string& out, const StateEntry& e, int k) {
   }
   out += buf;
 }
+
+void AppendStateEntry(std::string& out, const StateEntry& e) {
+  if (e.count == 1) {
+    AppendStateValue(out, e, 0);
+    return;
+  }
+  out += '[';
+  for (int k = 0; k < e.count; ++k) {
+    if (k) out += ", ";
+    AppendStateValue(out, e, k);
+  }
+  out += ']';
+}

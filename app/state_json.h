@@ -12,3 +12,6 @@ void AppendJsonString(std::string& out, const std::string& s);
 // (floats to nine significant digits, not-a-number and infinities as null),
 // names as JSON strings.
 void AppendStateValue(std::string& out, const StateEntry& e, int k);
+
+// The whole global `e`: its value, or `[a, b, ...]` for a table.
+void AppendStateEntry(std::string& out, const StateEntry& e);

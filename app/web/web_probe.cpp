@@ -36,16 +36,7 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* tessivane_state_json() {
     json += ", \"";
     json += name;
     json += "\": ";
-    if (e->count == 1) {
-      AppendStateValue(json, *e, 0);
-    } else {
-      json += '[';
-      for (int k = 0; k < e->count; ++k) {
-        if (k) json += ", ";
-        AppendStateValue(json, *e, k);
-      }
-      json += ']';
-    }
+    AppendStateEntry(json, *e);
   }
   json += '}';
   return json.c_str();

@@ -136,26 +136,22 @@ void ShowWindow() {}
 
 void SetWindowCloseHandler(void (*onClose)()) { m.onClose = onClose; }
 
+// Takes the first of `moments` that the clock has reached, if any.
+bool TakeDue(std::vector<uint32_t>& moments) {
+  for (size_t i = 0; i < moments.size(); ++i) {
+    if (m.clock >= moments[i]) {
+      moments.erase(moments.begin() + long(i));
+      return true;
+    }
+  }
+  return false;
+}
+
 WindowEvent PollWindowEvent() {
   CountPoll();
-  for (size_t i = 0; i < m.closes.size(); ++i) {
-    if (m.clock >= m.closes[i]) {
-      m.closes.erase(m.closes.begin() + long(i));
-      return WindowEvent::CloseRequested;
-    }
-  }
-  for (size_t i = 0; i < m.terms.size(); ++i) {
-    if (m.clock >= m.terms[i]) {
-      m.terms.erase(m.terms.begin() + long(i));
-      return WindowEvent::QuitRequested;
-    }
-  }
-  for (size_t i = 0; i < m.screenshots.size(); ++i) {
-    if (m.clock >= m.screenshots[i]) {
-      m.screenshots.erase(m.screenshots.begin() + long(i));
-      return WindowEvent::ScreenshotRequested;
-    }
-  }
+  if (TakeDue(m.closes)) return WindowEvent::CloseRequested;
+  if (TakeDue(m.terms)) return WindowEvent::QuitRequested;
+  if (TakeDue(m.screenshots)) return WindowEvent::ScreenshotRequested;
   return WindowEvent::None;
 }
 

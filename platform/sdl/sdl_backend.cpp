@@ -75,14 +75,6 @@ int VirtualKey(SDL_Scancode code) {
     case SDL_SCANCODE_KP_4: return kVkNum4;
     case SDL_SCANCODE_KP_6: return kVkNum6;
     case SDL_SCANCODE_KP_8: return kVkNum8;
-    case SDL_SCANCODE_A: return kVkA;
-    case SDL_SCANCODE_S: return kVkS;
-    case SDL_SCANCODE_H: return kVkH;
-    case SDL_SCANCODE_E: return kVkE;
-    case SDL_SCANCODE_P: return kVkP;
-    case SDL_SCANCODE_D: return kVkD;
-    case SDL_SCANCODE_F: return kVkF;
-    case SDL_SCANCODE_R: return kVkR;
     case SDL_SCANCODE_LCTRL:
     case SDL_SCANCODE_RCTRL: return kVkCtrl;
     case SDL_SCANCODE_ESCAPE: return kVkEscape;
@@ -96,7 +88,8 @@ int VirtualKey(SDL_Scancode code) {
     case SDL_SCANCODE_LSHIFT:
     case SDL_SCANCODE_RSHIFT: return kVkShift;
     default:
-      // Every other letter and digit, for the player's own keys.
+      // Letters and digits: the game's keys (A, S, H, E, P, D, F, R) and the
+      // player's own.
       if (code >= SDL_SCANCODE_A && code <= SDL_SCANCODE_Z) return 'A' + (code - SDL_SCANCODE_A);
       if (code >= SDL_SCANCODE_1 && code <= SDL_SCANCODE_9) return '1' + (code - SDL_SCANCODE_1);
       if (code == SDL_SCANCODE_0) return '0';

@@ -75,13 +75,14 @@ void InstallEndingHandlers() {
   forkHandled = true;
 }
 
+// A round trip to the game window's X display (none without one): what was
+// asked of it is sent, and on a lost connection Xlib calls OnDisplayLost.
 void CheckDisplay() {
   SDL_Window* window = GameWindow();
   SDL_SysWMinfo info;
   SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) return;
-  // A round trip: on a lost connection Xlib calls OnDisplayLost.
-  XSync(info.info.x11.display, False);
+  if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
+    XSync(info.info.x11.display, False);
 }
 
 bool QuitSignalled() { return quitSignal != 0; }
@@ -104,11 +105,7 @@ namespace platform {
 // screen-saver suspension with it) and the audio device, and no thread is
 // waited for.
 void EndProcess(int status) {
-  SDL_Window* window = sdlback::GameWindow();
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (window && SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11)
-    XSync(info.info.x11.display, False);
+  sdlback::CheckDisplay();
   std::fflush(nullptr);
   _exit(status);
 }

@@ -95,7 +95,6 @@ struct MusicDevice {
   Mailbox box;
   char tune[kLargestTuneBytes];  // the open tune's file (under `lock`)
   // Made by the loading thread before state is Ready, then only read.
-  fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   int font = -1;
   // Plain storage: the loading thread may still read it while the process exits.
@@ -414,7 +413,7 @@ bool MakeSynth() {
   // drum kit): no channel holds an instrument until a tune asks for it.
   const int channels = fluid_synth_count_midi_channels(synth);
   for (int ch = 0; ch < channels; ++ch) fluid_synth_unset_program(synth, ch);
-  gDevice.settings = settings;
+  // `settings` lives as long as the synthesizer: the whole run.
   gDevice.synth = synth;
   gDevice.font = font;
   return true;

@@ -270,16 +270,7 @@ void ForEachMember(Emit emit) {
   for (int i = 0; i < kStateEntryCount; ++i) {
     const StateEntry& e = kStateEntries[i];
     value.clear();
-    if (e.count == 1) {
-      AppendStateValue(value, e, 0);
-    } else {
-      value += '[';
-      for (int k = 0; k < e.count; ++k) {
-        if (k) value += ", ";
-        AppendStateValue(value, e, k);
-      }
-      value += ']';
-    }
+    AppendStateEntry(value, e);
     emit(e.name, value);
   }
   emit("framesPresented", std::to_string(headless::PresentCount()));
