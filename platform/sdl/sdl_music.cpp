@@ -12,11 +12,12 @@
 //   mailbox's lock only to copy fields, never while it is in the synthesizer.
 // - The loading thread reads the soundfont once, then each tune's
 //   instruments: only the open tune's samples are held in memory (the
-//   synthesizer loads a preset's samples when a channel selects it, and lets
-//   them go when no channel does and no note rings with them). When a tune is
-//   opened, the loading thread selects each of its instruments on a spare
-//   channel beyond the sixteen the tunes play on, and lets go of the previous
-//   tune's; only then does the audio thread make the tune's player.
+//   synthesizer loads a preset's samples when it is pinned or a channel
+//   selects it, and lets them go when neither holds and no note rings with
+//   them). When a tune is opened, the loading thread pins each of its
+//   instruments and unpins the previous tune's; only then does the audio
+//   thread make the tune's player. (The synthesizer keeps its sixteen
+//   channels: its MIDI player corrupts memory when there are more.)
 // Without an audio device or a soundfont the game runs on in silence, with one
 // line on standard error; so does a tune that is missing or damaged.
 #include "platform/sdl/sdl_music.h"
@@ -50,7 +51,6 @@ constexpr uint32_t kStartDelayMs = 10;
 // linear interpolation is plenty for samples played near their own pitch.
 constexpr int kPolyphony = 64;
 constexpr size_t kLargestTuneBytes = 256 * 1024;
-constexpr int kSpareChannels = sdlback::kMaxTunePresets;
 // The previous tune's last notes have ended this long after a switch; the
 // memory they held goes back to the system then.
 constexpr uint32_t kReleaseAfterMs = 4000;
@@ -179,12 +179,6 @@ void IgnoreLibraryLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
 void Silence(const char* why) {
   std::fprintf(stderr, "tessivane: %s; the game runs without music.\n", why);
   gDevice.state = DeviceState::Failed;
-}
-
-bool HasPreset(const sdlback::TunePresets& presets, int bank, int program) {
-  for (int i = 0; i < presets.count; ++i)
-    if (presets.bank[i] == bank && presets.program[i] == program) return true;
-  return false;
 }
 
 // ---------------------------------------------------------------------------
@@ -338,21 +332,17 @@ void RenderMusic(void*, Uint8* stream, int len) {
 // ---------------------------------------------------------------------------
 // The loading thread.
 
-// The loading thread's spare channels: which instrument each holds.
-struct SpareChannels {
-  int bank[kSpareChannels] = {};
-  int program[kSpareChannels] = {};
-  bool used[kSpareChannels] = {};
-};
-SpareChannels gSpare;
+// The instruments the loading thread has pinned (their samples kept in
+// memory whether or not a channel plays them).
+sdlback::TunePresets gPinned;
 
-// Holds each instrument of `wanted` on a spare channel (reading its samples)
-// and lets go of those it does not name. With `tuneChannels` (only while no
-// player exists, since a playing tune changes programs itself) the sixteen
-// channels of the tunes also give back what the previous tune left on them:
-// a channel the tune plays before choosing an instrument gets the default
-// one (the piano; the standard drum kit on channel 10), the others none until
-// the tune chooses. The mailbox's `held` follows.
+// Pins each instrument of `wanted` (reading its samples) and unpins those it
+// does not name. With `tuneChannels` (only while no player exists, since a
+// playing tune changes programs itself) the sixteen channels also give back
+// what the previous tune left on them: a channel the tune plays before
+// choosing an instrument gets the default one (the piano; the standard drum
+// kit on channel 10), the others none until the tune chooses. The mailbox's
+// `held` follows.
 void HoldInstruments(const sdlback::TunePresets& wanted, bool tuneChannels) {
   fluid_synth_t* synth = gDevice.synth;
   for (int ch = 0; tuneChannels && ch < 16; ++ch) {
@@ -362,26 +352,21 @@ void HoldInstruments(const sdlback::TunePresets& wanted, bool tuneChannels) {
       fluid_synth_unset_program(synth, ch);
     }
   }
-  for (int c = 0; c < kSpareChannels; ++c) {
-    if (!gSpare.used[c] || HasPreset(wanted, gSpare.bank[c], gSpare.program[c])) continue;
-    fluid_synth_unset_program(synth, 16 + c);
-    gSpare.used[c] = false;
+  sdlback::TunePresets now;
+  for (int i = 0; i < gPinned.count; ++i) {
+    if (sdlback::HasTunePreset(wanted, gPinned.bank[i], gPinned.program[i]))
+      sdlback::AddTunePreset(&now, gPinned.bank[i], gPinned.program[i]);
+    else
+      fluid_synth_unpin_preset(synth, gDevice.font, gPinned.bank[i], gPinned.program[i]);
   }
   for (int i = 0; i < wanted.count; ++i) {
-    bool held = false;
-    for (int c = 0; c < kSpareChannels && !held; ++c)
-      held = gSpare.used[c] && gSpare.bank[c] == wanted.bank[i] && gSpare.program[c] == wanted.program[i];
-    for (int c = 0; c < kSpareChannels && !held; ++c) {
-      if (gSpare.used[c]) continue;
-      fluid_synth_program_select(synth, 16 + c, gDevice.font, wanted.bank[i], wanted.program[i]);
-      gSpare.used[c] = held = true;
-      gSpare.bank[c] = wanted.bank[i];
-      gSpare.program[c] = wanted.program[i];
-    }
+    if (sdlback::HasTunePreset(now, wanted.bank[i], wanted.program[i])) continue;
+    // A preset the soundfont lacks is not pinned (the synthesizer plays a
+    // stand-in, read when it is first asked for).
+    if (fluid_synth_pin_preset(synth, gDevice.font, wanted.bank[i], wanted.program[i]) == FLUID_OK)
+      sdlback::AddTunePreset(&now, wanted.bank[i], wanted.program[i]);
   }
-  sdlback::TunePresets now;
-  for (int c = 0; c < kSpareChannels; ++c)
-    if (gSpare.used[c]) sdlback::AddTunePreset(&now, gSpare.bank[c], gSpare.program[c]);
+  gPinned = now;
   Guard guard;
   gDevice.box.held = now;
 }
@@ -393,7 +378,6 @@ bool MakeSynth() {
   fluid_settings_setnum(settings, "synth.sample-rate", kSampleRate);
   fluid_settings_setint(settings, "synth.dynamic-sample-loading", 1);
   fluid_settings_setint(settings, "synth.polyphony", kPolyphony);
-  fluid_settings_setint(settings, "synth.midi-channels", (16 + kSpareChannels + 15) / 16 * 16);
   fluid_settings_setnum(settings, "synth.gain", kSynthGain);
   fluid_settings_setint(settings, "synth.cpu-cores", 1);
   // No reset of the synth when a tune starts: it would cut the release of the
@@ -411,8 +395,7 @@ bool MakeSynth() {
   fluid_synth_set_interp_method(synth, -1, FLUID_INTERP_LINEAR);
   // Loading the soundfont gave every channel the piano (and channel 10 the
   // drum kit): no channel holds an instrument until a tune asks for it.
-  const int channels = fluid_synth_count_midi_channels(synth);
-  for (int ch = 0; ch < channels; ++ch) fluid_synth_unset_program(synth, ch);
+  for (int ch = 0; ch < 16; ++ch) fluid_synth_unset_program(synth, ch);
   // `settings` lives as long as the synthesizer: the whole run.
   gDevice.synth = synth;
   gDevice.font = font;
@@ -517,7 +500,7 @@ bool IsTuneLoaded() {
 bool IsInstrumentHeld(int bank, int program) {
   if (gDevice.state != DeviceState::Ready) return false;
   Guard guard;
-  return HasPreset(gDevice.box.held, bank, program);
+  return sdlback::HasTunePreset(gDevice.box.held, bank, program);
 }
 
 bool OpenTune(const std::string& path) {
