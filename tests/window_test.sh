@@ -68,12 +68,17 @@ else
 fi
 
 step "START begins stage 1: the banner and the status display show, the logo is gone"
-press a
 stage_shown() {
   look $menu $logo $banner $score && at_least "$(white banner)" 0.10 && at_least "$(white score)" 0.20 &&
     ! at_least "$(white menu)" 0.05 && [ "$(hash logo)" != "$title_logo" ]
 }
-if poll 8 stage_shown; then
+# The menu's text may show a moment before the menu reads its keys (the
+# logo still settling): a press not taken is pressed again.
+start_pressed() {
+  press a
+  poll 2 stage_shown
+}
+if poll 8 start_pressed; then
   save stage1
 else
   fail "stage 1 did not begin (banner $(white banner), score $(white score), menu $(white menu))"
