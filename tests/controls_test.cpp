@@ -15,11 +15,7 @@ class ControlsTest : public GameTest {
  protected:
   void SetUp() override {
     GameTest::SetUp();
-    static char configHome[] = "/tmp/tessivane-controls-XXXXXX";
-    if (configHome[sizeof configHome - 2] == 'X') mkdtemp(configHome);
-    setenv("XDG_CONFIG_HOME", configHome, 1);
-    SetDefaultSettings();
-    ApplyAllSettings();
+    UsePrivateDefaultSettings("controls");
     joystickId = -1;
   }
 };

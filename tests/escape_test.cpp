@@ -20,21 +20,10 @@
 
 namespace {
 
-struct Press {
-  int vk;
-  uint32_t frame;
-};
-void PressAll(std::initializer_list<Press> presses) {
-  for (const Press& p : presses) headless::HoldKey(p.vk, p.frame * kFrame, p.frame * kFrame + kFrame);
-}
 
 void ResetToScreen(uint8_t mode) {
-  static char configHome[] = "/tmp/tessivane-escape-XXXXXX";
-  if (configHome[sizeof configHome - 2] == 'X') mkdtemp(configHome);
-  setenv("XDG_CONFIG_HOME", configHome, 1);
   ResetEverything();
-  SetDefaultSettings();
-  ApplyAllSettings();
+  UsePrivateDefaultSettings("escape");
   joystickId = -1;
   ResetGame();
   gameMode = mode;

@@ -20,13 +20,6 @@
 
 namespace {
 
-struct Press {
-  int vk;
-  uint32_t frame;
-};
-void PressAll(std::initializer_list<Press> presses) {
-  for (const Press& p : presses) headless::HoldKey(p.vk, p.frame * kFrame, p.frame * kFrame + kFrame);
-}
 
 // Reached from the title menu: the world reset, the menu's cursor column.
 void ResetToScreen(uint8_t mode) {

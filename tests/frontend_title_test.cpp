@@ -18,7 +18,6 @@
 namespace {
 
 // Holds a key during frame `frame` alone.
-void PressAt(int vk, uint32_t frame) { headless::HoldKey(vk, frame * kFrame, frame * kFrame + kFrame); }
 
 // A fresh program at the title: the fire and bomb keys as start-up sets them,
 // the world as the main loop resets it before the title.
@@ -33,11 +32,6 @@ void ResetToTitle() {
 class TitleTest : public GameTest {
  protected:
   void SetUp() override { ResetToTitle(); }
-};
-
-struct Press {
-  int vk;
-  uint32_t frame;
 };
 
 TEST_F(TitleTest, MenuCursorWrapsAndActsOncePerPress) {

@@ -61,12 +61,8 @@ std::string Differences(const State& a, const State& b) {
 // Stage 1 in play, as START leaves it; settings changed by a test are
 // written to a folder of the test's own.
 void StartPlay() {
-  static char configHome[] = "/tmp/tessivane-pause-XXXXXX";
-  if (configHome[sizeof configHome - 2] == 'X') mkdtemp(configHome);
-  setenv("XDG_CONFIG_HOME", configHome, 1);
   ResetEverything();
-  SetDefaultSettings();
-  ApplyAllSettings();
+  UsePrivateDefaultSettings("pause");
   joystickId = -1;
   paused = 0;
   gameMode = 0;

@@ -9,7 +9,7 @@ endif()
 add_executable(sound_effects_device_sdl_test ${CMAKE_CURRENT_LIST_DIR}/sound_effects_device_sdl.cpp)
 target_compile_options(sound_effects_device_sdl_test PRIVATE ${TESSIVANE_WARNINGS})
 target_link_libraries(sound_effects_device_sdl_test PRIVATE
-  -Wl,--start-group tessivane_core tessivane_platform_sdl -Wl,--end-group GTest::gtest_main)
+  tessivane_core tessivane_platform_sdl GTest::gtest_main)
 add_dependencies(sound_effects_device_sdl_test tessivane_assets)
 # Real-time audio: run alone so that a loaded machine does not skew its timing.
 gtest_discover_tests(sound_effects_device_sdl_test WORKING_DIRECTORY ${CMAKE_BINARY_DIR} DISCOVERY_TIMEOUT 60

@@ -6,13 +6,10 @@
 # Usage: golden_test.sh TOOL BUILD_DIR [NAME...]
 # GOLDEN_UPDATE=1 writes the digests anew (after a deliberate change only).
 set -u
-tool=$1
-build=$2
+. "$(dirname "$0")/../headless_session.sh"
+headless_session "$1" "$2"
 shift 2
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fails=0
 
 names=$*
 [ -n "$names" ] || names=$(cd "$here" && ls *.script | sed 's/\.script$//')
@@ -21,10 +18,7 @@ for name in $names; do
   script=$here/$name.script
   # The first line holds the run's options: "#! --seed 1 --until 175000".
   args=$(head -n 1 "$script" | sed -n 's/^#! //p')
-  rm -rf "$work/game"
-  mkdir -p "$work/game"
-  cp "$build/Qapo.map" "$work/game/"
-  cp -r "$build/QapoMidi" "$work/game/"
+  fresh_game_folder
   [ -f "$here/$name.sco" ] && cp "$here/$name.sco" "$work/game/Qapo.sco"
   # A fixed relative folder, so that the paths the run records are the same
   # wherever the test runs.

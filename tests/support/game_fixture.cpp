@@ -1,8 +1,10 @@
 #include "tests/support/game_fixture.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
+#include "app/settings.h"
 #include "app/state_registry.h"
 #include "platform/headless/headless.h"
 #include "platform/sound_effects.h"
@@ -24,4 +26,15 @@ void ResetEverything() {
   headless::Reset();
   ResetSoundEffects();
   SetUpSurfaces();
+}
+
+void UsePrivateDefaultSettings(const char* name) {
+  static std::string folder;
+  if (folder.empty()) {
+    std::string pattern = std::string("/tmp/tessivane-") + name + "-XXXXXX";
+    if (mkdtemp(pattern.data())) folder = pattern;
+  }
+  setenv("XDG_CONFIG_HOME", folder.c_str(), 1);
+  SetDefaultSettings();
+  ApplyAllSettings();
 }

@@ -7,6 +7,10 @@
 // headless platform and sets up the surfaces.
 void ResetEverything();
 
+// Settings read and written in a folder of the test program's own (one per
+// `name`, made once), at their defaults and applied.
+void UsePrivateDefaultSettings(const char* name);
+
 class GameTest : public ::testing::Test {
  protected:
   void SetUp() override { ResetEverything(); }
