@@ -94,10 +94,14 @@ bool ScanTrack(const uint8_t* at, const uint8_t* end, int track, TunePresets* pr
 
 }  // namespace
 
+bool HasTunePreset(const TunePresets& presets, int bank, int program) {
+  for (int i = 0; i < presets.count; ++i)
+    if (presets.bank[i] == bank && presets.program[i] == program) return true;
+  return false;
+}
+
 void AddTunePreset(TunePresets* presets, int bank, int program) {
-  for (int i = 0; i < presets->count; ++i)
-    if (presets->bank[i] == bank && presets->program[i] == program) return;
-  if (presets->count == kMaxTunePresets) return;
+  if (HasTunePreset(*presets, bank, program) || presets->count == kMaxTunePresets) return;
   presets->bank[presets->count] = uint16_t(bank);
   presets->program[presets->count] = uint8_t(program);
   ++presets->count;

@@ -26,6 +26,9 @@ struct TunePresets {
 // each channel that sounds a note before its first program change.
 bool ScanMidiFile(const uint8_t* bytes, size_t size, TunePresets* presets);
 
+// True when (bank, program) is among `presets`.
+bool HasTunePreset(const TunePresets& presets, int bank, int program);
+
 // Adds (bank, program) to `presets` unless it is there or the table is full.
 void AddTunePreset(TunePresets* presets, int bank, int program);
 

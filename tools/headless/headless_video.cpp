@@ -14,12 +14,12 @@ extern "C" {
 #include <cstdio>
 #include <vector>
 
+#include "app/app_state.h"
 #include "platform/posix/sound_font.h"
 #include "platform/surface.h"
 
 namespace {
 
-constexpr int kFramePeriodMs = 43;
 constexpr int kSampleRate = 44100;
 constexpr double kSynthGain = 0.6;
 
@@ -71,16 +71,19 @@ void Send(AVCodecContext* codec, AVStream* stream, AVFrame* frame) {
 
 // ---- Music ---------------------------------------------------------------------
 
+// Notes released (not cut) and the sustain pedals let go, for what plays next.
+void ReleaseNotes() {
+  for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(v.synth, ch, 64, 0);
+  fluid_synth_all_notes_off(v.synth, -1);
+}
+
 void DropPlayer() {
   if (v.player) {
     fluid_player_stop(v.player);
     delete_fluid_player(v.player);
     v.player = nullptr;
   }
-  if (v.synth) {
-    for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(v.synth, ch, 64, 0);
-    fluid_synth_all_notes_off(v.synth, -1);
-  }
+  if (v.synth) ReleaseNotes();
 }
 
 void MakePlayer() {
@@ -238,8 +241,7 @@ void PlayVideoMusicCommand(uint32_t now, const std::string& command) {
     if (v.player) fluid_player_play(v.player);
   } else if (command == "stop") {
     if (v.player) fluid_player_stop(v.player);
-    for (int ch = 0; ch < 16; ++ch) fluid_synth_cc(v.synth, ch, 64, 0);
-    fluid_synth_all_notes_off(v.synth, -1);
+    ReleaseNotes();
   } else if (command == "close") {
     DropPlayer();
     v.tune.clear();
