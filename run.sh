@@ -65,7 +65,9 @@ generate_test_locales() {
 }
 
 build() {  # build ON|OFF: with or without the tests and benchmarks
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVANE_TESTS="$1" -DTESSIVANE_BENCH="$1"
+  local launcher=()  # a developer's ccache, when there is one
+  command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVANE_TESTS="$1" -DTESSIVANE_BENCH="$1" "${launcher[@]}"
   cmake --build build -j"$(nproc)"
 }
 

@@ -1,15 +1,25 @@
 #!/usr/bin/env bash
 # Builds the C libraries the web game links (zlib, SDL2, freetype, SDL2_ttf,
 # SDL2_mixer with Ogg Vorbis) from Debian's source packages with Emscripten,
-# into a prefix that is kept between builds:
-#   web/build-libs.sh BUILD_DIR      (the prefix is BUILD_DIR/prefix)
-# Sources come through a private APT configuration inside BUILD_DIR, so the
+# into a prefix that is kept between builds and between clones:
+#   web/build-libs.sh        prints the prefix's path as its last line
+# The prefix is ~/.cache/tessivane/web-libs-KEY (or under $TESSIVANE_CACHE),
+# KEY naming this script and the compiler's version, so a new compiler or a
+# change of flags here builds anew beside the old one.
+# Sources come through a private APT configuration inside that folder, so the
 # machine's /etc/apt is left alone. Nothing is downloaded at compile time.
 set -euo pipefail
-build=$(realpath -m "${1:?usage: build-libs.sh BUILD_DIR}")
+home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
+cache=${TESSIVANE_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/tessivane}
+key=$( { cat "$0"; emcc --version 2>/dev/null | head -1; } | sha256sum | cut -c1-16)
+build=$cache/web-libs-$key
 prefix=$build/prefix
 stamp=$prefix/.built
-[ -f "$stamp" ] && [ "$stamp" -nt "$0" ] && exit 0
+if [ -f "$stamp" ]; then
+  echo "$prefix"
+  exit 0
+fi
+exec 3>&1 1>&2  # everything but the prefix's path goes to stderr
 
 export NODE_PATH=/usr/share/nodejs
 mkdir -p "$build/apt/lists/partial" "$build/apt/archives/partial" "$build/src" "$prefix"
@@ -103,3 +113,4 @@ cmake_lib sdl2_mixer libsdl2-mixer -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=O
   -DSDL2_DIR="$prefix/lib/cmake/SDL2"
 touch "$stamp"
 echo "web libraries: done"
+echo "$prefix" >&3
