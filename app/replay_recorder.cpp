@@ -13,6 +13,7 @@
 
 #include "app/state_digest.h"
 #include "data/score_file.h"
+#include "frontend/replay_list.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
@@ -89,7 +90,7 @@ void WriteGame() {
     std::fprintf(stderr, "Tessivane: cannot write the replay %s (%s)\n", path.c_str(), std::strerror(error));
     return;
   }
-  KeepReplays(folder);
+  KeepReplays(folder, path.substr(folder.size() + 1));
 }
 
 }  // namespace
@@ -112,6 +113,7 @@ void NoteGameStart() {
   gGame.build = kBuildIdentity;
   gGame.recordedAt = uint64_t(std::time(nullptr));
   gGame.gameStart = machine::IsPlayingBack() ? machine::PlayedSize() : machine::RecordedSize();
+  if (IsReplayListOffered()) gGame.flags |= kReplayFlagListOffered;
   gGame.difficulty = CurrentDifficulty();
   gGame.startStage = stageNo;
   gGame.stageReached = stageNo;
@@ -178,6 +180,65 @@ std::vector<StoredReplay> ReadStoredReplays(const std::string& folder) {
   return replays;
 }
 
+namespace {
+
+std::string gListingFolder;
+
+void PutSize(std::string& out, size_t n, int bytes) {
+  for (int k = 0; k < bytes; ++k) out += char(uint8_t(n >> (8 * k)));
+}
+
+size_t TakeSize(const std::string& in, size_t* at, int bytes, bool* ok) {
+  if (in.size() - *at < size_t(bytes)) {
+    *ok = false;
+    return 0;
+  }
+  size_t n = 0;
+  for (int k = 0; k < bytes; ++k) n |= size_t(uint8_t(in[*at + size_t(k)])) << (8 * k);
+  *at += size_t(bytes);
+  return n;
+}
+
+// The listing as bytes: per replay, its name (2-byte length) and its header
+// as written (4-byte length).
+void ReadListingLive(int* error, std::string* bytes) {
+  *error = 0;
+  bytes->clear();
+  for (const StoredReplay& r : ReadStoredReplays(gListingFolder)) {
+    const std::vector<uint8_t> header = EncodeReplay(r.info, nullptr, 0, 0, 0);
+    PutSize(*bytes, r.name.size(), 2);
+    *bytes += r.name;
+    PutSize(*bytes, header.size(), 4);
+    bytes->append(header.begin(), header.end());
+  }
+}
+
+}  // namespace
+
+std::vector<StoredReplay> ListStoredReplays(const std::string& folder) {
+  gListingFolder = folder;
+  int error = 0;
+  std::string bytes;
+  machine::ReadStateFile(&error, &bytes, ReadListingLive);
+  std::vector<StoredReplay> replays;
+  bool ok = true;
+  size_t at = 0;
+  while (ok && at < bytes.size()) {
+    StoredReplay r;
+    const size_t nameSize = TakeSize(bytes, &at, 2, &ok);
+    if (!ok || bytes.size() - at < nameSize) break;
+    r.name = bytes.substr(at, nameSize);
+    at += nameSize;
+    const size_t headerSize = TakeSize(bytes, &at, 4, &ok);
+    if (!ok || bytes.size() - at < headerSize) break;
+    std::string why;
+    if (DecodeReplayInfo(reinterpret_cast<const uint8_t*>(bytes.data() + at), headerSize, &r.info, &why))
+      replays.push_back(r);
+    at += headerSize;
+  }
+  return replays;
+}
+
 int TablePlaceOf(const ReplayInfo& info) {
   if (info.tablePlace == kReplayNoPlace) return -1;
   for (int p = 0; p < kHiScoreEntries; ++p)
@@ -185,24 +246,29 @@ int TablePlaceOf(const ReplayInfo& info) {
   return -1;
 }
 
-void KeepReplays(const std::string& folder) {
+void KeepReplays(const std::string& folder, const std::string& justWritten) {
   // A file that is not a replay of ours is left alone.
   std::vector<StoredReplay> replays = ReadStoredReplays(folder);
   // Newest first: by the time recorded, then by the number a name takes when
-  // its second was already taken ("...-2", "...-3").
+  // its second was already taken ("...-2", "...-3"). A date a day or more
+  // ahead of the clock is a claim no game here made: such a file counts as
+  // the oldest, so it never pushes a new game out.
+  const uint64_t latest = uint64_t(std::time(nullptr)) + 24 * 3600;
+  const auto age = [&](const StoredReplay& r) { return r.info.recordedAt > latest ? 0 : r.info.recordedAt; };
   const auto number = [](const std::string& name) {
     const size_t dash = name.find('-', 9);
     return dash == std::string::npos ? 1l : std::strtol(name.c_str() + dash + 1, nullptr, 10);
   };
   std::sort(replays.begin(), replays.end(), [&](const StoredReplay& a, const StoredReplay& b) {
-    if (a.info.recordedAt != b.info.recordedAt) return a.info.recordedAt > b.info.recordedAt;
+    if (age(a) != age(b)) return age(a) > age(b);
     return number(a.name) > number(b.name);
   });
   for (size_t k = 0; k < replays.size(); ++k) {
     const ReplayInfo& r = replays[k].info;
-    // The recent ones, the endings, and those behind a place of the table as
-    // long as that place stands.
-    const bool keep = k < size_t(kKeptRecentReplays) || r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
+    // The game just written, the recent ones, the endings, and those behind
+    // a place of the table as long as that place stands.
+    const bool keep = replays[k].name == justWritten || k < size_t(kKeptRecentReplays) ||
+                      r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
     if (!keep) unlink((folder + "/" + replays[k].name).c_str());
   }
 }

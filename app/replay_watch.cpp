@@ -8,6 +8,7 @@
 
 #include "app/replay_recorder.h"
 #include "app/startup.h"
+#include "frontend/replay_list.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/keys.h"
@@ -84,6 +85,7 @@ void WatchReplay(const std::string& path, bool backToGame) {
     if (backToGame) StartGameAfresh();
     std::exit(1);
   }
+  if (gInfo.formatVersion >= 2) OfferReplayList((gInfo.flags & kReplayFlagListOffered) != 0);
   machine::SetPlaybackEndHandler(StopWatching);
   machine::SetPlaybackWaitFilter(ShouldWait);
   machine::SetPlaybackPresentFilter(ShouldPresent);
@@ -92,6 +94,9 @@ void WatchReplay(const std::string& path, bool backToGame) {
 }
 
 void WatchReplayFromGame(const std::string& path) {
+  // The recorded program left for the replay here: a playback ends, and
+  // never starts another program.
+  if (machine::IsPlayingBack()) machine::StopPlayback("the recorded game went to watch a replay");
   EndReplaySession(0);
   gRestart(path);
   platform::EndProcess();

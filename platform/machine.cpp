@@ -193,6 +193,8 @@ void SetPlaybackPresentFilter(bool (*shouldPresent)()) {
 }
 bool ShouldPresent() { return gMode != Mode::Playing || gShouldPresent(); }
 
+void StopPlayback(const char* why) { EndPlayback(false, why); }
+
 void SetPlaybackEndHandler(void (*onEnd)(bool, const char*)) { gOnEnd = onEnd ? onEnd : EndByDefault; }
 void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t)) { gShouldWait = shouldWait ? shouldWait : WaitAlways; }
 

@@ -60,6 +60,9 @@ uint64_t PlayedSize();
 // default the process ends (platform::EndProcess). The handler must not
 // return.
 void SetPlaybackEndHandler(void (*onEnd)(bool mismatch, const char* why));
+// Ends playback here as its stream's end would (the recorded program left
+// for something a playback never does, such as starting another program).
+[[noreturn]] void StopPlayback(const char* why);
 // Called before every wait of playback with the wait's length; a handler
 // that returns false skips the wait (fast-forward). Default: every wait is
 // waited.

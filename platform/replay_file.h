@@ -12,7 +12,8 @@
 //   4  final score (32-bit float)
 //   1  high-score place made (0..4, 255 none), 2+n the name entered
 //   4  the machine's clock when recording was cut off (0: it was not)
-//   1  flags (bit 0: a practice run, never ranked); from version 2
+//   1  flags (bit 0: a practice run, never ranked; bit 1: the high-score
+//      table offered the replay list, as the game does; from version 2)
 //   8  raw stream length, 4 raw stream CRC-32, 4 compressed length
 //   ... the compressed stream
 #pragma once
@@ -41,6 +42,7 @@ struct ReplayInfo {
 };
 
 constexpr uint8_t kReplayFlagPractice = 1;
+constexpr uint8_t kReplayFlagListOffered = 2;
 
 constexpr uint8_t kReplayEndedByQuit = 0;
 constexpr uint8_t kReplayEndedByGameOver = 1;

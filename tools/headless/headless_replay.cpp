@@ -8,6 +8,7 @@
 #include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "app/state_json.h"
+#include "frontend/replay_list.h"
 #include "platform/blit.h"
 #include "platform/headless/headless.h"
 #include "platform/machine.h"
@@ -36,6 +37,9 @@ bool StartReplayPlayback(const std::string& file, bool keepStopTime, void (*onEn
   why->clear();
   // A recording cut off by --until stops at the same moment.
   if (info->stopClockMs != 0 && keepStopTime) headless::SetStopTime(info->stopClockMs);
+  // The table offers the replay list as it did in the recorded program
+  // (the game always does; tessivane-headless when asked).
+  if (info->formatVersion >= 2) OfferReplayList((info->flags & kReplayFlagListOffered) != 0);
   machine::SetPlaybackEndHandler(onEnd);
   machine::StartPlaying(gReplayStream.data(), gReplayStream.size(), true, info->formatVersion >= 2);
   return true;
