@@ -1,7 +1,7 @@
 # The game's sine and cosine (world/trig.h). gen-trig-tables writes, with
 # MPFR, the expected value of every argument the game passes; trig_test holds
-# the native build to them and to tests/trig_tables.txt, and
-# trig_tables_wasm holds the WebAssembly build to the same (label "web").
+# the native build to them and to tests/trig_tables.txt, and the
+# trig_tables_* tests other builds (the WebAssembly one among them).
 find_path(MPFR_INCLUDE_DIR mpfr.h REQUIRED)
 find_library(MPFR_LIBRARY mpfr REQUIRED)
 find_library(GMP_LIBRARY gmp REQUIRED)
@@ -23,11 +23,13 @@ target_include_directories(trig_test PRIVATE ${MPFR_INCLUDE_DIR})
 target_link_libraries(trig_test PRIVATE ${MPFR_LIBRARY} ${GMP_LIBRARY})
 target_compile_definitions(trig_test PRIVATE TRIG_EXPECTED="${TRIG_EXPECTED}")
 
-find_program(EMCC emcc)
-if(EMCC)
-  add_test(NAME trig_tables_wasm
-    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/web/trig_tables_node.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
-  set_tests_properties(trig_tables_wasm PROPERTIES LABELS web TIMEOUT 600)
-else()
-  message(STATUS "emcc not found: the WebAssembly table test is left out")
-endif()
+# The same check built by other compilers and settings than this build's:
+# GCC and Clang unoptimised and optimised for this machine, and Emscripten
+# under node (label "web").
+foreach(name gcc-debug gcc-native clang-debug clang-native wasm)
+  add_test(NAME trig_tables_${name}
+    COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/trig_tables_builds.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR} ${name})
+endforeach()
+set_tests_properties(trig_tables_gcc-debug trig_tables_gcc-native trig_tables_clang-debug trig_tables_clang-native
+  PROPERTIES LABELS slow TIMEOUT 600)
+set_tests_properties(trig_tables_wasm PROPERTIES LABELS web TIMEOUT 900)

@@ -4,7 +4,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
-#include <iterator>
 
 static_assert(FLT_EVAL_METHOD == 0, "doubles must be evaluated as doubles, not in a wider format");
 
@@ -110,14 +109,49 @@ Dd Series(const Dd (&terms)[N], Dd r2) {
   return sum;
 }
 
-Dd SinOfReduced(Dd r) {
-  const Dd r2 = Mul(r, r);
-  return Add(r, Mul(r, Mul(r2, Series(kSinTerms, r2))));
+// The same sums in plain doubles from term `first` on (the small tail).
+template <size_t N>
+double TailSeries(const Dd (&terms)[N], size_t first, double r2) {
+  double sum = terms[N - 1].hi;
+  for (size_t j = N - 1; j-- > first;) sum = sum * r2 + terms[j].hi;
+  return sum;
 }
 
-Dd CosOfReduced(Dd r) {
+// head + tail rounded to a double, when the error bound (that of the tail,
+// a few units in its last place, and that of the head) cannot change the
+// rounding; false when it could, and the full evaluation must decide.
+bool RoundIfSure(Dd head, double tail, double& out) {
+  const Dd v = Add(head, {tail, 0.0});
+  const double error = std::fabs(tail) * 0x1p-50 + std::fabs(v.hi) * 0x1p-97;
+  const double low = v.hi + (v.lo - error);
+  const double high = v.hi + (v.lo + error);
+  out = low;
+  return low == high;
+}
+
+// sin r and cos r rounded to the nearest double. First the quick way: the
+// terms up to r^5 (r^4) in double-double, the rest in doubles; for the few
+// arguments whose value lies too near a rounding boundary for that, every
+// term in double-double (relative error about 2^-100).
+double SinOfReduced(Dd r) {
   const Dd r2 = Mul(r, r);
-  return Add({1.0, 0.0}, Mul(r2, Series(kCosTerms, r2)));
+  const Dd r3 = Mul(r2, r);
+  const Dd head = Add(r, Mul(r3, Add(kSinTerms[0], Mul(r2, kSinTerms[1]))));
+  const double tail = r3.hi * r2.hi * r2.hi * TailSeries(kSinTerms, 2, r2.hi);
+  double v;
+  if (RoundIfSure(head, tail, v)) return v;
+  const Dd full = Add(r, Mul(r3, Series(kSinTerms, r2)));
+  return full.hi + full.lo;
+}
+
+double CosOfReduced(Dd r) {
+  const Dd r2 = Mul(r, r);
+  const Dd head = Add({1.0, 0.0}, Mul(r2, Add(kCosTerms[0], Mul(r2, kCosTerms[1]))));
+  const double tail = r2.hi * r2.hi * r2.hi * TailSeries(kCosTerms, 2, r2.hi);
+  double v;
+  if (RoundIfSure(head, tail, v)) return v;
+  const Dd full = Add({1.0, 0.0}, Mul(r2, Series(kCosTerms, r2)));
+  return full.hi + full.lo;
 }
 
 // x = quadrant * pi / 2 + r with |r| about pi / 4 at most; quadrant mod 4.
@@ -128,8 +162,6 @@ int Reduce(double x, Dd& r) {
   for (double part : kHalfPi) r = Add(r, TwoProd(-k, part));
   return int(int64_t(k) & 3);
 }
-
-double Round(Dd v) { return v.hi + v.lo; }
 
 // The arguments whose value the game keeps from glibc: {argument, value},
 // sorted by argument, closed by an end mark that no finite argument reaches.
@@ -171,10 +203,10 @@ double Sin(double x) {
   const int quadrant = Reduce(x, r);
   double v;
   switch (quadrant) {
-    case 0: v = Round(SinOfReduced(r)); break;
-    case 1: v = Round(CosOfReduced(r)); break;
-    case 2: v = -Round(SinOfReduced(r)); break;
-    default: v = -Round(CosOfReduced(r)); break;
+    case 0: v = SinOfReduced(r); break;
+    case 1: v = CosOfReduced(r); break;
+    case 2: v = -SinOfReduced(r); break;
+    default: v = -CosOfReduced(r); break;
   }
   return KeptOr(kKeptSin, x, v);
 }
@@ -186,10 +218,10 @@ double Cos(double x) {
   const int quadrant = Reduce(x, r);
   double v;
   switch (quadrant) {
-    case 0: v = Round(CosOfReduced(r)); break;
-    case 1: v = -Round(SinOfReduced(r)); break;
-    case 2: v = -Round(CosOfReduced(r)); break;
-    default: v = Round(SinOfReduced(r)); break;
+    case 0: v = CosOfReduced(r); break;
+    case 1: v = -SinOfReduced(r); break;
+    case 2: v = -CosOfReduced(r); break;
+    default: v = SinOfReduced(r); break;
   }
   return KeptOr(kKeptCos, x, v);
 }
