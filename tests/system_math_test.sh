@@ -15,7 +15,7 @@ functions='sin|cos|tan|asin|acos|atan|atan2|sinh|cosh|tanh|exp|exp2|expm1|log|lo
 found=$(cd "$src" && find app data world enemies presentation frontend -name '*.cpp' -o -name '*.h' | sort |
   xargs awk -v f="$functions" '{
     line = $0; sub(/\/\/.*$/, "", line)
-    if (line ~ ("(^|[^A-Za-z0-9_.>])(std::|::)?(" f ")[fl]?[ \t]*\\(")) print FILENAME ":" FNR ": " $0
+    if (line ~ ("(^|[^A-Za-z0-9_.>:])(std::|::)?(" f ")[fl]?[ \t]*\\(")) print FILENAME ":" FNR ": " $0
   }')
 if [ -n "$found" ]; then
   echo "FAIL: system math in game code (use trig::Sin and trig::Cos):"
