@@ -124,7 +124,7 @@ bool SaveSettings() {
   if (!saved && !saveFailureTold) {
     saveFailureTold = true;
     std::fprintf(stderr, "tessivane: cannot write the settings to %s: %s; they last until the game ends\n",
-                 path.empty() ? "the configuration folder" : path.c_str(), std::strerror(error));
+                 path.empty() ? "the configuration folder" : path.c_str(), files::ErrorText(error).c_str());
   }
   return saved;
 }

@@ -327,7 +327,7 @@ void LoadScoreFile() {
     // read error) may still hold the player's table: it must survive the
     // session untouched.
     std::fprintf(stderr, "Tessivane: cannot read %s (%s); %s (the file is left as it is)\n", path.c_str(),
-                 std::strerror(error), kNotKept);
+                 files::ErrorText(error).c_str(), kNotKept);
     RefuseScoreFile();
     computedChecksum = storedChecksum;
     return;
@@ -348,7 +348,7 @@ void LoadScoreFile() {
   } else {
     std::fprintf(stderr,
                  "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
-                 path.c_str(), copy.c_str(), std::strerror(error), kNotKept);
+                 path.c_str(), copy.c_str(), files::ErrorText(error).c_str(), kNotKept);
   }
   // The box says what became of the file: replaced, or left as it is.
   platform::ShowMessage(language::Translate(kept ? kDamagedMessage : kDamagedLeftMessage), kMessageTitle, true);
@@ -412,6 +412,6 @@ void SaveScoreFile() {
     std::fprintf(stderr,
                  "Tessivane: cannot save the high scores to %s (%s); until a save succeeds they last only until "
                  "the game ends\n",
-                 path.c_str(), std::strerror(error));
+                 path.c_str(), files::ErrorText(error).c_str());
   scoreSaveFailed = 1;
 }

@@ -154,6 +154,17 @@ TEST_F(ScoreFileTest, UnreadableFileIsLeftAloneAndTheDefaultTableUsed) {
   EXPECT_EQ(computedChecksum, 38579);
   struct stat st;
   ASSERT_EQ(stat((Path() + "/keep").c_str(), &st), 0);
+
+  // A FIFO in its place is called what it is, not a folder.
+  std::system(("rm -rf '" + Path() + "'").c_str());
+  ASSERT_EQ(mkfifo(Path().c_str(), 0644), 0);
+  testing::internal::CaptureStderr();
+  LoadScoreFile();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Is a FIFO (named pipe), not a file"), std::string::npos) << err;
+  EXPECT_NE(err.find("the file is left as it is"), std::string::npos) << err;
+  ASSERT_EQ(lstat(Path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(ScoreFileTest, RecordWrittenByTheGameReadsBackUnchanged) {
