@@ -27,9 +27,10 @@ namespace {
 constexpr const char* kScoreFileName = "/Qapo.sco";
 constexpr const char* kDamagedMessage =
     language::TranslatedLater("スコアデータが壊れています\rハイスコアは抹消されました");
-// When the damaged file cannot be kept, it is not replaced either.
+// The damaged file could not be replaced (its bytes could not be kept aside,
+// or the default record could not be written): it is left as it is.
 constexpr const char* kDamagedLeftMessage = language::TranslatedLater(
-    "スコアデータが壊れています\rファイルはそのまま残し、今回は初期のハイスコアで遊びます（今回のスコアは保存されません）");
+    "スコアデータが壊れています\rファイルは書き換えられなかったため、そのまま残してあります（初期のハイスコアで遊びます）");
 constexpr const char* kMessageTitle = "Tessivane";
 
 struct DefaultEntry {
@@ -343,21 +344,20 @@ void LoadScoreFile() {
   const std::string copy = path + ".damaged";
   const bool kept = RecordedWrite([&] { return KeepDamagedFile(path, bytes, &error); });
   if (kept) {
-    std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
-                 path.c_str(), copy.c_str());
+    SetDefaultScoreTable();
+    SaveScoreFile();  // says so on stderr when it fails
+    if (!scoreSaveFailed)
+      std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
+                   path.c_str(), copy.c_str());
   } else {
     std::fprintf(stderr,
                  "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
                  path.c_str(), copy.c_str(), files::ErrorText(error).c_str(), kNotKept);
-  }
-  // The box says what became of the file: replaced, or left as it is.
-  platform::ShowMessage(language::Translate(kept ? kDamagedMessage : kDamagedLeftMessage), kMessageTitle, true);
-  if (kept) {
-    SetDefaultScoreTable();
-    SaveScoreFile();
-  } else {
     RefuseScoreFile();
   }
+  // The box says what became of the file: replaced, or left as it is.
+  const bool replaced = kept && !scoreSaveFailed;
+  platform::ShowMessage(language::Translate(replaced ? kDamagedMessage : kDamagedLeftMessage), kMessageTitle, true);
 }
 
 void SaveScoreFile() {

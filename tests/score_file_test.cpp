@@ -661,7 +661,7 @@ TEST_F(ScoreFileTest, DamagedFileIsKeptBesideTheDefaultRecord) {
   const std::string refused = testing::internal::GetCapturedStderr();
   ASSERT_EQ(headless::Messages().size(), 1u);
   EXPECT_EQ(headless::Messages()[0].text,
-            "スコアデータが壊れています\rファイルはそのまま残し、今回は初期のハイスコアで遊びます（今回のスコアは保存されません）")
+            "スコアデータが壊れています\rファイルは書き換えられなかったため、そのまま残してあります（初期のハイスコアで遊びます）")
       << "the box does not say the scores were reset when the file is left as it is";
   EXPECT_EQ(ReadFile(), damaged);
   EXPECT_EQ(hiScores[0], 50000);
