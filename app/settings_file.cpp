@@ -28,6 +28,22 @@ const char* const* SettingNames() {
   return names;
 }
 
+// A value as it may be shown on a terminal: control bytes escaped.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
+      out += escaped;
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 }  // namespace
 
 std::string SettingsPath() {
@@ -46,7 +62,7 @@ void ReadSettingsText(const std::string& text, const char* origin) {
     } else {
       settingValues[i] = kSettingRows[i].defaultValue;
       std::fprintf(stderr, "tessivane: %s:%d: %s = '%s' is not a valid value; using %s\n", origin, v.lineNumber,
-                   kSettingRows[i].name, v.text.c_str(), SettingText(SettingId(i)).c_str());
+                   kSettingRows[i].name, Printable(v.text).c_str(), SettingText(SettingId(i)).c_str());
     }
   }
   if (document.firstBadLine > 0)

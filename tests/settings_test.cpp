@@ -83,6 +83,7 @@ TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
       {"pause_key = ", kSettingPauseKey},
       {"pad_fire = 9", kSettingPadFire},
       {"language = fr", kSettingLanguage},
+      {"scaling = \x1b[2Jsharp", kSettingScaling},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -97,6 +98,7 @@ TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
     EXPECT_EQ(Setting(kSettingEffectsVolume), 2);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find(kSettingRows[c.id].name), std::string::npos) << err;
+    EXPECT_EQ(err.find('\x1b'), std::string::npos) << "control bytes are shown escaped";
   }
 }
 
