@@ -13,7 +13,7 @@ cd "$(dirname "$0")"
 # What building and playing need.
 PLAY_PACKAGES=(
   build-essential cmake pkg-config gettext
-  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libglib2.0-dev libcairo2-dev libx11-dev libinih-dev
+  libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libglib2.0-dev libcairo2-dev libx11-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev zlib1g-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
 )

@@ -1,6 +1,5 @@
-// The settings file: INI text read with inih, written whole and atomically.
-#include <ini.h>
-
+// The settings file: INI text read and written line by line
+// (app/settings_text.h), replaced whole and atomically.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -8,49 +7,41 @@
 #include <vector>
 
 #include "app/settings.h"
+#include "app/settings_text.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 
 namespace {
 
-constexpr const char* kSection = "settings";
-constexpr size_t kMaxSettingsBytes = 64 * 1024;
+// A settings file longer than this is not read, and not written over.
+constexpr size_t kMaxSettingsBytes = 256 * 1024;
 
-// Entries of the file this version does not know, kept for the next write.
-struct KeptEntry {
-  std::string section, name, value;
-};
-std::vector<KeptEntry> keptEntries;
+// The file as last read: its lines are written back with the current values.
+settings_text::Document document;
 bool saveFailureTold = false;
+// The file could not be read although it exists: it is left as it is.
+bool fileRefused = false;
 
-struct ReadContext {
-  const char* origin;
-};
+const char* const* SettingNames() {
+  static const char* names[kSettingCount];
+  for (int i = 0; i < kSettingCount; ++i) names[i] = kSettingRows[i].name;
+  return names;
+}
 
-int OnEntry(void* user, const char* section, const char* name, const char* value) {
-  const ReadContext& context = *static_cast<const ReadContext*>(user);
-  if (std::strcmp(section, kSection) == 0) {
-    for (int i = 0; i < kSettingCount; ++i) {
-      if (std::strcmp(kSettingRows[i].name, name) != 0) continue;
-      int32_t v = 0;
-      if (ParseSettingText(SettingId(i), value, &v)) {
-        settingValues[i] = v;
-      } else {
-        settingValues[i] = kSettingRows[i].defaultValue;
-        std::fprintf(stderr, "tessivane: %s: %s = '%s' is not a valid value; using %s\n", context.origin, name,
-                     value, SettingText(SettingId(i)).c_str());
-      }
-      return 1;
+// A value as it may be shown on a terminal: control bytes escaped.
+std::string Printable(const std::string& text) {
+  std::string out;
+  for (const char c : text) {
+    const unsigned char b = static_cast<unsigned char>(c);
+    if (b < 0x20 || b == 0x7F) {
+      char escaped[8];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
+      out += escaped;
+    } else {
+      out += c;
     }
   }
-  for (KeptEntry& e : keptEntries) {
-    if (e.section == section && e.name == name) {
-      e.value = value;
-      return 1;
-    }
-  }
-  keptEntries.push_back({section, name, value});
-  return 1;
+  return out;
 }
 
 }  // namespace
@@ -62,29 +53,27 @@ std::string SettingsPath() {
 }
 
 void ReadSettingsText(const std::string& text, const char* origin) {
-  keptEntries.clear();
-  ReadContext context{origin};
-  const int result = ini_parse_string(text.c_str(), OnEntry, &context);
-  if (result > 0)
-    std::fprintf(stderr, "tessivane: %s:%d: a line that is not 'name = value' was skipped\n", origin, result);
+  document = settings_text::Parse(text, SettingNames(), kSettingCount);
+  for (const settings_text::Value& v : document.values) {
+    const int i = v.setting;
+    int32_t value = 0;
+    if (ParseSettingText(SettingId(i), v.text.c_str(), &value) && v.text.find('\0') == std::string::npos) {
+      settingValues[i] = value;
+    } else {
+      settingValues[i] = kSettingRows[i].defaultValue;
+      std::fprintf(stderr, "tessivane: %s:%d: %s = '%s' is not a valid value; using %s\n", origin, v.lineNumber,
+                   kSettingRows[i].name, Printable(v.text).c_str(), SettingText(SettingId(i)).c_str());
+    }
+  }
+  if (document.firstBadLine > 0)
+    std::fprintf(stderr, "tessivane: %s:%d: a line that is not 'name = value' is kept as it is\n", origin,
+                 document.firstBadLine);
 }
 
 std::string SettingsText() {
-  std::string out = "# Tessivane settings, written by the game (unknown entries are kept).\n[settings]\n";
-  for (int i = 0; i < kSettingCount; ++i)
-    out += std::string(kSettingRows[i].name) + " = " + SettingText(SettingId(i)) + "\n";
-  for (const KeptEntry& e : keptEntries)
-    if (e.section == kSection) out += e.name + " = " + e.value + "\n";
-  std::string section = kSection;
-  for (const KeptEntry& e : keptEntries) {
-    if (e.section == kSection) continue;
-    if (e.section != section) {
-      section = e.section;
-      out += "\n[" + section + "]\n";
-    }
-    out += e.name + " = " + e.value + "\n";
-  }
-  return out;
+  std::vector<std::string> values;
+  for (int i = 0; i < kSettingCount; ++i) values.push_back(SettingText(SettingId(i)));
+  return settings_text::Write(document, SettingNames(), values);
 }
 
 namespace {
@@ -113,15 +102,20 @@ namespace {
 
 void LoadSettingsFile() {
   SetDefaultSettings();
-  keptEntries.clear();
+  document = settings_text::Document();
+  fileRefused = false;
   const std::string path = SettingsPath();
   if (path.empty()) return;
   std::vector<uint8_t> bytes;
   int error = 0;
-  if (!files::ReadWholeFile(path, kMaxSettingsBytes, &bytes, &error)) {
-    if (error != ENOENT)
-      std::fprintf(stderr, "tessivane: cannot read %s: %s; using the default settings\n", path.c_str(),
-                   std::strerror(error));
+  if (files::ReadWholeFile(path, kMaxSettingsBytes + 1, &bytes, &error) && bytes.size() > kMaxSettingsBytes)
+    error = EFBIG;
+  if (error != 0) {
+    if (error == ENOENT) return;
+    // It may hold the player's settings: this run does not write over it.
+    fileRefused = true;
+    std::fprintf(stderr, "tessivane: cannot read %s (%s); this run uses the default settings and leaves the file as it is\n",
+                 path.c_str(), files::ErrorText(error).c_str());
     return;
   }
   ReadSettingsText(std::string(bytes.begin(), bytes.end()), path.c_str());
@@ -136,6 +130,7 @@ bool SaveSettings() {
   const std::string path = SettingsPath();
   int error = ENOENT;
   bool saved = false;
+  if (fileRefused) return false;
   if (!path.empty()) {
     const std::string folder = path.substr(0, path.rfind('/'));
     const std::string text = SettingsText();
@@ -145,7 +140,7 @@ bool SaveSettings() {
   if (!saved && !saveFailureTold) {
     saveFailureTold = true;
     std::fprintf(stderr, "tessivane: cannot write the settings to %s: %s; they last until the game ends\n",
-                 path.empty() ? "the configuration folder" : path.c_str(), std::strerror(error));
+                 path.empty() ? "the configuration folder" : path.c_str(), files::ErrorText(error).c_str());
   }
   return saved;
 }

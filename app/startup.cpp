@@ -8,6 +8,7 @@
 #include "data/score_file.h"
 #include "platform/backend.h"
 #include "platform/clock.h"
+#include "platform/files.h"
 #include "platform/input.h"
 #include "platform/language.h"
 #include "platform/machine.h"
@@ -33,6 +34,21 @@ void RestoreScreenSaver() {
   platform::EndProcess(kRefusedStatus);
 }
 
+// Saves interrupted by a crash or a kill leave their temporary files beside
+// the file they were replacing; those older than a minute are no one's save
+// under way. Only the game's own names are touched, and never while a replay
+// plays back (it never touches the player's files).
+void RemoveStaleTemporaryFiles() {
+  if (machine::IsPlayingBack()) return;
+  constexpr int kStaleSeconds = 60;
+  files::RemoveStaleTemporaryFiles(files::FolderOf(files::FollowLinks(ScoreFilePath())),
+                                   {"Qapo.sco", "Qapo.sco.damaged"}, kStaleSeconds);
+  const std::string settings = SettingsPath();
+  if (!settings.empty())
+    files::RemoveStaleTemporaryFiles(files::FolderOf(files::FollowLinks(settings)), {"settings.ini"}, kStaleSeconds);
+  files::RemoveStaleTemporaryFiles(ReplayFolder(), {kReplayExtension}, kStaleSeconds);
+}
+
 void OnCloseButton() {
   int16_t cancel = 0;
   Form_Unload(cancel);
@@ -49,6 +65,7 @@ void StartUp() {
   if (!LoadMapFile(platform::BaseDirectory() + "/Qapo.map"))
     RefuseStart(language::Translate("マップデータが見つかりません"));
 
+  RemoveStaleTemporaryFiles();
   LoadScoreFile();
   LoadSettings();
   Randomize(machine::RandomSeed());

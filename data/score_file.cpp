@@ -1,5 +1,6 @@
 #include "data/score_file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -26,6 +27,10 @@ namespace {
 constexpr const char* kScoreFileName = "/Qapo.sco";
 constexpr const char* kDamagedMessage =
     language::TranslatedLater("スコアデータが壊れています\rハイスコアは抹消されました");
+// The damaged file could not be replaced (its bytes could not be kept aside,
+// or the default record could not be written): it is left as it is.
+constexpr const char* kDamagedLeftMessage = language::TranslatedLater(
+    "スコアデータが壊れています\rファイルは書き換えられなかったため、そのまま残してあります（初期のハイスコアで遊びます）");
 constexpr const char* kMessageTitle = "Tessivane";
 
 struct DefaultEntry {
@@ -105,37 +110,53 @@ struct ByteReader {
   }
 };
 
-}  // namespace
+// A whole table, as the file holds it.
+struct Table {
+  float scores[kHiScoreEntries];
+  std::string names[kHiScoreEntries];  // UTF-8
+  uint8_t stage;
+  uint8_t medals[kMedalCount];
+};
 
-std::string ScoreFilePath() { return platform::DataDirectory() + kScoreFileName; }
-
-void SetDefaultScoreTable() {
+Table CurrentTable() {
+  Table t;
   for (int k = 0; k < kHiScoreEntries; ++k) {
-    hiScores[k] = kDefaultTable[k].score;
-    hiNames[k] = kDefaultTable[k].name;
+    t.scores[k] = hiScores[k];
+    t.names[k] = hiNames[k];
   }
-  unlockedStage = 1;
-  for (int k = 0; k < kMedalCount; ++k) medals[k] = kMedalNotEarned;
+  t.stage = unlockedStage;
+  for (int k = 0; k < kMedalCount; ++k) t.medals[k] = medals[k];
+  return t;
 }
 
-bool ComputeScoreChecksum(int32_t* value) { return ToInt32(ChecksumOf(hiScores, unlockedStage, medals), value); }
+bool SameEntry(const Table& a, int i, const Table& b, int j) {
+  return std::memcmp(&a.scores[i], &b.scores[j], sizeof(float)) == 0 && a.names[i] == b.names[j];
+}
 
-std::vector<uint8_t> EncodeScoreRecord() {
+bool SameTable(const Table& a, const Table& b) {
+  for (int k = 0; k < kHiScoreEntries; ++k)
+    if (!SameEntry(a, k, b, k)) return false;
+  return a.stage == b.stage && std::memcmp(a.medals, b.medals, kMedalCount) == 0;
+}
+
+std::vector<uint8_t> EncodeTable(const Table& t, int32_t check) {
   std::vector<uint8_t> out;
   out.reserve(128);
-  for (int k = 0; k < kHiScoreEntries; ++k) PutFloat(out, hiScores[k]);
+  for (int k = 0; k < kHiScoreEntries; ++k) PutFloat(out, t.scores[k]);
   for (int k = 0; k < kHiScoreEntries; ++k) {
-    const std::string bytes = NameToCp932(hiNames[k]);
+    const std::string bytes = NameToCp932(t.names[k]);
     PutU16(out, uint16_t(bytes.size()));
     out.insert(out.end(), bytes.begin(), bytes.end());
   }
-  out.push_back(unlockedStage);
-  for (int k = 0; k < kMedalCount; ++k) out.push_back(medals[k]);
-  PutU32(out, uint32_t(storedChecksum));
+  out.push_back(t.stage);
+  for (int k = 0; k < kMedalCount; ++k) out.push_back(t.medals[k]);
+  PutU32(out, uint32_t(check));
   return out;
 }
 
-bool DecodeScoreRecord(const uint8_t* data, size_t size) {
+// Reads a table from a file's bytes; false when they hold no valid record.
+// `computed` gets the check value of the bytes whenever there is one.
+bool DecodeTable(const uint8_t* data, size_t size, Table* table, int32_t* computed, uint32_t* storedValue) {
   ByteReader r{data, size};
   float scores[kHiScoreEntries];
   for (float& s : scores)
@@ -157,20 +178,88 @@ bool DecodeScoreRecord(const uint8_t* data, size_t size) {
     if (!r.U8(&m)) return false;
   if (!r.U32(&stored)) return false;
 
-  int32_t computed;
-  if (!ToInt32(ChecksumOf(scores, stage, marks), &computed)) return false;
-  computedChecksum = computed;
-  if (computed != int32_t(stored)) return false;
+  if (!ToInt32(ChecksumOf(scores, stage, marks), computed)) return false;
+  if (*computed != int32_t(stored)) return false;
   for (float s : scores)
     if (!std::isfinite(s)) return false;
   if (stage < 1 || stage > 7) return false;
 
   for (int k = 0; k < kHiScoreEntries; ++k) {
-    hiScores[k] = scores[k];
-    hiNames[k] = NameFromCp932(data + names[k].at, names[k].count);
+    table->scores[k] = scores[k];
+    table->names[k] = NameFromCp932(data + names[k].at, names[k].count);
   }
-  unlockedStage = stage;
-  for (int k = 0; k < kMedalCount; ++k) medals[k] = marks[k];
+  table->stage = stage;
+  for (int k = 0; k < kMedalCount; ++k) table->medals[k] = marks[k];
+  *storedValue = stored;
+  return true;
+}
+
+// The table in the file when this session last read or wrote it: what
+// another copy of the game saved since then is what the file holds beyond it.
+Table fileTable;
+bool fileTableKnown = false;
+
+// `disk` (saved by another copy since `base`) with this session's changes
+// since `base` laid over it: its new entries inserted as the name dialog
+// inserts them, the higher stage and every medal earned in either.
+Table MergeTables(const Table& disk, const Table& mine, const Table& base) {
+  Table out = disk;
+  bool inBase[kHiScoreEntries] = {};
+  for (int k = 0; k < kHiScoreEntries; ++k) {
+    bool matched = false;
+    for (int b = 0; b < kHiScoreEntries && !matched; ++b) {
+      if (inBase[b] || !SameEntry(mine, k, base, b)) continue;
+      inBase[b] = true;
+      matched = true;
+    }
+    if (matched) continue;
+    // New since the base: at the first place it beats, as Command1_Click does.
+    for (int p = 0; p < kHiScoreEntries; ++p) {
+      if (!(mine.scores[k] > out.scores[p])) continue;
+      for (int q = kHiScoreEntries - 1; q > p; --q) {
+        out.scores[q] = out.scores[q - 1];
+        out.names[q] = out.names[q - 1];
+      }
+      out.scores[p] = mine.scores[k];
+      out.names[p] = mine.names[k];
+      break;
+    }
+  }
+  out.stage = std::max(disk.stage, mine.stage);
+  for (int k = 0; k < kMedalCount; ++k) out.medals[k] = std::max(disk.medals[k], mine.medals[k]);
+  return out;
+}
+
+}  // namespace
+
+std::string ScoreFilePath() { return platform::DataDirectory() + kScoreFileName; }
+
+void SetDefaultScoreTable() {
+  for (int k = 0; k < kHiScoreEntries; ++k) {
+    hiScores[k] = kDefaultTable[k].score;
+    hiNames[k] = kDefaultTable[k].name;
+  }
+  unlockedStage = 1;
+  for (int k = 0; k < kMedalCount; ++k) medals[k] = kMedalNotEarned;
+}
+
+bool ComputeScoreChecksum(int32_t* value) { return ToInt32(ChecksumOf(hiScores, unlockedStage, medals), value); }
+
+std::vector<uint8_t> EncodeScoreRecord() { return EncodeTable(CurrentTable(), storedChecksum); }
+
+bool DecodeScoreRecord(const uint8_t* data, size_t size) {
+  Table table;
+  int32_t computed = computedChecksum;  // changed only when the bytes have a check value
+  uint32_t stored = 0;
+  const bool valid = DecodeTable(data, size, &table, &computed, &stored);
+  computedChecksum = computed;
+  if (!valid) return false;
+  for (int k = 0; k < kHiScoreEntries; ++k) {
+    hiScores[k] = table.scores[k];
+    hiNames[k] = table.names[k];
+  }
+  unlockedStage = table.stage;
+  for (int k = 0; k < kMedalCount; ++k) medals[k] = table.medals[k];
   storedChecksum = int32_t(stored);
   return true;
 }
@@ -226,6 +315,7 @@ void LoadScoreFile() {
     b->assign(read.begin(), read.end());
   });
   std::vector<uint8_t> bytes(text.begin(), text.end());
+  fileTableKnown = false;
   if (error != 0) {
     if (error == ENOENT) {
       // A new file: the record read back is the one just written.
@@ -238,32 +328,36 @@ void LoadScoreFile() {
     // read error) may still hold the player's table: it must survive the
     // session untouched.
     std::fprintf(stderr, "Tessivane: cannot read %s (%s); %s (the file is left as it is)\n", path.c_str(),
-                 std::strerror(error), kNotKept);
+                 files::ErrorText(error).c_str(), kNotKept);
     RefuseScoreFile();
     computedChecksum = storedChecksum;
     return;
   }
-  if (DecodeScoreRecord(bytes.data(), bytes.size())) return;
+  if (DecodeScoreRecord(bytes.data(), bytes.size())) {
+    fileTable = CurrentTable();
+    fileTableKnown = true;
+    return;
+  }
 
   // Damaged: keep its bytes beside it before the default record is written
   // over it; when they cannot be kept, the file is not written at all.
   const std::string copy = path + ".damaged";
   const bool kept = RecordedWrite([&] { return KeepDamagedFile(path, bytes, &error); });
   if (kept) {
-    std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
-                 path.c_str(), copy.c_str());
+    SetDefaultScoreTable();
+    SaveScoreFile();  // says so on stderr when it fails
+    if (!scoreSaveFailed)
+      std::fprintf(stderr, "Tessivane: %s is damaged; it is kept as %s and the default high scores replace it\n",
+                   path.c_str(), copy.c_str());
   } else {
     std::fprintf(stderr,
                  "Tessivane: %s is damaged and cannot be kept as %s (%s); %s (the file is left as it is)\n",
-                 path.c_str(), copy.c_str(), std::strerror(error), kNotKept);
-  }
-  platform::ShowMessage(language::Translate(kDamagedMessage), kMessageTitle, true);
-  if (kept) {
-    SetDefaultScoreTable();
-    SaveScoreFile();
-  } else {
+                 path.c_str(), copy.c_str(), files::ErrorText(error).c_str(), kNotKept);
     RefuseScoreFile();
   }
+  // The box says what became of the file: replaced, or left as it is.
+  const bool replaced = kept && !scoreSaveFailed;
+  platform::ShowMessage(language::Translate(replaced ? kDamagedMessage : kDamagedLeftMessage), kMessageTitle, true);
 }
 
 void SaveScoreFile() {
@@ -276,10 +370,41 @@ void SaveScoreFile() {
   storedChecksum = value;
   if (scoreFileRefused) return;
   const std::string path = ScoreFilePath();
-  const std::vector<uint8_t> record = EncodeScoreRecord();
   int error = 0;
-  if (RecordedWrite(
-          [&] { return files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error); })) {
+  // Another copy of the game (a second headless run, a script) may have saved
+  // since this one read the file: under a lock on the folder, its entries are
+  // merged with this session's new ones rather than written over. The table
+  // in memory stays this session's own, so that play never depends on it.
+  const auto write = [&] {
+    bool ok = false;
+    files::WithFolderLock(files::FolderOf(files::FollowLinks(path)), [&] {
+      const Table mine = CurrentTable();
+      Table written = mine;
+      int32_t check = value;
+      std::vector<uint8_t> onDisk;
+      int readError = 0;
+      Table disk;
+      int32_t diskCheck = 0;
+      uint32_t diskStored = 0;
+      if (fileTableKnown && files::ReadWholeFile(path, kMaxScoreRecordBytes, &onDisk, &readError) &&
+          DecodeTable(onDisk.data(), onDisk.size(), &disk, &diskCheck, &diskStored) && !SameTable(disk, fileTable)) {
+        const Table merged = MergeTables(disk, mine, fileTable);
+        int32_t mergedCheck;
+        if (ToInt32(ChecksumOf(merged.scores, merged.stage, merged.medals), &mergedCheck)) {
+          written = merged;
+          check = mergedCheck;
+        }
+      }
+      const std::vector<uint8_t> record = EncodeTable(written, check);
+      ok = files::OverwriteFileStartAtomically(path, record.data(), record.size(), &error);
+      if (ok) {
+        fileTable = written;
+        fileTableKnown = true;
+      }
+    });
+    return ok;
+  };
+  if (RecordedWrite(write)) {
     scoreSaveFailed = 0;
     return;
   }
@@ -287,6 +412,6 @@ void SaveScoreFile() {
     std::fprintf(stderr,
                  "Tessivane: cannot save the high scores to %s (%s); until a save succeeds they last only until "
                  "the game ends\n",
-                 path.c_str(), std::strerror(error));
+                 path.c_str(), files::ErrorText(error).c_str());
   scoreSaveFailed = 1;
 }

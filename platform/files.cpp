@@ -1,15 +1,44 @@
 #include "platform/files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
 
 namespace files {
+
+namespace {
+
+// The error for something at a path that is not a regular file.
+int NotAFileError(mode_t mode) {
+  if (S_ISDIR(mode)) return EISDIR;
+  if (S_ISFIFO(mode)) return kErrorIsFifo;
+  if (S_ISSOCK(mode)) return kErrorIsSocket;
+  return kErrorIsDevice;
+}
+
+}  // namespace
+
+std::string ErrorText(int error) {
+  switch (error) {
+    case kErrorIsFifo:
+      return "Is a FIFO (named pipe), not a file";
+    case kErrorIsDevice:
+      return "Is a device, not a file";
+    case kErrorIsSocket:
+      return "Is a socket, not a file";
+    default:
+      return std::strerror(error);
+  }
+}
 
 bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>* bytes, int* error) {
   bytes->clear();
@@ -25,7 +54,7 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>* 
   if (fstat(fd, &st) != 0) {
     err = errno;
   } else if (!S_ISREG(st.st_mode)) {
-    err = EISDIR;
+    err = NotAFileError(st.st_mode);
   } else {
     // Room for the file as it stands and one byte more, so that the read
     // meeting its end needs no second buffer; a file that grows meanwhile
@@ -68,13 +97,28 @@ bool WriteAll(int fd, const uint8_t* data, size_t size) {
   return true;
 }
 
+}  // namespace
+
 std::string FolderOf(const std::string& path) {
   const size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-}  // namespace
+std::string FollowLinks(const std::string& path) {
+  std::string at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    struct stat st;
+    if (lstat(at.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return at;
+    std::string target(size_t(st.st_size > 0 ? st.st_size : 255) + 1, '\0');
+    const ssize_t n = readlink(at.c_str(), &target[0], target.size());
+    if (n <= 0 || size_t(n) >= target.size()) return path;
+    target.resize(size_t(n));
+    // A relative target is relative to the link's folder.
+    at = target[0] == '/' ? target : FolderOf(at) + "/" + target;
+  }
+  return path;  // a loop: writing replaces the link, as before
+}
 
 namespace {
 
@@ -94,7 +138,9 @@ bool CopyTail(int from, off_t at, int to) {
 // Writes `data` and then, when `tailFrom` is an open file, its bytes past
 // `size`, to a unique temporary file beside `path`, and renames it over
 // `path`.
-bool WriteAndRename(const std::string& path, const void* data, size_t size, int tailFrom, int* error) {
+bool WriteAndRename(const std::string& named, const void* data, size_t size, int tailFrom, int* error) {
+  // A link's target is what the player keeps: it is replaced, the link stays.
+  const std::string path = FollowLinks(named);
   std::string temp = path + ".XXXXXX";
   const int fd = mkostemp(&temp[0], O_CLOEXEC);
   if (fd < 0) {
@@ -146,12 +192,52 @@ bool OverwriteFileStartAtomically(const std::string& path, const void* data, siz
   if (fstat(old, &st) != 0) {
     *error = errno;
   } else if (!S_ISREG(st.st_mode)) {
-    *error = EISDIR;
+    *error = NotAFileError(st.st_mode);
   } else {
     ok = WriteAndRename(path, data, size, old, error);
   }
   close(old);
   return ok;
+}
+
+int RemoveStaleTemporaryFiles(const std::string& folder, const std::vector<std::string>& endings,
+                              int minimumAgeSeconds) {
+  constexpr size_t kUniquePart = 7;  // ".XXXXXX"
+  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+  if (!dir) return 0;
+  const time_t now = time(nullptr);
+  int removed = 0;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name.size() <= kUniquePart || name[name.size() - kUniquePart] != '.') continue;
+    bool unique = true;
+    for (size_t k = name.size() - kUniquePart + 1; k < name.size(); ++k)
+      unique = unique && ((name[k] >= 'a' && name[k] <= 'z') || (name[k] >= 'A' && name[k] <= 'Z') ||
+                          (name[k] >= '0' && name[k] <= '9'));
+    if (!unique) continue;
+    const std::string base = name.substr(0, name.size() - kUniquePart);
+    bool ours = false;
+    for (const std::string& ending : endings)
+      ours = ours || (base.size() >= ending.size() && base.compare(base.size() - ending.size(), ending.size(), ending) == 0);
+    if (!ours) continue;
+    const std::string path = folder + "/" + name;
+    struct stat st;
+    if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    if (now - st.st_mtime <= minimumAgeSeconds) continue;
+    if (unlink(path.c_str()) == 0) ++removed;
+  }
+  closedir(dir);
+  return removed;
+}
+
+void WithFolderLock(const std::string& folder, const std::function<void()>& work) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd >= 0) {
+    while (flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+  }
+  work();
+  if (fd >= 0) close(fd);  // releases the lock
 }
 
 bool MakeFolders(const std::string& path, int* error) {
@@ -207,6 +293,18 @@ std::string XdgFolder(const char* variable, const char* fallback) {
 
 std::string ConfigHome() { return XdgFolder("XDG_CONFIG_HOME", "/.config"); }
 std::string DataHome() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }
+
+std::string DataFolder(const std::string& base, int* error) {
+  if (access(base.c_str(), W_OK) == 0) return base;
+  const std::string home = DataHome();
+  if (home.empty()) {
+    *error = ENOENT;
+    return std::string();
+  }
+  const std::string folder = home + "/tessivane";
+  if (!MakeFolders(folder, error)) return std::string();
+  return folder;
+}
 
 std::string PicturesHome() {
   const std::string home = Home();

@@ -105,11 +105,11 @@ void TakeScreenshot() {
   const std::string folder = ScreenshotFolder();
   int error = 0;
   if (folder.empty()) {
-    ShowNotice(Formatted(failed, std::strerror(ENOENT)));
+    ShowNotice(Formatted(failed, files::ErrorText(ENOENT).c_str()));
     return;
   }
   if (!files::MakeFolders(folder, &error)) {
-    ShowNotice(Formatted(failed, std::strerror(error)));
+    ShowNotice(Formatted(failed, files::ErrorText(error).c_str()));
     return;
   }
   const std::string stem = folder + "/" + TimeStamp();
@@ -117,9 +117,9 @@ void TakeScreenshot() {
   for (int n = 2; Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
   const std::vector<uint8_t> png = EncodePng(scrmain);
   if (png.empty()) {
-    ShowNotice(Formatted(failed, std::strerror(ENOMEM)));
+    ShowNotice(Formatted(failed, files::ErrorText(ENOMEM).c_str()));
   } else if (!files::ReplaceFileAtomically(path, png.data(), png.size(), &error)) {
-    ShowNotice(Formatted(failed, std::strerror(error)));
+    ShowNotice(Formatted(failed, files::ErrorText(error).c_str()));
   } else {
     lastPath = path;
     ShowNotice(Formatted(language::TranslatedLater("Screenshot saved: %s"), path.substr(folder.size() + 1)));

@@ -97,6 +97,21 @@ done
 cmp -s "$work/f12.json" "$work/nof12.json" || fail "F12 changed the game's state"
 grep -q '"text": "The map data' "$work/nomap-en.json" || fail "--lang en: the missing-map message is not English"
 
+# Start-up removes the temporary files that killed saves left (the game's own
+# names, a minute old or more), and nothing else.
+mkdir -p "$work/stale/config/tessivane" "$work/stale/data/tessivane/replays"
+cp "$map" "$work/stale/Qapo.map"
+for f in stale/Qapo.sco.a1B2c3 stale/config/tessivane/settings.ini.Zz9yY8 \
+         "stale/data/tessivane/replays/2026-01-01 10.00.00.tvreplay.q1w2e3" stale/notes.txt.a1B2c3; do
+  echo x > "$work/$f"
+  touch -d '-2 minutes' "$work/$f"
+done
+echo x > "$work/stale/Qapo.sco.fresh1"
+XDG_CONFIG_HOME=$work/stale/config XDG_DATA_HOME=$work/stale/data "$tool" --dir "$work/stale" --until 100 \
+  || fail "the run with stale temporary files failed"
+left=$(cd "$work/stale" && find . -name '*.??????' -type f | sort | tr '\n' ' ')
+[ "$left" = "./Qapo.sco.fresh1 ./notes.txt.a1B2c3 " ] || fail "after start-up, temporary files left: $left"
+
 # Bad scripts and arguments: a clear error and status 2.
 bad() {  # bad LINE EXPECTED-TEXT
   printf '%s\n' "# fine" "$1" > "$work/bad.txt"

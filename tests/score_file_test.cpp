@@ -154,6 +154,17 @@ TEST_F(ScoreFileTest, UnreadableFileIsLeftAloneAndTheDefaultTableUsed) {
   EXPECT_EQ(computedChecksum, 38579);
   struct stat st;
   ASSERT_EQ(stat((Path() + "/keep").c_str(), &st), 0);
+
+  // A FIFO in its place is called what it is, not a folder.
+  std::system(("rm -rf '" + Path() + "'").c_str());
+  ASSERT_EQ(mkfifo(Path().c_str(), 0644), 0);
+  testing::internal::CaptureStderr();
+  LoadScoreFile();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_NE(err.find("Is a FIFO (named pipe), not a file"), std::string::npos) << err;
+  EXPECT_NE(err.find("the file is left as it is"), std::string::npos) << err;
+  ASSERT_EQ(lstat(Path().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
 }
 
 TEST_F(ScoreFileTest, RecordWrittenByTheGameReadsBackUnchanged) {
@@ -467,6 +478,65 @@ TEST_F(ScoreFileTest, TwoProcessesSavingIntoOneFolderNeverLeaveAPartialFile) {
   EXPECT_TRUE(Leftovers().empty());
 }
 
+// Copies of the headless tool (or scripts) saving one table at the same time:
+// each new entry reaches the file, whoever writes last.
+TEST_F(ScoreFileTest, CopiesSavingOneTableAtOnceKeepEveryNewEntry) {
+  LoadScoreFile();
+  constexpr int kCopies = 4;
+  int go[2];
+  ASSERT_EQ(pipe(go), 0);
+  pid_t copies[kCopies];
+  for (int c = 0; c < kCopies; ++c) {
+    copies[c] = fork();
+    ASSERT_GE(copies[c], 0);
+    if (copies[c] == 0) {
+      close(go[1]);
+      LoadScoreFile();  // every copy reads the table before any saves
+      char byte;
+      if (read(go[0], &byte, 1) != 0) _exit(3);
+      score = float(20000 + 1000 * c);
+      Command1_Click("COPY" + std::to_string(c));
+      _exit(scoreSaveFailed ? 2 : 0);
+    }
+  }
+  close(go[0]);
+  usleep(200000);
+  close(go[1]);  // all start saving at once
+  for (pid_t c : copies) {
+    int status = 0;
+    ASSERT_EQ(waitpid(c, &status, 0), c);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  }
+  ClearTable();
+  LoadScoreFile();
+  for (int c = 0; c < kCopies; ++c) {
+    EXPECT_EQ(hiScores[kCopies - 1 - c], float(20000 + 1000 * c)) << c;
+    EXPECT_EQ(hiNames[kCopies - 1 - c], "COPY" + std::to_string(c));
+  }
+  EXPECT_EQ(hiScores[kCopies], 10000) << "the best default entry stays below them";
+  EXPECT_TRUE(Leftovers().empty());
+
+  // A stage reached and a medal earned by one copy survive another's save.
+  ClearTable();
+  LoadScoreFile();
+  const pid_t other = fork();
+  ASSERT_GE(other, 0);
+  if (other == 0) {
+    unlockedStage = 5;
+    medals[2] = kMedalEarned;
+    SaveScoreFile();
+    _exit(0);
+  }
+  ASSERT_EQ(waitpid(other, nullptr, 0), other);
+  score = 99999;
+  Command1_Click("LAST");
+  ClearTable();
+  LoadScoreFile();
+  EXPECT_EQ(hiScores[0], 99999);
+  EXPECT_EQ(unlockedStage, 5);
+  EXPECT_EQ(medals[2], kMedalEarned);
+}
+
 // A file the player cannot read may hold everything they earned: this session
 // plays with the default table and never saves over it, and says so once.
 TEST_F(ScoreFileTest, UnreadableFileIsNeverReplacedDuringTheSession) {
@@ -589,7 +659,10 @@ TEST_F(ScoreFileTest, DamagedFileIsKeptBesideTheDefaultRecord) {
   score = 50000;
   Command1_Click("NEW");
   const std::string refused = testing::internal::GetCapturedStderr();
-  EXPECT_EQ(headless::Messages().size(), 1u);
+  ASSERT_EQ(headless::Messages().size(), 1u);
+  EXPECT_EQ(headless::Messages()[0].text,
+            "スコアデータが壊れています\rファイルは書き換えられなかったため、そのまま残してあります（初期のハイスコアで遊びます）")
+      << "the box does not say the scores were reset when the file is left as it is";
   EXPECT_EQ(ReadFile(), damaged);
   EXPECT_EQ(hiScores[0], 50000);
   EXPECT_EQ(std::count(refused.begin(), refused.end(), '\n'), 1) << refused;

@@ -1,6 +1,8 @@
 #include "app/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <fstream>
@@ -81,6 +83,7 @@ TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
       {"pause_key = ", kSettingPauseKey},
       {"pad_fire = 9", kSettingPadFire},
       {"language = fr", kSettingLanguage},
+      {"scaling = \x1b[2Jsharp", kSettingScaling},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.line);
@@ -95,6 +98,7 @@ TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
     EXPECT_EQ(Setting(kSettingEffectsVolume), 2);
     EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
     EXPECT_NE(err.find(kSettingRows[c.id].name), std::string::npos) << err;
+    EXPECT_EQ(err.find('\x1b'), std::string::npos) << "control bytes are shown escaped";
   }
 }
 
@@ -116,6 +120,61 @@ TEST_F(SettingsTest, UnknownEntriesAreKeptWhenTheFileIsRewritten) {
   ChangeSetting(kSettingMusicVolume, 5);
   EXPECT_EQ(ReadText(FilePath()).find("replay_speed"), text.find("replay_speed"));
   EXPECT_EQ(Setting(kSettingReduceFlashing), 1);
+}
+
+// Lines the game does not know come back exactly as the player wrote them,
+// and do not change what the next start reads (a stray "= my note" written
+// back as " = my note" would continue the line above it in some readers).
+TEST_F(SettingsTest, AnyKeptLineReadsBackTheSameAfterAWrite) {
+  const std::string longLine = "note = " + std::string(300, 'x') + " reduce_flashing = off";
+  const std::string lines[] = {
+      "= my note",
+      longLine,
+      "motto =;not a comment",
+      "\fpage = two\tthree\t",
+      "  indented = yes ; with a comment",
+      "just words",
+      "[unclosed",
+      "reduce_flashing",
+  };
+  for (const std::string& line : lines) {
+    SCOPED_TRACE(line);
+    WriteSettingsFile("[settings]\nreduce_flashing = on\n" + line + "\nmusic_volume = 4\n");
+    testing::internal::CaptureStderr();
+    LoadSettings();
+    testing::internal::GetCapturedStderr();
+    ASSERT_EQ(Setting(kSettingReduceFlashing), 1);
+    ChangeSetting(kSettingEffectsVolume, 3);
+    const std::string written = ReadText(FilePath());
+    EXPECT_NE(written.find("\n" + line + "\n"), std::string::npos) << written;
+
+    SetDefaultSettings();
+    testing::internal::CaptureStderr();
+    LoadSettings();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err.find("not a valid value"), std::string::npos) << err;
+    EXPECT_EQ(Setting(kSettingReduceFlashing), 1);
+    EXPECT_EQ(Setting(kSettingMusicVolume), 4);
+    EXPECT_EQ(Setting(kSettingEffectsVolume), 3);
+    ChangeSetting(kSettingEffectsVolume, 2);
+    ChangeSetting(kSettingEffectsVolume, 3);
+    EXPECT_EQ(ReadText(FilePath()), written) << "a second write changes nothing";
+  }
+}
+
+// A settings file kept elsewhere through a link stays there.
+TEST_F(SettingsTest, LinkedFileIsWrittenWhereItPoints) {
+  WriteText(home + "/kept.ini", "[settings]\nmusic_volume = 2\n");
+  int error = 0;
+  ASSERT_TRUE(files::MakeFolders(home + "/tessivane", &error));
+  ASSERT_EQ(symlink("../kept.ini", FilePath().c_str()), 0);
+  LoadSettings();
+  EXPECT_EQ(Setting(kSettingMusicVolume), 2);
+  ChangeSetting(kSettingMusicVolume, 6);
+  struct stat st;
+  ASSERT_EQ(lstat(FilePath().c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_NE(ReadText(home + "/kept.ini").find("music_volume = 6\n"), std::string::npos);
 }
 
 TEST_F(SettingsTest, UnwritableFolderLeavesTheGameRunningWithOneLine) {

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/files.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
@@ -37,16 +38,6 @@ void SleepUntilNs(int64_t target) {
 }
 
 int gLockFd = -1;
-
-bool MakeDirectories(const std::string& path) {
-  for (size_t i = 1; i <= path.size(); ++i) {
-    if (i == path.size() || path[i] == '/') {
-      const std::string part = path.substr(0, i);
-      if (mkdir(part.c_str(), 0755) != 0 && errno != EEXIST) return false;
-    }
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -124,22 +115,14 @@ std::string DataDirectory() {
   static std::string data;
   if (!data.empty()) return data;
   const std::string base = BaseDirectory();
-  if (access(base.c_str(), W_OK) == 0) return data = base;
-  const char* xdg = std::getenv("XDG_DATA_HOME");
-  const char* home = std::getenv("HOME");
-  std::string dir;
-  if (xdg && *xdg == '/') {
-    dir = std::string(xdg) + "/tessivane";
-  } else if (home && *home) {
-    dir = std::string(home) + "/.local/share/tessivane";
-  } else {
-    return data = base;
+  int error = 0;
+  data = files::DataFolder(base, &error);
+  if (data.empty()) {
+    std::fprintf(stderr, "tessivane: no folder for the high scores (%s); they go to %s, which cannot be written\n",
+                 files::ErrorText(error).c_str(), base.c_str());
+    data = base;
   }
-  if (!MakeDirectories(dir)) {
-    std::fprintf(stderr, "tessivane: cannot create %s\n", dir.c_str());
-    return data = base;
-  }
-  return data = dir;
+  return data;
 }
 
 }  // namespace platform

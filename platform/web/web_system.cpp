@@ -42,8 +42,14 @@ uint32_t RandomSeed() {
 bool IsScreenSaverEnabled() { return false; }
 void SetScreenSaverEnabled(bool) {}
 
-// No single-copy rule in a browser: each tab plays a game of its own.
-bool ClaimSingleInstance() { return true; }
+// One tab of the site plays at a time: every tab writes the whole storage
+// back from its own copy of the files, so a second one would remove the
+// first one's new replays and put back an older score table. The page asks
+// the browser for the game's lock before the game starts (web/shell.html);
+// a browser without locks plays in every tab, as before.
+bool ClaimSingleInstance() {
+  return EM_ASM_INT({ return Module.tessivaneClaimed === false ? 0 : 1; }) != 0;
+}
 
 // The map and the tunes come with the page, preloaded into /game.
 std::string BaseDirectory() { return "/game"; }

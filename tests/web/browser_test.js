@@ -374,6 +374,35 @@ function headless(script, untilMs, extra = []) {
   return JSON.parse(fs.readFileSync(dump, 'utf8'));
 }
 
+// A second tab of the site (opened from the first, as a player's would be):
+// it must not play, and must say why.
+async function openSecondTab(b) {
+  await b.send('Runtime.evaluate', { expression: 'window.secondTab = window.open(location.href, "_blank"), 0',
+                                     userGesture: true });
+  const look = `(() => { const w = window.secondTab;
+    if (!w || !w.document || !w.document.getElementById('dialog')) return null;
+    let state = null;  // none until its game runs
+    try { state = JSON.parse(w.UTF8ToString(w.Module._tessivane_state_json())); } catch (e) { /* not yet */ }
+    return { dialog: w.document.getElementById('dialog').classList.contains('open'),
+             text: w.document.getElementById('dlgText').textContent,
+             status: w.document.getElementById('status').textContent,
+             mode: state ? state.gameMode : null }; })()`;
+  const end = Date.now() + 180000;
+  let seen = null;
+  while (Date.now() < end) {
+    seen = await b.evaluate(look);
+    if (seen && (seen.dialog || seen.mode === 5)) break;
+    await sleep(200);
+  }
+  // (The game's own text: its language is settled only after this check.)
+  if (!check(seen && seen.dialog && /多重起動はできません|already running/.test(seen.text),
+             'a second tab says the game is already running instead of playing', JSON.stringify(seen))) return;
+  await b.evaluate('window.secondTab.document.getElementById("dlgYes").click(), 0');
+  await sleep(1000);
+  seen = await b.evaluate(look);
+  check(/another tab/.test(seen.status), 'the second tab says where the game plays', seen.status);
+}
+
 async function main() {
   let b = await launch();
   try {
@@ -400,6 +429,11 @@ async function main() {
 
     const page = await b.send('Page.captureScreenshot', { format: 'png' });
     fs.writeFileSync(path.join(workDir, 'page.png'), Buffer.from(page.data, 'base64'));
+
+    // A second tab, holding the storage as it was before this tab's game.
+    await openSecondTab(b);
+    await b.send('Page.bringToFront');
+    check(await b.evaluate('document.visibilityState') === 'visible', 'the first tab is in front again');
 
     // The first click gives the game the keys.
     await b.evaluate('document.activeElement.blur(), 0');
@@ -476,6 +510,13 @@ async function main() {
     const saving = Date.now();
     while (Date.now() - saving < 30000 && (await b.evaluate('Module.tessivaneSaving()'))) await sleep(100);
     await sleep(1000);
+    // The second tab now puts a file in place, as a save of its own would:
+    // it must not write its older copy of the storage over this game's.
+    await b.evaluate(`(() => { try { window.secondTab.FS.writeFile('/home/web_user/second-tab', 'x'); }
+                               catch (e) { /* its game has ended */ } return 0; })()`);
+    await sleep(3000);
+    await b.evaluate('window.secondTab.close(), 0');
+    await sleep(1000);
     await b.close();
 
     // A new browser on the same profile: the name and the volume were kept.
@@ -484,6 +525,8 @@ async function main() {
     if (!again) return;
     check(again.hiNames.includes('テスト大'), 'the name is still there after the browser restarted',
           JSON.stringify(again.hiNames));
+    check(!(await b.evaluate('FS.analyzePath("/home/web_user/second-tab").exists')),
+          'the tab that did not play wrote nothing to the storage');
     check(again.settingValues[0] === 9 && (await b.evaluate('Module._tessivane_music_volume()')) === 115,
           'the music volume chosen in the options is kept after the browser restarted',
           String(again.settingValues[0]));
