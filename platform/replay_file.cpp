@@ -103,7 +103,7 @@ bool DecodeHeader(Cursor& c, ReplayInfo* info, Tail* tail, std::string* error) {
 bool ReadReplayFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
   int err = 0;
   if (!files::ReadWholeFile(path, kMaxReplayFileBytes + 1, bytes, &err)) {
-    *error = std::string("cannot be read (") + std::strerror(err) + ")";
+    *error = "cannot be read (" + files::ErrorText(err) + ")";
     return false;
   }
   if (bytes->size() > kMaxReplayFileBytes) {
