@@ -17,6 +17,9 @@
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/web/web_touch.h"
+#endif
 
 #ifndef __EMSCRIPTEN__
 extern "C" const unsigned char tessivane_icon_begin[];
@@ -529,6 +532,21 @@ bool IsWindowInactive() {
   return gWin.everFocused && !(flags & SDL_WINDOW_INPUT_FOCUS);
 }
 
+#ifdef __EMSCRIPTEN__
+// In a browser the touch controls hold keys too (platform/web/web_touch.cpp).
+bool IsKeyDown(int vk) {
+  const bool touch = webtouch::KeyDown(vk);
+  return (vk >= 0 && vk < kVkCount && gKeys.down[vk]) || touch;
+}
+
+bool QueryKey(int vk) {
+  const bool touch = webtouch::QueryKey(vk);
+  if (vk < 0 || vk >= kVkCount) return touch;
+  const bool result = gKeys.down[vk] || gKeys.pressed[vk] || touch;
+  gKeys.pressed[vk] = false;
+  return result;
+}
+#else
 bool IsKeyDown(int vk) { return vk >= 0 && vk < kVkCount && gKeys.down[vk]; }
 
 bool QueryKey(int vk) {
@@ -537,6 +555,7 @@ bool QueryKey(int vk) {
   gKeys.pressed[vk] = false;
   return result;
 }
+#endif
 
 // A browser makes a pad known to the page only once a button of it was
 // pressed there, which is after the game looked for pads at its start. So in
