@@ -54,7 +54,7 @@ struct TouchState {
   int queue[kQueueMax] = {};       // queued presses (virtual keys)
   int queued = 0;
   bool queueKeyDown = false;  // the first queued press is held this frame (else: the gap after one, or none)
-  bool gapNext = false;
+  bool inGap = false;         // this frame is the one let go after a queued press
   uint32_t menuSerial = 0;
   int menuAge = kMenuFrames;  // frames since the menu was last published
 };
@@ -96,9 +96,9 @@ void BeginFrame() {
     gTouch.queueKeyDown = false;  // the gap after the press
     for (int i = 1; i < gTouch.queued; ++i) gTouch.queue[i - 1] = gTouch.queue[i];
     --gTouch.queued;
-    gTouch.gapNext = true;
-  } else if (gTouch.gapNext) {
-    gTouch.gapNext = false;
+    gTouch.inGap = true;
+  } else if (gTouch.inGap) {
+    gTouch.inGap = false;
     gTouch.queueKeyDown = gTouch.queued > 0;
   } else {
     gTouch.queueKeyDown = gTouch.queued > 0;
