@@ -15,11 +15,11 @@ void PublishTouchItems(const TouchItem* items, int count, int cursor) {
   ++gMenu.serial;
 }
 
-void PublishTouchRows(int x, int y, int w, int step, int count, int cursor) {
+void PublishTouchRows(int x, int y, int w, int step, int count, int cursor, TouchAction action) {
   TouchItem rows[kTouchItemsMax];
   if (count > kTouchItemsMax) count = kTouchItemsMax;
   for (int i = 0; i < count; ++i)
-    rows[i] = TouchItem{int16_t(x), int16_t(y + step * i), int16_t(w), int16_t(step), TouchAction::Row};
+    rows[i] = TouchItem{int16_t(x), int16_t(y + step * i), int16_t(w), int16_t(step), action};
   PublishTouchItems(rows, count, cursor);
 }
 

@@ -9,6 +9,10 @@
 
 enum class TouchAction : uint8_t {
   Row,   // a menu row: Up or Down moves the cursor to it, fire chooses it
+  // A row with a value: as Row, but on the cursor's row a tap on the value
+  // (the last 40% of the row) presses Left on its left half, Right on its
+  // right half.
+  ValueRow,
   Fire,  // a tap presses the fire key
   Bomb,  // a tap presses the bomb key
 };
@@ -18,13 +22,14 @@ struct TouchItem {
   TouchAction action;
 };
 
-constexpr int kTouchItemsMax = 12;
+constexpr int kTouchItemsMax = 24;
 
 // The items now on screen and the row the cursor is on (-1 none); more than
 // kTouchItemsMax are cut.
 void PublishTouchItems(const TouchItem* items, int count, int cursor);
 // A vertical menu of `count` rows of `step` pixels, the first at (x, y).
-void PublishTouchRows(int x, int y, int w, int step, int count, int cursor);
+void PublishTouchRows(int x, int y, int w, int step, int count, int cursor,
+                      TouchAction action = TouchAction::Row);
 
 struct TouchMenu {
   TouchItem items[kTouchItemsMax];

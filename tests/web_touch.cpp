@@ -104,6 +104,25 @@ TEST_F(TouchControls, AMenuTakesTapsAndNotDrags) {
   EXPECT_EQ(Frames(2), (std::vector<std::string>{"", ""}));
 }
 
+// Rows with a value: on the cursor's row the value's left half lowers it, its
+// right half raises it, the rest of the row chooses it.
+TEST_F(TouchControls, AValueRowTakesLeftAndRightOnItsValue) {
+  struct Case {
+    float x;
+    std::string key;
+  };
+  // The row spans x 8..324: its value from 197.6, the halves meeting at 260.8.
+  const Case cases[] = {{100, "F"}, {200, "L"}, {255, "L"}, {265, "R"}, {320, "R"}};
+  for (const Case& c : cases) {
+    Frames(4);
+    PublishTouchRows(8, 58, 316, 22, 18, 3, TouchAction::ValueRow);
+    Frame();
+    EXPECT_EQ(tessivane_touch_tap(c.x, 58 + 3 * 22 + 5), 1);
+    PublishTouchRows(8, 58, 316, 22, 18, 3, TouchAction::ValueRow);
+    EXPECT_EQ(Frame(), c.key) << c.x;
+  }
+}
+
 TEST_F(TouchControls, AnswerItemsPressFireOrBomb) {
   const TouchItem answers[] = {{40, 232, 252, 30, TouchAction::Fire}, {40, 262, 252, 30, TouchAction::Bomb}};
   PublishTouchItems(answers, 2, -1);

@@ -182,11 +182,16 @@ extern "C" EMSCRIPTEN_KEEPALIVE int tessivane_touch_tap(float x, float y) {
       case TouchAction::Fire: Queue(FireKey()); break;
       case TouchAction::Bomb: Queue(BombKey()); break;
       case TouchAction::Row:
+      case TouchAction::ValueRow: {
         if (menu.cursor < 0) break;
         for (int n = i; n < menu.cursor; ++n) Queue(kVkUp);
         for (int n = menu.cursor; n < i; ++n) Queue(kVkDown);
-        if (i == menu.cursor) Queue(FireKey());
+        if (i != menu.cursor) break;
+        const float value = item.x + item.w * 0.6f, middle = item.x + item.w * 0.8f;
+        if (item.action == TouchAction::ValueRow && x >= value) Queue(x < middle ? kVkLeft : kVkRight);
+        else Queue(FireKey());
         break;
+      }
     }
     return 1;
   }
