@@ -26,6 +26,13 @@ add_test(NAME web_browser
   COMMAND ${CMAKE_SOURCE_DIR}/tests/web/browser_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 set_tests_properties(web_browser PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)
 
+# Every golden replay verified by the web build (WebAssembly, under node) as
+# by the native one (label "browser"; shares the browser test's web build, so
+# the two never run at once).
+add_test(NAME web_verify_replays
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/web/verify_wasm_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+set_tests_properties(web_verify_replays PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)
+
 # The touch controls of the web build, turned into key states.
 add_executable(web_touch_test web_touch.cpp ${CMAKE_SOURCE_DIR}/platform/web/web_touch.cpp)
 target_compile_options(web_touch_test PRIVATE ${TESSIVANE_WARNINGS})
