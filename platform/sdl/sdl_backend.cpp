@@ -415,9 +415,15 @@ void CreateGameWindow(const char* caption, int width, int height) {
   gWin.width = width;
   gWin.height = height;
   gWin.scale = WantedScale();
-  gWin.window =
-      SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
-                       height * gWin.scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+#ifdef __EMSCRIPTEN__
+  // In a browser the page enlarges the canvas (web/shell.html); with SDL's
+  // high-DPI canvas a phone's picture would fill only a corner of it.
+  constexpr Uint32 kHighDpi = 0;
+#else
+  constexpr Uint32 kHighDpi = SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
+  gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
+                                 height * gWin.scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | kHighDpi);
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
   SetWindowIcon(gWin.window);
