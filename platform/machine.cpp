@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -409,10 +410,41 @@ bool ClaimSingleInstance() {
   return PassFlag('L', gMode == Mode::Playing ? true : platform::ClaimSingleInstance());
 }
 
+namespace {
+
+// A failed read's errno as the stream keeps it: the numbers of Linux, on
+// every build (the browser's C library has ENOENT 44 and EACCES 2), so that a
+// replay recorded on one build plays the same on another. On Linux both
+// directions are the identity; a number not listed passes as it is.
+struct ErrnoCode {
+  int local;
+  uint32_t stream;
+};
+constexpr ErrnoCode kErrnoCodes[] = {
+    {EPERM, 1},    {ENOENT, 2},   {EINTR, 4},   {EIO, 5},      {EBADF, 9},         {EAGAIN, 11},
+    {ENOMEM, 12},  {EACCES, 13},  {EFAULT, 14}, {EBUSY, 16},   {EEXIST, 17},       {EXDEV, 18},
+    {ENOTDIR, 20}, {EISDIR, 21},  {EINVAL, 22}, {ENFILE, 23},  {EMFILE, 24},       {EFBIG, 27},
+    {ENOSPC, 28},  {EROFS, 30},   {ELOOP, 40},  {ENAMETOOLONG, 36}, {ENOTEMPTY, 39},
+};
+
+uint32_t StreamErrno(int error) {
+  for (const ErrnoCode& c : kErrnoCodes)
+    if (c.local == error) return c.stream;
+  return uint32_t(error);
+}
+
+int LocalErrno(uint32_t stream) {
+  for (const ErrnoCode& c : kErrnoCodes)
+    if (c.stream == stream) return c.local;
+  return int(stream);
+}
+
+}  // namespace
+
 void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::string*)) {
   if (gMode == Mode::Playing) {
     Expect('F');
-    *error = int(PlayNumber());
+    *error = LocalErrno(PlayNumber());
     *bytes = gReader.Bytes(kMaxStreamFileBytes);
     CheckRead();
     return;
@@ -421,7 +453,7 @@ void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::s
   if (gMode == Mode::Recording) {
     if (bytes->size() > kMaxStreamFileBytes) bytes->resize(kMaxStreamFileBytes);
     Put('F');
-    PutNumber(uint32_t(*error));
+    PutNumber(StreamErrno(*error));
     PutBytes(*bytes);
   }
 }
