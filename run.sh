@@ -19,9 +19,9 @@ PLAY_PACKAGES=(
 )
 # What the web build adds: the WebAssembly compiler, node for its tools and
 # the test's server, the tools that fetch and build the libraries' Debian
-# sources, and the music renderer and compressor.
+# sources, the music renderer and compressor, and the font cutter.
 WEB_PACKAGES=(
-  emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3
+  emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3 fonttools
 )
 # What the tests add: GoogleTest and benchmarks, MPFR for the expected sines
 # and cosines, a virtual X server driven by xdotool and looked at with

@@ -12,6 +12,7 @@
 #include "platform/language.h"
 #include "platform/machine.h"
 #include "platform/surface.h"
+#include "platform/touch_menu.h"
 
 namespace {
 
@@ -113,6 +114,7 @@ void RunOptionsScreen() {
       }
     }
     DrawOptions(cursor, waitingForKey);
+    PublishTouchRows(8, kTop - 4, 316, kRowStep, kRowCount, cursor, TouchAction::ValueRow);
     EndMenuFrame();
   }
 }

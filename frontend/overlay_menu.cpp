@@ -12,6 +12,7 @@
 #include "platform/language.h"
 #include "platform/sheets.h"
 #include "platform/surface.h"
+#include "platform/touch_menu.h"
 
 namespace {
 
@@ -117,6 +118,7 @@ int RunOverlayMenu(const char* heading, const char* const* items, int count, int
     for (int i = 0; i < count; ++i)
       PrintText(120, top + 10 + 30 * i, 19, i == cursor ? kWhite : kGrey, language::Translate(items[i]));
     DrawCursor(80, top + 30 * cursor);
+    PublishTouchRows(40, top, 284, 30, count, cursor);
     EndMenuFrame();
   }
 }

@@ -19,6 +19,7 @@
 #include "platform/music.h"
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
+#include "platform/touch_menu.h"
 #include "presentation/renderer.h"
 #include "presentation/screen_parts.h"
 #include "world/effects.h"
@@ -276,6 +277,7 @@ void TitleMenu() {
     }
 
     StepAnimCounters();
+    PublishTouchRows(kCursorX, kRowStart, 240, kRowStep, 4, (cursorY - kRowStart) / kRowStep);
     DrawMenu();
     FinishScreenFrame();
   }

@@ -85,36 +85,7 @@ void PutBytes(const std::string& s) {
 
 StreamReader gReader{nullptr, 0, 0};
 
-// A file's error in the stream: errno values differ between C libraries (the
-// browser's ENOENT is 44, glibc's 2), so the stream always holds glibc's
-// numbers, and each build reads them as its own. An error without a row goes
-// in as itself on glibc, elsewhere as EIO.
-struct ErrorRow {
-  int local;
-  uint32_t inStream;
-};
-constexpr ErrorRow kErrorRows[] = {
-    {0, 0},       {EPERM, 1},   {ENOENT, 2},  {EIO, 5},     {ENXIO, 6},    {EBADF, 9},   {ENOMEM, 12},
-    {EACCES, 13}, {EBUSY, 16},  {EEXIST, 17}, {ENODEV, 19}, {ENOTDIR, 20}, {EISDIR, 21}, {EINVAL, 22},
-    {ENFILE, 23}, {EMFILE, 24}, {EFBIG, 27},  {ENOSPC, 28}, {EROFS, 30},   {ELOOP, 40},  {ENAMETOOLONG, 36},
-};
-#if defined(__GLIBC__)
-constexpr bool kStreamErrorsAreOurs = true;
-#else
-constexpr bool kStreamErrorsAreOurs = false;
-#endif
 
-uint32_t ErrorToStream(int error) {
-  for (const ErrorRow& row : kErrorRows)
-    if (row.local == error) return row.inStream;
-  return kStreamErrorsAreOurs ? uint32_t(error) : 5;
-}
-
-int ErrorFromStream(uint32_t error) {
-  for (const ErrorRow& row : kErrorRows)
-    if (row.inStream == error) return row.local;
-  return kStreamErrorsAreOurs ? int(error) : EIO;
-}
 
 [[noreturn]] void EndPlayback(bool mismatch, const char* why) {
   gMode = Mode::Live;
@@ -441,10 +412,41 @@ bool ClaimSingleInstance() {
   return PassFlag('L', gMode == Mode::Playing ? true : platform::ClaimSingleInstance());
 }
 
+namespace {
+
+// A failed read's errno as the stream keeps it: the numbers of Linux, on
+// every build (the browser's C library has ENOENT 44 and EACCES 2), so that a
+// replay recorded on one build plays the same on another. On Linux both
+// directions are the identity; a number not listed passes as it is.
+struct ErrnoCode {
+  int local;
+  uint32_t stream;
+};
+constexpr ErrnoCode kErrnoCodes[] = {
+    {EPERM, 1},    {ENOENT, 2},   {EINTR, 4},   {EIO, 5},      {EBADF, 9},         {EAGAIN, 11},
+    {ENOMEM, 12},  {EACCES, 13},  {EFAULT, 14}, {EBUSY, 16},   {EEXIST, 17},       {EXDEV, 18},
+    {ENOTDIR, 20}, {EISDIR, 21},  {EINVAL, 22}, {ENFILE, 23},  {EMFILE, 24},       {EFBIG, 27},
+    {ENOSPC, 28},  {EROFS, 30},   {ELOOP, 40},  {ENAMETOOLONG, 36}, {ENOTEMPTY, 39},
+};
+
+uint32_t StreamErrno(int error) {
+  for (const ErrnoCode& c : kErrnoCodes)
+    if (c.local == error) return c.stream;
+  return uint32_t(error);
+}
+
+int LocalErrno(uint32_t stream) {
+  for (const ErrnoCode& c : kErrnoCodes)
+    if (c.stream == stream) return c.local;
+  return int(stream);
+}
+
+}  // namespace
+
 void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::string*)) {
   if (gMode == Mode::Playing) {
     Expect('F');
-    *error = ErrorFromStream(PlayNumber());
+    *error = LocalErrno(PlayNumber());
     *bytes = gReader.Bytes(kMaxStreamFileBytes);
     CheckRead();
     return;
@@ -453,7 +455,7 @@ void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::s
   if (gMode == Mode::Recording) {
     if (bytes->size() > kMaxStreamFileBytes) bytes->resize(kMaxStreamFileBytes);
     Put('F');
-    PutNumber(ErrorToStream(*error));
+    PutNumber(StreamErrno(*error));
     PutBytes(*bytes);
   }
 }

@@ -11,6 +11,7 @@
 #include "platform/machine.h"
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
+#include "platform/touch_menu.h"
 #include "presentation/game_over.h"
 #include "presentation/renderer.h"
 #include "world/effects.h"
@@ -61,8 +62,11 @@ void ContinuePrompt() {
   FlushInput();
   inputLatch = -1;  // a key still held from the game must be released first
 
+  // The answers' lines, for a touch screen.
+  const TouchItem answers[] = {{40, 232, 252, 30, TouchAction::Fire}, {40, 262, 252, 30, TouchAction::Bomb}};
   // No frame pacing here: each pass yields the processor for a moment.
   for (;;) {
+    PublishTouchItems(answers, 2, -1);
     ReadInput();
     if (inputLatch == 0 && (fireBits & 5) != 0) {
       RaiseSoundEffect(SoundEffect::Continue);

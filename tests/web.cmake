@@ -32,3 +32,9 @@ set_tests_properties(web_browser PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SE
 add_test(NAME web_verify_replays
   COMMAND ${CMAKE_SOURCE_DIR}/tests/web/verify_wasm_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 set_tests_properties(web_verify_replays PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)
+
+# The touch controls of the web build, turned into key states.
+add_executable(web_touch_test web_touch.cpp ${CMAKE_SOURCE_DIR}/platform/web/web_touch.cpp)
+target_compile_options(web_touch_test PRIVATE ${TESSIVANE_WARNINGS})
+target_link_libraries(web_touch_test PRIVATE tessivane_test_support GTest::gtest_main)
+gtest_discover_tests(web_touch_test DISCOVERY_TIMEOUT 60 PROPERTIES LABELS fast)

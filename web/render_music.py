@@ -7,7 +7,9 @@ Each standard MIDI file in MIDI_DIR is played through the fluidsynth command
 line tool with the soundfont, made exactly as long as the file (its last event,
 end of track included: the render runs on while the voices die away, or stops
 before a closing rest, and the game starts a tune again at its end), and
-compressed to OUT_DIR/<stem>.ogg with oggenc.
+compressed to OUT_DIR/<stem>.ogg with oggenc. OUT_DIR/lengths lists each
+rendering with its length in seconds ("<stem>.ogg SECONDS" lines): the page
+fetches a tune only when the game opens it, and keeps its time until then.
 """
 import os
 import struct
@@ -79,6 +81,7 @@ def midi_length_seconds(path):
 def main():
     midi_dir, soundfont, out_dir = sys.argv[1:4]
     os.makedirs(out_dir, exist_ok=True)
+    lengths = []
     for name in sorted(os.listdir(midi_dir)):
         stem, ext = os.path.splitext(name)
         if ext.lower() != ".mid":
@@ -92,6 +95,7 @@ def main():
                            check=True, stdout=subprocess.DEVNULL)
             with wave.open(full, "rb") as src:
                 want = int(round(seconds * src.getframerate()))
+                lengths.append(f"{stem}.ogg {want / src.getframerate():.6f}\n")
                 params = src.getparams()
                 audio = src.readframes(min(src.getnframes(), want))
                 # A tune may end in a rest that the renderer does not play out:
@@ -104,6 +108,8 @@ def main():
             subprocess.run(["oggenc", "-Q", "-q", "3", "-o", os.path.join(out_dir, stem + ".ogg"), cut],
                            check=True)
         print(f"{name}: {seconds:.2f} s")
+    with open(os.path.join(out_dir, "lengths"), "w") as f:
+        f.writelines(lengths)
 
 
 if __name__ == "__main__":

@@ -15,7 +15,8 @@ namespace {
 // The members shown, by their names in the dump.
 const char* const kShown[] = {"gameMode",  "stageNo",   "wave",          "score",      "playerX",    "playerY",
                               "scrollPos", "paused",    "settingValues", "joystickId", "padButtons", "inputX",
-                              "inputY",    "fireLatch", "chargeLevel",   "shotKind",   "shotX",      "hiNames"};
+                              "inputY",    "fireLatch", "chargeLevel",   "shotKind",   "shotX",      "hiNames",
+                              "bombs",     "bombPhase", "cursorY",       "chargeFlash"};
 
 const StateEntry* FindEntry(const char* name) {
   for (int i = 0; i < kStateEntryCount; ++i)

@@ -17,6 +17,9 @@
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_renderer_choice.h"
 #include "platform/surface.h"
+#ifdef __EMSCRIPTEN__
+#include "platform/web/web_touch.h"
+#endif
 
 #ifndef __EMSCRIPTEN__
 extern "C" const unsigned char tessivane_icon_begin[];
@@ -412,9 +415,15 @@ void CreateGameWindow(const char* caption, int width, int height) {
   gWin.width = width;
   gWin.height = height;
   gWin.scale = WantedScale();
-  gWin.window =
-      SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
-                       height * gWin.scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | SDL_WINDOW_ALLOW_HIGHDPI);
+#ifdef __EMSCRIPTEN__
+  // In a browser the page enlarges the canvas (web/shell.html); with SDL's
+  // high-DPI canvas a phone's picture would fill only a corner of it.
+  constexpr Uint32 kHighDpi = 0;
+#else
+  constexpr Uint32 kHighDpi = SDL_WINDOW_ALLOW_HIGHDPI;
+#endif
+  gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
+                                 height * gWin.scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | kHighDpi);
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
   SetWindowIcon(gWin.window);
@@ -529,6 +538,21 @@ bool IsWindowInactive() {
   return gWin.everFocused && !(flags & SDL_WINDOW_INPUT_FOCUS);
 }
 
+#ifdef __EMSCRIPTEN__
+// In a browser the touch controls hold keys too (platform/web/web_touch.cpp).
+bool IsKeyDown(int vk) {
+  const bool touch = webtouch::KeyDown(vk);
+  return (vk >= 0 && vk < kVkCount && gKeys.down[vk]) || touch;
+}
+
+bool QueryKey(int vk) {
+  const bool touch = webtouch::QueryKey(vk);
+  if (vk < 0 || vk >= kVkCount) return touch;
+  const bool result = gKeys.down[vk] || gKeys.pressed[vk] || touch;
+  gKeys.pressed[vk] = false;
+  return result;
+}
+#else
 bool IsKeyDown(int vk) { return vk >= 0 && vk < kVkCount && gKeys.down[vk]; }
 
 bool QueryKey(int vk) {
@@ -537,6 +561,7 @@ bool QueryKey(int vk) {
   gKeys.pressed[vk] = false;
   return result;
 }
+#endif
 
 // A browser makes a pad known to the page only once a button of it was
 // pressed there, which is after the game looked for pads at its start. So in

@@ -115,8 +115,13 @@ bool StartEffectsDevice() {
   gEffects.lock = SDL_CreateMutex();
   if (!gEffects.lock) return false;
   const std::string folder = platform::BaseDirectory() + "/sounds/";
+#ifdef __EMSCRIPTEN__
+  const char* const fileType = ".ogg";  // the web page carries them compressed (web/CMakeLists.txt)
+#else
+  const char* const fileType = ".wav";
+#endif
   for (int i = 0; i < kSoundEffectCount; ++i)
-    gEffects.chunks[i] = Mix_LoadWAV((folder + SoundEffectName(SoundEffect(i)) + ".wav").c_str());
+    gEffects.chunks[i] = Mix_LoadWAV((folder + SoundEffectName(SoundEffect(i)) + fileType).c_str());
   Mix_SetPostMix(MixEffects, nullptr);
   gEffects.state = DeviceState::Ready;
   return true;

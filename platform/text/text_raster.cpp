@@ -11,6 +11,7 @@
 
 #include "platform/backend.h"
 #include "platform/surface.h"
+#include "platform/text/text_font.h"
 
 namespace {
 
@@ -239,6 +240,23 @@ void DrawText(Surface& dest, int x, int y, int points, uint32_t rgb, const std::
     pen += g->advance;
     if (pen >= dest.width) break;
   }
+}
+
+void ReplaceTextFont(const std::string& path) {
+  (void)EnsureInitialised();  // the font engine
+  TTF_Font* probe = TTF_OpenFontDPI(path.c_str(), 12, 96, 96);
+  if (!probe) {
+    std::fprintf(stderr, "tessivane: cannot open %s: %s\n", path.c_str(), TTF_GetError());
+    return;
+  }
+  TTF_CloseFont(probe);
+  for (TTF_Font*& font : gText.fonts) {
+    if (font) TTF_CloseFont(font);
+    font = nullptr;
+  }
+  ForgetGlyphs();
+  gText.fontPath = path;
+  gText.fontMissing = false;
 }
 
 }  // namespace platform

@@ -10,6 +10,7 @@
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/text/text_font.h"
 
 namespace {
 
@@ -83,3 +84,7 @@ void InstallEndingHandlers() {}
 bool QuitSignalled() { return false; }
 
 }  // namespace sdlback
+
+// For the page: the whole font has been fetched (the page comes with it cut
+// to the game's own characters); the texts are drawn with it from now on.
+extern "C" EMSCRIPTEN_KEEPALIVE void tessivane_font_arrived() { platform::ReplaceTextFont("/game/fonts/ipag.ttf"); }

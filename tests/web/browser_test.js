@@ -13,7 +13,14 @@
 //   itself anew for it) and Escape comes back to the game;
 // - a gamepad the browser reveals after the start (navigator.getGamepads,
 //   faked before the page loads) starts a game, moves the ship as
-//   tessivane-headless's joystick does, fires and pauses.
+//   tessivane-headless's joystick does, fires and pauses;
+// - on a phone-sized screen with touch (390 x 844, then turned): the page
+//   fits without scrolling, the title is taken by taps, a drag moves the
+//   ship by the game's own steps, fire held and let go gives a charged shot,
+//   bomb, the pause button, the continue question and the name by touch, and
+//   the replay of that game plays through natively in tessivane-headless;
+// - offline: the site loaded once, its server stopped, the page loaded again
+//   starts and plays; a new build served is taken at the next start.
 'use strict';
 const { spawn, execFileSync } = require('child_process');
 const fs = require('fs');
@@ -22,7 +29,7 @@ const path = require('path');
 const zlib = require('zlib');
 const WebSocket = require('ws');
 
-const [url, headlessTool, workDir] = process.argv.slice(2);
+const [url, headlessTool, workDir, siteDir] = process.argv.slice(2);
 const profile = path.join(workDir, 'chromium-profile');
 fs.rmSync(profile, { recursive: true, force: true });
 fs.mkdirSync(profile, { recursive: true });
@@ -107,11 +114,11 @@ function getJson(address) {
   });
 }
 
-async function launch() {
+async function launch(profileDir = profile) {
   const chromium = spawn('chromium', [
     '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
     '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    '--user-data-dir=' + profile, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
+    '--user-data-dir=' + profileDir, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
   ], { stdio: ['ignore', 'ignore', 'pipe'] });
   // A test stopped from outside (a timeout) takes its browser with it.
   const stop = () => { chromium.kill(); process.exit(1); };
@@ -170,7 +177,7 @@ async function launch() {
     try { await send('Browser.close'); } catch (e) { /* it closes */ }
     await new Promise((resolve) => { if (chromium.exitCode !== null) resolve(); else chromium.once('exit', resolve); });
   };
-  return { send, evaluate, close, log };
+  return { send, evaluate, close, log, listeners };
 }
 
 // A standard-mapping pad behind navigator.getGamepads, unknown to the page
@@ -366,6 +373,347 @@ async function playWithPad(b) {
   }
 }
 
+// ---- Touch -----------------------------------------------------------------------
+function freshProfile(name) {
+  const dir = path.join(workDir, name);
+  fs.rmSync(dir, { recursive: true, force: true });
+  fs.mkdirSync(dir, { recursive: true });
+  return dir;
+}
+
+// A phone's screen: 390 x 844 CSS pixels (or turned), three device pixels to
+// one, touch events.
+async function phoneScreen(b, landscape) {
+  await b.send('Emulation.setDeviceMetricsOverride', {
+    width: landscape ? 844 : 390, height: landscape ? 390 : 844, deviceScaleFactor: 3, mobile: true,
+    screenOrientation: landscape ? { type: 'landscapePrimary', angle: 90 } : { type: 'portraitPrimary', angle: 0 }
+  });
+  await b.send('Emulation.setTouchEmulationEnabled', { enabled: true, maxTouchPoints: 5 });
+}
+async function touches(b, type, points) {
+  await b.send('Input.dispatchTouchEvent', { type, touchPoints: points });
+}
+async function tapPoint(b, x, y, ms = 80) {
+  await touches(b, 'touchStart', [{ x, y, id: 1 }]);
+  await sleep(ms);
+  await touches(b, 'touchEnd', []);
+}
+const rectOf = (b, selector) => b.evaluate(`(() => { const r = document.querySelector(${JSON.stringify(selector)})
+  .getBoundingClientRect(); return { x: r.left, y: r.top, w: r.width, h: r.height, right: r.right, bottom: r.bottom }; })()`);
+// A point of the game's picture (game pixels) on the page.
+async function gamePoint(b, gx, gy) {
+  const r = await rectOf(b, '#canvas');
+  return { x: r.x + gx * r.w / 332, y: r.y + gy * r.h / 478 };
+}
+async function tapGame(b, gx, gy) {
+  const p = await gamePoint(b, gx, gy);
+  await tapPoint(b, p.x, p.y);
+}
+async function holdButton(b, selector, ms) {
+  const r = await rectOf(b, selector);
+  await touches(b, 'touchStart', [{ x: r.x + r.w / 2, y: r.y + r.h / 2, id: 2 }]);
+  await sleep(ms);
+  await touches(b, 'touchEnd', []);
+}
+
+// The page on a phone, upright and turned: the picture as wide as the screen
+// allows, the buttons below it or beside it, nothing to scroll.
+async function phoneLayout(b) {
+  for (const landscape of [false, true]) {
+    await phoneScreen(b, landscape);
+    await sleep(700);
+    const what = landscape ? 'landscape' : 'portrait';
+    const c = await rectOf(b, '#canvas'), fire = await rectOf(b, '#touch .fire'), pause = await rectOf(b, '#touch .pause');
+    const page = await b.evaluate('({ w: innerWidth, h: innerHeight, sw: document.scrollingElement.scrollWidth, ' +
+                                  'sh: document.scrollingElement.scrollHeight, touch: document.body.classList.contains("touch"), ' +
+                                  'action: getComputedStyle(document.body).touchAction, ' +
+                                  'select: getComputedStyle(document.body).userSelect })');
+    check(page.touch && page.sw <= page.w && page.sh <= page.h && page.action === 'none' && page.select === 'none',
+          `${what}: the page takes touch and does not scroll, zoom or select`, JSON.stringify(page));
+    if (landscape) {
+      check(c.bottom <= page.h + 0.5 && c.h >= page.h - 6 && Math.abs(c.x + c.w / 2 - page.w / 2) < 2 &&
+            (fire.x >= c.right || fire.right <= c.x) && (pause.x >= c.right || pause.right <= c.x),
+            'landscape: the picture fills the height, centred, the buttons at its sides',
+            JSON.stringify({ c, fire, pause }));
+    } else {
+      check(c.w >= page.w - 6 && c.bottom <= fire.y && fire.bottom <= page.h && pause.bottom <= page.h,
+            'portrait: the picture as wide as the screen, the buttons below it', JSON.stringify({ c, fire, pause }));
+    }
+    // At one pixel to a CSS pixel, for the README.
+    const shot = await b.send('Page.captureScreenshot',
+                              { format: 'png', clip: { x: 0, y: 0, width: page.w, height: page.h, scale: 1 / 3 } });
+    fs.writeFileSync(path.join(workDir, `phone-${what}.png`), Buffer.from(shot.data, 'base64'));
+  }
+  await phoneScreen(b, false);
+  await sleep(700);
+}
+
+// The newest replay in the browser's storage, as bytes.
+async function newestReplay(b) {
+  const base64 = await b.evaluate(`(() => {
+    const dir = '/home/web_user/.local/share/tessivane/replays';
+    let best = null;
+    for (const name of Module.FS.readdir(dir)) {
+      if (!name.endsWith('.tvreplay')) continue;
+      const t = Module.FS.stat(dir + '/' + name).mtime.getTime();
+      if (!best || t > best.t) best = { t, name };
+    }
+    if (!best) return null;
+    const bytes = Module.FS.readFile(dir + '/' + best.name);
+    let text = '';
+    for (let i = 0; i < bytes.length; i += 8192) text += String.fromCharCode.apply(null, bytes.subarray(i, i + 8192));
+    return btoa(text);
+  })()`);
+  return base64 ? Buffer.from(base64, 'base64') : null;
+}
+
+// A whole game by touch on the phone: taps on the title, a drag, fire held
+// and let go, bomb, pause, the continue question and the name; its replay
+// then plays through natively.
+async function playByTouch() {
+  const b = await launch(freshProfile('chromium-phone'));
+  try {
+    await phoneScreen(b, false);
+    // Every tune arrives 15 s late: the game must not wait for any, nor
+    // decide anything otherwise (its replay is played natively below).
+    await b.send('Fetch.enable', { patterns: [{ urlPattern: '*/QapoOgg/*' }] });
+    let held = 0;
+    b.listeners.push((msg) => {
+      if (msg.method !== 'Fetch.requestPaused') return;
+      held++;
+      setTimeout(() => b.send('Fetch.continueRequest', { requestId: msg.params.requestId }).catch(() => {}), 15000);
+    });
+    if (!(await openGame(b))) return;
+    await sleep(3000);
+    const early = await b.evaluate('({ position: Module._tessivane_music_position(), ' +
+      'arrived: Module.FS.readdir("/game/QapoOgg").filter((n) => n.endsWith(".ogg")).length })');
+    check(held > 0 && early.arrived === 0 && early.position > 2,
+          'the title\'s tune is on its way, and its time runs meanwhile', JSON.stringify(early));
+    await sleep(8000);  // the title menu stands still
+    await tapPoint(b, 5, 5);  // nothing there: the page takes the touch layout
+    await phoneLayout(b);
+
+    // The title by taps: a tap on HISCORE moves the cursor there, on START
+    // back, and START tapped again starts the game.
+    await tapGame(b, 160, 335);
+    if (!(await waitFor(b, 'a tap on a title item moves the cursor there', (s) => s.cursorY === 320, 5000))) return;
+    check(true, 'a tap on a title item moves the cursor there');
+    await sleep(300);
+    await tapGame(b, 160, 305);
+    await waitFor(b, 'a tap on START moves the cursor back', (s) => s.cursorY === 290, 5000);
+    await sleep(300);
+    await tapGame(b, 160, 305);
+    const playing = await waitFor(b, 'START tapped again starts stage 1', (s) => s.gameMode === 0 && s.stageNo === 1, 15000);
+    if (!playing) return;
+    check(true, 'START tapped again starts stage 1');
+    await sleep(1500);
+
+    // A drag of 60 CSS pixels to the left, on the picture: the ship goes the
+    // game's 6-pixel steps nearest to the finger's way, and stops.
+    const before = await b.evaluate(stateExpr);
+    const c = await rectOf(b, '#canvas');
+    const start = { x: c.x + c.w / 2, y: c.y + c.h / 3 };
+    await touches(b, 'touchStart', [{ x: start.x, y: start.y, id: 1 }]);
+    for (let i = 1; i <= 6; i++) {
+      await sleep(30);
+      await touches(b, 'touchMove', [{ x: start.x - 10 * i, y: start.y, id: 1 }]);
+    }
+    await touches(b, 'touchEnd', []);
+    let offset = -60 * 332 / c.w, steps = 0;
+    while (offset < -3) { offset += 6; steps++; }
+    await sleep(1500);
+    const after = await b.evaluate(stateExpr);
+    check(after.playerX === before.playerX - 6 * steps && after.playerY === before.playerY,
+          'a drag moves the ship by the game\'s own steps, as far as the finger went',
+          `x ${before.playerX} -> ${after.playerX} (${steps} steps), y ${before.playerY} -> ${after.playerY}`);
+
+    // Fire held charges; let go, the charged shot leaves.
+    const fireRect = await rectOf(b, '#touch .fire');
+    await touches(b, 'touchStart', [{ x: fireRect.x + fireRect.w / 2, y: fireRect.y + fireRect.h / 2, id: 2 }]);
+    const charged = await waitFor(b, 'fire held charges', (s) => s.chargeLevel >= 103, 15000);
+    await touches(b, 'touchEnd', []);
+    if (charged) {
+      const shot = await waitFor(b, 'fire let go shoots the charged shot', (s) => s.chargeFlash > 0, 5000);
+      if (shot) check(true, 'fire held and let go gives a charged shot', `charge ${charged.chargeLevel}, flash ${shot.chargeFlash}`);
+    }
+    // Bomb.
+    await sleep(2500);
+    const bombsBefore = (await b.evaluate(stateExpr)).bombs;
+    await holdButton(b, '#touch .bomb', 100);
+    const bombed = await waitFor(b, 'the bomb button bombs', (s) => s.bombs === bombsBefore - 1, 5000);
+    if (bombed) check(true, 'the bomb button bombs', `${bombsBefore} -> ${bombed.bombs}`);
+    // Pause by its button; resume by tapping the pause menu's first item.
+    await sleep(1500);
+    await holdButton(b, '#touch .pause', 100);
+    if (await waitFor(b, 'the pause button pauses', (s) => s.paused === 1, 10000)) {
+      check(true, 'the pause button pauses');
+      await sleep(1000);
+      await tapGame(b, 160, 245);  // the menu's first row, where its cursor is
+      if (await waitFor(b, 'a tap on the pause menu\'s first item resumes', (s) => s.paused === 0, 10000))
+        check(true, 'a tap on the pause menu\'s first item resumes');
+    }
+
+    // Play on, fire tapped and the ship swept, until the ship is lost with a
+    // score that ranks (continuing by a tap on YES until then), then NO.
+    let state = await b.evaluate(stateExpr), continues = 0, sweep = 1;
+    const end = Date.now() + 480000;
+    for (;;) {
+      while (Date.now() < end && !(state.gameMode === 3 && state.stageNo === 1)) {
+        await holdButton(b, '#touch .fire', 50);
+        if (state.gameMode === 0 && (state.playerX < 60 || state.playerX > 240)) sweep = state.playerX < 60 ? 1 : -1;
+        await touches(b, 'touchStart', [{ x: start.x, y: start.y, id: 1 }]);
+        await touches(b, 'touchMove', [{ x: start.x + 8 * sweep, y: start.y, id: 1 }]);
+        await touches(b, 'touchEnd', []);
+        state = await b.evaluate(stateExpr);
+      }
+      if (Date.now() >= end || state.score > state.lowestHiScore) break;
+      await sleep(1000);
+      await tapGame(b, 150, 247);  // YES
+      ++continues;
+      await waitFor(b, 'a tap on YES continues', (s) => s.gameMode === 0 || s.gameMode === 4, 15000);
+      state = await b.evaluate(stateExpr);
+    }
+    if (!check(state.gameMode === 3 && state.score > state.lowestHiScore, 'the touch game ends with a score that ranks',
+               `${state.score} after ${continues} continue(s)`)) return;
+    await sleep(1000);
+    await tapGame(b, 150, 277);  // NO
+    const asked = Date.now();
+    while (Date.now() - asked < 30000 && !(await b.evaluate('document.getElementById("dialog").classList.contains("open")')))
+      await sleep(100);
+    if (!check(await b.evaluate('document.getElementById("dialog").classList.contains("open")'),
+               'a tap on NO: the page asks for a name')) return;
+    // The name is typed into the page's own field (a phone shows its keyboard
+    // for it) and its OK button tapped.
+    const field = await rectOf(b, '#dlgInput');
+    await tapPoint(b, field.x + 10, field.y + field.h / 2);
+    check(await b.evaluate('document.activeElement === document.getElementById("dlgInput")'),
+          'a tap on the name field gives it the keyboard');
+    await b.send('Input.insertText', { text: 'タッチ' });
+    const ok = await rectOf(b, '#dlgYes');
+    await tapPoint(b, ok.x + ok.w / 2, ok.y + ok.h / 2);
+    if (await waitFor(b, 'the name typed by touch is in the table', (s) => s.hiNames.includes('タッチ'), 10000))
+      check(true, 'the name typed by touch is in the table');
+    await waitFor(b, 'the game goes back to its title', (s) => s.gameMode === 5, 120000);
+    const saving = Date.now();
+    while (Date.now() - saving < 30000 && (await b.evaluate('Module.tessivaneSaving()'))) await sleep(100);
+    await sleep(1500);
+
+    // Its replay, played natively.
+    const replay = await newestReplay(b);
+    if (!check(replay !== null, 'the touch game left a replay')) return;
+    const file = path.join(workDir, 'touch-game.tvreplay');
+    fs.writeFileSync(file, replay);
+    const dump = path.join(workDir, 'touch-replay.json');
+    let status = 0, out = '';
+    try {
+      out = execFileSync(headlessTool, ['--replay', file, '--dump', dump], { encoding: 'utf8', env: Object.assign({}, process.env,
+        { XDG_DATA_HOME: path.join(workDir, 'touch-replay-data') }) });
+    } catch (e) {
+      status = e.status;
+      out = String(e.stdout) + String(e.stderr);
+    }
+    const played = status === 0 && fs.existsSync(dump) ? JSON.parse(fs.readFileSync(dump, 'utf8')) : null;
+    check(played && played.hiNames.includes('タッチ'),
+          'the touch game\'s replay plays through in tessivane-headless to the same table',
+          played ? JSON.stringify(played.hiNames) : `exit ${status}: ${out.slice(-400)}`);
+    if (verifies(headlessTool)) {
+      let verdict = 0;
+      try { execFileSync(headlessTool, ['--verify', file], { stdio: 'ignore' }); } catch (e) { verdict = e.status; }
+      check(verdict === 0, 'tessivane-headless --verify verifies the touch game\'s replay', `exit ${verdict}`);
+    }
+  } finally {
+    await b.close();
+  }
+}
+
+// A server of our own for a copy of the site, on a port that stays the same
+// when it is stopped and started again (the page's origin).
+function serveCopy(folder, port) {
+  const server = spawn('node', [path.join(__dirname, '..', '..', 'web', 'serve.js'), folder, String(port)],
+                       { stdio: ['ignore', 'pipe', 'inherit'] });
+  return new Promise((resolve, reject) => {
+    let text = '';
+    server.stdout.on('data', (d) => {
+      text += d;
+      const m = /^http:\/\/127\.0\.0\.1:(\d+)\//m.exec(text);
+      if (m) resolve({ server, port: Number(m[1]), url: m[0] });
+    });
+    server.on('exit', () => reject(new Error('the server ended: ' + text)));
+  }).then((s) => {
+    s.stop = () => new Promise((r) => { server.removeAllListeners('exit'); server.once('exit', r); server.kill(); });
+    return s;
+  });
+}
+
+// Offline: the site loaded once (its service worker keeps it), the server
+// stopped: the page loaded again starts and a game plays. Then a new build is
+// served: the page takes it at its next start, whole.
+async function offlineAndUpdate() {
+  const copy = path.join(workDir, 'site-copy');
+  fs.rmSync(copy, { recursive: true, force: true });
+  fs.cpSync(siteDir, copy, { recursive: true });
+  let site = await serveCopy(copy, 0);
+  const port = site.port, address = site.url;
+  const b = await launch(freshProfile('chromium-offline'));
+  try {
+    await phoneScreen(b, false);
+    await b.send('Page.navigate', { url: address });
+    if (!(await waitFor(b, 'the copied site plays', (s) => s.gameMode === 5, 180000))) return;
+    const kept = Date.now();
+    while (Date.now() - kept < 180000 && !(await b.evaluate('!!navigator.serviceWorker.controller'))) await sleep(250);
+    if (!check(await b.evaluate('!!navigator.serviceWorker.controller'), 'the service worker keeps the site')) return;
+    const persisted = await b.evaluate('navigator.storage.persisted()');
+    console.log(`      (storage persisted: ${persisted})`);
+    await site.stop();
+    await b.send('Page.reload', {});
+    if (!(await waitFor(b, 'offline, the page loaded again starts the game', (s) => s.gameMode === 5, 60000))) return;
+    check(true, 'offline, the page loaded again starts the game');
+    await sleep(11000);
+    await tapPoint(b, 5, 5);
+    await tapGame(b, 160, 305);
+    if (await waitFor(b, 'offline, a game starts and plays', (s) => s.gameMode === 0 && s.stageNo === 1 && s.scrollPos !== 0, 15000))
+      check(true, 'offline, a game starts and plays');
+
+    // A new build: another page, and so another identity.
+    const index = path.join(copy, 'index.html');
+    fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<head>', '<head>\n<meta name="test-build" content="2">'));
+    execFileSync('python3', [path.join(__dirname, '..', '..', 'web', 'offline.py'), copy,
+                             path.join(__dirname, '..', '..', 'web', 'sw.js')]);
+    site = await serveCopy(copy, port);
+    await b.send('Page.reload', {});  // the old build still plays; the new one is fetched meanwhile
+    await waitFor(b, 'the old build plays while the new one is fetched', (s) => s.gameMode === 5, 60000);
+    const fetched = Date.now();
+    while (Date.now() - fetched < 180000 &&
+           !(await b.evaluate('navigator.serviceWorker.getRegistration().then((r) => !!(r && r.waiting))'))) await sleep(250);
+    check(await b.evaluate('!document.querySelector("meta[name=test-build]")'), 'the running page stays on its own build');
+    await b.send('Page.reload', {});  // the next start
+    const taken = Date.now();
+    let build = null;
+    while (Date.now() - taken < 60000) {
+      try {
+        build = await b.evaluate('(() => { const m = document.querySelector("meta[name=test-build]"); ' +
+                                 'return m && window.Module && Module._tessivane_state_json ? m.content : null; })()');
+      } catch (e) { build = null; }
+      if (build) break;
+      await sleep(250);
+    }
+    check(build === '2', 'a new build is taken at the next start');
+    if (build) await waitFor(b, 'the new build plays', (s) => s.gameMode === 5, 60000);
+  } finally {
+    await b.close();
+    await site.stop();
+  }
+}
+
+// Whether this tessivane-headless has --verify.
+function verifies(tool) {
+  try {
+    return /--verify/.test(execFileSync(tool, ['--help'], { encoding: 'utf8', stdio: ['ignore', 'pipe', 'pipe'] }));
+  } catch (e) {
+    return /--verify/.test(String(e.stdout) + String(e.stderr));
+  }
+}
+
 function headless(script, untilMs, extra = []) {
   const file = path.join(workDir, 'headless.script');
   fs.writeFileSync(file, script);
@@ -404,6 +752,12 @@ async function openSecondTab(b) {
 }
 
 async function main() {
+  // TESSIVANE_BROWSER_PART=phone plays only the phone's and the offline part.
+  if (process.env.TESSIVANE_BROWSER_PART === 'phone') {
+    await playByTouch();
+    if (siteDir) await offlineAndUpdate();
+    return;
+  }
   let b = await launch();
   try {
     if (!(await openGame(b))) return;
@@ -536,6 +890,8 @@ async function main() {
   } finally {
     await b.close();
   }
+  await playByTouch();
+  if (siteDir) await offlineAndUpdate();
 }
 
 main().then(() => {

@@ -21,4 +21,4 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 url=$(head -1 "$work/server.out")
-node "$src/tests/web/browser_test.js" "$url" "$build/tessivane-headless" "$work"
+node "$src/tests/web/browser_test.js" "$url" "$build/tessivane-headless" "$work" "$web/site"

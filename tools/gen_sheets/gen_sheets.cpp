@@ -1,7 +1,8 @@
 // Draws the nineteen sprite sheets and writes them as one blob for the
 // executable to carry: for each sheet its u16 LE width and height, then
 // width * height u32 LE 0x00RRGGBB pixels. Also writes the application icons
-// into an "icons" folder beside the blob. The output is the same every run.
+// into an "icons" folder beside the blob (192 and 512 px for the web page's
+// manifest). The output is the same every run.
 #include <sys/stat.h>
 
 #include <cairo.h>
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
   const size_t slash = out.find_last_of('/');
   const std::string dir = (slash == std::string::npos ? std::string(".") : out.substr(0, slash)) + "/icons";
   mkdir(dir.c_str(), 0755);
-  for (int size : {64, 128, 256})
+  for (int size : {64, 128, 192, 256, 512})
     if (!WriteIcon(size, dir + "/tessivane-" + std::to_string(size) + ".png")) {
       std::fprintf(stderr, "gen-sheets: cannot write the %d px icon\n", size);
       return 1;
