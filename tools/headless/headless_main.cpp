@@ -33,6 +33,7 @@
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_script.h"
+#include "tools/headless/headless_submit.h"
 #include "tools/headless/headless_video.h"
 
 namespace {
@@ -77,7 +78,8 @@ bool gWriteFailed = false;
       "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
       "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
       "                          [--replay-list]\n"
-      "       tessivane-headless --replay-info FILE\n",
+      "       tessivane-headless --replay-info FILE\n"
+      "       tessivane-headless --submit URL FILE\n",
       why.c_str());
   std::exit(kUsageError);
 }
@@ -451,6 +453,10 @@ void OnClockMoved(uint32_t from, uint32_t to) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--replay-info") == 0) return PrintReplayInfo(argv[2]);
+  if (argc >= 2 && std::strcmp(argv[1], "--submit") == 0) {
+    if (argc != 4) Usage("--submit takes URL FILE");
+    return SubmitReplay(argv[2], argv[3]);
+  }
   ParseArguments(argc, argv);
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
