@@ -391,8 +391,15 @@ int RunService(const ServiceOptions& options, std::atomic<bool>& stop) {
   // An SQLite file is one server's: it alone may put its claims back.
   int lock = -1;
   if (!IsPostgresqlTarget(options.database)) {
+    // A server killed a moment ago may leave a verifier being started that
+    // still holds the lock for a moment: wait a little for it.
     lock = open((options.database + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (lock < 0 || flock(lock, LOCK_EX | LOCK_NB) != 0) {
+    bool locked = false;
+    for (int tries = 0; lock >= 0 && !locked && tries < 100; ++tries) {
+      locked = flock(lock, LOCK_EX | LOCK_NB) == 0;
+      if (!locked) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    if (!locked) {
       Log("another server uses " + options.database + " (or its lock file cannot be made)");
       return 1;
     }
