@@ -25,6 +25,11 @@ th, td { padding: 0.3em 0.5em; text-align: left; white-space: nowrap; }
 td.score, th.score { text-align: right; font-variant-numeric: tabular-nums; }
 tr:nth-child(even) td { background: #1a1a26; }
 td.name { white-space: pre; }
+@media (max-width: 600px) {
+  body { font-size: 0.9em; }
+  th, td { padding: 0.25em 0.3em; }
+  .wide { display: none; }
+}
 </style>
 </head>
 <body>
@@ -82,13 +87,14 @@ std::string BoardPage(const std::vector<BoardOfDifficulty>& boards, bool watch) 
     }
     page +=
         "<table>\n<thead><tr><th>#</th><th>Name</th><th class=\"score\">Score</th><th>Stage</th><th>End</th>"
-        "<th>Medals</th><th>Date</th><th>Replay</th></tr></thead>\n<tbody>\n";
+        "<th class=\"wide\">Medals</th><th class=\"wide\">Date</th><th>Replay</th></tr></thead>\n<tbody>\n";
     for (const BoardEntry& e : board.entries) {
       const std::string id = std::to_string(e.id);
       page += "<tr data-id=\"" + id + "\"><td>" + std::to_string(e.rank) + "</td><td class=\"name\">" +
               EscapeHtml(e.name) + "</td><td class=\"score\">" + ScoreText(e.score) + "</td><td>" +
-              std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) + "</td><td>" +
-              EscapeHtml(e.medals) + "</td><td>" + EscapeHtml(e.recorded.substr(0, 10)) + "</td><td><a href=\"/api/replays/" +
+              std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) + "</td><td class=\"wide\">" +
+              EscapeHtml(e.medals) + "</td><td class=\"wide\">" + EscapeHtml(e.recorded.substr(0, 10)) +
+              "</td><td><a href=\"/api/replays/" +
               id + "/file\" download>download</a>";
       if (watch) page += " <a href=\"/watch/" + id + "\">watch</a>";
       page += "</td></tr>\n";

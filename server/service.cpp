@@ -285,6 +285,10 @@ class Service {
       SendJson(res, 200, {{"difficulty", difficulty}, {"entries", list}});
     });
     http_.Get("/", [this](const httplib::Request&, httplib::Response& res) { Page(res); });
+    http_.Get("/api/queue", [this](const httplib::Request&, httplib::Response& res) {
+      int64_t pending = 0;
+      if (Guarded(res, [&] { pending = store_.Pending(); })) SendJson(res, 200, {{"pending", pending}});
+    });
     http_.Get(R"(/watch/(\d{1,18}))", [this](const httplib::Request& req, httplib::Response& res) {
       if (options_.site.empty())
         return SendError(res, 404, "this server does not serve the game's web build, so replays cannot be watched here");
