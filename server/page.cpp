@@ -3,16 +3,15 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/language.h"
+
 namespace server {
 namespace {
 
-const char* const kPageHead = R"(<!DOCTYPE html>
-<html lang="en">
-<head>
-<meta charset="utf-8">
-<meta name="viewport" content="width=device-width, initial-scale=1">
-<title>Tessivane score boards</title>
-<style>
+using language::Translate;
+using language::TranslatedLater;
+
+const char* const kPageStyle = R"(<style>
 body { font-family: sans-serif; margin: 0 auto; max-width: 56em; padding: 0.5em; background: #101018; color: #e8e8f0; }
 h1 { font-size: 1.4em; }
 h2 { font-size: 1.15em; margin-top: 1.4em; }
@@ -31,18 +30,34 @@ td.name { white-space: pre; }
   .wide { display: none; }
 }
 </style>
-</head>
-<body>
-<h1>Tessivane score boards</h1>
-<p class="note">Every score here was proven by replaying its game on this server: the replay's inputs reach
-its score in this game. That proves the score, not that a person played it by hand.</p>
-<nav><a href="#normal">Normal</a><a href="#hard">Hard</a><a href="#hardest">Hardest</a><a href="#easy">Easy</a></nav>
 )";
 
+// The page's texts are the game's own (Japanese), shown in the server's
+// language as the game shows its texts (po/).
 std::string Title(const std::string& difficulty) {
-  std::string t = difficulty;
-  if (!t.empty() && t[0] >= 'a' && t[0] <= 'z') t[0] = char(t[0] - 'a' + 'A');
-  return t;
+  if (difficulty == "normal") return Translate("ノーマル");
+  if (difficulty == "hard") return Translate("ハード");
+  if (difficulty == "hardest") return Translate("ハーデスト");
+  if (difficulty == "easy") return Translate("イージー");
+  return difficulty;
+}
+
+std::string PageHead() {
+  const char* const original = "Tessivane スコアボード";
+  const std::string title = EscapeHtml(Translate("Tessivane スコアボード"));
+  // The originals are Japanese; a translation is English (po/ has no other).
+  const bool japanese = Translate(original) == original;
+  std::string head = std::string("<!DOCTYPE html>\n<html lang=\"") + (japanese ? "ja" : "en") +
+                     "\">\n<head>\n<meta charset=\"utf-8\">\n"
+                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+                     title + "</title>\n" + kPageStyle + "</head>\n<body>\n<h1>" + title + "</h1>\n<p class=\"note\">" +
+                     EscapeHtml(Translate("ここに載るスコアはすべて、このサーバーがリプレイを再生して確かめたものです。"
+                                          "リプレイの入力がこのゲームでそのスコアに届くことの証明であり、"
+                                          "人の手で遊ばれたことの証明ではありません。")) +
+                     "</p>\n<nav>";
+  for (const char* d : {"normal", "hard", "hardest", "easy"})
+    head += std::string("<a href=\"#") + d + "\">" + EscapeHtml(Title(d)) + "</a>";
+  return head + "</nav>\n";
 }
 
 std::string ScoreText(double score) {
@@ -52,10 +67,14 @@ std::string ScoreText(double score) {
 }
 
 std::string EndingText(const std::string& ending) {
-  if (ending == "ending") return "the ending";
-  if (ending == "gameOver") return "game over";
-  if (ending == "quit") return "quit";
+  if (ending == "ending") return EscapeHtml(Translate("エンディング"));
+  if (ending == "gameOver") return EscapeHtml(Translate("ゲームオーバー"));
+  if (ending == "quit") return EscapeHtml(Translate("中断"));
   return EscapeHtml(ending);
+}
+
+std::string Cell(const char* tag, const char* attributes, const char* text) {
+  return std::string("<") + tag + attributes + ">" + EscapeHtml(Translate(text)) + "</" + tag + ">";
 }
 
 }  // namespace
@@ -77,17 +96,17 @@ std::string EscapeHtml(const std::string& text) {
 }
 
 std::string BoardPage(const std::vector<BoardOfDifficulty>& boards, bool watch) {
-  std::string page = kPageHead;
+  std::string page = PageHead();
   for (const BoardOfDifficulty& board : boards) {
     page += "<section class=\"board\" id=\"" + EscapeHtml(board.difficulty) + "\">\n<h2>" +
             EscapeHtml(Title(board.difficulty)) + "</h2>\n";
     if (board.entries.empty()) {
-      page += "<p class=\"empty\">No score yet.</p>\n</section>\n";
+      page += Cell("p", " class=\"empty\"", TranslatedLater("まだスコアはありません。")) + "\n</section>\n";
       continue;
     }
-    page +=
-        "<table>\n<thead><tr><th>#</th><th>Name</th><th class=\"score\">Score</th><th>Stage</th><th>End</th>"
-        "<th class=\"wide\">Medals</th><th class=\"wide\">Date</th><th>Replay</th></tr></thead>\n<tbody>\n";
+    page += "<table>\n<thead><tr><th>#</th>" + Cell("th", "", TranslatedLater("名前")) + Cell("th", " class=\"score\"", TranslatedLater("スコア")) +
+            Cell("th", "", TranslatedLater("ステージ")) + Cell("th", "", TranslatedLater("結果")) + Cell("th", " class=\"wide\"", TranslatedLater("メダル")) +
+            Cell("th", " class=\"wide\"", TranslatedLater("日付")) + Cell("th", "", TranslatedLater("リプレイ")) + "</tr></thead>\n<tbody>\n";
     for (const BoardEntry& e : board.entries) {
       const std::string id = std::to_string(e.id);
       page += "<tr data-id=\"" + id + "\"><td>" + std::to_string(e.rank) + "</td><td class=\"name\">" +
@@ -95,8 +114,8 @@ std::string BoardPage(const std::vector<BoardOfDifficulty>& boards, bool watch) 
               std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) + "</td><td class=\"wide\">" +
               EscapeHtml(e.medals) + "</td><td class=\"wide\">" + EscapeHtml(e.recorded.substr(0, 10)) +
               "</td><td><a href=\"/api/replays/" +
-              id + "/file\" download>download</a>";
-      if (watch) page += " <a href=\"/watch/" + id + "\">watch</a>";
+              id + "/file\" download>" + EscapeHtml(Translate("ダウンロード")) + "</a>";
+      if (watch) page += " <a href=\"/watch/" + id + "\">" + EscapeHtml(Translate("見る")) + "</a>";
       page += "</td></tr>\n";
     }
     page += "</tbody>\n</table>\n</section>\n";

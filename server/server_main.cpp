@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 
+#include "platform/language.h"
 #include "platform/posix/program_folder.h"
 #include "server/board_store.h"
 #include "server/service.h"
@@ -109,6 +110,8 @@ int main(int argc, char** argv) {
   }
   if (!listenGiven) Usage("--listen is needed");
   if (o.database.empty()) Usage("--database is needed");
+  // The page speaks the server's language, as the game speaks the player's.
+  language::UseEnvironmentLocale();
   if (o.verifier.empty()) o.verifier = platform::ProgramFolder() + "/tessivane-headless";
 
   struct sigaction stop {};
