@@ -11,6 +11,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/state_digest.h"
 #include "data/score_file.h"
 #include "platform/files.h"
 #include "platform/machine.h"
@@ -21,7 +22,13 @@ namespace {
 
 bool gRecordingWanted = false;
 bool gGameInProgress = false;
+// The game being recorded, or, during playback, the game as played back.
 ReplayInfo gGame;
+bool gGameSeen = false;
+uint32_t gGameStartPass = 0;
+uint32_t gGameFrames = 0;
+
+bool Following() { return machine::CurrentMode() != machine::Mode::Live; }
 
 uint8_t CurrentDifficulty() {
   if (revengeFire == 1) return 3;
@@ -42,8 +49,22 @@ std::string TimeStamp(std::time_t t) {
   return buf;
 }
 
-void WriteGame(uint8_t ending, uint32_t stopClockMs) {
+void WriteGame();
+
+// The game ends as `ending` (the ending, once reached, wins): its outcome is
+// kept, and while recording its replay is written.
+void EndGame(uint8_t ending, uint32_t stopClockMs) {
+  NoteStage();
   gGameInProgress = false;
+  gGameFrames = MainLoopPasses() - gGameStartPass;
+  gGame.ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : ending;
+  gGame.score = score;
+  gGame.stopClockMs = stopClockMs;
+  if (gGame.ending == kReplayEndedByEnding) gGame.stageReached = 8;
+  if (machine::CurrentMode() == machine::Mode::Recording) WriteGame();
+}
+
+void WriteGame() {
   const uint8_t* compressed;
   size_t size;
   uint64_t rawSize;
@@ -58,10 +79,6 @@ void WriteGame(uint8_t ending, uint32_t stopClockMs) {
     std::fprintf(stderr, "Tessivane: no folder for replays (%s)\n", std::strerror(error));
     return;
   }
-  gGame.ending = ending;
-  gGame.score = score;
-  gGame.stopClockMs = stopClockMs;
-  if (ending == kReplayEndedByEnding) gGame.stageReached = 8;
   const std::vector<uint8_t> bytes = EncodeReplay(gGame, compressed, size, rawSize, rawCrc);
   // One name per game: the date and time, and a number when that is taken.
   const std::string stem = folder + "/" + TimeStamp(std::time_t(gGame.recordedAt));
@@ -86,12 +103,15 @@ void BeginReplaySession() {
 }
 
 void NoteGameStart() {
-  if (machine::CurrentMode() != machine::Mode::Recording) return;
+  if (!Following()) return;
   gGameInProgress = true;
+  gGameSeen = true;
+  gGameStartPass = MainLoopPasses();
+  gGameFrames = 0;
   gGame = ReplayInfo{};
   gGame.build = kBuildIdentity;
   gGame.recordedAt = uint64_t(std::time(nullptr));
-  gGame.gameStart = machine::RecordedSize();
+  gGame.gameStart = machine::IsPlayingBack() ? machine::PlayedSize() : machine::RecordedSize();
   gGame.difficulty = CurrentDifficulty();
   gGame.startStage = stageNo;
   gGame.stageReached = stageNo;
@@ -109,16 +129,26 @@ void NoteTablePlace(int place, const std::string& name) {
 
 void NoteGameEnd() {
   if (!gGameInProgress) return;
-  NoteStage();
-  WriteGame(gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByGameOver, 0);
+  EndGame(kReplayEndedByGameOver, 0);
 }
 
 void EndReplaySession(uint32_t stopClockMs) {
-  if (gGameInProgress) {
-    NoteStage();
-    WriteGame(gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit, stopClockMs);
-  }
+  if (gGameInProgress) EndGame(kReplayEndedByQuit, stopClockMs);
   machine::StopRecording();
+}
+
+bool GameAsPlayed(ReplayInfo* game, uint32_t* frames) {
+  if (!gGameSeen) return false;
+  *game = gGame;
+  *frames = gGameInProgress ? MainLoopPasses() - gGameStartPass : gGameFrames;
+  if (gGameInProgress) {
+    // Still in progress where playback stopped: it ends there.
+    if (stageNo >= 1 && stageNo <= 8 && stageNo > game->stageReached) game->stageReached = stageNo;
+    game->ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit;
+    game->score = score;
+    if (game->ending == kReplayEndedByEnding) game->stageReached = 8;
+  }
+  return true;
 }
 
 std::string ReplayFolder() {

@@ -33,6 +33,12 @@ void NoteGameEnd();
 // `stopClockMs` (0: it simply ended): a game in progress is written.
 void EndReplaySession(uint32_t stopClockMs);
 
+// During or after a playback: the last game it played, as far as it got
+// (score, stage reached, how it ended, the table's place and name, the frames
+// of main-loop play). A game still in progress counts as ended by a quit
+// where it stands. False when playback met no game start.
+bool GameAsPlayed(ReplayInfo* game, uint32_t* frames);
+
 // $XDG_DATA_HOME/tessivane/replays (empty when no home is known).
 std::string ReplayFolder();
 // Applies the keeping rules to the folder's replays.

@@ -73,10 +73,9 @@ bool ShouldPresent() {
 void WatchReplay(const std::string& path, bool backToGame) {
   gBackToGame = backToGame;
   std::vector<uint8_t> bytes;
-  int error = 0;
   std::string why;
-  if (!files::ReadWholeFile(path, size_t(1) << 30, &bytes, &error)) {
-    why = language::Translate("The replay cannot be read: ") + path;
+  if (!ReadReplayFile(path, &bytes, &why)) {
+    why = language::Translate("The replay cannot be read: ") + path + "\n" + why;
   } else if (!LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, &gInfo, &gStream, &why)) {
     why = path + "\n" + why;
   }
@@ -88,7 +87,7 @@ void WatchReplay(const std::string& path, bool backToGame) {
   machine::SetPlaybackEndHandler(StopWatching);
   machine::SetPlaybackWaitFilter(ShouldWait);
   machine::SetPlaybackPresentFilter(ShouldPresent);
-  machine::StartPlaying(gStream.data(), gStream.size(), false);
+  machine::StartPlaying(gStream.data(), gStream.size(), false, gInfo.formatVersion >= 2);
   StartUp();
 }
 

@@ -22,7 +22,7 @@ UploadCheck ExamineUpload(const uint8_t* data, size_t size, const std::string& t
   }
   check.accepted = true;
   if (info.build != thisBuild)
-    check.refusal = "other rules: it was recorded by " + info.build + "; this server plays " + thisBuild;
+    check.refusal = "other rules: recorded by " + info.build + "; this server plays " + thisBuild;
   return check;
 }
 

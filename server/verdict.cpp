@@ -81,12 +81,18 @@ Judgement JudgeVerifierRun(const VerifierRun& run, const VerifierLimits& limits,
   if (verified != (run.status == kVerified))
     return ServerFault("the verifier's answer and its exit status disagree");
 
-  if (!v.build.empty() && v.build != thisBuild) {
-    v.reason = "other rules: it was recorded by " + v.build + "; this server plays " + thisBuild;
-  } else if (!verified) {
-    std::string why = out.contains("reason") && out["reason"].is_string() ? out["reason"].get<std::string>()
-                                                                          : "no reason given";
-    v.reason = "did not verify: " + why;
+  if (!verified) {
+    // The verifier's reasons begin with their kind ("damaged: ...", "other
+    // rules: ...", "did not verify: ..."); a header's false claim is one that
+    // did not verify.
+    const std::string why = out.contains("reason") && out["reason"].is_string() ? out["reason"].get<std::string>()
+                                                                                : "no reason given";
+    bool kindGiven = false;
+    for (const char* kind : {"damaged", "other rules", "did not verify"})
+      kindGiven = kindGiven || why.rfind(kind, 0) == 0;
+    v.reason = kindGiven ? why : "did not verify: " + why;
+  } else if (v.build != thisBuild) {
+    v.reason = "other rules: recorded by " + v.build + "; this server plays " + thisBuild;
   } else if (out.contains("practice") && out["practice"].is_boolean() && out["practice"].get<bool>()) {
     v.reason = "not eligible: a practice run";
   } else if (v.startStage != 1) {

@@ -105,7 +105,7 @@ TEST_F(ReplayTest, PlaybackHandsBackEveryRecordedAnswerAndStopsAtTheEnd) {
   // A machine that would answer otherwise: nothing pressed, no dialogs queued.
   headless::Reset();
   machine::SetPlaybackEndHandler(ThrowEnd);
-  machine::StartPlaying(raw.data(), raw.size(), false);
+  machine::StartPlaying(raw.data(), raw.size(), false, true);
   EXPECT_EQ(ReadEverything(), recorded);
   try {
     machine::ReadClockMs();
@@ -149,7 +149,7 @@ TEST_F(ReplayTest, AReadingTheReplayDoesNotHoldStopsPlayback) {
   };
   for (const Case& c : cases) {
     machine::SetPlaybackEndHandler(ThrowEnd);
-    machine::StartPlaying(raw.data(), raw.size(), false);
+    machine::StartPlaying(raw.data(), raw.size(), false, true);
     try {
       c.reads();
       ADD_FAILURE() << c.what << ": played on";
@@ -190,9 +190,9 @@ TEST_F(ReplayTest, DamagedOrForeignFilesAreRefusedWithAReason) {
   EXPECT_FALSE(
       LoadReplay(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), own, &info, &raw, &error));
   std::vector<uint8_t> otherVersion = file;
-  otherVersion[8] = 2;
+  otherVersion[8] = 3;  // a version this game does not know yet
   EXPECT_FALSE(LoadReplay(otherVersion.data(), otherVersion.size(), own, &info, &raw, &error));
-  EXPECT_NE(error.find("version 2"), std::string::npos) << error;
+  EXPECT_NE(error.find("version 3"), std::string::npos) << error;
 }
 
 // 25 replays a second apart, and one more in the second of the 20th newest,

@@ -15,6 +15,11 @@ key=$( { cat "$0"; emcc --version 2>/dev/null | head -1; } | sha256sum | cut -c1
 build=$cache/web-libs-$key
 prefix=$build/prefix
 stamp=$prefix/.built
+# One build at a time in a folder (two clones building at once would remove
+# each other's work); a second waits for the first and finds it done.
+mkdir -p "$cache"
+exec 9>"$build.lock"
+flock 9
 if [ -f "$stamp" ]; then
   echo "$prefix"
   exit 0
