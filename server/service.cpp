@@ -2,6 +2,7 @@
 
 #include <openssl/evp.h>
 #include <sys/file.h>
+#include <sys/socket.h>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -31,6 +32,7 @@ using Json = nlohmann::json;
 
 const char* const kDifficulties[] = {"normal", "hard", "hardest", "easy"};
 constexpr int kBoardLength = 100;
+constexpr int kListenBacklog = 1024;
 // A claim older than the verifier's wall-clock limit by this much belongs to
 // a server process that died: it goes back to the queue.
 constexpr int kClaimGraceSeconds = 60;
@@ -111,6 +113,16 @@ class Service {
   int Run() {
     http_.new_task_queue = [threads = options_.httpThreads] { return new httplib::ThreadPool(size_t(threads)); };
     http_.set_payload_max_length(kMaxUploadBytes);
+    // Readers keep their connection for many requests, and a crowd of new
+    // ones waits in a long enough queue (the library listens with a backlog
+    // of 5: connections beyond it wait seconds for the kernel's retry).
+    http_.set_keep_alive_max_count(1000);
+    int listening = -1;
+    http_.set_socket_options([&listening](socket_t sock) {
+      int yes = 1;
+      setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+      listening = sock;
+    });
     Routes();
     int port = options_.port;
     if (port == 0) {
@@ -122,6 +134,7 @@ class Service {
       Log("cannot listen on " + options_.host + ":" + std::to_string(options_.port));
       return 1;
     }
+    if (listening >= 0) listen(listening, kListenBacklog);
     const std::string shownHost = options_.host.find(':') != std::string::npos ? "[" + options_.host + "]" : options_.host;
     std::printf("tessivane-server: listening on http://%s:%d/\n", shownHost.c_str(), port);
     std::fflush(stdout);

@@ -4,8 +4,10 @@
 //  - replays verified per second with N workers (and seconds of play verified
 //    per second);
 //  - the board page's latency (p50, p99, max) under concurrent readers while
-//    the queue is being verified.
-// Usage: bench_server_load [--replays 1000] [--workers 2] [--readers 100]
+//    the queue is being verified, each reading the page again --think-ms
+//    after its last answer (0: at once, a closed loop that saturates the
+//    machine).
+// Usage: bench_server_load [--replays 1000] [--workers 2] [--readers 100] [--think-ms 100]
 // Prints figures, asserts nothing (README, "Score server").
 #include <signal.h>
 #include <sys/wait.h>
@@ -64,6 +66,7 @@ int main(int argc, char** argv) {
   const int replayCount = Arg(argc, argv, "--replays", 1000);
   const int workers = Arg(argc, argv, "--workers", 2);
   const int readers = Arg(argc, argv, "--readers", 100);
+  const int thinkMs = Arg(argc, argv, "--think-ms", 100);
   const std::string build = platform::ProgramFolder() + "/..";
   const char* const kGolden[] = {"continue_gameover", "stage_clear", "stage7", "ending"};
   std::vector<std::string> golden;
@@ -92,7 +95,8 @@ int main(int argc, char** argv) {
     return 1;
   }
   const int portNumber = std::atoi(port + 1);
-  std::printf("server: %d workers, %d replays, %d readers\n", workers, replayCount, readers);
+  std::printf("server: %d workers, %d replays, %d readers reading again %d ms after an answer\n", workers,
+              replayCount, readers, thinkMs);
 
   // Submit everything, then read the page while the queue is verified.
   httplib::Client client("127.0.0.1", portNumber);
@@ -123,6 +127,7 @@ int main(int argc, char** argv) {
         const auto res = reader.Get("/");
         mine.push_back(std::chrono::duration<double, std::milli>(Clock::now() - t0).count());
         if (!res || res->status != 200) failures++;
+        if (thinkMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(thinkMs));
       }
       std::lock_guard<std::mutex> lock(mutex);
       latencies.insert(latencies.end(), mine.begin(), mine.end());
