@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <ctime>
@@ -61,6 +62,12 @@ std::string Sha256Hex(const std::string& bytes) {
     hex += kHex[digest[i] & 15];
   }
   return hex;
+}
+
+// Scores are whole numbers held in floats: written as whole numbers.
+Json ScoreJson(double score) {
+  if (std::isfinite(score) && score == std::floor(score) && std::fabs(score) < 9e15) return Json(int64_t(score));
+  return Json(score);
 }
 
 void SendJson(httplib::Response& res, int status, const Json& body) {
@@ -287,7 +294,7 @@ class Service {
         list.push_back({{"id", e.id},
                         {"rank", e.rank},
                         {"name", e.name},
-                        {"score", e.score},
+                        {"score", ScoreJson(e.score)},
                         {"stageReached", e.stageReached},
                         {"ending", e.ending},
                         {"date", e.recorded},
@@ -342,7 +349,7 @@ class Service {
     if (record->status == kStatusRefused) out["reason"] = record->reason;
     const Verdict& v = record->verdict;
     if (record->status == kStatusRanked || (record->status == kStatusRefused && !v.build.empty())) {
-      out["score"] = v.score;
+      out["score"] = ScoreJson(v.score);
       out["difficulty"] = v.difficulty;
       out["startStage"] = v.startStage;
       out["stageReached"] = v.stageReached;
