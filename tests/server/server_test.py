@@ -323,16 +323,27 @@ class BoardPageInChromium(unittest.TestCase):
 
 
 class LongReplay(unittest.TestCase):
-    """A game longer than the server verifies is refused, not left running."""
+    """A long game: stopping the server while it verifies one leaves it
+    queued; one longer than the server verifies is refused, not left
+    running."""
 
     def test_an_hour_held_at_the_pause_menu(self):
         # A game started and then held for an hour (the window unfocused).
         hour = record_game('500 600 A\n2000 2100 A\n4000 3600000 unfocus\n', ['--seed', '1', '--until', '3610000'])
         folder = tempfile.mkdtemp(prefix='tessivane-long-')
-        server = ss.Server(os.path.join(folder, 'scores.db'), '--verify-cpu-seconds', '1',
-                           '--verify-wall-seconds', '60')
+        database = os.path.join(folder, 'scores.db')
+        server = ss.Server(database)
         try:
             status, answer = server.submit(hour)
+            while ss.get_json(f"{server.url}/api/replays/{answer['id']}")[1]['status'] == 'queued':
+                time.sleep(0.01)
+        finally:
+            self.assertEqual(server.stop(), 0)
+        with sqlite3.connect(database) as db:
+            self.assertEqual(db.execute('SELECT status FROM replays').fetchall(), [('queued',)])
+
+        server = ss.Server(database, '--verify-cpu-seconds', '1', '--verify-wall-seconds', '60')
+        try:
             verdict = server.verdict(answer['id'], timeout=120)
             self.assertEqual(verdict['status'], 'refused', verdict)
             self.assertRegex(verdict['reason'], r'longer than this server verifies')
