@@ -10,6 +10,7 @@ import shutil
 import socket
 import sqlite3
 import subprocess
+import sys
 import tempfile
 import time
 import unittest
@@ -213,7 +214,7 @@ class KilledAtRandom(unittest.TestCase):
         kills = made = 0
         started = time.time()
         try:
-            while kills < 300 and time.time() - started < 45:
+            while kills < 300 and time.time() - started < 60:
                 server = ss.Server(database, '--workers', '2', '--per-minute', '100000')
                 # Some rounds only verify what is queued.
                 count = rng.randint(0, 2) if len(accepted) < 120 else 0
@@ -322,6 +323,36 @@ class BoardPageInChromium(unittest.TestCase):
             shutil.rmtree(folder, ignore_errors=True)
 
 
+def web_site():
+    """The web build's site (built by the browser test, or ./run.sh web-build)."""
+    for site in (os.environ.get('TESSIVANE_WEB_SITE', ''), os.path.join(ss.BUILD, 'web', 'site'),
+                 os.path.join(ss.SOURCE, 'build-web', 'site')):
+        if site and os.path.isfile(os.path.join(site, 'index.html')):
+            return site
+    return None
+
+
+class WatchInChromium(unittest.TestCase):
+    """"watch" on the board: the web build the server serves plays the ranked
+    replay, fetched from the server, to its score (tests/server/watch_test.js)."""
+
+    def test_watch(self):
+        folder = tempfile.mkdtemp(prefix='tessivane-watch-')
+        server = ss.Server(os.path.join(folder, 'scores.db'), '--site', web_site())
+        try:
+            status, answer = server.submit(ss.golden('continue_gameover'))
+            self.assertEqual(server.verdict(answer['id'])['status'], 'ranked')
+            env = dict(os.environ, NODE_PATH='/usr/share/nodejs:/usr/lib/nodejs')
+            run = subprocess.run(['node', os.path.join(os.path.dirname(__file__), 'watch_test.js'), server.url,
+                                  str(answer['id']), str(REAL_SCORE), os.path.join(folder, 'chromium')],
+                                 capture_output=True, text=True, env=env, timeout=600)
+            print(run.stdout + run.stderr)
+            self.assertEqual(run.returncode, 0)
+        finally:
+            server.stop()
+            shutil.rmtree(folder, ignore_errors=True)
+
+
 class LongReplay(unittest.TestCase):
     """A long game: stopping the server while it verifies one leaves it
     queued; one longer than the server verifies is refused, not left
@@ -353,4 +384,7 @@ class LongReplay(unittest.TestCase):
 
 
 if __name__ == '__main__':
+    if 'WatchInChromium' in sys.argv[1:] and not web_site():
+        print('the web build is not there: ./run.sh web-build, or the browser test, makes it')
+        sys.exit(77)
     unittest.main()
