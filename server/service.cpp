@@ -211,6 +211,11 @@ class Service {
           " (" + std::to_string(run.cpuSeconds) + " s of CPU)");
     } catch (const SqlError& e) {
       Log("replay " + id + ": its verdict cannot be written: " + e.what());
+      try {
+        store_.Release(claim.id, worker);  // verified again later
+      } catch (const SqlError&) {
+        // put back at the next start (SQLite) or when the claim runs out
+      }
       Pause(std::chrono::seconds(2));
     }
   }
