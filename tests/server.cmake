@@ -11,4 +11,8 @@ if(TARGET tessivane-server AND Python3_FOUND)
     set_tests_properties(server_${group} PROPERTIES ENVIRONMENT "${TESSIVANE_SERVER_ENV}" LABELS server TIMEOUT 600)
   endforeach()
   set_tests_properties(server_KilledAtRandom server_LongReplay PROPERTIES LABELS "server;slow")
+  # "watch" (tests/server/watch_test.js, run by hand with the web build made:
+  # server_test.py WatchInChromium) is not registered yet: the web build stops
+  # a desktop-recorded replay at its first readings (the web start-up reads the
+  # seed where the desktop's reads the key bindings).
 endif()
