@@ -7,6 +7,10 @@
 #   ./run.sh web    install what is missing, build the web site into
 #                   build-web/site and serve it at http://127.0.0.1:8080/
 #   ./run.sh web-build   only build the web site
+#   ./run.sh server install what is missing, build the score server and start
+#                   it at http://127.0.0.1:8081/ with its database in
+#                   $XDG_DATA_HOME/tessivane-server/ (with the web site of
+#                   ./run.sh web-build, when built, for watching replays)
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -15,7 +19,13 @@ PLAY_PACKAGES=(
   build-essential cmake pkg-config gettext
   libsdl2-dev libsdl2-ttf-dev libsdl2-mixer-dev libfluidsynth-dev libglib2.0-dev libcairo2-dev libx11-dev
   libavcodec-dev libavformat-dev libswscale-dev libswresample-dev zlib1g-dev
+  libcpp-httplib-dev nlohmann-json3-dev
   fonts-ipafont-gothic timgm6mb-soundfont fluid-soundfont-gm
+)
+# What the score server adds (HTTP and JSON are in the play packages: the
+# headless tool's --submit uses them).
+SERVER_PACKAGES=(
+  libsqlite3-dev libpqxx-dev
 )
 # What the web build adds: the WebAssembly compiler, node for its tools and
 # the test's server, the tools that fetch and build the libraries' Debian
@@ -33,6 +43,8 @@ TEST_PACKAGES=(
   xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
   clang libclang-rt-14-dev
   appstream locales
+  # the score server and its PostgreSQL test
+  "${SERVER_PACKAGES[@]}" postgresql
   # the browser test
   chromium "${WEB_PACKAGES[@]}"
 )
@@ -65,11 +77,13 @@ generate_test_locales() {
   done
 }
 
-build() {  # build ON|OFF: with or without the tests and benchmarks
+build() {  # build ON|OFF [TARGET...]: with or without the tests and benchmarks
   local launcher=()  # a developer's ccache, when there is one
   command -v ccache >/dev/null && launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
   cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSIVANE_TESTS="$1" -DTESSIVANE_BENCH="$1" "${launcher[@]}"
-  cmake --build build -j"$(nproc)"
+  local targets=()
+  [ $# -gt 1 ] && targets=(--target "${@:2}")
+  cmake --build build -j"$(nproc)" "${targets[@]}"
 }
 
 case "${1:-}" in
@@ -94,8 +108,18 @@ case "${1:-}" in
     echo "Serving the game; open the address below (Ctrl+C stops)."
     exec node web/serve.js build-web/site "${PORT:-8080}"
     ;;
+  server)
+    install_missing "${PLAY_PACKAGES[@]}" "${SERVER_PACKAGES[@]}"
+    build OFF tessivane-server
+    data="${XDG_DATA_HOME:-$HOME/.local/share}/tessivane-server"
+    mkdir -p "$data"
+    site=()
+    [ -f build-web/site/index.html ] && site=(--site build-web/site)
+    echo "The score server, at http://127.0.0.1:8081/ (Ctrl+C stops it)."
+    exec ./build/tessivane-server --listen 127.0.0.1:8081 --database "$data/scores.db" "${site[@]}"
+    ;;
   *)
-    echo "usage: $0 play|test|web|web-build" >&2
+    echo "usage: $0 play|test|web|web-build|server" >&2
     exit 2
     ;;
 esac

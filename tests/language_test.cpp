@@ -83,7 +83,7 @@ std::set<std::string> TranslatedTexts() {
   const std::regex call("(?:Translate|TranslatedLater)\\(\"((?:[^\"\\\\]|\\\\.)*)\"\\)");
   FILE* list = popen("cd " TESSIVANE_SOURCE_DIR
                      " && find app data platform world enemies presentation frontend "
-                     "tools -name '*.cpp' -o -name '*.h'",
+                     "tools server -name '*.cpp' -o -name '*.h'",
                      "r");
   char path[1024];
   while (list && std::fgets(path, sizeof path, list)) {

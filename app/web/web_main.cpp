@@ -2,7 +2,9 @@
 // Watching a replay from the game's lists loads the page again with the
 // replay's file name in the address (?watch=NAME, a file of the player's
 // replay folder); at the replay's end the page is loaded again without it,
-// as the desktop game starts itself anew.
+// as the desktop game starts itself anew. A score server serving this site
+// links to ?watch=/api/replays/ID/file: a replay of the page's own server,
+// fetched and watched the same way.
 #include <emscripten.h>
 
 #include <string>
@@ -14,15 +16,46 @@
 
 namespace {
 
-// The replay named in the page's address, or "" (a name that is not a plain
-// file name is ignored).
-std::string ReplayNameInAddress() {
+constexpr const char* kServerReplays = "/api/replays/";
+constexpr const char* kFetchedReplay = "/tmp/watched.tvreplay";
+
+// What the page's address asks to watch, or "".
+std::string WatchInAddress() {
   char text[256] = {};
   EM_ASM({ stringToUTF8(new URLSearchParams(location.search).get("watch") || "", $0, $1); }, text, sizeof text);
-  const std::string name = text;
+  return text;
+}
+
+// A plain file name of the replay folder, or "" for anything else.
+std::string ReplayFileName(const std::string& name) {
   if (name == "." || name == ".." || name.find('/') != std::string::npos) return std::string();
   return name;
 }
+
+// A score server's replay address of this page's own origin
+// (/api/replays/ID/file), or "".
+std::string ServerReplayAddress(const std::string& watch) {
+  const std::string prefix = kServerReplays;
+  if (watch.compare(0, prefix.size(), prefix) != 0) return std::string();
+  const std::string rest = watch.substr(prefix.size());
+  const size_t slash = rest.find('/');
+  if (slash == 0 || slash == std::string::npos || rest.substr(slash) != "/file" ||
+      rest.substr(0, slash).find_first_not_of("0123456789") != std::string::npos)
+    return std::string();
+  return watch;
+}
+
+// Fetches `address` into the file `path`; 1 when it was fetched whole.
+EM_ASYNC_JS(int, FetchIntoFile, (const char* address, const char* path), {
+  try {
+    const answer = await fetch(UTF8ToString(address), {credentials: 'same-origin'});
+    if (!answer.ok) return 0;
+    FS.writeFile(UTF8ToString(path), new Uint8Array(await answer.arrayBuffer()));
+    return 1;
+  } catch (e) {
+    return 0;
+  }
+});
 
 // Loads the page again once the player's files are in the browser's storage
 // (web/shell.html), and waits for it.
@@ -37,8 +70,15 @@ std::string ReplayNameInAddress() {
 
 int main() {
   SetProgramRestarter(ReloadPage);
-  const std::string watch = ReplayNameInAddress();
-  if (!watch.empty()) WatchReplay(ReplayFolder() + "/" + watch, true);
+  const std::string watch = WatchInAddress();
+  const std::string fromServer = ServerReplayAddress(watch);
+  // A replay that cannot be fetched is refused by WatchReplay, naming why.
+  if (!fromServer.empty()) {
+    FetchIntoFile(fromServer.c_str(), kFetchedReplay);
+    WatchReplay(kFetchedReplay, true);
+  }
+  const std::string name = ReplayFileName(watch);
+  if (!name.empty()) WatchReplay(ReplayFolder() + "/" + name, true);
   SetReplayRecording(true);
   OfferReplayList(true);
   StartUp();

@@ -3,7 +3,9 @@
 // events, the state digests among them, are reached, not only the header's
 // checks; replay.dict gives the fuzzer the tags and both format versions). Every input must load or
 // be refused with a message; anything else, and every memory error, stops the
-// run. A stream that loads must come back exactly as it went in.
+// run. A stream that loads must come back exactly as it went in. Both also go
+// through the score server's upload check, which must accept every file whose
+// header reads and turn away, with a reason, every other.
 #include <zlib.h>
 
 #include <cstdio>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "platform/replay_file.h"
+#include "server/upload.h"
 
 namespace {
 
@@ -33,6 +36,15 @@ void Check(const uint8_t* data, size_t size, const std::vector<uint8_t>* expecte
   } else if (error.empty()) {
     Fail("a refused replay came without a message");
   }
+  ReplayInfo header;
+  std::string why;
+  const bool headerReads = DecodeReplayInfo(data, size, &header, &why);
+  const server::UploadCheck upload = server::ExamineUpload(data, size, kBuild);
+  if (upload.accepted != (headerReads && size <= server::kMaxUploadBytes))
+    Fail("the upload check and the header reader disagree");
+  if (!upload.accepted && upload.error.empty()) Fail("an upload turned away without a reason");
+  if (upload.accepted && upload.refusal.empty() != (header.build == kBuild))
+    Fail("an upload of another build was not refused, or one of this build was");
 }
 
 }  // namespace

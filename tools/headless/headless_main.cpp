@@ -37,6 +37,7 @@
 #include "platform/surface.h"
 #include "tools/headless/headless_replay.h"
 #include "tools/headless/headless_script.h"
+#include "tools/headless/headless_submit.h"
 #include "tools/headless/headless_video.h"
 
 namespace {
@@ -81,7 +82,8 @@ bool gWriteFailed = false;
       "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
       "                          [--replay-list]\n"
       "       tessivane-headless --replay-info FILE\n"
-      "       tessivane-headless --verify FILE\n",
+      "       tessivane-headless --verify FILE\n"
+      "       tessivane-headless --submit URL FILE\n",
       why.c_str());
   std::exit(kUsageError);
 }
@@ -404,6 +406,10 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--replay-info") == 0) return PrintReplayInfo(argv[2]);
   if (argc == 3 && std::strcmp(argv[1], "--verify") == 0) {
     return VerifyReplay(argv[2], platform::ProgramFolder());
+  }
+  if (argc >= 2 && std::strcmp(argv[1], "--submit") == 0) {
+    if (argc != 4) Usage("--submit takes URL FILE");
+    return SubmitReplay(argv[2], argv[3]);
   }
   ParseArguments(argc, argv);
   headless::Reset();
