@@ -7,6 +7,8 @@
 #   ./run.sh web    install what is missing, build the web site into
 #                   build-web/site and serve it at http://127.0.0.1:8080/
 #   ./run.sh web-build   only build the web site
+#   ./run.sh windows-build   install what is missing, cross-build the Windows
+#                   game into build-windows/Tessivane-win64.zip
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -23,6 +25,14 @@ PLAY_PACKAGES=(
 WEB_PACKAGES=(
   emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3
 )
+# What the Windows build adds: the mingw-w64 cross compiler (POSIX threads),
+# the tools that fetch and build the libraries' Debian sources, and the music
+# renderer and compressor; Wine runs its tests.
+WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  dpkg-dev fluidsynth vorbis-tools python3
+)
+WINE_PACKAGES=(wine wine64)
 # What the tests add: GoogleTest and benchmarks, a virtual X server driven by
 # xdotool and looked at with ImageMagick (its core fonts let SDL's message
 # boxes open), ffmpeg to check the replay videos, the fuzzer's compiler, the
@@ -34,6 +44,8 @@ TEST_PACKAGES=(
   appstream locales
   # the browser test
   chromium "${WEB_PACKAGES[@]}"
+  # the Windows build's tests under Wine
+  "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
 )
 
 install_missing() {  # install_missing PACKAGE...
@@ -87,6 +99,10 @@ case "${1:-}" in
     install_missing "${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
     web/build.sh build-web
     ;;
+  windows-build)
+    install_missing "${PLAY_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    windows/build.sh build-windows
+    ;;
   web)
     install_missing "${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
     web/build.sh build-web
@@ -94,7 +110,7 @@ case "${1:-}" in
     exec node web/serve.js build-web/site "${PORT:-8080}"
     ;;
   *)
-    echo "usage: $0 play|test|web|web-build" >&2
+    echo "usage: $0 play|test|web|web-build|windows-build" >&2
     exit 2
     ;;
 esac

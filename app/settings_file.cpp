@@ -58,7 +58,7 @@ int OnEntry(void* user, const char* section, const char* name, const char* value
 std::string SettingsPath() {
   const std::string home = files::ConfigHome();
   if (home.empty()) return std::string();
-  return home + "/tessivane/settings.ini";
+  return home + "/" + files::GameFolderName() + "/settings.ini";
 }
 
 void ReadSettingsText(const std::string& text, const char* origin) {
