@@ -22,6 +22,14 @@ libs_begin() {  # libs_begin CALLER_SCRIPT: sets build, prefix; exits early when
     echo "$prefix"
     exit 0
   fi
+  # One build at a time into a prefix: a second waits and then uses it.
+  mkdir -p "$cache"
+  exec 9>"$build.lock"
+  flock 9
+  if [ -f "$prefix/.built" ]; then
+    echo "$prefix"
+    exit 0
+  fi
   exec 3>&1 1>&2  # everything but the prefix's path goes to stderr
   mkdir -p "$build/apt/lists/partial" "$build/apt/archives/partial" "$build/src" "$prefix"
   libs_sources

@@ -1,0 +1,263 @@
+#!/bin/bash
+# The Windows build under Wine, in Xvfb: builds the zip (windows/build.sh, the
+# libraries cached), unpacks it and runs both programs in a fresh Wine prefix
+# whose user is named 山田.
+#
+# usage: windows_test.sh SOURCE_DIR BUILD_DIR PROBE WM
+#   BUILD_DIR the Linux build (its tessivane-headless, map and music), PROBE
+#   the window_probe tool, WM the tiny_wm tool. The Windows build goes to
+#   $TESSIVANE_WINDOWS_BUILD (default BUILD_DIR/windows); PICTURES=DIR keeps
+#   what the test saw.
+# Exits 77 (skipped) without the cross compiler, Wine or xvfb-run.
+set -u
+src=$(cd "$1" && pwd)
+build=$(cd "$2" && pwd)
+probe=$3 wm=$4
+pictures=${PICTURES:-}
+for t in x86_64-w64-mingw32-g++-posix wine xvfb-run; do
+  command -v $t > /dev/null || { echo "$t is not installed: Windows test skipped"; exit 77; }
+done
+if [ "${WINDOW_TEST_INSIDE:-}" != 1 ]; then
+  export WINDOW_TEST_INSIDE=1
+  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
+fi
+. "$src/tests/window_session.sh"  # poll, press, focus, look, value, white, hash, save, exited
+linux_tool=$build/tessivane-headless
+winbuild=${TESSIVANE_WINDOWS_BUILD:-$build/windows}
+here=$build/windows-test
+work=$here/work
+pids=()
+fails=0
+ended() {
+  for p in "${pids[@]}"; do kill -9 "$p" 2> /dev/null; done
+  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2> /dev/null
+  chattr -i "$work/zip/Tessivane" 2> /dev/null
+  wait 2> /dev/null
+}
+trap ended EXIT
+chattr -i "$work/zip/Tessivane" 2> /dev/null
+rm -rf "$here"
+mkdir -p "$work"
+
+step "the zip is built"
+started=$SECONDS
+if ! "$src/windows/build.sh" "$winbuild" > "$here/build.log" 2>&1; then
+  tail -30 "$here/build.log"
+  echo "FAIL: the Windows build failed"
+  exit 1
+fi
+echo "built in $((SECONDS - started)) s: $(tail -1 "$here/build.log")"
+mkdir -p "$work/zip"
+(cd "$work/zip" && cmake -E tar xf "$winbuild/Tessivane-win64.zip")
+game=$work/zip/Tessivane
+for f in tessivane.exe tessivane-headless.exe README.txt Qapo.map fonts/ipag.ttf fonts/ipag-copyright.txt \
+         locale/ja/LC_MESSAGES/tessivane.mo; do
+  [ -s "$game/$f" ] || fail "the zip has no $f"
+done
+ls "$game"/QapoOgg/*.ogg > /dev/null 2>&1 || fail "the zip has no music"
+ls "$game"/sounds/*.wav > /dev/null 2>&1 || fail "the zip has no sound effects"
+
+step "a fresh Wine prefix for the user 山田, without the crash dialog"
+export WINEPREFIX=$here/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" USER=山田 LC_ALL=C.UTF-8
+unset WINELOADER WINESERVER
+started=$SECONDS
+wine wineboot -i > "$here/wineboot.log" 2>&1
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
+profile=$WINEPREFIX/drive_c/users/山田
+appdata=$profile/AppData/Roaming/Tessivane
+[ -d "$profile" ] || { ls "$WINEPREFIX/drive_c/users"; echo "FAIL: no profile folder for 山田"; exit 1; }
+echo "prefix made in $((SECONDS - started)) s"
+win_tool() { (cd "$work" && wine "$game/tessivane-headless.exe" "$@"); }
+
+digests_equal() {  # digests_equal WHAT EXPECTED ACTUAL
+  local result
+  if result=$(awk -f "$src/tests/golden/compare_digests.awk" "$2" "$3"); then
+    echo "$1: $result"
+  else
+    fail "$1: $result"
+  fi
+}
+
+step "tessivane-headless.exe plays the golden replays to the kept digests"
+for r in "$src"/tests/golden/replays/*.tvreplay; do
+  name=$(basename "$r" .tvreplay)
+  win_tool --dir "Z:$game" --replay "Z:$r" --digest "Z:$work/$name.win.digest" > "$work/$name.out" 2>&1 ||
+    fail "$name: playback ended with status $?: $(tail -3 "$work/$name.out")"
+  digests_equal "$name" "$src/tests/golden/replays/$name.digest" "$work/$name.win.digest"
+done
+
+# One short game: the title skipped, START, moving and firing, a bomb.
+cat > "$work/short.script" << 'SCRIPT'
+500 600 A
+1500 1600 A
+4000 9000 A Left
+9000 14000 A Right
+14000 14100 S
+15000 20000 Up A
+SCRIPT
+step "the same script is the same game on Linux and on Windows"
+mkdir -p "$work/linux" "$work/lgame"
+cp "$build/Qapo.map" "$work/lgame/"
+(cd "$work" && XDG_DATA_HOME=$work/linux HOME=$work/linux "$linux_tool" --dir lgame --until 22000 \
+  --input short.script --digest linux.digest --dump linux.json) > "$work/linux.out" 2>&1 ||
+  fail "the Linux recording ended with status $?"
+win_tool --dir "Z:$game" --until 22000 --input short.script --digest win.digest --dump win.json \
+  > "$work/win.out" 2>&1 || fail "the Windows recording ended with status $?: $(tail -3 "$work/win.out")"
+digests_equal "Windows recording against Linux" "$work/linux.digest" "$work/win.digest"
+cmp -s "$work/linux.json" "$work/win.json" || fail "the final dumps differ"
+linux_replay=$(ls "$work"/linux/tessivane/replays/*.tvreplay 2> /dev/null | head -1)
+win_replay=$(ls "$appdata"/replays/*.tvreplay 2> /dev/null | head -1)
+[ -n "$win_replay" ] || fail "tessivane-headless.exe recorded no replay in %APPDATA%\\Tessivane\\replays"
+
+step "Windows plays the Linux recording; Linux plays the Windows one"
+if [ -n "$linux_replay" ]; then
+  win_tool --dir "Z:$game" --replay "Z:$linux_replay" --digest "Z:$work/l-on-w.digest" > "$work/l-on-w.out" 2>&1 ||
+    fail "Windows playback of the Linux game: status $?"
+  digests_equal "Linux game on Windows" "$work/linux.digest" "$work/l-on-w.digest"
+else
+  fail "the Linux tool recorded no replay"
+fi
+if [ -n "$win_replay" ]; then
+  (cd "$work" && "$linux_tool" --dir lgame --replay "$win_replay" --digest w-on-l.digest) > "$work/w-on-l.out" 2>&1 ||
+    fail "Linux playback of the Windows game: status $?"
+  digests_equal "Windows game on Linux" "$work/win.digest" "$work/w-on-l.digest"
+fi
+
+step "a damaged score file and an unreadable one behave as on Linux"
+score_case() {  # score_case NAME PREPARE: the same start on both, its files and dumps compared
+  local name=$1 prepare=$2 os
+  for os in l w; do
+    rm -rf "$work/$os-$name"
+    mkdir -p "$work/$os-$name"
+    cp "$build/Qapo.map" "$work/$os-$name/"
+    (cd "$work/$os-$name" && eval "$prepare")
+  done
+  (cd "$work" && "$linux_tool" --dir "l-$name" --until 3000 --no-record --dump "l-$name.json") \
+    > "$work/l-$name.out" 2>&1
+  win_tool --dir "w-$name" --until 3000 --no-record --dump "w-$name.json" > "$work/w-$name.out" 2>&1
+  cmp -s "$work/l-$name.json" "$work/w-$name.json" || fail "$name: the dumps differ"
+}
+score_case damaged 'head -c 700 /dev/urandom > Qapo.sco; cp Qapo.sco garbage'
+for os in l w; do
+  cmp -s "$work/$os-damaged/garbage" "$work/$os-damaged/Qapo.sco.damaged" ||
+    fail "damaged ($os): the damaged file was not kept aside"
+done
+cmp -s "$work/l-damaged/Qapo.sco" "$work/w-damaged/Qapo.sco" || fail "damaged: the new score files differ"
+score_case unreadable 'mkdir Qapo.sco'
+for os in l w; do
+  [ -d "$work/$os-unreadable/Qapo.sco" ] || fail "unreadable ($os): the folder in the score file's place was replaced"
+  grep -q Qapo.sco "$work/$os-unreadable.out" || fail "unreadable ($os): nothing said about the score file"
+done
+
+step "tessivane.exe starts and shows the title"
+# The game's folder cannot be written (as under Program Files): the scores go
+# to %APPDATA%\Tessivane. (chattr: root writes into read-only folders.)
+chattr +i "$game" 2> /dev/null && locked=1 || locked=0
+[ $locked = 1 ] || echo "note: the game's folder could not be made read-only; scores stay beside the game"
+"$wm" > "$work/wm.out" 2> "$work/wm.err" &
+pids+=($!)
+poll 10 grep -q ready "$work/wm.out" || fail "the window manager did not start"
+started=$(date +%s%3N)
+(cd "$work" && SDL_AUDIODRIVER=dummy exec wine "$game/tessivane.exe") > "$work/game.out" 2> "$work/game.err" &
+run=$!
+pids+=($run)
+game_window() {
+  window=$("$probe" list | awk '$3 ~ /tessivane/ { print $1; exit }')
+  [ -n "$window" ]
+}
+poll 60 game_window || { cat "$work/game.err"; echo "FAIL: no game window appeared"; exit 1; }
+all=all:0,0,332,478 menu=menu:120,300,105,115 banner=banner:118,222,106,26 score=score:125,8,70,14
+field=field:0,40,332,180 options=options:20,20,292,60
+shown_at=$(($(date +%s%3N) - started))
+drawn() { look && [ "$(value shown | cut -d, -f3)" != -1 ]; }
+poll 30 drawn || fail "the window stays black"
+echo "the window showed after $shown_at ms, its first picture after $(($(date +%s%3N) - started)) ms (Wine's own start included)"
+look $all
+before=$(hash all)
+moving() { look $all && [ "$(hash all)" != "$before" ]; }
+poll 20 moving || fail "the opening does not move"
+focus "$window"
+press a
+menu_shown() { look $menu && at_least "$(white menu)" 0.10; }
+if poll 10 menu_shown; then
+  sleep 1
+  "$probe" look "$window" --save "$work/title.ppm" > "$work/title.look"
+  picture=$(sed -n 's/^picture=//p' "$work/title.look" | awk -F, '{ print $3 "x" $4 "+" $1 "+" $2 }')
+  convert "$work/title.ppm" -crop "$picture" +repage -sample '332x478!' "$work/title.png"
+  printf '300 400 A\n' > "$work/title.script"
+  (cd "$work" && "$linux_tool" --dir lgame --no-record --input title.script --until 4000 --shot 4000:title-headless.png) \
+    > /dev/null 2>&1
+  differing=$(compare -metric AE -fuzz 8% "$work/title.png" "$work/title-headless.png" null: 2>&1)
+  echo "title: $differing of 158696 pixels differ from tessivane-headless's title"
+  at_least 3000 "${differing%% *}" || fail "the title differs from tessivane-headless's in $differing pixels"
+  [ -n "$pictures" ] && mkdir -p "$pictures" && cp "$work/title.png" "$pictures/windows-title.png"
+else
+  fail "no title menu after a fire press"
+fi
+
+step "keys: START begins a game and the ship moves"
+in_play() { look $score $menu && at_least "$(white score)" 0.20 && ! at_least "$(white menu)" 0.05; }
+start_pressed() { press a; poll 3 in_play; }
+if poll 10 start_pressed; then
+  sleep 3  # the stage's opening
+  ship_at() { "$probe" look "$window" --save "$work/$1.ppm" > "$work/$1.look"; }
+  xdotool keydown Left; sleep 1.5; xdotool keyup Left
+  ship_at left
+  xdotool keydown Right; sleep 3; xdotool keyup Right
+  ship_at right
+  # The ship's column: where the lower band's brightest pixels lie.
+  column() {
+    convert "$work/$1.ppm" -crop "$picture" +repage -sample '332x478!' -crop 332x90+0+370 +repage \
+      -colorspace gray -threshold 60% -format '%@' info: | awk -F'[x+]' '{ print $3 + $1 / 2 }'
+  }
+  l=$(column left) r=$(column right)
+  echo "ship: near x=$l after Left, x=$r after Right"
+  awk -v l="$l" -v r="$r" 'BEGIN { exit !(r - l >= 40) }' || fail "the ship did not move right (x $l -> $r)"
+  [ -n "$pictures" ] && convert "$work/right.ppm" "$pictures/windows-play.png"
+  mem=$(ps -o rss= -C tessivane.exe | sort -n | tail -1)
+  echo "memory in play: $((mem / 1024)) MB resident (tessivane.exe under Wine)"
+else
+  fail "START did not begin a game"
+fi
+
+step "options: a setting is written at once to %APPDATA%\\Tessivane\\settings.ini"
+settings=$appdata/settings.ini
+press Escape
+sleep 0.5
+press Down
+sleep 0.3
+press Return
+sleep 0.5
+press Left
+poll 5 grep -q 'music_volume = 9' "$settings" || fail "no music_volume = 9 in $settings"
+press Escape
+sleep 0.5
+press Escape
+sleep 0.5
+
+step "closing the window asks; Enter (Yes) ends the game with status 0"
+other_window() { box=$("$probe" list | awk -v w="$window" '$1 != w { print $1; exit }'); [ -n "$box" ]; }
+"$probe" close "$window"
+if poll 10 other_window; then
+  sleep 0.5
+  [ -n "$pictures" ] && import -window root "$pictures/windows-close-question.png" 2> /dev/null
+  focus "$box"
+  press Return
+  if poll 20 exited $run; then
+    wait $run
+    status=$?
+    [ $status -eq 0 ] || fail "the game ended with status $status on Yes"
+  else
+    fail "the game did not end on Yes"
+  fi
+else
+  fail "no question appeared on closing the window"
+fi
+if [ $locked = 1 ]; then
+  [ -s "$appdata/Qapo.sco" ] || fail "no score file in %APPDATA%\\Tessivane"
+  [ -e "$game/Qapo.sco" ] && fail "a score file was written beside the game"
+fi
+ls "$appdata/replays/"*.tvreplay > /dev/null 2>&1 || fail "no replay in %APPDATA%\\Tessivane\\replays"
+
+[ $fails -eq 0 ] && echo "Windows build: all checks passed"
+exit $((fails > 0))
