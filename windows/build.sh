@@ -21,7 +21,8 @@ cmake -S . -B "$build/host" -DCMAKE_BUILD_TYPE=Release -DTESSIVANE_TESTS=OFF -DT
 nice cmake --build "$build/host" -j"$jobs" --target tessivane_sheets_bin tessivane_map tessivane_music \
   tessivane_sounds tessivane_messages gen-cp932-table
 
-prefix=$(windows/build-libs.sh)
+# WIN_PREFIX=DIR: libraries built elsewhere, in place of the cached ones.
+prefix=${WIN_PREFIX:-$(windows/build-libs.sh)}
 
 soundfont=
 for f in /usr/share/sounds/sf3/default-GM.sf3 /usr/share/sounds/sf2/default-GM.sf2 \

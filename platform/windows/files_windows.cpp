@@ -68,20 +68,6 @@ bool WriteAll(HANDLE h, const uint8_t* data, size_t size) {
   return true;
 }
 
-// Copies everything from `from`'s offset `at` to its end into `to`.
-bool CopyTail(HANDLE from, uint64_t at, HANDLE to) {
-  LARGE_INTEGER offset;
-  offset.QuadPart = LONGLONG(at);
-  if (!SetFilePointerEx(from, offset, nullptr, FILE_BEGIN)) return false;
-  uint8_t buffer[16384];
-  for (;;) {
-    DWORD got = 0;
-    if (!ReadFile(from, buffer, sizeof buffer, &got, nullptr)) return false;
-    if (got == 0) return true;
-    if (!WriteAll(to, buffer, got)) return false;
-  }
-}
-
 // A new file with a unique name beside `path`: "path.XXXXXX".
 HANDLE CreateTemporary(const std::string& path, std::wstring* temp) {
   static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -101,7 +87,7 @@ HANDLE CreateTemporary(const std::string& path, std::wstring* temp) {
   return INVALID_HANDLE_VALUE;
 }
 
-bool WriteAndRename(const std::string& path, const void* data, size_t size, HANDLE tailFrom, int* error) {
+bool WriteAndRename(const std::string& path, const void* data, size_t size, int* error) {
   std::wstring temp;
   HANDLE h = CreateTemporary(path, &temp);
   if (h == INVALID_HANDLE_VALUE) {
@@ -109,7 +95,6 @@ bool WriteAndRename(const std::string& path, const void* data, size_t size, HAND
     return false;
   }
   bool ok = WriteAll(h, static_cast<const uint8_t*>(data), size);
-  ok = ok && (tailFrom == INVALID_HANDLE_VALUE || CopyTail(tailFrom, size, h));
   ok = ok && FlushFileBuffers(h);
   int err = ok ? 0 : LastErrno();
   CloseHandle(h);
@@ -167,18 +152,25 @@ bool ReadWholeFile(const std::string& path, size_t limit, std::vector<uint8_t>* 
 }
 
 bool ReplaceFileAtomically(const std::string& path, const void* data, size_t size, int* error) {
-  return WriteAndRename(path, data, size, INVALID_HANDLE_VALUE, error);
+  return WriteAndRename(path, data, size, error);
 }
 
+// The old file's tail is read first and the file closed before the rename:
+// Windows refuses to replace a file that is open, even for reading.
 bool OverwriteFileStartAtomically(const std::string& path, const void* data, size_t size, int* error) {
-  int openError = 0;
-  Handle old(OpenForReading(platform::Widen(path), &openError));
-  if (!old.ok()) {
-    if (openError == ENOENT) return WriteAndRename(path, data, size, INVALID_HANDLE_VALUE, error);
-    *error = openError;
+  std::vector<uint8_t> old;
+  int readError = 0;
+  if (!ReadWholeFile(path, SIZE_MAX, &old, &readError)) {
+    if (readError == ENOENT) return WriteAndRename(path, data, size, error);
+    *error = readError;
     return false;
   }
-  return WriteAndRename(path, data, size, old.h, error);
+  if (old.size() > size) {
+    std::vector<uint8_t> whole(static_cast<const uint8_t*>(data), static_cast<const uint8_t*>(data) + size);
+    whole.insert(whole.end(), old.begin() + ptrdiff_t(size), old.end());
+    return WriteAndRename(path, whole.data(), whole.size(), error);
+  }
+  return WriteAndRename(path, data, size, error);
 }
 
 bool MakeFolders(const std::string& path, int* error) {

@@ -1,6 +1,8 @@
 // The millisecond clock, waiting, the screen saver, the single-copy claim,
 // folders and the end of the process on Windows (the SDL back-end).
 #include <windows.h>
+// After windows.h: the multimedia timer period.
+#include <mmsystem.h>
 
 #include <SDL.h>
 
