@@ -2,27 +2,28 @@
 # (web/build-libs.sh, windows/build-libs.sh) from Debian's source packages.
 # Sourced, not run. The caller sets:
 #   libs_name        the cache folder's stem (web-libs, win64-libs)
-#   libs_key_text    what besides the scripts names the build (the compiler's version)
+#   libs_recipe      a number raised when the way the libraries are built
+#                    changes beyond their flags
+#   libs_key_text    the compiler's version
 #   libs_label       how the messages name these libraries
 # and calls libs_begin, then cmake_lib/fetch for each library, then libs_end.
 # The prefix is ~/.cache/tessivane/NAME-KEY (or under $TESSIVANE_CACHE), KEY
-# naming both scripts and the compiler, so a new compiler or a change of flags
-# builds anew beside the old one, and every clone on the machine reuses it.
-# Sources come through a private APT configuration inside that folder, so the
-# machine's /etc/apt is left alone. Nothing is downloaded at compile time.
+# naming the recipe and the compiler, so a new compiler builds anew beside the
+# old one, and every clone on the machine reuses it. Within a prefix each
+# library is built again when its source package or its flags change (its
+# .done- stamp). Sources come through a private APT configuration inside that
+# folder, so the machine's /etc/apt is left alone. Nothing is downloaded at
+# compile time.
 
-libs_begin() {  # libs_begin CALLER_SCRIPT: sets build, prefix; exits early when built
+libs_begin() {  # sets build, prefix; exits early when built
   local home cache key
   home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
   cache=${TESSIVANE_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/tessivane}
-  key=$( { cat "$1" "${BASH_SOURCE[0]}"; echo "$libs_key_text"; } | sha256sum | cut -c1-16)
+  key=$( { echo "$libs_recipe"; echo "$libs_key_text"; } | sha256sum | cut -c1-16)
   build=$cache/$libs_name-$key
   prefix=$build/prefix
-  if [ -f "$prefix/.built" ]; then
-    echo "$prefix"
-    exit 0
-  fi
-  # One build at a time into a prefix: a second waits and then uses it.
+  # One build at a time in a folder (two clones building at once would remove
+  # each other's work); a second waits for the first and finds it done.
   mkdir -p "$cache"
   exec 9>"$build.lock"
   flock 9
@@ -86,7 +87,8 @@ fetch() {  # fetch SOURCE_PACKAGE -> prints the unpacked folder
   (cd "$build/src" && realpath "$(ls -d "$pkg"-[0-9]*/ | head -1)")
 }
 
-# A library is built again when the options it was built with change.
+# A library is built again when its source or the options it was built with
+# change.
 is_built() { [ -f "$prefix/.done-$1" ] && [ "$(cat "$prefix/.done-$1")" = "$2" ]; }
 
 # Runs one build step into the library's log; on failure shows its end and exits.
@@ -97,11 +99,11 @@ logged() {  # logged NAME COMMAND...
 
 cmake_lib() {  # cmake_lib NAME SOURCE_PACKAGE [cmake options...], configured with "${libs_cmake[@]}"
   local name=$1 pkg=$2 src; shift 2
-  is_built "$name" "$pkg $*" && return 0
   src=$(fetch "$pkg") || exit 1
+  is_built "$name" "$(basename "$src") $*" && return 0
   rm -rf "$build/obj/$name" "$build/obj-$name.log"
   logged "$name" "${libs_cmake[@]}" -S "$src" -B "$build/obj/$name" "$@"
   logged "$name" nice -n 19 cmake --build "$build/obj/$name" -j"$jobs"
   logged "$name" cmake --install "$build/obj/$name"
-  echo "$pkg $*" >"$prefix/.done-$name"
+  echo "$(basename "$src") $*" >"$prefix/.done-$name"
 }

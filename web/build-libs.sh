@@ -3,19 +3,18 @@
 # SDL2_mixer with Ogg Vorbis) from Debian's source packages with Emscripten,
 # into a prefix that is kept between builds and between clones:
 #   web/build-libs.sh        prints the prefix's path as its last line
-# The prefix is ~/.cache/tessivane/web-libs-KEY (tools/source_libs.sh, shared
-# with the Windows build, fetches the sources and keys the cache by the
-# scripts and the compiler).
-# Sources come through a private APT configuration inside that folder, so the
-# machine's /etc/apt is left alone. Nothing is downloaded at compile time.
+# The prefix is ~/.cache/tessivane/web-libs-KEY, KEY naming the compiler's
+# version and the recipe number below; tools/source_libs.sh, shared with the
+# Windows build, fetches the sources, builds each library and keeps the cache.
 set -euo pipefail
 libs_name=web-libs
+libs_recipe=1  # raise when the way the libraries are built changes beyond their flags
 libs_key_text=$(emcc --version 2>/dev/null | head -1)
 libs_label="web libraries"
 # shellcheck source=../tools/source_libs.sh
 . "$(dirname "$0")/../tools/source_libs.sh"
 export NODE_PATH=/usr/share/nodejs
-libs_begin "$0"
+libs_begin
 libs_cmake=(emcmake cmake -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
             -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix"
             -DBUILD_SHARED_LIBS=OFF -DCMAKE_POLICY_DEFAULT_CMP0074=NEW)

@@ -4,17 +4,18 @@
 # mingw-w64, as static libraries, into a prefix kept between builds and
 # between clones:
 #   windows/build-libs.sh    prints the prefix's path as its last line
-# The prefix is ~/.cache/tessivane/win64-libs-KEY (tools/source_libs.sh, shared
-# with the web build, fetches the sources and keys the cache by the scripts
-# and the compiler).
+# The prefix is ~/.cache/tessivane/win64-libs-KEY, KEY naming the compiler's
+# version and the recipe number below; tools/source_libs.sh, shared with the
+# web build, fetches the sources, builds each library and keeps the cache.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 libs_name=win64-libs
+libs_recipe=1  # raise when the way the libraries are built changes beyond their flags
 libs_key_text=$(x86_64-w64-mingw32-gcc-posix --version 2>/dev/null | head -1)
 libs_label="Windows libraries"
 # shellcheck source=../tools/source_libs.sh
 . "$here/../tools/source_libs.sh"
-libs_begin "$0"
+libs_begin
 libs_cmake=(cmake -DCMAKE_TOOLCHAIN_FILE="$here/mingw-w64.cmake" -DWIN_PREFIX="$prefix"
             -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix"
             -DBUILD_SHARED_LIBS=OFF -DCMAKE_POLICY_DEFAULT_CMP0074=NEW)
