@@ -254,8 +254,28 @@ sleep 0.5
 press Escape
 sleep 0.5
 
-step "closing the window asks; Enter (Yes) ends the game with status 0"
 other_window() { box=$("$probe" list | awk -v w="$window" '$1 != w { print $1; exit }'); [ -n "$box" ]; }
+step "a second copy is refused with a message; the first runs on"
+(cd "$work" && SDL_AUDIODRIVER=dummy exec wine "$game/tessivane.exe") > "$work/second.out" 2> "$work/second.err" &
+second=$!
+pids+=($second)
+if poll 20 other_window; then
+  focus "$box"
+  press Return
+  if poll 10 exited $second; then
+    wait $second
+    status=$?
+    [ $status -eq 1 ] || fail "the refused copy ended with status $status, not 1"
+  else
+    fail "the refused copy did not end after its message"
+  fi
+else
+  fail "the second copy showed no message (running: $(exited $second && echo no || echo yes))"
+fi
+exited $run && fail "the first copy ended when the second started"
+focus "$window"
+
+step "closing the window asks; Enter (Yes) ends the game with status 0"
 "$probe" close "$window"
 if poll 10 other_window; then
   sleep 0.5
