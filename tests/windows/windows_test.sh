@@ -213,6 +213,8 @@ if poll 20 menu_shown; then
 else
   fail "no title menu after the opening"
 fi
+# The program's icon resource is the window's icon too.
+xprop -id "$window" _NET_WM_ICON 2> /dev/null | grep -q 'Icon (' || fail "the window has no icon"
 heard=$(tr -d '\000' < "$work/audio.raw" 2> /dev/null | head -c 100000 | wc -c)
 [ "$heard" -ge 10000 ] || fail "the title is silent (the sound file holds $heard non-zero bytes)"
 focus "$window"
