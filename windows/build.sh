@@ -36,10 +36,11 @@ cmake -S windows -B "$build/game" -DCMAKE_TOOLCHAIN_FILE="$PWD/windows/mingw-w64
   >"$build/game-configure.log" || { cat "$build/game-configure.log"; exit 1; }
 nice cmake --build "$build/game" -j"$jobs"
 
-# The zip: the game's folder without the build's stamps.
+# The zip: the game's folder without the build's stamps, nor the score file a
+# run from the build folder leaves there.
 rm -rf "$build/zip" "$build/Tessivane-win64.zip"
 mkdir -p "$build/zip"
 cp -r "$build/game/Tessivane" "$build/zip/"
-find "$build/zip" -name '.*' -type f -delete
+find "$build/zip" \( -name '.*' -o -name 'Qapo.sco*' \) -type f -delete
 (cd "$build/zip" && cmake -E tar cf "$build/Tessivane-win64.zip" --format=zip Tessivane)
 echo "Windows build: $build/Tessivane-win64.zip ($(du -k "$build/Tessivane-win64.zip" | cut -f1) KiB)"

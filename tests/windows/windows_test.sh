@@ -58,10 +58,14 @@ for f in tessivane.exe tessivane-headless.exe README.txt Qapo.map fonts/ipag.ttf
   [ -s "$game/$f" ] || fail "the zip has no $f"
 done
 ls "$game"/QapoOgg/*.ogg > /dev/null 2>&1 || fail "the zip has no music"
+[ -e "$game/Qapo.sco" ] && fail "the zip holds a score file"
 ls "$game"/sounds/*.wav > /dev/null 2>&1 || fail "the zip has no sound effects"
 
 step "a fresh Wine prefix for the user 山田, without the crash dialog"
-export WINEPREFIX=$here/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" USER=山田 LC_ALL=C.UTF-8
+# (A home of its own: Wine links the profile's folders to the home's, the
+# Pictures folder to its Pictures.)
+mkdir -p "$here/home/Pictures"
+export WINEPREFIX=$here/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" USER=山田 LC_ALL=C.UTF-8 HOME=$here/home
 unset WINELOADER WINESERVER
 started=$SECONDS
 wine wineboot -i > "$here/wineboot.log" 2>&1
@@ -235,6 +239,14 @@ if poll 10 start_pressed; then
   echo "ship: at x=$l after Left, x=$r after Right"
   [ "$l" != -1 ] && [ $((r - l)) -ge 100 ] || fail "the ship did not move right (x $l -> $r)"
   [ -n "$pictures" ] && convert "$work/right.ppm" "$pictures/windows-play.png"
+  press F12
+  shot_written() { ls "$profile/Pictures/Tessivane/"*.png > /dev/null 2>&1; }
+  if poll 5 shot_written; then
+    shot=$(ls "$profile/Pictures/Tessivane/"*.png | head -1)
+    [ "$(od -An -tx1 -j16 -N8 "$shot" | tr -d ' \n')" = 0000014c000001de ] || fail "the screenshot is not 332 x 478"
+  else
+    fail "F12 wrote no picture into the profile's Pictures\\Tessivane"
+  fi
   mem=$(ps -o rss= -C tessivane.exe | sort -n | tail -1)
   echo "memory in play: $((mem / 1024)) MB resident (tessivane.exe under Wine)"
 else
