@@ -11,6 +11,8 @@
 #                   it at http://127.0.0.1:8081/ with its database in
 #                   $XDG_DATA_HOME/tessivane-server/ (with the web site of
 #                   ./run.sh web-build, when built, for watching replays)
+#   ./run.sh windows-build   install what is missing, cross-build the Windows
+#                   game into build-windows/Tessivane-win64.zip
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -33,6 +35,14 @@ SERVER_PACKAGES=(
 WEB_PACKAGES=(
   emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3 fonttools
 )
+# What the Windows build adds: the mingw-w64 cross compiler (POSIX threads),
+# the tools that fetch and build the libraries' Debian sources, and the music
+# renderer and compressor; Wine runs its tests.
+WINDOWS_PACKAGES=(
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+  dpkg-dev fluidsynth vorbis-tools python3
+)
+WINE_PACKAGES=(wine wine64)
 # What the tests add: GoogleTest and benchmarks, MPFR for the expected sines
 # and cosines, a virtual X server driven by xdotool and looked at with
 # ImageMagick (its core fonts let SDL's message boxes open), ffmpeg to check
@@ -47,6 +57,8 @@ TEST_PACKAGES=(
   "${SERVER_PACKAGES[@]}" postgresql
   # the browser test
   chromium "${WEB_PACKAGES[@]}"
+  # the Windows build's tests under Wine
+  "${WINDOWS_PACKAGES[@]}" "${WINE_PACKAGES[@]}"
 )
 
 install_missing() {  # install_missing PACKAGE...
@@ -102,6 +114,10 @@ case "${1:-}" in
     install_missing "${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
     web/build.sh build-web
     ;;
+  windows-build)
+    install_missing "${PLAY_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+    windows/build.sh build-windows
+    ;;
   web)
     install_missing "${PLAY_PACKAGES[@]}" "${WEB_PACKAGES[@]}"
     web/build.sh build-web
@@ -120,6 +136,7 @@ case "${1:-}" in
     ;;
   *)
     echo "usage: $0 play|test|web|web-build|server" >&2
+    echo "usage: $0 play|test|web|web-build|windows-build" >&2
     exit 2
     ;;
 esac

@@ -1,8 +1,5 @@
 #include "app/replay_recorder.h"
 
-#include <dirent.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
@@ -84,7 +81,7 @@ void WriteGame() {
   // One name per game: the date and time, and a number when that is taken.
   const std::string stem = folder + "/" + TimeStamp(std::time_t(gGame.recordedAt));
   std::string path = stem + kReplayExtension;
-  for (int n = 2; access(path.c_str(), F_OK) == 0 && n < 10000; ++n)
+  for (int n = 2; files::Exists(path) && n < 10000; ++n)
     path = stem + "-" + std::to_string(n) + kReplayExtension;
   if (!files::ReplaceFileAtomically(path, bytes.data(), bytes.size(), &error)) {
     std::fprintf(stderr, "Tessivane: cannot write the replay %s (%s)\n", path.c_str(), std::strerror(error));
@@ -155,7 +152,7 @@ bool GameAsPlayed(ReplayInfo* game, uint32_t* frames) {
 
 std::string ReplayFolder() {
   const std::string home = files::DataHome();
-  return home.empty() ? std::string() : home + "/tessivane/replays";
+  return home.empty() ? std::string() : home + "/" + files::GameFolderName() + "/replays";
 }
 
 std::vector<StoredReplay> ReadStoredReplays(const std::string& folder) {
@@ -163,10 +160,7 @@ std::vector<StoredReplay> ReadStoredReplays(const std::string& folder) {
   constexpr size_t kHeaderBytes = 8192;
   std::vector<StoredReplay> replays;
   const size_t ext = std::strlen(kReplayExtension);
-  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
-  if (!dir) return replays;
-  while (const dirent* e = readdir(dir)) {
-    const std::string name = e->d_name;
+  for (const std::string& name : files::FolderNames(folder)) {
     if (name.size() <= ext || name.compare(name.size() - ext, ext, kReplayExtension) != 0) continue;
     std::vector<uint8_t> head;
     int error;
@@ -176,7 +170,6 @@ std::vector<StoredReplay> ReadStoredReplays(const std::string& folder) {
         DecodeReplayInfo(head.data(), head.size(), &r.info, &why))
       replays.push_back(r);
   }
-  closedir(dir);
   return replays;
 }
 
@@ -269,6 +262,7 @@ void KeepReplays(const std::string& folder, const std::string& justWritten) {
     // a place of the table as long as that place stands.
     const bool keep = replays[k].name == justWritten || k < size_t(kKeptRecentReplays) ||
                       r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
-    if (!keep) unlink((folder + "/" + replays[k].name).c_str());
+    int error = 0;
+    if (!keep) files::RemoveFile(folder + "/" + replays[k].name, &error);
   }
 }

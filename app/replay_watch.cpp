@@ -1,7 +1,5 @@
 #include "app/replay_watch.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -14,6 +12,7 @@
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/machine.h"
+#include "platform/posix/program_folder.h"
 #include "platform/replay_file.h"
 
 namespace {
@@ -28,9 +27,9 @@ int gFrame = 0;
 
 void RestartByExecuting(const std::string& replayPath) {
   if (replayPath.empty()) {
-    execl("/proc/self/exe", "tessivane", static_cast<char*>(nullptr));
+    platform::RunProgramAfresh({});
   } else {
-    execl("/proc/self/exe", "tessivane", kWatchOption, replayPath.c_str(), static_cast<char*>(nullptr));
+    platform::RunProgramAfresh({kWatchOption, replayPath});
     std::fprintf(stderr, "Tessivane: cannot start the replay\n");
   }
 }

@@ -49,7 +49,7 @@ std::string Printable(const std::string& text) {
 std::string SettingsPath() {
   const std::string home = files::ConfigHome();
   if (home.empty()) return std::string();
-  return home + "/tessivane/settings.ini";
+  return home + "/" + files::GameFolderName() + "/settings.ini";
 }
 
 void ReadSettingsText(const std::string& text, const char* origin) {

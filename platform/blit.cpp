@@ -12,7 +12,8 @@
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC optimize("O3")
 #endif
-#if defined(__x86_64__) && defined(__has_attribute)
+// (Windows programs have no load-time choice of versions: SSE2 alone there.)
+#if defined(__x86_64__) && !defined(_WIN32) && defined(__has_attribute)
 #if __has_attribute(target_clones)
 #define WITH_AVX2_VERSION __attribute__((target_clones("avx2", "default")))
 #endif

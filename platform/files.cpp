@@ -265,6 +265,28 @@ bool MakeFolders(const std::string& path, int* error) {
   return true;
 }
 
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+std::vector<std::string> FolderNames(const std::string& folder) {
+  std::vector<std::string> names;
+  DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
+  if (!dir) return names;
+  while (const dirent* e = readdir(dir)) {
+    const std::string name = e->d_name;
+    if (name != "." && name != "..") names.push_back(name);
+  }
+  closedir(dir);
+  return names;
+}
+
+bool RemoveFile(const std::string& path, int* error) {
+  if (unlink(path.c_str()) == 0) return true;
+  *error = errno;
+  return false;
+}
+
+const char* GameFolderName() { return "tessivane"; }
+
 namespace {
 
 std::string Home() {

@@ -1,5 +1,7 @@
 // Whole-file reading and atomic file replacement, for the score file, the
-// settings, replays and pictures. Plain POSIX; no game knowledge.
+// settings, replays and pictures. No game knowledge. Paths are UTF-8 with '/'
+// between folders; this file is plain POSIX, platform/windows/files_windows.cpp
+// does the same through the wide-character calls.
 #pragma once
 
 #include <cstddef>
@@ -68,6 +70,20 @@ std::string FolderOf(const std::string& path);
 // the folder exists afterwards; otherwise `error` holds the reason.
 bool MakeFolders(const std::string& path, int* error);
 
+// True when something exists at `path` (a file, a folder, anything).
+bool Exists(const std::string& path);
+
+// The names in a folder (without "." and ".."), in no particular order; empty
+// when it cannot be read.
+std::vector<std::string> FolderNames(const std::string& folder);
+
+// Removes a file; false (with `error` set) when it could not be removed.
+bool RemoveFile(const std::string& path, int* error);
+
+// The name of the game's own folder inside the player's folders below:
+// "tessivane" on POSIX systems, "Tessivane" on Windows.
+const char* GameFolderName();
+
 // The player's XDG base folders ($XDG_CONFIG_HOME, $XDG_DATA_HOME; a value
 // that is unset, empty or not absolute falls back to ~/.config and
 // ~/.local/share), without a trailing '/'. Empty when no home is known.
@@ -84,5 +100,8 @@ std::string DataFolder(const std::string& base, int* error);
 // ($XDG_CONFIG_HOME/user-dirs.dirs) sets it ("$HOME/..." or an absolute
 // path), else ~/Pictures. Empty when no home is known.
 std::string PicturesHome();
+
+// On Windows the two base folders are both %APPDATA% (the roaming
+// application data) and the pictures folder is the user's Pictures.
 
 }  // namespace files

@@ -12,7 +12,13 @@ namespace {
 // The pixel stores start on large-page boundaries so that they can be backed
 // by 2 MiB pages: a sprite's rows lie a whole surface row apart, and with
 // small pages nearly every row drawn is another address translation.
+// (A Windows object file aligns to 8 KiB at most, and Windows gives large
+// pages only to privileged programs: there, page boundaries.)
+#ifdef _WIN32
+constexpr size_t kLargePage = 4096;
+#else
 constexpr size_t kLargePage = size_t(2) << 20;
+#endif
 
 alignas(kLargePage) uint32_t gScreenPixels[kScreenWidth * kScreenHeight];
 alignas(kLargePage) uint32_t gBackPixels[kBackWidth * kBackHeight];

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <string>
+#include <vector>
+
 namespace platform {
 
 std::string ProgramFolder() {
@@ -12,6 +15,14 @@ std::string ProgramFolder() {
   const size_t slash = path.rfind('/');
   if (slash == std::string::npos) return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+void RunProgramAfresh(const std::vector<std::string>& arguments) {
+  std::vector<char*> argv;
+  argv.push_back(const_cast<char*>("tessivane"));
+  for (const std::string& a : arguments) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv("/proc/self/exe", argv.data());
 }
 
 }  // namespace platform

@@ -1,6 +1,6 @@
 // The player's window, keyboard and game controllers through SDL2.
 #include <SDL.h>
-#ifndef __EMSCRIPTEN__
+#if !defined(__EMSCRIPTEN__) && !defined(_WIN32)
 #include <cairo.h>
 #endif
 #ifdef __EMSCRIPTEN__
@@ -231,8 +231,8 @@ void DrawPicture() {
 
 // The game's icon (the generated 64 px PNG carried in the program) on the
 // window; without it the window simply keeps the desktop's default. (A web
-// page has its own icon.)
-#ifdef __EMSCRIPTEN__
+// page has its own icon; on Windows SDL takes the program's icon resource.)
+#if defined(__EMSCRIPTEN__) || defined(_WIN32)
 void SetWindowIcon(SDL_Window*) {}
 #else
 void SetWindowIcon(SDL_Window* window) {

@@ -41,10 +41,12 @@ struct TextState {
 TextState gText;
 uint8_t gCoverage[kCoverageBytes];
 
+// Through SDL, which takes UTF-8 paths on every system (the font opens the
+// same way).
 bool FileExists(const std::string& path) {
-  std::FILE* f = std::fopen(path.c_str(), "rb");
+  SDL_RWops* f = SDL_RWFromFile(path.c_str(), "rb");
   if (!f) return false;
-  std::fclose(f);
+  SDL_RWclose(f);
   return true;
 }
 

@@ -2,9 +2,9 @@
 // driven by a script of inputs on the virtual clock, and writes the state of
 // every global as JSON and the play picture as PNG at chosen moments.
 // Usage and contract: docs/headless.md.
-#include <unistd.h>
-
+#ifndef _WIN32
 #include <cairo.h>
+#endif
 
 #include <algorithm>
 #include <cmath>
@@ -33,6 +33,7 @@
 #include "platform/posix/program_folder.h"
 #include "platform/replay_file.h"
 #include "platform/replay_stream.h"
+#include "platform/screenshot.h"
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "tools/headless/headless_replay.h"
@@ -358,13 +359,25 @@ void WriteShot(const std::string& file) {
   // Before the surfaces exist the picture is black.
   uint32_t* pixels = scrmain.pixels ? scrmain.pixels : gBlank;
   const int w = kScreenWidth, h = kScreenHeight;
+#ifdef _WIN32
+  // The Windows build carries no Cairo: the game's own PNG writer.
+  Surface picture;
+  picture.pixels = pixels;
+  picture.width = w;
+  picture.height = h;
+  const std::vector<uint8_t> png = EncodePng(picture);
+  int error = 0;
+  if (!files::ReplaceFileAtomically(file, png.data(), png.size(), &error)) {
+#else
   cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
                                                            CAIRO_FORMAT_RGB24, w, h, w * 4);
-  if (cairo_surface_write_to_png(s, file.c_str()) != CAIRO_STATUS_SUCCESS) {
+  const bool written = cairo_surface_write_to_png(s, file.c_str()) == CAIRO_STATUS_SUCCESS;
+  cairo_surface_destroy(s);
+  if (!written) {
+#endif
     std::fprintf(stderr, "tessivane-headless: cannot write %s\n", file.c_str());
     gWriteFailed = true;
   }
-  cairo_surface_destroy(s);
 }
 
 void TakeDueCaptures(uint32_t now) {
