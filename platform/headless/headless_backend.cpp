@@ -166,6 +166,7 @@ bool IsWindowInactive() {
 }
 void SetDisplay(bool, int, int) {}
 bool IsFullScreen() { return false; }
+int LargestWindowSize() { return 4; }  // a desktop with room for every size
 
 bool IsKeyDown(int vk) {
   CountPoll();

@@ -241,4 +241,18 @@ void DrawText(Surface& dest, int x, int y, int points, uint32_t rgb, const std::
   }
 }
 
+int TextWidth(int points, const std::string& utf8) {
+  if (utf8.empty() || !EnsureInitialised()) return 0;
+  TTF_Font* font = FontAt(points);
+  if (!font) return 0;
+  int pen = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    const uint32_t cp = NextCodepoint(utf8, i);
+    if (cp == '\n' || cp == '\r') continue;
+    const Glyph* g = FindGlyph(font, points, cp);
+    if (g) pen += g->advance;
+  }
+  return pen;
+}
+
 }  // namespace platform
