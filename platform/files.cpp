@@ -179,8 +179,6 @@ bool MakeFolders(const std::string& path, int* error) {
   return true;
 }
 
-namespace {
-
 std::string Home() {
   const char* home = std::getenv("HOME");
   if (home && home[0] == '/') return home;
@@ -188,6 +186,8 @@ std::string Home() {
   if (pw && pw->pw_dir && pw->pw_dir[0] == '/') return pw->pw_dir;
   return std::string();
 }
+
+namespace {
 
 std::string XdgFolder(const char* variable, const char* fallback) {
   const char* value = std::getenv(variable);

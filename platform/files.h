@@ -38,6 +38,8 @@ bool MakeFolders(const std::string& path, int* error);
 // ~/.local/share), without a trailing '/'. Empty when no home is known.
 std::string ConfigHome();
 std::string DataHome();
+// The player's home folder ($HOME, else the password entry's); empty when none is known.
+std::string Home();
 
 // The player's pictures folder: XDG_PICTURES_DIR as the user-dirs file
 // ($XDG_CONFIG_HOME/user-dirs.dirs) sets it ("$HOME/..." or an absolute

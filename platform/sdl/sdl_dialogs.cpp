@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/language.h"
 #include "platform/posix/line_breaks.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/surface.h"
@@ -14,6 +15,7 @@ namespace {
 // The name dialog's client area and controls, in its own pixels.
 constexpr int kDialogWidth = 373, kDialogHeight = 67;
 constexpr SDL_Rect kLabel = {40, 8, 300, 14};
+constexpr int kLabelMargin = 8;  // a longer prompt is centred, this far from the edges at least
 constexpr SDL_Rect kTextBox = {88, 24, 177, 18};
 constexpr SDL_Rect kOkButton = {144, 48, 65, 17};
 constexpr int kDialogPoints = 9;
@@ -83,7 +85,10 @@ int TextWidth(const std::string& text) {
 void DrawDialog(Surface& s, const std::string& prompt, const std::string& name, const std::string& composing,
                 bool caretOn) {
   FillRect(s, {0, 0, kDialogWidth, kDialogHeight}, kFace);
-  platform::DrawText(s, kLabel.x, kLabel.y, kDialogPoints, kInk, prompt);
+  const int promptWidth = platform::TextWidth(kDialogPoints, prompt);
+  const int labelX =
+      promptWidth <= kLabel.w ? kLabel.x : SDL_max(kLabelMargin, (kDialogWidth - promptWidth) / 2);
+  platform::DrawText(s, labelX, kLabel.y, kDialogPoints, kInk, prompt);
   FillRect(s, kTextBox, kWhite);
   FrameRect(s, kTextBox, kEdge);
   const int textX = kTextBox.x + 3, textY = kTextBox.y + 3;
@@ -122,8 +127,8 @@ void ShowMessage(const char* text, const char* title, bool criticalIcon) {
 
 bool AskYesNo(const char* text, const char* title) {
   const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, language::Translate(language::TranslatedLater("Yes"))},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, language::Translate(language::TranslatedLater("No"))},
   };
   const std::string lines = UnixLineBreaks(text);
   const SDL_MessageBoxData data = {0, ParentWindow(), title, lines.c_str(), 2, buttons, nullptr};
