@@ -5,7 +5,7 @@
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/language.h"
+#include "platform/question_buttons.h"
 #include "platform/posix/line_breaks.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/surface.h"
@@ -22,6 +22,7 @@ constexpr int kDialogPoints = 9;
 constexpr uint32_t kFace = 0xF0F0F0, kInk = 0x000000, kWhite = 0xFFFFFF, kEdge = 0x7A7A7A, kShade = 0xA0A0A0;
 
 uint32_t gDialogPixels[kDialogWidth * kDialogHeight];
+std::string gYes = "Yes", gNo = "No";
 
 SDL_Window* ParentWindow() {
   SDL_Window* w = sdlback::GameWindow();
@@ -114,6 +115,11 @@ bool Inside(const SDL_Rect& r, int x, int y) { return x >= r.x && x < r.x + r.w 
 
 namespace platform {
 
+void SetQuestionButtons(const std::string& yes, const std::string& no) {
+  gYes = yes;
+  gNo = no;
+}
+
 void ShowMessage(const char* text, const char* title, bool criticalIcon) {
   const Uint32 flags = criticalIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
   sdlback::ModalScope modal;
@@ -127,8 +133,8 @@ void ShowMessage(const char* text, const char* title, bool criticalIcon) {
 
 bool AskYesNo(const char* text, const char* title) {
   const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, language::Translate(language::TranslatedLater("Yes"))},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, language::Translate(language::TranslatedLater("No"))},
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, gYes.c_str()},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, gNo.c_str()},
   };
   const std::string lines = UnixLineBreaks(text);
   const SDL_MessageBoxData data = {0, ParentWindow(), title, lines.c_str(), 2, buttons, nullptr};
