@@ -26,6 +26,9 @@ constexpr int kTop = 62;
 constexpr int kRowStep = 22;
 constexpr int kNoticeFrames = 70;  // about three seconds
 
+// The largest window size that fits the desktop, read when the screen opens.
+int32_t largestWindowSize = 4;
+
 // A word on what the last binding did, shown for a while under the rows.
 std::string notice;
 int noticeFrames = 0;
@@ -60,6 +63,9 @@ bool IsPadRow(int row) { return row >= kSettingPadFire && row <= kSettingPadPaus
 
 // The value as shown: numbers and key names as they are, choices translated.
 std::string ShownValue(SettingId id) {
+  // A saved window size that does not fit this desktop opens as "auto".
+  if (id == kSettingWindowSize && Setting(id) > largestWindowSize)
+    return language::Translate(kSettingRows[id].names[kWindowSizeAuto]);
   const std::string text = SettingText(id);
   if (kSettingRows[id].kind == SettingKind::Choice) return language::Translate(text.c_str());
   return text;
@@ -72,8 +78,7 @@ void StepSetting(SettingId id, int step) {
   int32_t maximum = row.maximum;
   // Only the window sizes that fit the desktop are offered.
   if (id == kSettingWindowSize) {
-    maximum = int32_t(machine::ReadValue(uint32_t(platform::LargestWindowSize())));
-    if (maximum < 1 || maximum > row.maximum) maximum = row.maximum;
+    maximum = largestWindowSize;
     if (Setting(id) > maximum) v = step > 0 ? row.minimum : maximum;
   }
   if (row.kind == SettingKind::Number) {
@@ -128,6 +133,9 @@ void RunOptionsScreen() {
   bool waitingForKey = false;
   bool keysReleased = false;  // the key that chose the row was let go
   noticeFrames = 0;
+  largestWindowSize = int32_t(machine::ReadValue(uint32_t(platform::LargestWindowSize())));
+  if (largestWindowSize < 1 || largestWindowSize > kSettingRows[kSettingWindowSize].maximum)
+    largestWindowSize = kSettingRows[kSettingWindowSize].maximum;
   BeginMenuInput();
   for (;;) {
     BeginMenuFrame();
