@@ -1,24 +1,12 @@
 #include <cstring>
-#include <string>
 
+#include "app/replay_indicator.h"
 #include "app/replay_recorder.h"
 #include "app/replay_watch.h"
 #include "app/startup.h"
 #include "frontend/replay_list.h"
 #include "platform/language.h"
 #include "platform/screenshot.h"
-
-namespace {
-
-// The corner word while a replay is watched: "REPLAY", and its speed when fast.
-std::string ReplayIndicator() {
-  if (!IsWatchingReplay()) return std::string();
-  std::string label = language::Translate(language::TranslatedLater("REPLAY"));
-  if (ReplayWatchSpeed() > 1) label += " x" + std::to_string(ReplayWatchSpeed());
-  return label;
-}
-
-}  // namespace
 
 // tessivane            plays, recording every game
 // tessivane FILE       plays the replay FILE, then ends

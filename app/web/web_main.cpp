@@ -7,10 +7,12 @@
 
 #include <string>
 
+#include "app/replay_indicator.h"
 #include "app/replay_recorder.h"
 #include "app/replay_watch.h"
 #include "app/startup.h"
 #include "frontend/replay_list.h"
+#include "platform/screenshot.h"
 
 namespace {
 
@@ -37,6 +39,7 @@ std::string ReplayNameInAddress() {
 
 int main() {
   SetProgramRestarter(ReloadPage);
+  SetCornerLabel(ReplayIndicator);
   const std::string watch = ReplayNameInAddress();
   if (!watch.empty()) WatchReplay(ReplayFolder() + "/" + watch, true);
   SetReplayRecording(true);
