@@ -127,6 +127,13 @@ namespace {
 
 bool IsKeyRow(int id) { return id >= kSettingFireKey && id <= kSettingPauseKey; }
 bool IsPadRow(int id) { return id >= kSettingPadFire && id <= kSettingPadPause; }
+// Keys with a meaning of their own where fire and bomb also act: Escape and
+// Pause, and the letters of the title (H, E), the high-score table (H, R) and
+// the stage selection (P). As a fire or bomb key one would act twice: fire
+// bound to E would start a normal game where E asks for an easy one.
+bool IsScreenKey(int32_t vk) {
+  return vk == kVkEscape || vk == kVkPause || vk == kVkH || vk == kVkE || vk == kVkP || vk == kVkR;
+}
 constexpr int kKeyRows[2] = {kSettingFireKey, kSettingPauseKey};
 constexpr int kPadRows[2] = {kSettingPadFire, kSettingPadPause};
 
@@ -135,8 +142,7 @@ constexpr int kPadRows[2] = {kSettingPadFire, kSettingPadPause};
 BindResult BindControl(SettingId id, int32_t value) {
   const bool keyRow = IsKeyRow(id);
   if (!keyRow && !IsPadRow(id)) return {BindOutcome::Refused, id};
-  if (keyRow && (KeyName(value) == nullptr ||
-                 (id != kSettingPauseKey && (value == kVkEscape || value == kVkPause))))
+  if (keyRow && (KeyName(value) == nullptr || (id != kSettingPauseKey && IsScreenKey(value))))
     return {BindOutcome::Refused, id};
   if (!keyRow && (value < 0 || value > kSettingRows[id].maximum)) return {BindOutcome::Refused, id};
   if (settingValues[id] == value) return {BindOutcome::Bound, id};
@@ -147,7 +153,7 @@ BindResult BindControl(SettingId id, int32_t value) {
     if (settingValues[other] != value) continue;
     // The old value must suit the row that takes it; a fire or bomb row that
     // would get Escape or Pause refuses the exchange instead.
-    if (keyRow && other != kSettingPauseKey && (old == kVkEscape || old == kVkPause))
+    if (keyRow && other != kSettingPauseKey && IsScreenKey(old))
       return {BindOutcome::Refused, SettingId(other)};
     settingValues[other] = old;
     result = {BindOutcome::Swapped, SettingId(other)};

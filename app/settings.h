@@ -80,8 +80,9 @@ struct BindResult {
 };
 // Binds `value` to row `id` so that no two rows of the same kind (keys; pad
 // buttons) ever share one: a row already holding it takes `id`'s old value.
-// Escape and Pause are refused for the fire and bomb keys (Escape leaves
-// menus and Pause always pauses); the pause key may be any bindable key.
+// Escape, Pause and the screens' own letters (H, E, P, R) are refused for the
+// fire and bomb keys (Escape leaves menus, Pause always pauses, E on the
+// title asks for an easy game); the pause key may be any bindable key.
 // Applies and writes the file once.
 BindResult BindControl(SettingId id, int32_t value);
 // Settings read from a file where two keys (or two pad buttons) share one, or
