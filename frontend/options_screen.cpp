@@ -73,7 +73,8 @@ std::string ShownValue(SettingId id) {
 
 void StepSetting(SettingId id, int step) {
   const SettingRow& row = kSettingRows[id];
-  RaiseSoundEffect(SoundEffect::MenuMove);
+  // The effects volume sounds its sample at the new level instead (below).
+  if (id != kSettingEffectsVolume) RaiseSoundEffect(SoundEffect::MenuMove);
   int32_t v = Setting(id) + step;
   int32_t maximum = row.maximum;
   // Only the window sizes that fit the desktop are offered.

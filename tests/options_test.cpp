@@ -90,7 +90,7 @@ TEST_F(OptionsTest, TheCursorSoundsAndTheEffectsVolumePlaysASampleAtItsNewLevel)
   EXPECT_EQ(RunOptions({{kVkDown, 2}, {kVkLeft, 4}, {kVkDown, 6}, {kVkUp, 8}, {kVkEscape, 10}}, 20),
             Ended::Returned);
   EXPECT_EQ(Setting(kSettingEffectsVolume), 5);
-  EXPECT_EQ(SoundNames(), (std::vector<std::string>{"menu-move", "menu-move", "shot", "menu-move", "menu-move"}));
+  EXPECT_EQ(SoundNames(), (std::vector<std::string>{"menu-move", "shot", "menu-move", "menu-move"}));
 }
 
 TEST_F(OptionsTest, ThePauseAndEscapeMenusSoundAsTheTitleMenuDoes) {
