@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/pause.h"
+#include "app/state_digest.h"
 #include "enemies/stage_flow.h"
 #include "frontend/title.h"
 #include "frontend/transitions.h"
@@ -59,6 +60,7 @@ void MainLoopPass() {
   // The pause key leaves the demonstration as fire does.
   const bool leaveDemo = gameMode == kModeDemo && PauseInputPressed();
   frameStartMs = ClockMs();
+  CheckStateEachSecond(uint32_t(frameStartMs));
   ReadInput();
 
   RunWorldSteps();

@@ -11,7 +11,9 @@
 #include <ctime>
 #include <vector>
 
+#include "app/state_digest.h"
 #include "data/score_file.h"
+#include "frontend/replay_list.h"
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
@@ -21,7 +23,13 @@ namespace {
 
 bool gRecordingWanted = false;
 bool gGameInProgress = false;
+// The game being recorded, or, during playback, the game as played back.
 ReplayInfo gGame;
+bool gGameSeen = false;
+uint32_t gGameStartPass = 0;
+uint32_t gGameFrames = 0;
+
+bool Following() { return machine::CurrentMode() != machine::Mode::Live; }
 
 uint8_t CurrentDifficulty() {
   if (revengeFire == 1) return 3;
@@ -42,8 +50,22 @@ std::string TimeStamp(std::time_t t) {
   return buf;
 }
 
-void WriteGame(uint8_t ending, uint32_t stopClockMs) {
+void WriteGame();
+
+// The game ends as `ending` (the ending, once reached, wins): its outcome is
+// kept, and while recording its replay is written.
+void EndGame(uint8_t ending, uint32_t stopClockMs) {
+  NoteStage();
   gGameInProgress = false;
+  gGameFrames = MainLoopPasses() - gGameStartPass;
+  gGame.ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : ending;
+  gGame.score = score;
+  gGame.stopClockMs = stopClockMs;
+  if (gGame.ending == kReplayEndedByEnding) gGame.stageReached = 8;
+  if (machine::CurrentMode() == machine::Mode::Recording) WriteGame();
+}
+
+void WriteGame() {
   const uint8_t* compressed;
   size_t size;
   uint64_t rawSize;
@@ -58,10 +80,6 @@ void WriteGame(uint8_t ending, uint32_t stopClockMs) {
     std::fprintf(stderr, "Tessivane: no folder for replays (%s)\n", std::strerror(error));
     return;
   }
-  gGame.ending = ending;
-  gGame.score = score;
-  gGame.stopClockMs = stopClockMs;
-  if (ending == kReplayEndedByEnding) gGame.stageReached = 8;
   const std::vector<uint8_t> bytes = EncodeReplay(gGame, compressed, size, rawSize, rawCrc);
   // One name per game: the date and time, and a number when that is taken.
   const std::string stem = folder + "/" + TimeStamp(std::time_t(gGame.recordedAt));
@@ -72,7 +90,7 @@ void WriteGame(uint8_t ending, uint32_t stopClockMs) {
     std::fprintf(stderr, "Tessivane: cannot write the replay %s (%s)\n", path.c_str(), std::strerror(error));
     return;
   }
-  KeepReplays(folder);
+  KeepReplays(folder, path.substr(folder.size() + 1));
 }
 
 }  // namespace
@@ -86,12 +104,16 @@ void BeginReplaySession() {
 }
 
 void NoteGameStart() {
-  if (machine::CurrentMode() != machine::Mode::Recording) return;
+  if (!Following()) return;
   gGameInProgress = true;
+  gGameSeen = true;
+  gGameStartPass = MainLoopPasses();
+  gGameFrames = 0;
   gGame = ReplayInfo{};
   gGame.build = kBuildIdentity;
   gGame.recordedAt = uint64_t(std::time(nullptr));
-  gGame.gameStart = machine::RecordedSize();
+  gGame.gameStart = machine::IsPlayingBack() ? machine::PlayedSize() : machine::RecordedSize();
+  if (IsReplayListOffered()) gGame.flags |= kReplayFlagListOffered;
   gGame.difficulty = CurrentDifficulty();
   gGame.startStage = stageNo;
   gGame.stageReached = stageNo;
@@ -109,16 +131,26 @@ void NoteTablePlace(int place, const std::string& name) {
 
 void NoteGameEnd() {
   if (!gGameInProgress) return;
-  NoteStage();
-  WriteGame(gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByGameOver, 0);
+  EndGame(kReplayEndedByGameOver, 0);
 }
 
 void EndReplaySession(uint32_t stopClockMs) {
-  if (gGameInProgress) {
-    NoteStage();
-    WriteGame(gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit, stopClockMs);
-  }
+  if (gGameInProgress) EndGame(kReplayEndedByQuit, stopClockMs);
   machine::StopRecording();
+}
+
+bool GameAsPlayed(ReplayInfo* game, uint32_t* frames) {
+  if (!gGameSeen) return false;
+  *game = gGame;
+  *frames = gGameInProgress ? MainLoopPasses() - gGameStartPass : gGameFrames;
+  if (gGameInProgress) {
+    // Still in progress where playback stopped: it ends there.
+    if (stageNo >= 1 && stageNo <= 8 && stageNo > game->stageReached) game->stageReached = stageNo;
+    game->ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit;
+    game->score = score;
+    if (game->ending == kReplayEndedByEnding) game->stageReached = 8;
+  }
+  return true;
 }
 
 std::string ReplayFolder() {
@@ -148,6 +180,65 @@ std::vector<StoredReplay> ReadStoredReplays(const std::string& folder) {
   return replays;
 }
 
+namespace {
+
+std::string gListingFolder;
+
+void PutSize(std::string& out, size_t n, int bytes) {
+  for (int k = 0; k < bytes; ++k) out += char(uint8_t(n >> (8 * k)));
+}
+
+size_t TakeSize(const std::string& in, size_t* at, int bytes, bool* ok) {
+  if (in.size() - *at < size_t(bytes)) {
+    *ok = false;
+    return 0;
+  }
+  size_t n = 0;
+  for (int k = 0; k < bytes; ++k) n |= size_t(uint8_t(in[*at + size_t(k)])) << (8 * k);
+  *at += size_t(bytes);
+  return n;
+}
+
+// The listing as bytes: per replay, its name (2-byte length) and its header
+// as written (4-byte length).
+void ReadListingLive(int* error, std::string* bytes) {
+  *error = 0;
+  bytes->clear();
+  for (const StoredReplay& r : ReadStoredReplays(gListingFolder)) {
+    const std::vector<uint8_t> header = EncodeReplay(r.info, nullptr, 0, 0, 0);
+    PutSize(*bytes, r.name.size(), 2);
+    *bytes += r.name;
+    PutSize(*bytes, header.size(), 4);
+    bytes->append(header.begin(), header.end());
+  }
+}
+
+}  // namespace
+
+std::vector<StoredReplay> ListStoredReplays(const std::string& folder) {
+  gListingFolder = folder;
+  int error = 0;
+  std::string bytes;
+  machine::ReadStateFile(&error, &bytes, ReadListingLive);
+  std::vector<StoredReplay> replays;
+  bool ok = true;
+  size_t at = 0;
+  while (ok && at < bytes.size()) {
+    StoredReplay r;
+    const size_t nameSize = TakeSize(bytes, &at, 2, &ok);
+    if (!ok || bytes.size() - at < nameSize) break;
+    r.name = bytes.substr(at, nameSize);
+    at += nameSize;
+    const size_t headerSize = TakeSize(bytes, &at, 4, &ok);
+    if (!ok || bytes.size() - at < headerSize) break;
+    std::string why;
+    if (DecodeReplayInfo(reinterpret_cast<const uint8_t*>(bytes.data() + at), headerSize, &r.info, &why))
+      replays.push_back(r);
+    at += headerSize;
+  }
+  return replays;
+}
+
 int TablePlaceOf(const ReplayInfo& info) {
   if (info.tablePlace == kReplayNoPlace) return -1;
   for (int p = 0; p < kHiScoreEntries; ++p)
@@ -155,24 +246,29 @@ int TablePlaceOf(const ReplayInfo& info) {
   return -1;
 }
 
-void KeepReplays(const std::string& folder) {
+void KeepReplays(const std::string& folder, const std::string& justWritten) {
   // A file that is not a replay of ours is left alone.
   std::vector<StoredReplay> replays = ReadStoredReplays(folder);
   // Newest first: by the time recorded, then by the number a name takes when
-  // its second was already taken ("...-2", "...-3").
+  // its second was already taken ("...-2", "...-3"). A date a day or more
+  // ahead of the clock is a claim no game here made: such a file counts as
+  // the oldest, so it never pushes a new game out.
+  const uint64_t latest = uint64_t(std::time(nullptr)) + 24 * 3600;
+  const auto age = [&](const StoredReplay& r) { return r.info.recordedAt > latest ? 0 : r.info.recordedAt; };
   const auto number = [](const std::string& name) {
     const size_t dash = name.find('-', 9);
     return dash == std::string::npos ? 1l : std::strtol(name.c_str() + dash + 1, nullptr, 10);
   };
   std::sort(replays.begin(), replays.end(), [&](const StoredReplay& a, const StoredReplay& b) {
-    if (a.info.recordedAt != b.info.recordedAt) return a.info.recordedAt > b.info.recordedAt;
+    if (age(a) != age(b)) return age(a) > age(b);
     return number(a.name) > number(b.name);
   });
   for (size_t k = 0; k < replays.size(); ++k) {
     const ReplayInfo& r = replays[k].info;
-    // The recent ones, the endings, and those behind a place of the table as
-    // long as that place stands.
-    const bool keep = k < size_t(kKeptRecentReplays) || r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
+    // The game just written, the recent ones, the endings, and those behind
+    // a place of the table as long as that place stands.
+    const bool keep = replays[k].name == justWritten || k < size_t(kKeptRecentReplays) ||
+                      r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
     if (!keep) unlink((folder + "/" + replays[k].name).c_str());
   }
 }

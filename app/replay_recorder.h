@@ -33,10 +33,17 @@ void NoteGameEnd();
 // `stopClockMs` (0: it simply ended): a game in progress is written.
 void EndReplaySession(uint32_t stopClockMs);
 
+// During or after a playback: the last game it played, as far as it got
+// (score, stage reached, how it ended, the table's place and name, the frames
+// of main-loop play). A game still in progress counts as ended by a quit
+// where it stands. False when playback met no game start.
+bool GameAsPlayed(ReplayInfo* game, uint32_t* frames);
+
 // $XDG_DATA_HOME/tessivane/replays (empty when no home is known).
 std::string ReplayFolder();
-// Applies the keeping rules to the folder's replays.
-void KeepReplays(const std::string& folder);
+// Applies the keeping rules to the folder's replays; the file named
+// `justWritten` (a name in the folder) is kept whatever the others claim.
+void KeepReplays(const std::string& folder, const std::string& justWritten = std::string());
 
 // A replay file of the folder: its name and its header.
 struct StoredReplay {
@@ -46,6 +53,10 @@ struct StoredReplay {
 // The replays in `folder` whose headers read (other files are passed over),
 // in the folder's order.
 std::vector<StoredReplay> ReadStoredReplays(const std::string& folder);
+// The same as a reading of the machine (recorded and played back like the
+// score file), for what the game shows and lets the player choose: a playback
+// meets the folder as it was when the game was recorded.
+std::vector<StoredReplay> ListStoredReplays(const std::string& folder);
 // The place (0..4) of the high-score table the replay's run stands behind,
 // or -1 when it made none or its place has been taken since.
 int TablePlaceOf(const ReplayInfo& info);

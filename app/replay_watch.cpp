@@ -8,6 +8,7 @@
 
 #include "app/replay_recorder.h"
 #include "app/startup.h"
+#include "frontend/replay_list.h"
 #include "platform/backend.h"
 #include "platform/files.h"
 #include "platform/keys.h"
@@ -73,10 +74,9 @@ bool ShouldPresent() {
 void WatchReplay(const std::string& path, bool backToGame) {
   gBackToGame = backToGame;
   std::vector<uint8_t> bytes;
-  int error = 0;
   std::string why;
-  if (!files::ReadWholeFile(path, size_t(1) << 30, &bytes, &error)) {
-    why = language::Translate("The replay cannot be read: ") + path;
+  if (!ReadReplayFile(path, &bytes, &why)) {
+    why = language::Translate("The replay cannot be read: ") + path + "\n" + why;
   } else if (!LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, &gInfo, &gStream, &why)) {
     why = path + "\n" + why;
   }
@@ -85,14 +85,18 @@ void WatchReplay(const std::string& path, bool backToGame) {
     if (backToGame) StartGameAfresh();
     std::exit(1);
   }
+  if (gInfo.formatVersion >= 2) OfferReplayList((gInfo.flags & kReplayFlagListOffered) != 0);
   machine::SetPlaybackEndHandler(StopWatching);
   machine::SetPlaybackWaitFilter(ShouldWait);
   machine::SetPlaybackPresentFilter(ShouldPresent);
-  machine::StartPlaying(gStream.data(), gStream.size(), false);
+  machine::StartPlaying(gStream.data(), gStream.size(), false, gInfo.formatVersion >= 2);
   StartUp();
 }
 
 void WatchReplayFromGame(const std::string& path) {
+  // The recorded program left for the replay here: a playback ends, and
+  // never starts another program.
+  if (machine::IsPlayingBack()) machine::StopPlayback("the recorded game went to watch a replay");
   EndReplaySession(0);
   gRestart(path);
   platform::EndProcess();

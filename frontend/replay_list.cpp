@@ -1,6 +1,5 @@
 #include "frontend/replay_list.h"
 
-
 #include <algorithm>
 #include <cstdio>
 #include <ctime>
@@ -47,7 +46,7 @@ std::vector<ListedReplay> gList;
 void ListReplays(bool atTableRuns) {
   gList.clear();
   const std::string folder = ReplayFolder();
-  for (const StoredReplay& stored : ReadStoredReplays(folder)) {
+  for (const StoredReplay& stored : ListStoredReplays(folder)) {
     const ListedReplay r{folder + "/" + stored.name, stored.info, TablePlaceOf(stored.info)};
     if (atTableRuns && r.place < 0) continue;
     gList.push_back(r);

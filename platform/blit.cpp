@@ -362,6 +362,12 @@ WITH_AVX2_VERSION void RunStretch(RasterOp op, const Surface& src, Surface& dest
 
 }  // namespace
 
+namespace {
+bool gDrawingSkipped = false;
+}  // namespace
+void SetDrawingSkipped(bool skipped) { gDrawingSkipped = skipped; }
+bool DrawingSkipped() { return gDrawingSkipped; }
+
 int32_t RoundHalfEven(double v) {
   if (!(v == v)) return 0;  // NaN draws at 0 rather than invoking undefined behaviour
   v = std::clamp(v, -1.0e9, 1.0e9);
@@ -374,6 +380,7 @@ int32_t RoundHalfEven(double v) {
 
 void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, double w, double h, Surface& dest,
                 double dx, double dy) {
+  if (gDrawingSkipped) return;
   const int sx = RoundHalfEven(srcX), iw = RoundHalfEven(w), ih = RoundHalfEven(h);
   const int x = RoundHalfEven(dx), y = RoundHalfEven(dy);
   RunMasked(src, dest, {sx, RoundHalfEven(maskY), iw, ih, x, y}, {sx, RoundHalfEven(spriteY), iw, ih, x, y});
@@ -381,6 +388,7 @@ void DrawMasked(const Surface& src, double srcX, double spriteY, double maskY, d
 
 void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
             double dy) {
+  if (gDrawingSkipped) return;
   RunTransfer(RasterOp::Or, src, dest,
               {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h), RoundHalfEven(dx),
                RoundHalfEven(dy)});
@@ -388,6 +396,7 @@ void BlitOr(const Surface& src, double srcX, double srcY, double w, double h, Su
 
 void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, Surface& dest, double dx,
               double dy) {
+  if (gDrawingSkipped) return;
   RunTransfer(RasterOp::Copy, src, dest,
               {RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(w), RoundHalfEven(h), RoundHalfEven(dx),
                RoundHalfEven(dy)});
@@ -395,6 +404,7 @@ void BlitCopy(const Surface& src, double srcX, double srcY, double w, double h, 
 
 void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY, double dw, double dh,
                    Surface& dest, double dx, double dy, double sw, double sh) {
+  if (gDrawingSkipped) return;
   const int sx = RoundHalfEven(srcX), isw = RoundHalfEven(sw), ish = RoundHalfEven(sh);
   const int x = RoundHalfEven(dx), y = RoundHalfEven(dy), w = RoundHalfEven(dw), h = RoundHalfEven(dh);
   RunStretch(RasterOp::And, src, dest, sx, RoundHalfEven(maskY), isw, ish, x, y, w, h);
@@ -403,6 +413,7 @@ void StretchMasked(const Surface& src, double srcX, double spriteY, double maskY
 
 void StretchOr(const Surface& src, double srcX, double srcY, double dw, double dh, Surface& dest, double dx,
                double dy, double sw, double sh) {
+  if (gDrawingSkipped) return;
   RunStretch(RasterOp::Or, src, dest, RoundHalfEven(srcX), RoundHalfEven(srcY), RoundHalfEven(sw),
              RoundHalfEven(sh), RoundHalfEven(dx), RoundHalfEven(dy), RoundHalfEven(dw), RoundHalfEven(dh));
 }

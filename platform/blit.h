@@ -31,5 +31,11 @@ void PrintTextRgb(double x, double y, double size, int red, int green, int blue,
 // The 16-colour table of PrintText, as 0x00RRGGBB.
 extern const uint32_t kTextColours[16];
 
+// While skipped, every drawing helper above returns at once: nothing the
+// game keeps depends on the pixels, so a replay checked without pictures
+// plays the same (tessivane-headless --verify).
+void SetDrawingSkipped(bool skipped);
+bool DrawingSkipped();
+
 // Float to integer as the game converts: nearest, halves to even.
 int32_t RoundHalfEven(double v);

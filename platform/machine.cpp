@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/replay_file.h"
 #include "platform/replay_stream.h"
 
 // The events are listed in platform/replay_stream.h.
@@ -12,7 +13,7 @@ namespace machine {
 namespace {
 
 constexpr size_t kStageBytes = 64 * 1024;
-constexpr size_t kCompressedBytes = 4 * 1024 * 1024;
+constexpr size_t kCompressedBytes = kMaxReplayCompressedBytes;
 
 Mode gMode = Mode::Live;
 
@@ -28,6 +29,8 @@ uint32_t gRawCrc = 0;
 
 // Playback.
 bool gAskMachine = false;
+bool gWithDigests = false;
+uint32_t gDigestsChecked = 0;
 
 uint32_t gLastClock = 0;
 void (*gOnDialogClose)() = nullptr;
@@ -172,9 +175,11 @@ void StopRecording() {
 
 void GoLive() { gMode = Mode::Live; }
 
-void StartPlaying(const uint8_t* stream, size_t size, bool askMachine) {
+void StartPlaying(const uint8_t* stream, size_t size, bool askMachine, bool withDigests) {
   gReader = StreamReader{stream, size, 0};
   gAskMachine = askMachine;
+  gWithDigests = withDigests;
+  gDigestsChecked = 0;
   gLastClock = 0;
   gMode = Mode::Playing;
 }
@@ -188,8 +193,39 @@ void SetPlaybackPresentFilter(bool (*shouldPresent)()) {
 }
 bool ShouldPresent() { return gMode != Mode::Playing || gShouldPresent(); }
 
+void StopPlayback(const char* why) { EndPlayback(false, why); }
+
 void SetPlaybackEndHandler(void (*onEnd)(bool, const char*)) { gOnEnd = onEnd ? onEnd : EndByDefault; }
 void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t)) { gShouldWait = shouldWait ? shouldWait : WaitAlways; }
+
+// ---- State digests ----------------------------------------------------------
+
+bool WantsStateDigests() { return gMode == Mode::Recording || (gMode == Mode::Playing && gWithDigests); }
+
+void StateDigest(uint32_t second, uint64_t digest) {
+  if (gMode == Mode::Recording) {
+    Put('D');
+    PutNumber(second);
+    for (int k = 0; k < 8; ++k) Put(uint8_t(digest >> (8 * k)));
+  } else if (gMode == Mode::Playing && gWithDigests) {
+    Expect('D');
+    const uint32_t recordedSecond = PlayNumber();
+    uint64_t recorded = 0;
+    for (int k = 0; k < 8; ++k) recorded |= uint64_t(gReader.Byte()) << (8 * k);
+    CheckRead();
+    if (recordedSecond != second || recorded != digest) {
+      static char why[160];
+      std::snprintf(why, sizeof why,
+                    "the game's state differs from the recorded game's at second %u: digest %016llx recorded, "
+                    "%016llx found",
+                    second, static_cast<unsigned long long>(recorded), static_cast<unsigned long long>(digest));
+      EndPlayback(true, why);
+    }
+    ++gDigestsChecked;
+  }
+}
+
+uint32_t DigestsChecked() { return gDigestsChecked; }
 
 // ---- The readings -----------------------------------------------------------
 

@@ -45,7 +45,9 @@ void GoLive();
 // back-end logs them, with answers queued from the stream beforehand); without
 // it they are not. The machine's other readings are always taken too, and
 // their answers dropped, so a back-end that counts them behaves as it did.
-void StartPlaying(const uint8_t* stream, size_t size, bool askMachine);
+// `withDigests`: the stream carries the game's state digests ('D'), checked
+// as they come (a stream of the first format has none).
+void StartPlaying(const uint8_t* stream, size_t size, bool askMachine, bool withDigests);
 // Called before every picture is shown during playback; a handler that
 // returns false leaves the picture unshown (fast-forward). Default: all shown.
 void SetPlaybackPresentFilter(bool (*shouldPresent)());
@@ -58,10 +60,25 @@ uint64_t PlayedSize();
 // default the process ends (platform::EndProcess). The handler must not
 // return.
 void SetPlaybackEndHandler(void (*onEnd)(bool mismatch, const char* why));
+// Ends playback here as its stream's end would (the recorded program left
+// for something a playback never does, such as starting another program).
+[[noreturn]] void StopPlayback(const char* why);
 // Called before every wait of playback with the wait's length; a handler
 // that returns false skips the wait (fast-forward). Default: every wait is
 // waited.
 void SetPlaybackWaitFilter(bool (*shouldWait)(uint32_t ms));
+
+// ---- State digests ------------------------------------------------------------
+// Whether the game should hand over its state digest (recording, or playing
+// back a stream that carries them).
+bool WantsStateDigests();
+// The game's digest of its state at `second` of game time: kept while
+// recording; while playing back, compared with the stream's, and playback
+// stops as a mismatch at the first that differs, naming the second and both
+// digests.
+void StateDigest(uint32_t second, uint64_t digest);
+// How many digests playback has found equal so far.
+uint32_t DigestsChecked();
 
 // ---- The readings -------------------------------------------------------------
 uint32_t ReadClockMs();

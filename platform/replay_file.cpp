@@ -2,14 +2,22 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cstring>
 
+#include "platform/files.h"
 #include "platform/replay_stream.h"
 
 namespace {
 
 constexpr char kMagic[8] = {'T', 'V', 'R', 'E', 'P', 'L', 'A', 'Y'};
-constexpr uint16_t kFormatVersion = 1;
+// The format's history. Every version below stays readable.
+//   1  the first: the header, the compressed stream of the machine's readings.
+//   2  the stream carries the game's state digest once a second of game time
+//      ('D' events, checked by playback); a flags byte follows the clock at
+//      which recording was cut off. A version-1 replay still plays, unchecked.
+constexpr uint16_t kFormatVersion = 2;
+constexpr uint16_t kOldestFormatVersion = 1;
 constexpr size_t kMaxText = 4096;
 
 void PutLe(std::vector<uint8_t>& out, uint64_t v, int bytes) {
@@ -61,11 +69,12 @@ bool DecodeHeader(Cursor& c, ReplayInfo* info, Tail* tail, std::string* error) {
   }
   c.at = sizeof kMagic;
   const uint16_t version = uint16_t(c.Le(2));
-  if (c.ok && version != kFormatVersion) {
-    *error = "this replay has format version " + std::to_string(version) + "; this game reads version " +
-             std::to_string(kFormatVersion);
+  if (c.ok && (version < kOldestFormatVersion || version > kFormatVersion)) {
+    *error = "this replay has format version " + std::to_string(version) + "; this game reads versions " +
+             std::to_string(kOldestFormatVersion) + " to " + std::to_string(kFormatVersion);
     return false;
   }
+  info->formatVersion = version;
   info->build = c.Text();
   info->recordedAt = c.Le(8);
   info->gameStart = c.Le(8);
@@ -78,6 +87,7 @@ bool DecodeHeader(Cursor& c, ReplayInfo* info, Tail* tail, std::string* error) {
   info->tablePlace = uint8_t(c.Le(1));
   info->tableName = c.Text();
   info->stopClockMs = uint32_t(c.Le(4));
+  info->flags = version >= 2 ? uint8_t(c.Le(1)) : 0;
   tail->rawSize = c.Le(8);
   tail->rawCrc = uint32_t(c.Le(4));
   tail->compressedSize = uint32_t(c.Le(4));
@@ -89,6 +99,20 @@ bool DecodeHeader(Cursor& c, ReplayInfo* info, Tail* tail, std::string* error) {
 }
 
 }  // namespace
+
+bool ReadReplayFile(const std::string& path, std::vector<uint8_t>* bytes, std::string* error) {
+  int err = 0;
+  if (!files::ReadWholeFile(path, kMaxReplayFileBytes + 1, bytes, &err)) {
+    *error = std::string("cannot be read (") + std::strerror(err) + ")";
+    return false;
+  }
+  if (bytes->size() > kMaxReplayFileBytes) {
+    bytes->clear();
+    *error = "is larger than any replay can be (" + std::to_string(kMaxReplayFileBytes) + " bytes at most)";
+    return false;
+  }
+  return true;
+}
 
 std::vector<uint8_t> EncodeReplay(const ReplayInfo& info, const uint8_t* compressed, size_t compressedSize,
                                   uint64_t rawSize, uint32_t rawCrc) {
@@ -107,6 +131,7 @@ std::vector<uint8_t> EncodeReplay(const ReplayInfo& info, const uint8_t* compres
   PutLe(out, info.tablePlace, 1);
   PutText(out, info.tableName);
   PutLe(out, info.stopClockMs, 4);
+  PutLe(out, info.flags, 1);
   PutLe(out, rawSize, 8);
   PutLe(out, rawCrc, 4);
   PutLe(out, compressedSize, 4);
@@ -143,7 +168,10 @@ bool LoadReplay(const uint8_t* data, size_t size, const std::string& thisBuild, 
     *error = "the replay file's header is damaged";
     return false;
   }
-  raw->assign(size_t(tail.rawSize), 0);
+  // Inflated a step at a time: the buffer grows with what the stream really
+  // holds, never to a size only the header claims.
+  constexpr size_t kStep = size_t(1) << 20;
+  raw->clear();
   z_stream z;
   std::memset(&z, 0, sizeof z);
   if (inflateInit(&z) != Z_OK) {
@@ -152,19 +180,20 @@ bool LoadReplay(const uint8_t* data, size_t size, const std::string& thisBuild, 
   }
   z.next_in = const_cast<uint8_t*>(data + c.at);
   z.avail_in = uInt(tail.compressedSize);
-  z.next_out = raw->data();
-  z.avail_out = uInt(raw->size());
   int r = Z_OK;
-  while (r == Z_OK && z.avail_in > 0 && z.avail_out > 0) r = inflate(&z, Z_SYNC_FLUSH);
-  // The stream is flushed, not finished: all input used and exactly the raw
-  // length produced. One byte more of room would show a longer stream.
-  uint8_t extra;
-  if (r == Z_OK && z.avail_in > 0 && z.avail_out == 0) {
-    z.next_out = &extra;
-    z.avail_out = 1;
+  // One byte of room beyond the raw length would show a longer stream.
+  const uint64_t room = tail.rawSize + 1;
+  while (r == Z_OK && z.avail_in > 0 && z.total_out < room) {
+    const size_t have = raw->size();
+    const size_t step = size_t(std::min<uint64_t>(kStep, room - have));
+    raw->resize(have + step);
+    z.next_out = raw->data() + have;
+    z.avail_out = uInt(step);
     r = inflate(&z, Z_SYNC_FLUSH);
-    if (z.avail_out == 0) r = Z_DATA_ERROR;
+    raw->resize(size_t(z.total_out));
   }
+  // The stream is flushed, not finished: all input used and exactly the raw
+  // length produced.
   const bool whole =
       (r == Z_OK || r == Z_BUF_ERROR || r == Z_STREAM_END) && z.avail_in == 0 && z.total_out == tail.rawSize;
   inflateEnd(&z);

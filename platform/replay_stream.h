@@ -22,6 +22,8 @@
 //   'F' state file error, length, bytes
 //   'U' value      value
 //   'X' the window's close button clicked while a dialog was open (no answer)
+//   'D' the game's state digest: second of game time, then 8 bytes (64 bits,
+//       little-endian); not a reading but a check (streams of format 2 on)
 
 constexpr uint32_t kMaxStreamNameBytes = 4096;
 constexpr uint32_t kMaxStreamFileBytes = 1 << 20;

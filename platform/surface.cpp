@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/blit.h"
 #include "platform/machine.h"
 #include "platform/screenshot.h"
 #include "platform/sheets.h"
@@ -61,7 +62,7 @@ bool SetUpSurfaces() {
 }
 
 void ClearSurface(Surface& s) {
-  if (s.pixels) std::memset(s.pixels, 0, size_t(s.width) * s.height * sizeof(uint32_t));
+  if (s.pixels && !DrawingSkipped()) std::memset(s.pixels, 0, size_t(s.width) * s.height * sizeof(uint32_t));
 }
 
 void RefreshScreen() {

@@ -7,11 +7,13 @@ const uint32_t kTextColours[16] = {
 };
 
 void PrintText(double x, double y, double size, int colour, const std::string& text) {
+  if (DrawingSkipped()) return;
   const uint32_t rgb = kTextColours[colour & 15];
   platform::DrawText(scrmain, RoundHalfEven(x), RoundHalfEven(y), RoundHalfEven(size), rgb, text);
 }
 
 void PrintTextRgb(double x, double y, double size, int red, int green, int blue, const std::string& text) {
+  if (DrawingSkipped()) return;
   const uint32_t rgb = (uint32_t(red & 255) << 16) | (uint32_t(green & 255) << 8) | uint32_t(blue & 255);
   platform::DrawText(scrmain, RoundHalfEven(x), RoundHalfEven(y), RoundHalfEven(size), rgb, text);
 }

@@ -1,7 +1,8 @@
 # The replay-loader fuzzer, run for a short fixed budget, built as the
 # score-file fuzzer is (tests/fuzz_score.cmake): in this build with clang, else
 # in a clang build of its own when clang is installed.
-set(TESSIVANE_FUZZ_REPLAY_ARGS -max_total_time=20 -runs=2000000 -seed=1 -rss_limit_mb=1024 -max_len=4096)
+set(TESSIVANE_FUZZ_REPLAY_ARGS -max_total_time=20 -runs=2000000 -seed=1 -rss_limit_mb=1024 -max_len=4096
+    -dict=${CMAKE_SOURCE_DIR}/tools/fuzz_replay/replay.dict)
 if(TARGET fuzz_replay)
   add_test(NAME fuzz_replay COMMAND fuzz_replay ${TESSIVANE_FUZZ_REPLAY_ARGS})
 else()

@@ -16,3 +16,13 @@ endif()
 add_test(NAME replay_list
   COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/list_test.sh $<TARGET_FILE:tessivane-headless>
           ${CMAKE_BINARY_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/golden)
+# --verify and --replay-info on the golden replays, a replay of the first
+# format, and forged or damaged copies.
+find_package(Python3 COMPONENTS Interpreter)
+if(Python3_FOUND)
+  add_test(NAME replay_verify
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/replay/verify_test.py
+            $<TARGET_FILE:tessivane-headless> ${CMAKE_CURRENT_SOURCE_DIR}/golden/replays
+            ${CMAKE_CURRENT_SOURCE_DIR}/replay/format1_stage7.tvreplay)
+  set_tests_properties(replay_verify PROPERTIES LABELS "replay" TIMEOUT 300)
+endif()

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <set>
 #include <string>
 #include <vector>
@@ -11,18 +12,18 @@
 #include "app/app_state.h"
 #include "app/replay_recorder.h"
 #include "app/settings.h"
-#include "frontend/title.h"
-#include "platform/input.h"
-#include "presentation/game_reset.h"
-#include "tests/support/screen_runner.h"
-#include "world/world_state.h"
 #include "data/score_file.h"
+#include "frontend/title.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
+#include "presentation/game_reset.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/screen_runner.h"
+#include "world/world_state.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ TEST_F(ReplayTest, PlaybackHandsBackEveryRecordedAnswerAndStopsAtTheEnd) {
   // A machine that would answer otherwise: nothing pressed, no dialogs queued.
   headless::Reset();
   machine::SetPlaybackEndHandler(ThrowEnd);
-  machine::StartPlaying(raw.data(), raw.size(), false);
+  machine::StartPlaying(raw.data(), raw.size(), false, true);
   EXPECT_EQ(ReadEverything(), recorded);
   try {
     machine::ReadClockMs();
@@ -156,7 +157,7 @@ TEST_F(ReplayTest, AReadingTheReplayDoesNotHoldStopsPlayback) {
   };
   for (const Case& c : cases) {
     machine::SetPlaybackEndHandler(ThrowEnd);
-    machine::StartPlaying(raw.data(), raw.size(), false);
+    machine::StartPlaying(raw.data(), raw.size(), false, true);
     try {
       c.reads();
       ADD_FAILURE() << c.what << ": played on";
@@ -197,9 +198,9 @@ TEST_F(ReplayTest, DamagedOrForeignFilesAreRefusedWithAReason) {
   EXPECT_FALSE(
       LoadReplay(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), own, &info, &raw, &error));
   std::vector<uint8_t> otherVersion = file;
-  otherVersion[8] = 2;
+  otherVersion[8] = 3;  // a version this game does not know yet
   EXPECT_FALSE(LoadReplay(otherVersion.data(), otherVersion.size(), own, &info, &raw, &error));
-  EXPECT_NE(error.find("version 2"), std::string::npos) << error;
+  EXPECT_NE(error.find("version 3"), std::string::npos) << error;
 }
 
 // 25 replays a second apart, and one more in the second of the 20th newest,
@@ -254,6 +255,37 @@ TEST_F(ReplayTest, AFullFolderKeepsTheRecentTheTablesAndTheEndingsRuns) {
   for (int k = 6; k < 25; ++k) expected.insert("r" + std::to_string(100 + k) + ".tvreplay");
   EXPECT_EQ(left, expected);
   for (const std::string& name : left) unlink((folder + "/" + name).c_str());
+  rmdir(folder.c_str());
+}
+
+// Twenty replays dated years ahead cannot push new games out: the game just
+// written stays, and so does the one before it at the next game.
+TEST_F(ReplayTest, FutureDatedReplaysNeverPushOutNewGames) {
+  char pattern[] = "/tmp/tessivane_replays_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  SetDefaultScoreTable();
+  const auto write = [&](const std::string& name, uint64_t recordedAt) {
+    ReplayInfo info;
+    info.build = kBuildIdentity;
+    info.recordedAt = recordedAt;
+    const std::vector<uint8_t> bytes = EncodeReplay(info, nullptr, 0, 0, 0);
+    int error;
+    ASSERT_TRUE(files::ReplaceFileAtomically(folder + "/" + name, bytes.data(), bytes.size(), &error));
+  };
+  const uint64_t in2035 = 2051222400;
+  for (int k = 0; k < kKeptRecentReplays; ++k) write("future" + std::to_string(k) + ".tvreplay", in2035 + k);
+  const uint64_t now = uint64_t(std::time(nullptr));
+  write("first.tvreplay", now - 60);
+  KeepReplays(folder, "first.tvreplay");
+  write("second.tvreplay", now);
+  KeepReplays(folder, "second.tvreplay");
+  EXPECT_EQ(access((folder + "/first.tvreplay").c_str(), F_OK), 0) << "the game before the last was pushed out";
+  EXPECT_EQ(access((folder + "/second.tvreplay").c_str(), F_OK), 0) << "the game just written was removed";
+  DIR* dir = opendir(folder.c_str());
+  while (const dirent* e = readdir(dir))
+    if (e->d_name[0] != '.') unlink((folder + "/" + e->d_name).c_str());
+  closedir(dir);
   rmdir(folder.c_str());
 }
 

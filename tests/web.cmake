@@ -25,3 +25,10 @@ endif()
 add_test(NAME web_browser
   COMMAND ${CMAKE_SOURCE_DIR}/tests/web/browser_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 set_tests_properties(web_browser PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)
+
+# Every golden replay verified by the web build (WebAssembly, under node) as
+# by the native one (label "browser"; shares the browser test's web build, so
+# the two never run at once).
+add_test(NAME web_verify_replays
+  COMMAND ${CMAKE_SOURCE_DIR}/tests/web/verify_wasm_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
+set_tests_properties(web_verify_replays PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)

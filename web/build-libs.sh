@@ -4,17 +4,24 @@
 # into a prefix that is kept between builds and between clones:
 #   web/build-libs.sh        prints the prefix's path as its last line
 # The prefix is ~/.cache/tessivane/web-libs-KEY (or under $TESSIVANE_CACHE),
-# KEY naming this script and the compiler's version, so a new compiler or a
-# change of flags here builds anew beside the old one.
+# KEY naming the compiler's version and this script's recipe number, so a new
+# compiler builds anew beside the old one. Within a prefix each library is
+# built again when its source package or its flags change (its .done- stamp).
 # Sources come through a private APT configuration inside that folder, so the
 # machine's /etc/apt is left alone. Nothing is downloaded at compile time.
 set -euo pipefail
 home=${HOME:-$(getent passwd "$(id -u)" | cut -d: -f6)}
 cache=${TESSIVANE_CACHE:-${XDG_CACHE_HOME:-$home/.cache}/tessivane}
-key=$( { cat "$0"; emcc --version 2>/dev/null | head -1; } | sha256sum | cut -c1-16)
+recipe=1  # raise when the way the libraries are built changes beyond their flags
+key=$( { echo "$recipe"; emcc --version 2>/dev/null | head -1; } | sha256sum | cut -c1-16)
 build=$cache/web-libs-$key
 prefix=$build/prefix
 stamp=$prefix/.built
+# One build at a time in a folder (two clones building at once would remove
+# each other's work); a second waits for the first and finds it done.
+mkdir -p "$cache"
+exec 9>"$build.lock"
+flock 9
 if [ -f "$stamp" ]; then
   echo "$prefix"
   exit 0
@@ -73,13 +80,13 @@ is_built() { [ -f "$prefix/.done-$1" ] && [ "$(cat "$prefix/.done-$1")" = "$2" ]
 
 cmake_lib() {  # cmake_lib NAME SOURCE_PACKAGE [cmake options...]
   local name=$1 pkg=$2 src; shift 2
-  is_built "$name" "$pkg $*" && return 0
   src=$(fetch "$pkg") || exit 1
+  is_built "$name" "$(basename "$src") $*" && return 0
   rm -rf "$build/obj/$name"
   "${ecmake[@]}" -S "$src" -B "$build/obj/$name" "$@" >"$build/obj-$name.log" 2>&1 || { tail -40 "$build/obj-$name.log"; exit 1; }
   nice -n 19 cmake --build "$build/obj/$name" -j"$jobs" >>"$build/obj-$name.log" 2>&1 || { tail -40 "$build/obj-$name.log"; exit 1; }
   cmake --install "$build/obj/$name" >>"$build/obj-$name.log" 2>&1
-  echo "$pkg $*" >"$prefix/.done-$name"
+  echo "$(basename "$src") $*" >"$prefix/.done-$name"
 }
 
 zlib_lib() {  # zlib's own configure script (Debian's source lacks what its CMake file needs)

@@ -41,5 +41,26 @@ out=$("$tool" --dir game --seed 2 --until 8000 --no-record --input list.script -
 [ -z "$out" ] || fail "without --replay-list the list opened ('$out')"
 cmp -s table.png plain.png && fail "the table shows no R hint with --replay-list"
 
+# A session that opened the list (R, down to EXIT, fire) and then played a
+# game plays back alike after the folder changed: the listing is a reading
+# of the machine, kept in the replay, so the cursor lands on EXIT again (not
+# on a row the folder holds now) and nothing is watched; the replay verifies.
+cat > session.script <<'SCRIPT'
+500 550 A
+1000 1050 Down
+1500 1550 A
+2500 2550 R
+3000 3050 Down
+3500 3550 A
+4500 4550 H
+SCRIPT
+before=$(ls data/tessivane/replays)
+"$tool" --dir game --seed 3 --until 20000 --replay-list --input session.script || fail "the session with the list"
+session=data/tessivane/replays/$(ls data/tessivane/replays | grep -vxF "$before" | head -n 1)
+cp "$placed" data/tessivane/replays/20000101-000000.tvreplay  # one more run of the table's
+out=$("$tool" --dir game --replay "$session")
+[ -z "$out" ] || fail "the playback met another listing and went to watch ('$out')"
+"$tool" --verify "$session" | grep -q '"verified": true' || fail "the session's replay did not verify"
+
 [ $fails -eq 0 ] && echo "replay list: opened, left and chosen as asked"
 exit $fails

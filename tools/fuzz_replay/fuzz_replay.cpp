@@ -1,6 +1,7 @@
 // Feeds arbitrary bytes to the replay loader, twice: as a whole file, and as a
 // stream wrapped in a well-formed file of this build (so that the stream's
-// events are reached, not only the header's checks). Every input must load or
+// events, the state digests among them, are reached, not only the header's
+// checks; replay.dict gives the fuzzer the tags and both format versions). Every input must load or
 // be refused with a message; anything else, and every memory error, stops the
 // run. A stream that loads must come back exactly as it went in.
 #include <zlib.h>

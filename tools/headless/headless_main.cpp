@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -20,9 +21,11 @@
 #include "app/replay_recorder.h"
 #include "app/settings.h"
 #include "app/startup.h"
+#include "app/state_digest.h"
 #include "app/state_json.h"
 #include "app/state_registry.h"
 #include "frontend/replay_list.h"
+#include "platform/blit.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
 #include "platform/language.h"
@@ -32,13 +35,13 @@
 #include "platform/replay_stream.h"
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
+#include "tools/headless/headless_replay.h"
 #include "tools/headless/headless_script.h"
 #include "tools/headless/headless_video.h"
 
 namespace {
 
 constexpr int kUsageError = 2;
-constexpr int kReplayRefused = 3;
 
 struct Capture {
   uint32_t at;
@@ -77,7 +80,8 @@ bool gWriteFailed = false;
       "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
       "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
       "                          [--replay-list]\n"
-      "       tessivane-headless --replay-info FILE\n",
+      "       tessivane-headless --replay-info FILE\n"
+      "       tessivane-headless --verify FILE\n",
       why.c_str());
   std::exit(kUsageError);
 }
@@ -163,7 +167,6 @@ void ParseArguments(int argc, char** argv) {
 
 // ---- Replays ----------------------------------------------------------------
 
-std::vector<uint8_t> gReplayStream;
 bool gReplayMismatch = false;
 
 [[noreturn]] void OnReplayEnd(bool mismatch, const char* why) {
@@ -178,58 +181,12 @@ bool gReplayMismatch = false;
 // machine is still asked everything (its answers dropped), and its dialogs are
 // answered as the replay's were, so the dump reads as the recorded run's did.
 void LoadReplay() {
-  std::vector<uint8_t> bytes;
-  int error = 0;
-  if (!files::ReadWholeFile(gOptions.replayFile, size_t(1) << 30, &bytes, &error)) {
-    std::fprintf(stderr, "tessivane-headless: cannot read %s (%s)\n", gOptions.replayFile.c_str(),
-                 std::strerror(error));
-    std::exit(kReplayRefused);
-  }
   ReplayInfo info;
   std::string why;
-  if (!::LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, &info, &gReplayStream, &why)) {
+  if (!StartReplayPlayback(gOptions.replayFile, !gOptions.hasUntil, OnReplayEnd, &info, &why)) {
     std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
     std::exit(kReplayRefused);
   }
-  ScanStream(
-      gReplayStream.data(), gReplayStream.size(), [](bool yes) { headless::QueueAnswer(yes); },
-      [](bool ok, const std::string& name) {
-        if (ok) {
-          headless::QueueName(name);
-        } else {
-          headless::QueueNameCancel();
-        }
-      },
-      &why);
-  // A recording cut off by --until stops at the same moment.
-  if (info.stopClockMs != 0 && !gOptions.hasUntil) headless::SetStopTime(info.stopClockMs);
-  machine::SetPlaybackEndHandler(OnReplayEnd);
-  machine::StartPlaying(gReplayStream.data(), gReplayStream.size(), true);
-}
-
-// The replay's header as "key: value" lines.
-int PrintReplayInfo(const char* file) {
-  std::vector<uint8_t> bytes;
-  int error = 0;
-  ReplayInfo info;
-  std::string why;
-  if (!files::ReadWholeFile(file, 8192, &bytes, &error)) {
-    why = std::strerror(error);
-  } else if (DecodeReplayInfo(bytes.data(), bytes.size(), &info, &why)) {
-    static const char* const kDifficulties[] = {"normal", "hard", "easy", "hardest"};
-    static const char* const kEnds[] = {"quit", "game over", "ending"};
-    std::printf(
-        "build: %s\nplayable: %s\nrecorded: %llu\ndifficulty: %s\nstart stage: %u\nstage reached: %u\n"
-        "ended: %s\nscore: %.0f\nplace: %d\nname: %s\n",
-        info.build.c_str(), info.build == kBuildIdentity ? "yes" : "no",
-        static_cast<unsigned long long>(info.recordedAt),
-        info.difficulty < 4 ? kDifficulties[info.difficulty] : "?", unsigned(info.startStage),
-        unsigned(info.stageReached), info.ending < 3 ? kEnds[info.ending] : "?", double(info.score),
-        info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, info.tableName.c_str());
-    return 0;
-  }
-  std::fprintf(stderr, "tessivane-headless: %s: %s\n", file, why.c_str());
-  return kReplayRefused;
 }
 
 void LoadScript() {
@@ -355,17 +312,11 @@ std::FILE* gDigest = nullptr;
 uint32_t gNextDigestAt = 0;
 std::vector<std::pair<std::string, uint32_t>> gDigestLast;
 
-uint32_t HashOf(const std::string& text) {
-  uint32_t h = 2166136261u;
-  for (unsigned char c : text) h = (h ^ c) * 16777619u;
-  return h;
-}
-
 void WriteDigest(uint32_t at) {
   std::fprintf(gDigest, "@%u\n", at);
   size_t index = 0;
   ForEachMember([&](const char* name, const std::string& value) {
-    const uint32_t h = HashOf(value);
+    const uint32_t h = TextDigest(value);
     if (index >= gDigestLast.size()) gDigestLast.emplace_back(name, h ^ 1u);
     auto& last = gDigestLast[index++];
     if (last.second != h || last.first != name) {
@@ -451,6 +402,9 @@ void OnClockMoved(uint32_t from, uint32_t to) {
 
 int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "--replay-info") == 0) return PrintReplayInfo(argv[2]);
+  if (argc == 3 && std::strcmp(argv[1], "--verify") == 0) {
+    return VerifyReplay(argv[2], platform::ProgramFolder());
+  }
   ParseArguments(argc, argv);
   headless::Reset();
   headless::SetBaseDirectory(gOptions.dir);
