@@ -23,12 +23,13 @@ PLAY_PACKAGES=(
 WEB_PACKAGES=(
   emscripten nodejs node-ws dpkg-dev fluidsynth vorbis-tools python3
 )
-# What the tests add: GoogleTest and benchmarks, a virtual X server driven by
-# xdotool and looked at with ImageMagick (its core fonts let SDL's message
-# boxes open), ffmpeg to check the replay videos, the fuzzer's compiler, the
-# metainfo validator, and the locales the window test speaks in.
+# What the tests add: GoogleTest and benchmarks, MPFR for the expected sines
+# and cosines, a virtual X server driven by xdotool and looked at with
+# ImageMagick (its core fonts let SDL's message boxes open), ffmpeg to check
+# the replay videos, the fuzzer's compiler, the metainfo validator, and the
+# locales the window test speaks in.
 TEST_PACKAGES=(
-  libgtest-dev libbenchmark-dev
+  libgtest-dev libbenchmark-dev libmpfr-dev
   xvfb xauth xfonts-base xdotool x11-utils imagemagick ffmpeg
   clang libclang-rt-14-dev
   appstream locales

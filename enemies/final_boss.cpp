@@ -1,7 +1,6 @@
 #include "enemies/final_boss.h"
 
-#include <cmath>
-
+#include "world/trig.h"
 #include "world/volleys.h"
 #include "world/world_state.h"
 
@@ -26,7 +25,7 @@ void Fire(void (*volley)()) {
 void Weave(int16_t wrap) {
   bossTimer = int16_t(bossTimer + 1);
   if (bossTimer >= wrap) bossTimer = 0;
-  bossX = float(bossX + 9 * std::cos(0.1 * bossTimer));
+  bossX = float(bossX + 9 * trig::Cos(0.1 * bossTimer));
 }
 
 void StrafeFire() {

@@ -7,10 +7,11 @@
 // stored into the field's type.
 #pragma once
 
-#include <cmath>
+#include <cstddef>
 #include <cstdint>
 
 #include "platform/random.h"
+#include "world/trig.h"
 #include "world/world_state.h"
 
 namespace formation {
@@ -32,8 +33,8 @@ inline double Stagger70(int k) { return k <= 4 ? 70 * k : 70 * (k - 5); }
 // 10k for k <= 4, 10(k - 4) for k 5..8, not set above 8.
 inline double Stagger10(int k) { return k <= 4 ? 10 * k : k <= 8 ? 10 * (k - 4) : kNotSet; }
 // The arc around slot 0 (read after slot 0 has been written).
-inline double ArcX(int k) { return enemyX[0] + 110 * std::sin(0.2 * k); }
-inline double ArcY(int k) { return enemyY[0] + 110 * std::cos(0.2 * k); }
+inline double ArcX(int k) { return enemyX[0] + 110 * trig::Sin(0.2 * k); }
+inline double ArcY(int k) { return enemyY[0] + 110 * trig::Cos(0.2 * k); }
 
 // y of wave 8's eight slots: a shallow V.
 constexpr int16_t kWave8Y[8] = {-120, -100, -80, -60, -60, -80, -100, -120};

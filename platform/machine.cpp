@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -83,6 +84,37 @@ void PutBytes(const std::string& s) {
 }
 
 StreamReader gReader{nullptr, 0, 0};
+
+// A file's error in the stream: errno values differ between C libraries (the
+// browser's ENOENT is 44, glibc's 2), so the stream always holds glibc's
+// numbers, and each build reads them as its own. An error without a row goes
+// in as itself on glibc, elsewhere as EIO.
+struct ErrorRow {
+  int local;
+  uint32_t inStream;
+};
+constexpr ErrorRow kErrorRows[] = {
+    {0, 0},       {EPERM, 1},   {ENOENT, 2},  {EIO, 5},     {ENXIO, 6},    {EBADF, 9},   {ENOMEM, 12},
+    {EACCES, 13}, {EBUSY, 16},  {EEXIST, 17}, {ENODEV, 19}, {ENOTDIR, 20}, {EISDIR, 21}, {EINVAL, 22},
+    {ENFILE, 23}, {EMFILE, 24}, {EFBIG, 27},  {ENOSPC, 28}, {EROFS, 30},   {ELOOP, 40},  {ENAMETOOLONG, 36},
+};
+#if defined(__GLIBC__)
+constexpr bool kStreamErrorsAreOurs = true;
+#else
+constexpr bool kStreamErrorsAreOurs = false;
+#endif
+
+uint32_t ErrorToStream(int error) {
+  for (const ErrorRow& row : kErrorRows)
+    if (row.local == error) return row.inStream;
+  return kStreamErrorsAreOurs ? uint32_t(error) : 5;
+}
+
+int ErrorFromStream(uint32_t error) {
+  for (const ErrorRow& row : kErrorRows)
+    if (row.inStream == error) return row.local;
+  return kStreamErrorsAreOurs ? int(error) : EIO;
+}
 
 [[noreturn]] void EndPlayback(bool mismatch, const char* why) {
   gMode = Mode::Live;
@@ -412,7 +444,7 @@ bool ClaimSingleInstance() {
 void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::string*)) {
   if (gMode == Mode::Playing) {
     Expect('F');
-    *error = int(PlayNumber());
+    *error = ErrorFromStream(PlayNumber());
     *bytes = gReader.Bytes(kMaxStreamFileBytes);
     CheckRead();
     return;
@@ -421,7 +453,7 @@ void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int*, std::s
   if (gMode == Mode::Recording) {
     if (bytes->size() > kMaxStreamFileBytes) bytes->resize(kMaxStreamFileBytes);
     Put('F');
-    PutNumber(uint32_t(*error));
+    PutNumber(ErrorToStream(*error));
     PutBytes(*bytes);
   }
 }

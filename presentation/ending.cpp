@@ -20,6 +20,7 @@
 #include "presentation/stage_clear.h"
 #include "presentation/white_flash.h"
 #include "world/effects.h"
+#include "world/trig.h"
 #include "world/world_state.h"
 
 uint8_t finFadeLevel;
@@ -254,8 +255,8 @@ void TurnPage(uint8_t page) {
   if (page == 5) {
     bonusState = 3;  // the capsule circles over this page
     enemyTimer[0] = 0;
-    bonusX = float(53 * std::sin(1 / 1.45) + 157);
-    bonusY = float(53 * std::cos(1 / 1.45) + 61);
+    bonusX = float(53 * trig::Sin(1 / 1.45) + 157);
+    bonusY = float(53 * trig::Cos(1 / 1.45) + 61);
     bonusFrame = 0;
   } else if (page == 4) {
     bonusState = 0;

@@ -1,12 +1,11 @@
 #include "world/effects.h"
 
-#include <cmath>
-
 #include "app/app_state.h"
 #include "platform/blit.h"
 #include "platform/input.h"
 #include "presentation/continue_screen.h"
 #include "world/shots.h"
+#include "world/trig.h"
 #include "world/world_state.h"
 
 namespace {
@@ -23,8 +22,8 @@ void MoveCapsule() {
     // Circling over the boss's place, driven by the boss slot's timer.
     enemyTimer[0] = enemyTimer[0] > 30000 ? 0 : int16_t(enemyTimer[0] + 1);
     const double a = enemyTimer[0] * 0.05 + 1.0 / 1.45;
-    bonusX = float(53.0 * std::sin(a) + 157.0);
-    bonusY = float(53.0 * std::cos(a) + 61.0);
+    bonusX = float(53.0 * trig::Sin(a) + 157.0);
+    bonusY = float(53.0 * trig::Cos(a) + 61.0);
   }
   if (moving) bonusFrame = Cycle(bonusFrame, 23);
 }

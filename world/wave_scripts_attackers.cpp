@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "platform/random.h"
+#include "world/trig.h"
 #include "world/wave_scripts_kit.h"
 
 // ---- Trackers: a heavy enemy follows the ship and bursts large shots ---------------------
@@ -250,7 +251,7 @@ void RunHunterScript() {
         AddTo(enemyY[k], 4);
         CountTimer(k, 3600);
         const int t = enemyTimer[k];
-        AddTo(enemyX[k], 4.5 * std::cos(0.1 * t));
+        AddTo(enemyX[k], 4.5 * trig::Cos(0.1 * t));
         if (t % (57 + 4 * k) == 1 && IsAlive(k)) FireVolleyFrom(k);
       }
     }

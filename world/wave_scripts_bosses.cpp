@@ -1,8 +1,7 @@
 // The boss scripts of stages 1 to 7 (waves 150..156), slot 0 only. Every boss
 // descends to its arrival line, gets its full hit points there, then moves
 // and fires on its timer, which wraps at 30000.
-#include <cmath>
-
+#include "world/trig.h"
 #include "world/wave_scripts_kit.h"
 
 namespace {
@@ -58,22 +57,22 @@ void MoveBoss(const BossRow& row) {
       double dx = 0;
       SideStep(dx);
       AddTo(enemyX[0], dx);
-      AddTo(enemyY[0], 7 * std::cos(0.1 * t));
+      AddTo(enemyY[0], 7 * trig::Cos(0.1 * t));
       break;
     }
     case kWeave:
-      AddTo(enemyX[0], 6.8 * std::cos(0.1 * t));
-      AddTo(enemyY[0], (4.6 + 0.2 * hardMode) * std::cos(0.07 * t));
+      AddTo(enemyX[0], 6.8 * trig::Cos(0.1 * t));
+      AddTo(enemyY[0], (4.6 + 0.2 * hardMode) * trig::Cos(0.07 * t));
       break;
     case kWeaveStep: {
-      double dx = 6.6 * std::cos(0.1 * t);
+      double dx = 6.6 * trig::Cos(0.1 * t);
       SideStep(dx);
       AddTo(enemyX[0], dx);
-      AddTo(enemyY[0], (5.8 + 0.3 * hardMode) * std::cos(0.07 * t));
+      AddTo(enemyY[0], (5.8 + 0.3 * hardMode) * trig::Cos(0.07 * t));
       break;
     }
     case kRiseAndFall: {
-      AddTo(enemyX[0], 9 * std::cos(0.1 * t));
+      AddTo(enemyX[0], 9 * trig::Cos(0.1 * t));
       const double speed = row.riseSpeed.Eval();
       if (enemyStep[0] == 1) {
         AddTo(enemyY[0], -speed);

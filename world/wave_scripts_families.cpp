@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/random.h"
+#include "world/trig.h"
 #include "world/volleys.h"
 #include "world/wave_scripts_kit.h"
 
@@ -228,7 +229,7 @@ void RunSwayScript() {
       AddTo(enemyY[k], 4);
       CountTimer(k, 3600);
       const int t = enemyTimer[k];
-      AddTo(enemyX[k], 4.5 * std::cos(0.1 * t));
+      AddTo(enemyX[k], 4.5 * trig::Cos(0.1 * t));
       if (row.volleyModulo > 0 && t % row.volleyModulo == row.volleyPhase && IsAlive(k)) FireVolleyFrom(k);
       if (enemyY[k] > 480) RemoveEnemy(k);
     }
@@ -264,7 +265,7 @@ void RunBobScript() {
     const BobRow& row = kBobRows[r];
     for (int k = row.first; k <= row.last; ++k) {
       CountTimer(k, 360);
-      enemyY[k] = float(std::floor(double(enemyY[k]) + 3.5 * std::cos(0.1 * enemyTimer[k])));
+      enemyY[k] = float(std::floor(double(enemyY[k]) + 3.5 * trig::Cos(0.1 * enemyTimer[k])));
       AddTo(enemyX[k], 4.0 * row.dir);
       // One volley per enemy, once it is well inside the field (step 0 -> 1).
       const bool inside = row.dir < 0 ? enemyX[k] <= 250 : enemyX[k] >= 40;
@@ -301,7 +302,7 @@ void RunPairScript() {
       FireVolleyFrom(k);
     }
     if (enemyTimer[k] >= 360) enemyTimer[k] = 0;
-    const double c = std::cos(0.1 * enemyTimer[k]);
+    const double c = trig::Cos(0.1 * enemyTimer[k]);
     const double sign = k == 0 ? 1.0 : -1.0;
     enemyX[k] = float(std::floor(double(enemyX[k]) + sign * 10 * c));
     enemyY[k] = float(std::floor(double(enemyY[k]) + 1.5 * c) + 9);
@@ -314,7 +315,7 @@ void RunWiggleScript() {
   for (int k = 0; k <= 7; ++k) {
     CountTimer(k, 3600);
     AddTo(enemyY[k], 3);
-    enemyX[k] = float(std::floor(double(enemyX[k]) + 3.2 * std::sin(0.1 * enemyTimer[k])) + 0.3);
+    enemyX[k] = float(std::floor(double(enemyX[k]) + 3.2 * trig::Sin(0.1 * enemyTimer[k])) + 0.3);
     if (enemyY[k] > 480) RemoveEnemy(k);
   }
 }
@@ -421,7 +422,7 @@ void RunShadowScript() {
 void RunCrossBobScript() {
   for (int k = 0; k <= 12; ++k) {
     CountTimer(k, 360);
-    enemyY[k] = float(std::floor(double(enemyY[k]) + 3.5 * std::cos(0.1 * enemyTimer[k])));
+    enemyY[k] = float(std::floor(double(enemyY[k]) + 3.5 * trig::Cos(0.1 * enemyTimer[k])));
     const bool leftward = k <= 6;
     AddTo(enemyX[k], leftward ? -4 : 4);
     const int volleyAt = leftward ? 53 + 10 * k : 53 + 10 * (k - 7);
@@ -616,8 +617,8 @@ void RunOrbitScript() {
   const double t = enemyTimer[0];
   for (int k = 1; k <= 9; ++k) {
     const double a = 0.1 * t + k / 1.45;
-    enemyX[k] = float(double(enemyX[0]) + 110 * std::sin(a));
-    enemyY[k] = float(double(enemyY[0]) + 110 * std::cos(a) + row.dropOrbiters);
+    enemyX[k] = float(double(enemyX[0]) + 110 * trig::Sin(a));
+    enemyY[k] = float(double(enemyY[0]) + 110 * trig::Cos(a) + row.dropOrbiters);
     if (row.orbiterVolleyEvery > 0) {
       enemyTimer[k] = int16_t(enemyTimer[k] + 1);
       if (EveryN(enemyTimer[k], row.orbiterVolleyEvery) && IsAlive(k)) FireVolleyFrom(k);
@@ -651,9 +652,9 @@ void RunDriftScript() {
       if (double(enemyY[k]) + 38 * s <= 5) {
         AddTo(enemyY[k], 3);
       } else {
-        enemyY[k] = float(std::floor(double(enemyY[k]) + 3 * std::cos(0.1 * t)) + 2.4);
+        enemyY[k] = float(std::floor(double(enemyY[k]) + 3 * trig::Cos(0.1 * t)) + 2.4);
       }
-      enemyX[k] = float(std::floor(double(enemyX[k]) + 3.2 * std::sin(0.1 * t)) + 0.3);
+      enemyX[k] = float(std::floor(double(enemyX[k]) + 3.2 * trig::Sin(0.1 * t)) + 0.3);
       if (t % row.volleyModulo == 3 && IsAlive(k)) FireVolleyFrom(k);
       if (enemyY[k] > 480) {
         RemoveEnemy(k);
@@ -700,8 +701,8 @@ void RunRingScript() {
   const int every = row.volleyEvery > 0 ? row.volleyEvery + row.easyExtra * easyMode : 0;
   for (int k = 1; k <= 9; ++k) {
     const double a = 0.1 * t + k / 1.45;
-    enemyX[k] = float(double(enemyX[0]) + radius * std::sin(a));
-    enemyY[k] = float(double(enemyY[0]) + radius * std::cos(a) + 2);
+    enemyX[k] = float(double(enemyX[0]) + radius * trig::Sin(a));
+    enemyY[k] = float(double(enemyY[0]) + radius * trig::Cos(a) + 2);
     if (EveryN(t, every) && IsAlive(k)) FireVolleyFrom(k);
     if (enemyY[k] > 520) RemoveEnemy(k);
   }
