@@ -291,9 +291,23 @@ void SetWindowIcon(SDL_Window* window) {
 
 // The window for the window-size setting on this desktop (PlanWindow).
 WindowPlan WantedWindow(SDL_Window* window) {
+#ifdef __EMSCRIPTEN__
+  // The page lays the canvas out: that whole multiple, or the largest that
+  // fits the page's display.
+  (void)window;
+  WindowPlan plan;
+  plan.multiple = gWin.windowSize >= 1 ? gWin.windowSize : 1;
+  SDL_DisplayMode mode;
+  if (gWin.windowSize < 1 && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+    plan.multiple = SDL_max(1, LargestFittingMultiple(mode.w, mode.h, gWin.width, gWin.height, kMaxWindowMultiple));
+  plan.w = gWin.width * plan.multiple;
+  plan.h = gWin.height * plan.multiple;
+  return plan;
+#else
   int w, h;
   UsableArea(window, &w, &h);
   return PlanWindow(w, h, gWin.width, gWin.height, gWin.windowSize, kMaxWindowMultiple);
+#endif
 }
 
 void SizeWindow(bool force) {
