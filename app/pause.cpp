@@ -11,7 +11,9 @@
 #include "platform/machine.h"
 #include "platform/music.h"
 #include "platform/surface.h"
+#include "frontend/title.h"
 #include "presentation/game_over.h"
+#include "presentation/game_reset.h"
 
 int16_t paused;
 
@@ -27,15 +29,19 @@ bool InPlay() {
          gameMode == kModeContinueAccepted;
 }
 
-// Ends the run as a declined continue does: the game over, the name entry
-// when the score ranks, then the title.
+// Ends the run at the player's word: the name entry when the score ranks,
+// then straight to the title menu, without the game-over caption and the
+// title's intro that a game lost in play goes through.
 [[noreturn]] void QuitToTitle() {
   paused = 0;
   RestorePicture();
+  RefreshScreen();
   FlushInput();
   gameMode = kModeLeaveForTitle;
-  GameOver();
-  MainLoop();
+  PromptHighScoreName();
+  WipeToTitle();
+  ResetGame();
+  ShowTitleMenu();
 }
 
 void Resume(bool tuneWasSounding) {

@@ -101,6 +101,9 @@ void WatchReplayFromGame(const std::string& path) {
   platform::EndProcess();
 }
 
+bool IsWatchingReplay() { return machine::IsPlayingBack() && gStream.size() > 0 && !BeforeTheGame(); }
+int ReplayWatchSpeed() { return FastForward() ? kFastForwardFrames : 1; }
+
 void SetProgramRestarter(void (*restart)(const std::string& replayPath)) {
   gRestart = restart ? restart : RestartByExecuting;
 }

@@ -21,3 +21,8 @@
 void SetProgramRestarter(void (*restart)(const std::string& replayPath));
 
 constexpr int kFastForwardFrames = 4;
+
+// Whether a replay is being watched in the game, and at what speed (1, or
+// kFastForwardFrames while Space is held).
+bool IsWatchingReplay();
+int ReplayWatchSpeed();

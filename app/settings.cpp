@@ -123,6 +123,66 @@ void ChangeSetting(SettingId id, int32_t value) {
   SaveSettings();
 }
 
+namespace {
+
+bool IsKeyRow(int id) { return id >= kSettingFireKey && id <= kSettingPauseKey; }
+bool IsPadRow(int id) { return id >= kSettingPadFire && id <= kSettingPadPause; }
+// Keys with a meaning of their own where fire and bomb also act: Escape and
+// Pause, and the letters of the title (H, E), the high-score table (H, R) and
+// the stage selection (P). As a fire or bomb key one would act twice: fire
+// bound to E would start a normal game where E asks for an easy one.
+bool IsScreenKey(int32_t vk) {
+  return vk == kVkEscape || vk == kVkPause || vk == kVkH || vk == kVkE || vk == kVkP || vk == kVkR;
+}
+constexpr int kKeyRows[2] = {kSettingFireKey, kSettingPauseKey};
+constexpr int kPadRows[2] = {kSettingPadFire, kSettingPadPause};
+
+}  // namespace
+
+BindResult BindControl(SettingId id, int32_t value) {
+  const bool keyRow = IsKeyRow(id);
+  if (!keyRow && !IsPadRow(id)) return {BindOutcome::Refused, id};
+  if (keyRow && (KeyName(value) == nullptr || (id != kSettingPauseKey && IsScreenKey(value))))
+    return {BindOutcome::Refused, id};
+  if (!keyRow && (value < 0 || value > kSettingRows[id].maximum)) return {BindOutcome::Refused, id};
+  if (settingValues[id] == value) return {BindOutcome::Bound, id};
+  BindResult result{BindOutcome::Bound, id};
+  const int32_t old = settingValues[id];
+  for (int other = 0; other < kSettingCount; ++other) {
+    if (other == id || IsKeyRow(other) != keyRow || IsPadRow(other) == keyRow) continue;
+    if (settingValues[other] != value) continue;
+    // The old value must suit the row that takes it; a fire or bomb row that
+    // would get Escape or Pause refuses the exchange instead.
+    if (keyRow && other != kSettingPauseKey && IsScreenKey(old))
+      return {BindOutcome::Refused, SettingId(other)};
+    settingValues[other] = old;
+    result = {BindOutcome::Swapped, SettingId(other)};
+  }
+  settingValues[id] = value;
+  if (kSettingRows[id].apply) kSettingRows[id].apply(value);
+  SaveSettings();
+  return result;
+}
+
+void KeepControlsApart() {
+  auto apart = [](int first, int last) {
+    for (int a = first; a <= last; ++a) {
+      if (IsKeyRow(a) && a != kSettingPauseKey &&
+          (settingValues[a] == kVkEscape || settingValues[a] == kVkPause))
+        return false;
+      for (int b = a + 1; b <= last; ++b)
+        if (settingValues[a] == settingValues[b]) return false;
+    }
+    return true;
+  };
+  for (const int* rows : {kKeyRows, kPadRows}) {
+    if (apart(rows[0], rows[1])) continue;
+    std::fprintf(stderr, "tessivane: two controls share %s; those controls are back at their defaults\n",
+                 rows == kKeyRows ? "a key" : "a pad button");
+    for (int i = rows[0]; i <= rows[1]; ++i) settingValues[i] = kSettingRows[i].defaultValue;
+  }
+}
+
 void FollowFullScreenShortcut() { ChangeSetting(kSettingFullScreen, platform::IsFullScreen() ? 1 : 0); }
 
 void ResetSettings() {

@@ -68,6 +68,27 @@ void OverrideSetting(SettingId id, int32_t value);
 void ApplyAllSettings();
 // Changes one setting, applies it and writes the file when it changed.
 void ChangeSetting(SettingId id, int32_t value);
+// How the options screen binds a control (a key row or a pad-button row).
+enum class BindOutcome : uint8_t {
+  Bound,    // the row holds the value now
+  Swapped,  // another row held it and took this row's old value in exchange
+  Refused,  // not a value this row may hold (nothing changed)
+};
+struct BindResult {
+  BindOutcome outcome;
+  SettingId other;  // Swapped: the row that took the old value
+};
+// Binds `value` to row `id` so that no two rows of the same kind (keys; pad
+// buttons) ever share one: a row already holding it takes `id`'s old value.
+// Escape, Pause and the screens' own letters (H, E, P, R) are refused for the
+// fire and bomb keys (Escape leaves menus, Pause always pauses, E on the
+// title asks for an easy game); the pause key may be any bindable key.
+// Applies and writes the file once.
+BindResult BindControl(SettingId id, int32_t value);
+// Settings read from a file where two keys (or two pad buttons) share one, or
+// a fire or bomb key is Escape or Pause, would trap the player: those
+// controls go back to their defaults (with one line on standard error).
+void KeepControlsApart();
 // Takes the display's full-screen state (switched by Alt+Enter) into the
 // settings, so that it is kept for the next start.
 void FollowFullScreenShortcut();

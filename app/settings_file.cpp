@@ -96,6 +96,7 @@ void LoadSettings() {
   LoadSettingsFile();
   for (int i = 0; i < kSettingCount; ++i)
     if (overridden[i]) settingValues[i] = overrideValues[i];
+  KeepControlsApart();
 }
 
 namespace {

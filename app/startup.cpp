@@ -11,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/language.h"
+#include "platform/question_buttons.h"
 #include "platform/machine.h"
 #include "platform/music.h"
 #include "platform/random.h"
@@ -102,6 +103,8 @@ void ExitProgram() {
 }
 
 void Form_Unload(int16_t& cancel) {
+  platform::SetQuestionButtons(language::Translate(language::TranslatedLater("Yes")),
+                               language::Translate(language::TranslatedLater("No")));
   if (machine::AskYesNo(language::Translate("終了しますか？"), kTitle)) ExitProgram();
   cancel = 1;
   FlushInput();

@@ -31,7 +31,7 @@ void RunEscapeMenu() {
   FreezePicture();
   int start = 0;
   for (;;) {
-    const int choice = RunOverlayMenu("MENU", labels, kEscapeMenuItemCount, start);
+    const int choice = RunOverlayMenu(language::TranslatedLater("MENU"), labels, kEscapeMenuItemCount, start);
     if (choice < 0 || !kEscapeMenuItems[choice].action) break;
     kEscapeMenuItems[choice].action();
     start = choice;

@@ -11,6 +11,7 @@
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/machine.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "platform/touch_menu.h"
 
@@ -24,9 +25,48 @@ constexpr int kRowBack = kSettingCount + 1;
 constexpr int kRowCount = kSettingCount + 2;
 constexpr int kTop = 62;
 constexpr int kRowStep = 22;
+constexpr int kNoticeFrames = 70;  // about three seconds
+
+// The largest window size that fits the desktop, read when the screen opens.
+int32_t largestWindowSize = 4;
+
+// A word on what the last binding did, shown for a while under the rows.
+std::string notice;
+int noticeFrames = 0;
+
+void Notice(const std::string& text) {
+  notice = text;
+  noticeFrames = kNoticeFrames;
+}
+
+// Formats a catalogue text with one "%s".
+std::string Format(const char* original, const char* value) {
+  const std::string text = language::Translate(original);
+  const size_t at = text.find("%s");
+  if (at == std::string::npos) return text;
+  return text.substr(0, at) + value + text.substr(at + 2);
+}
+
+// Binds a key or pad button and says what happened when it was not simply bound.
+void Bind(SettingId id, int32_t value) {
+  const BindResult r = BindControl(id, value);
+  if (r.outcome == BindOutcome::Swapped)
+    Notice(Format(language::TranslatedLater("Swapped with %s"), language::Translate(kSettingRows[r.other].label)));
+  if (r.outcome == BindOutcome::Refused && r.other != id)
+    Notice(Format(language::TranslatedLater("Already used by %s"), language::Translate(kSettingRows[r.other].label)));
+  else if (r.outcome == BindOutcome::Refused) {
+    const char* name = KeyName(value);
+    Notice(Format(language::TranslatedLater("%s cannot be used here"), name ? name : "?"));
+  }
+}
+
+bool IsPadRow(int row) { return row >= kSettingPadFire && row <= kSettingPadPause; }
 
 // The value as shown: numbers and key names as they are, choices translated.
 std::string ShownValue(SettingId id) {
+  // A saved window size that does not fit this desktop opens as "auto".
+  if (id == kSettingWindowSize && Setting(id) > largestWindowSize)
+    return language::Translate(kSettingRows[id].names[kWindowSizeAuto]);
   const std::string text = SettingText(id);
   if (kSettingRows[id].kind == SettingKind::Choice) return language::Translate(text.c_str());
   return text;
@@ -34,15 +74,29 @@ std::string ShownValue(SettingId id) {
 
 void StepSetting(SettingId id, int step) {
   const SettingRow& row = kSettingRows[id];
+  // The effects volume sounds its sample at the new level instead (below).
+  if (id != kSettingEffectsVolume) RaiseSoundEffect(SoundEffect::MenuMove);
   int32_t v = Setting(id) + step;
+  int32_t maximum = row.maximum;
+  // Only the window sizes that fit the desktop are offered.
+  if (id == kSettingWindowSize) {
+    maximum = largestWindowSize;
+    if (Setting(id) > maximum) v = step > 0 ? row.minimum : maximum;
+  }
   if (row.kind == SettingKind::Number) {
     if (v < row.minimum) v = row.minimum;
-    if (v > row.maximum) v = row.maximum;
+    if (v > maximum) v = maximum;
   } else {
-    if (v < row.minimum) v = row.maximum;
-    if (v > row.maximum) v = row.minimum;
+    if (v < row.minimum) v = maximum;
+    if (v > maximum) v = row.minimum;
+  }
+  if (IsPadRow(id)) {
+    Bind(id, v);
+    return;
   }
   ChangeSetting(id, v);
+  // The effects are heard at their new level.
+  if (id == kSettingEffectsVolume) RaiseSoundEffect(SoundEffect::Shot);
 }
 
 // The first bindable key that is down, or -1.
@@ -66,9 +120,11 @@ void DrawOptions(int cursor, bool waitingForKey) {
           r == cursor && waitingForKey ? language::Translate("press a key") : ShownValue(SettingId(r));
       PrintText(200, y, 13, colour, value);
     } else {
-      PrintText(30, y, 13, colour, language::Translate(r == kRowReset ? "Reset to defaults" : "Back"));
+      PrintText(30, y, 13, colour, language::Translate(r == kRowReset ? language::TranslatedLater("Reset to defaults")
+                                                          : language::TranslatedLater("Back")));
     }
   }
+  if (noticeFrames > 0) PrintText(14, 432, 11, kYellow, notice);
   PrintText(14, 452, 9, kGrey, language::Translate("Left/Right: change   Fire/Enter: set"));
 }
 
@@ -78,15 +134,24 @@ void RunOptionsScreen() {
   int cursor = 0;
   bool waitingForKey = false;
   bool keysReleased = false;  // the key that chose the row was let go
+  noticeFrames = 0;
+  largestWindowSize = int32_t(machine::ReadValue(uint32_t(platform::LargestWindowSize())));
+  if (largestWindowSize < 1 || largestWindowSize > kSettingRows[kSettingWindowSize].maximum)
+    largestWindowSize = kSettingRows[kSettingWindowSize].maximum;
   BeginMenuInput();
   for (;;) {
     BeginMenuFrame();
+    if (noticeFrames > 0) --noticeFrames;
     if (waitingForKey) {
       ReadInput();
       const int vk = KeyNowDown();
       if (vk < 0 && !machine::IsKeyDown(kVkEnter)) keysReleased = true;
       if (vk >= 0 && keysReleased) {
-        ChangeSetting(SettingId(cursor), vk);
+        // Escape cancels, except for the pause key, which it may be.
+        if (vk != kVkEscape || cursor == kSettingPauseKey) {
+          Bind(SettingId(cursor), vk);
+          RaiseSoundEffect(SoundEffect::MenuConfirm);
+        }
         waitingForKey = false;
         BeginMenuInput();
       }
@@ -98,11 +163,15 @@ void RunOptionsScreen() {
     if (in.cancel) return;
     if (in.up) cursor = cursor == 0 ? kRowCount - 1 : cursor - 1;
     if (in.down) cursor = cursor == kRowCount - 1 ? 0 : cursor + 1;
+    if (in.up || in.down) RaiseSoundEffect(SoundEffect::MenuMove);
     if (cursor < kSettingCount && kSettingRows[cursor].kind != SettingKind::Key) {
       if (in.left) StepSetting(SettingId(cursor), -1);
       if (in.right) StepSetting(SettingId(cursor), +1);
     }
     if (in.confirm) {
+      // A choice row steps (with its own sound); the other rows act.
+      if (cursor >= kSettingCount || kSettingRows[cursor].kind == SettingKind::Key)
+        RaiseSoundEffect(SoundEffect::MenuConfirm);
       if (cursor == kRowBack) return;
       if (cursor == kRowReset) {
         ResetSettings();

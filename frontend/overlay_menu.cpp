@@ -11,6 +11,7 @@
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/sheets.h"
+#include "platform/sound_effects.h"
 #include "platform/surface.h"
 #include "platform/touch_menu.h"
 
@@ -107,9 +108,13 @@ int RunOverlayMenu(const char* heading, const char* const* items, int count, int
     BeginMenuFrame();
     const MenuInput in = ReadMenuInput();
     if (in.cancel) return -1;
-    if (in.confirm) return cursor;
+    if (in.confirm) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      return cursor;
+    }
     if (in.up) cursor = cursor == 0 ? count - 1 : cursor - 1;
     if (in.down) cursor = cursor == count - 1 ? 0 : cursor + 1;
+    if (in.up || in.down) RaiseSoundEffect(SoundEffect::MenuMove);
 
     DrawDimmedBackdrop();
     const int top = 230;

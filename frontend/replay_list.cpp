@@ -18,6 +18,7 @@
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/replay_file.h"
+#include "platform/sound_effects.h"
 #include "presentation/renderer.h"
 #include "presentation/screen_parts.h"
 #include "world/world_state.h"
@@ -25,8 +26,9 @@
 namespace {
 
 constexpr int kShownRows = 6;
-constexpr int16_t kRowTop = 170;
-constexpr int16_t kRowStep = 35;
+constexpr int16_t kHeadingY = 70;
+constexpr int16_t kRowTop = 120;
+constexpr int16_t kRowStep = 42;  // two lines and a gap
 constexpr int16_t kRowExit = 390;
 constexpr int16_t kCursorX = 8;
 
@@ -74,7 +76,7 @@ std::string RowText(const ListedReplay& r) {
 
 void DrawReplayList(int first, int cursor) {
   DrawBackground();
-  PrintText(100, 120, 19, 15, language::Translate("REPLAYS"));
+  PrintText(100, kHeadingY, 19, 15, language::Translate("REPLAYS"));
   if (gList.empty()) PrintText(80, kRowTop, 15, 7, language::Translate("NO REPLAYS KEPT"));
   for (int row = 0; row < kShownRows && first + row < int(gList.size()); ++row) {
     const ListedReplay& r = gList[size_t(first + row)];
@@ -82,7 +84,7 @@ void DrawReplayList(int first, int cursor) {
     const int colour = first + row == cursor ? 15 : 7;
     if (r.place >= 0) PrintText(kCursorX + 36, y + 4, 19, 14, std::to_string(r.place + 1));
     PrintText(kCursorX + 60, y, 15, colour, RowText(r));
-    PrintText(kCursorX + 60, y + 16, 15, colour, FormatScore(r.info.score));
+    PrintText(kCursorX + 60, y + 19, 13, colour, FormatScore(r.info.score));
   }
   PrintText(120, kRowExit, 19, 15, language::Translate("EXIT"));
   DrawMenuCursor();
@@ -111,7 +113,9 @@ void ShowReplayList(bool atTableRuns) {
     if (inputLatch == 0 && (up || down)) {
       cursor = (cursor + (up ? rows : 1)) % (rows + 1);
       inputLatch = -1;
+      RaiseSoundEffect(SoundEffect::MenuMove);
     }
+    if (inputLatch == 0 && (back || FirePressed())) RaiseSoundEffect(SoundEffect::MenuConfirm);
     if (inputLatch == 0 && (back || (FirePressed() && cursor == rows))) break;
     if (inputLatch == 0 && FirePressed()) gWatch(gList[size_t(cursor)].path);
     if (!up && !down && !back && !FirePressed() && !KeyPressed(kVkCtrl)) inputLatch = 0;

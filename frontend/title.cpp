@@ -224,6 +224,14 @@ void TitleScreen() {
   TitleMenu();
 }
 
+void ShowTitleMenu() {
+  gameMode = kModeTitleMenu;
+  playerX = 150;
+  playerY = 516;
+  platform::ShowWindow();
+  TitleMenu();
+}
+
 void TitleMenu() {
   RestLogoAndCursor();
   inputLatch = -1;
@@ -258,6 +266,12 @@ void TitleMenu() {
       }
     }
     if (inputLatch == 0 && KeyPressed(kVkEscape)) {
+      // The menu's backdrop is the title without its own items and cursor,
+      // so that none of them shows around the menu's panel.
+      DrawBackground();
+      DrawMedals();
+      DrawTitleLogo();
+      DrawPresents();
       RunEscapeMenu();
       inputLatch = -1;  // the key that closed it must be let go first
       FlushInput();

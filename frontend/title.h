@@ -9,6 +9,9 @@ void StartDemo();
 // The menu phase of the title alone (the title runs it after its intro, and
 // returns to it from the high-score and selection screens). Never returns.
 [[noreturn]] void TitleMenu();
+// The title menu without the intro, as entering the title screen sets it up
+// (a player who quit a game from the pause menu comes back to it).
+[[noreturn]] void ShowTitleMenu();
 
 // Starting play from a menu, in two halves around the caller's settings:
 // closes the screen, stops the music, puts the ship at its start and sets up

@@ -49,6 +49,9 @@ bool IsWindowInactive();
 // desktop) or 1..4 times the picture.
 void SetDisplay(bool fullScreen, int scaling, int windowSize);
 bool IsFullScreen();
+// The largest window-size setting (1..4, whole multiples of the picture)
+// whose window fits the desktop's usable area; 1 when not even 1x fits.
+int LargestWindowSize();
 // The game's close handler (asks the exit question). Window events are turned
 // into calls of it by PumpMessages; a modal dialog of the back-end calls it
 // itself when the game window's close button is clicked while it is open.
@@ -115,5 +118,8 @@ void SetMusicVolume(int volume);  // 0 (muted) .. 10 (full, the default)
 // Draws UTF-8 text with its top-left corner at (x, y), in the bold gothic face
 // at `points` (96 dpi), colour 0x00RRGGBB, no background.
 void DrawText(Surface& dest, int x, int y, int points, uint32_t rgb, const std::string& utf8);
+// How far DrawText's pen moves for the text: its width in pixels (0 when no
+// font can be found).
+int TextWidth(int points, const std::string& utf8);
 
 }  // namespace platform

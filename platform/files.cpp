@@ -297,6 +297,8 @@ std::string Home() {
   return std::string();
 }
 
+namespace {
+
 std::string XdgFolder(const char* variable, const char* fallback) {
   const char* value = std::getenv(variable);
   std::string folder;

@@ -89,6 +89,8 @@ const char* GameFolderName();
 // ~/.local/share), without a trailing '/'. Empty when no home is known.
 std::string ConfigHome();
 std::string DataHome();
+// The player's home folder ($HOME, else the password entry's); empty when none is known.
+std::string Home();
 
 // The folder for the player's data of a program kept in `base`: `base`
 // itself when it can be written (a copy kept in a folder of its own, the build

@@ -126,7 +126,7 @@ void Choose() {
   switch (currentChoice) {
     case Choice::Automatic: name = systemCatalogue; break;
     case Choice::English: name = "en"; break;
-    case Choice::Japanese: name.clear(); break;
+    case Choice::Japanese: name = "ja"; break;
   }
   currentCatalogue = name.empty() ? nullptr : FindCatalogue(name);
 }
@@ -159,7 +159,9 @@ std::string MessagesLocale(const char* lcAll, const char* lcMessages, const char
 }
 
 std::string CatalogueForLocale(const std::string& locale) {
-  if (StartsWithLanguage(locale, "ja")) return std::string();
+  // Japanese: the originals, with the additions' texts from the ja catalogue
+  // when there is one.
+  if (StartsWithLanguage(locale, "ja")) return FindCatalogue("ja") ? "ja" : std::string();
   if (locale == "C" || locale == "POSIX" || StartsWithLanguage(locale, "C") || locale.empty()) return "en";
   // ll_CC.codeset@modifier: try ll_CC, then ll.
   const std::string territory = locale.substr(0, locale.find_first_of(".@"));

@@ -2,8 +2,9 @@
 // pause and options screens). The game's own texts are the message ids of
 // standard gettext catalogues (po/*.po, compiled with msgfmt into
 // locale/LL/LC_MESSAGES/tessivane.mo); a text without a translation for the
-// chosen language is shown as it stands. The game's own language needs no
-// catalogue: Japanese shows the originals.
+// chosen language is shown as it stands. The game's own texts are Japanese;
+// the ja catalogue keeps them and translates the texts of the additions
+// around the game (menus, options, notices), whose ids are English.
 #pragma once
 
 #include <string>
@@ -27,8 +28,8 @@ void SetChoice(Choice choice);
 // LC_MESSAGES and LANG that is set and not empty; "C" when none is.
 std::string MessagesLocale(const char* lcAll, const char* lcMessages, const char* lang);
 
-// The catalogue a locale asks for: "" for the originals (Japanese locales),
-// otherwise the language of the locale ("de_AT.UTF-8" gives "de_AT" if that
+// The catalogue a locale asks for: "ja" for Japanese locales ("" for the
+// originals alone when no ja catalogue is found), otherwise the language of the locale ("de_AT.UTF-8" gives "de_AT" if that
 // catalogue exists, else "de" if that one exists), and "en" for any locale
 // without a catalogue of its own ("C", "POSIX", unset, unknown languages).
 std::string CatalogueForLocale(const std::string& locale);

@@ -2,6 +2,7 @@
 
 #include <zlib.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -15,12 +16,13 @@ namespace {
 
 constexpr uint32_t kNoticeMs = 2500;
 constexpr int kNoticePoints = 9;
-constexpr int kNoticeBandHeight = 18;
+constexpr int kNoticeLineHeight = 14;
 
 std::string lastPath;
 std::string notice;
 uint32_t noticeStartMs = 0;
 bool noticeShowing = false;
+std::string (*cornerLabel)() = nullptr;
 uint32_t overlayPixels[kScreenWidth * kScreenHeight];
 
 void AppendWord(std::vector<uint8_t>& out, uint32_t v) {
@@ -46,6 +48,24 @@ std::string Formatted(const char* original, const std::string& value) {
   const char* at = std::strstr(format, "%s");
   if (!at) return format;
   return std::string(format, at) + value + (at + 2);
+}
+
+// The folder as a player reads it: the home folder as "~", and the leading
+// folders left out ("…/") while the notice's line would not fit.
+std::string ShownFolder(const std::string& folder) {
+  std::string shown = folder;
+  const std::string home = files::Home();
+  if (!home.empty() && shown.compare(0, home.size(), home) == 0 &&
+      (shown.size() == home.size() || shown[home.size()] == '/'))
+    shown = "~" + shown.substr(home.size());
+  const char* format = language::TranslatedLater("Screenshot saved in %s:");
+  const int room = kScreenWidth - 8;
+  while (platform::TextWidth(kNoticePoints, Formatted(format, shown)) > room) {
+    const size_t slash = shown.find('/', shown.compare(0, 4, "…/") == 0 ? 4 : 1);
+    if (slash == std::string::npos) break;
+    shown = "…" + shown.substr(slash);
+  }
+  return shown;
 }
 
 std::string TimeStamp() {
@@ -122,25 +142,52 @@ void TakeScreenshot() {
     ShowNotice(Formatted(failed, files::ErrorText(error).c_str()));
   } else {
     lastPath = path;
-    ShowNotice(Formatted(language::TranslatedLater("Screenshot saved: %s"), path.substr(folder.size() + 1)));
+    // Two lines: where the pictures go, then the file's name.
+    ShowNotice(Formatted(language::TranslatedLater("Screenshot saved in %s:"), ShownFolder(folder)) + "\n" +
+               path.substr(folder.size() + 1));
   }
 }
 
+void SetCornerLabel(std::string (*label)()) { cornerLabel = label; }
+
 void PresentWithNotice(const Surface& picture) {
   if (noticeShowing && platform::ReadClockMs() - noticeStartMs >= kNoticeMs) noticeShowing = false;
-  if (!noticeShowing || picture.width != kScreenWidth || picture.height != kScreenHeight || !picture.pixels) {
+  const std::string label = cornerLabel ? cornerLabel() : std::string();
+  if ((!noticeShowing && label.empty()) || picture.width != kScreenWidth || picture.height != kScreenHeight ||
+      !picture.pixels) {
     platform::PresentScreen(picture);
     return;
   }
   std::memcpy(overlayPixels, picture.pixels, sizeof overlayPixels);
   Surface overlay{kScreenWidth, kScreenHeight, overlayPixels};
-  // A darkened band along the bottom, the text on it.
-  for (int y = kScreenHeight - kNoticeBandHeight; y < kScreenHeight; ++y)
-    for (int x = 0; x < kScreenWidth; ++x) {
-      uint32_t& p = overlayPixels[y * kScreenWidth + x];
-      p = (p >> 2) & 0x3F3F3Fu;
+  auto darken = [](int x0, int y0, int x1, int y1) {
+    for (int y = std::max(0, y0); y < std::min(kScreenHeight, y1); ++y)
+      for (int x = std::max(0, x0); x < std::min(kScreenWidth, x1); ++x) {
+        uint32_t& p = overlayPixels[y * kScreenWidth + x];
+        p = (p >> 2) & 0x3F3F3Fu;
+      }
+  };
+  if (!label.empty()) {
+    // The top right corner, right of the score, on a darkened patch.
+    const int width = platform::TextWidth(kNoticePoints, label);
+    const int x = kScreenWidth - width - 4;
+    darken(x - 3, 0, kScreenWidth, kNoticeLineHeight + 2);
+    platform::DrawText(overlay, x, 2, kNoticePoints, 0xFFFF00, label);
+  }
+  if (noticeShowing) {
+    // A darkened band along the bottom, the text's lines on it.
+    const int lines = 1 + int(std::count(notice.begin(), notice.end(), '\n'));
+    const int bandHeight = kNoticeLineHeight * lines + 4;
+    darken(0, kScreenHeight - bandHeight, kScreenWidth, kScreenHeight);
+    size_t start = 0;
+    for (int line = 0; line < lines; ++line) {
+      size_t end = notice.find('\n', start);
+      if (end == std::string::npos) end = notice.size();
+      platform::DrawText(overlay, 4, kScreenHeight - bandHeight + 2 + kNoticeLineHeight * line, kNoticePoints,
+                         0xFFFFFF, notice.substr(start, end - start));
+      start = end + 1;
     }
-  platform::DrawText(overlay, 4, kScreenHeight - kNoticeBandHeight + 3, kNoticePoints, 0xFFFFFF, notice);
+  }
   platform::PresentScreen(overlay);
 }
 

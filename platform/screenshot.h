@@ -14,8 +14,12 @@
 // file's name, or why it could not be written.
 void TakeScreenshot();
 
-// Presents `picture`, with the notice drawn over a copy of it while it lasts.
+// Presents `picture`, with the notice drawn over a copy of it while it lasts,
+// and the corner label (below) when there is one.
 void PresentWithNotice(const Surface& picture);
+// A word shown small in the picture's top right corner while `label` gives
+// one (asked at each present; "" for none): "REPLAY" while one is watched.
+void SetCornerLabel(std::string (*label)());
 
 // The folder screenshots go to (PicturesHome()/Tessivane).
 std::string ScreenshotFolder();

@@ -1,6 +1,9 @@
 #include "presentation/continue_screen.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
+#include <string>
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
@@ -8,6 +11,7 @@
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
+#include "platform/key_names.h"
 #include "platform/machine.h"
 #include "platform/sound_effects.h"
 #include "platform/surface.h"
@@ -22,6 +26,7 @@ namespace {
 
 constexpr int32_t kGlowFramePeriodMs = 47;
 constexpr int kWhite = 15;
+constexpr int kAnswerPoints = 18;
 
 // Puts the player back into play after a continue.
 void RestartAfterContinue() {
@@ -51,13 +56,30 @@ void RestartAfterContinue() {
   ClearBullets();
 }
 
+// An answer at its place, or centred when a long key name would pass the
+// screen's right edge.
+void PrintAnswer(int x, int y, const std::string& text) {
+  const int width = platform::TextWidth(kAnswerPoints, text);
+  if (x + width > kScreenWidth) x = std::max(0, (kScreenWidth - width) / 2);
+  PrintText(x, y, kAnswerPoints, kWhite, text);
+}
+
 }  // namespace
+
+std::string ContinueAnswerText(const char* answer, int vk) {
+  const char* name = KeyName(vk);
+  std::string key = name ? name : "?";
+  for (char& c : key) c = char(std::toupper(static_cast<unsigned char>(c)));
+  return std::string(answer) + "･･PUSH " + key + " KEY";
+}
 
 void ContinuePrompt() {
   RenderFrame();
   PrintText(55, 170, 35, kWhite, "CONTINUE?");
-  PrintText(67, 240, 18, kWhite, "YES･･PUSH A KEY");
-  PrintText(80, 270, 18, kWhite, "NO･･PUSH S KEY");
+  // The answers name the keys that give them: the fire and bomb keys as
+  // bound (A and S by default).
+  PrintAnswer(67, 240, ContinueAnswerText("YES", buttonKeys[0]));
+  PrintAnswer(80, 270, ContinueAnswerText("NO", buttonKeys[1]));
   RefreshScreen();
   FlushInput();
   inputLatch = -1;  // a key still held from the game must be released first

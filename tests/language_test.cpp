@@ -130,12 +130,12 @@ TEST(Language, MessagesLocaleFollowsTheCLibrarysOrder) {
   for (const Case& c : cases) EXPECT_EQ(language::MessagesLocale(c.all, c.messages, c.lang), c.expected);
 }
 
-TEST(Language, JapaneseLocalesKeepTheOriginalsAndOthersGetEnglish) {
+TEST(Language, JapaneseLocalesGetTheJapaneseCatalogueAndOthersEnglish) {
   UseBuildCatalogues();
   struct Case {
     const char *locale, *catalogue;
   } cases[] = {
-      {"ja_JP.UTF-8", ""},   {"ja_JP.eucJP", ""},   {"ja", ""},
+      {"ja_JP.UTF-8", "ja"}, {"ja_JP.eucJP", "ja"}, {"ja", "ja"},
       {"en_US.UTF-8", "en"}, {"en_GB", "en"},       {"C", "en"},
       {"C.UTF-8", "en"},     {"POSIX", "en"},       {"", "en"},
       {"de_DE.UTF-8", "en"}, {"jv_ID.UTF-8", "en"}, {"../../etc", "en"},

@@ -261,7 +261,12 @@ void ChooseQuitToTitle() {
   HoldFor(kVkEnter, 7 * kFrame, 1);
 }
 
-TEST_F(PauseTest, QuitToTitleEndsTheRunWithTheNameEntryWhenTheScoreRanks) {
+uint32_t titleMenuAtMs;
+void NoteTheTitleMenu(uint32_t from, uint32_t) {
+  if (gameMode == kModeTitleMenu && titleMenuAtMs == 0) titleMenuAtMs = from;
+}
+
+TEST_F(PauseTest, QuitToTitleGoesThroughTheNameEntryWhenTheScoreRanksStraightToTheTitleMenu) {
   struct Case {
     float score;
     bool asked;
@@ -275,14 +280,28 @@ TEST_F(PauseTest, QuitToTitleEndsTheRunWithTheNameEntryWhenTheScoreRanks) {
     }
     score = c.score;
     headless::QueueName("NEW");
+    const uint32_t chosenAt = headless::Clock() + 7 * kFrame;
     ChooseQuitToTitle();
-    EXPECT_EQ(RunPasses(2000), Ended::EnteredMainLoop);
-    EXPECT_EQ(gameMode, 3) << "the next pass goes to the title";
+    titleMenuAtMs = 0;
+    headless::SetClockObserver(NoteTheTitleMenu);
+    EXPECT_EQ(RunPasses(200), Ended::Stopped) << "the title menu waits for the player";
+    headless::SetClockObserver(nullptr);
+    EXPECT_EQ(gameMode, kModeTitleMenu);
     EXPECT_EQ(paused, 0);
+    ASSERT_NE(titleMenuAtMs, 0u) << "the title menu was reached";
+    // The name entry takes no game time here; the way back takes about 1.6 s.
+    EXPECT_LT(titleMenuAtMs - chosenAt, 3000u);
     bool asked = false;
     for (const headless::Message& m : headless::Messages()) asked |= m.kind == "name";
     EXPECT_EQ(asked, c.asked);
     EXPECT_EQ(hiNames[0], c.asked ? "NEW" : "OLD");
+    for (const std::string& command : headless::MusicCommands())
+      EXPECT_EQ(command.find("se12.mid"), std::string::npos) << "no game-over tune";
+    EXPECT_EQ(headless::MusicCommands().back(), "play");
+    EXPECT_NE(headless::MusicCommands()[headless::MusicCommands().size() - 2].find("opening2.mid"),
+              std::string::npos)
+        << "the title tune plays";
+    EXPECT_EQ(score, 0.0f) << "the world was reset";
   }
 }
 

@@ -41,4 +41,42 @@ TEST(PictureFitTest, SharpFillAndAutomaticScaling) {
   }
 }
 
+TEST(PictureFitTest, WindowSizesFollowTheDesktopsUsableArea) {
+  // A 1366 x 768 desktop: a 28-line panel and a 37-line title bar leave
+  // 1366 x 703 for the window's inside. 2x (664 x 956) and above do not fit.
+  EXPECT_EQ(LargestFittingMultiple(1366, 703, 332, 478, 4), 1) << "only 1x (and automatic) are offered";
+  EXPECT_EQ(LargestFittingMultiple(1920, 1040, 332, 478, 4), 2);
+  EXPECT_EQ(LargestFittingMultiple(3840, 2100, 332, 478, 4), 4) << "never above the largest setting";
+  EXPECT_EQ(LargestFittingMultiple(300, 400, 332, 478, 4), 0);
+  EXPECT_EQ(LargestFittingMultiple(0, 0, 332, 478, 4), 1) << "an unknown desktop offers 1x";
+
+  struct Case {
+    const char* name;
+    int usableW, usableH, windowSize;
+    WindowPlan expected;
+  };
+  const Case cases[] = {
+      {"1366 x 768, automatic: the largest window of the picture's shape, filled", 1366, 703, 0, {488, 703, 0}},
+      {"1366 x 768, 1x as chosen", 1366, 703, 1, {332, 478, 1}},
+      {"1366 x 768, a saved 3x that no longer fits: automatic", 1366, 703, 3, {488, 703, 0}},
+      {"1920 x 1080, automatic: 2x", 1920, 1040, 0, {664, 956, 2}},
+      {"1920 x 1080, 1x as chosen", 1920, 1040, 1, {332, 478, 1}},
+      {"4K, a saved 4x", 3840, 2100, 4, {1328, 1912, 4}},
+      {"4K, automatic: the largest multiple", 3840, 2100, 0, {1328, 1912, 4}},
+      {"a desktop smaller than the picture: shrunk to fit", 300, 400, 0, {277, 400, 0}},
+      {"an unknown desktop: 1x", 0, 0, 0, {332, 478, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const WindowPlan p = PlanWindow(c.usableW, c.usableH, 332, 478, c.windowSize, 4);
+    EXPECT_EQ(p.w, c.expected.w);
+    EXPECT_EQ(p.h, c.expected.h);
+    EXPECT_EQ(p.multiple, c.expected.multiple);
+    if (c.usableW > 0) {
+      EXPECT_LE(p.w, c.usableW);
+      EXPECT_LE(p.h, c.usableH);
+    }
+  }
+}
+
 }  // namespace

@@ -109,3 +109,18 @@ TEST(Text, EmptyOrNonsenseInputDrawsNothingHarmful) {
 }
 
 }  // namespace
+
+namespace {
+
+// The low marks (an underscore in a file name) are drawn at the small sizes
+// the notices use, not cut off under the line.
+TEST(Text, AnUnderscoreIsDrawnAtEverySize) {
+  if (platform::TextWidth(9, "_") == 0) GTEST_SKIP() << "no font";
+  for (int points : {9, 11, 13, 19}) {
+    Pic p(100, 60, 0);
+    platform::DrawText(p.s, 10, 10, points, 0xFFFFFF, "_");
+    EXPECT_GT(Measure(p, 0, 0xFFFFFF).changed, 0) << points << " points";
+  }
+}
+
+}  // namespace

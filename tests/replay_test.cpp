@@ -9,14 +9,21 @@
 #include <string>
 #include <vector>
 
+#include "app/app_state.h"
 #include "app/replay_recorder.h"
+#include "app/settings.h"
 #include "data/score_file.h"
+#include "frontend/title.h"
 #include "platform/files.h"
 #include "platform/headless/headless.h"
+#include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
+#include "presentation/game_reset.h"
 #include "tests/support/game_fixture.h"
+#include "tests/support/screen_runner.h"
+#include "world/world_state.h"
 
 namespace {
 
@@ -280,6 +287,55 @@ TEST_F(ReplayTest, FutureDatedReplaysNeverPushOutNewGames) {
     if (e->d_name[0] != '.') unlink((folder + "/" + e->d_name).c_str());
   closedir(dir);
   rmdir(folder.c_str());
+}
+
+// The header's difficulty is the game's own, however the game was started:
+// written when the game starts, after the title has set the difficulty.
+TEST_F(ReplayTest, TheHeadersDifficultyIsTheGamesWhateverStartedIt) {
+  char pattern[] = "/tmp/tessivane_replay_difficulty_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string data = pattern;
+  const char* before = std::getenv("XDG_DATA_HOME");
+  const std::string dataBefore = before ? before : "";
+  setenv("XDG_DATA_HOME", data.c_str(), 1);
+  struct Case {
+    const char* name;
+    std::vector<Press> presses;
+    uint8_t difficulty;  // 0 normal, 1 hard, 2 easy
+  };
+  const std::vector<Case> cases = {
+      {"E on START", {{kVkE, 2}}, 2},
+      {"H on START", {{kVkH, 2}}, 1},
+      {"fire on START", {{kVkA, 2}}, 0},
+      {"E held into the menu, pressed again", {{kVkE, 0}, {kVkE, 3}}, 2},
+      {"E with fire in one frame: fire's normal game", {{kVkE, 2}, {kVkA, 2}}, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ResetEverything();
+    UsePrivateDefaultSettings("replay-difficulty");
+    joystickId = -1;
+    ResetGame();
+    gameMode = kModeTitleMenu;
+    SetReplayRecording(true);
+    BeginReplaySession();
+    for (const Press& p : c.presses) PressAt(p.vk, p.frame);
+    ASSERT_EQ(RunFrames(40, TitleMenu), Ended::EnteredMainLoop);
+    const uint8_t played = revengeFire == 1 ? 3 : hardMode == 1 ? 1 : easyMode == 1 ? 2 : 0;
+    EXPECT_EQ(played, c.difficulty) << "the game started as asked";
+    EndReplaySession(0);
+    SetReplayRecording(false);
+    const std::vector<StoredReplay> stored = ReadStoredReplays(ReplayFolder());
+    ASSERT_EQ(stored.size(), 1u);
+    EXPECT_EQ(stored[0].info.difficulty, played) << "the header says what was played";
+    unlink((ReplayFolder() + "/" + stored[0].name).c_str());
+  }
+  if (dataBefore.empty()) {
+    unsetenv("XDG_DATA_HOME");
+  } else {
+    setenv("XDG_DATA_HOME", dataBefore.c_str(), 1);
+  }
+  std::system(("rm -rf '" + data + "'").c_str());
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/next_stage.h"
+#include "app/settings.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
 #include "presentation/continue_screen.h"
@@ -256,6 +257,53 @@ TEST_F(ScreenTest, ContinuePromptYieldsWhileWaitingAndBothKeysMeanYes) {
   for (const FrameSample& s : RecordedFrames())
     if (s.to <= 2000 && s.to - s.from == 1) ++shortWaits;
   EXPECT_EQ(shortWaits, 2000u);
+}
+
+// The prompt names the keys that answer it, and they do: the bound fire and
+// bomb keys, never a key two controls share.
+TEST_F(ScreenTest, TheContinuePromptActsOnTheKeysItNames) {
+  struct Case {
+    const char* name;
+    void (*bind)();
+    const char* yes;
+    const char* no;
+    int pressed;
+    bool continues;
+  };
+  const Case cases[] = {
+      {"defaults: A continues", [] {}, "YES･･PUSH A KEY", "NO･･PUSH S KEY", kVkA, true},
+      {"defaults: S ends", [] {}, "YES･･PUSH A KEY", "NO･･PUSH S KEY", kVkS, false},
+      {"second fire on S: the bomb key is Z now, and ends",
+       [] { BindControl(kSettingFireKey2, kVkS); }, "YES･･PUSH A KEY", "NO･･PUSH Z KEY", kVkZ, false},
+      {"second fire on S: S continues as a fire key",
+       [] { BindControl(kSettingFireKey2, kVkS); }, "YES･･PUSH A KEY", "NO･･PUSH Z KEY", kVkS, true},
+      {"fire on J, bomb on K: K ends",
+       [] {
+         BindControl(kSettingFireKey, 'J');
+         BindControl(kSettingBombKey, 'K');
+       },
+       "YES･･PUSH J KEY", "NO･･PUSH K KEY", 'K', false},
+      {"fire on Space", [] { BindControl(kSettingFireKey, kVkSpace); }, "YES･･PUSH SPACE KEY", "NO･･PUSH S KEY",
+       kVkSpace, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    headless::Reset();
+    headless::SetBaseDirectory(dir_);
+    UsePrivateDefaultSettings("continue-keys");
+    c.bind();
+    EXPECT_EQ(ContinueAnswerText("YES", buttonKeys[0]), c.yes);
+    EXPECT_EQ(ContinueAnswerText("NO", buttonKeys[1]), c.no);
+    gameMode = 3;
+    score = 500;
+    bombRadius = 0;
+    playerX = 150;
+    headless::HoldKey(c.pressed, 100, 200);
+    ContinuePrompt();
+    EXPECT_EQ(gameMode, c.continues ? 4 : 3);
+    EXPECT_EQ(playerX == 46, !c.continues) << "the game over ran";
+  }
+  UsePrivateDefaultSettings("continue-keys");
 }
 
 // ---- Game over ---------------------------------------------------------------------------

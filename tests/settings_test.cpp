@@ -200,3 +200,89 @@ TEST_F(SettingsTest, ResetBringsEveryDefaultBackAndWritesIt) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(SettingsTest, ABindingNeverLeavesTwoControlsOnOneKeyOrButton) {
+  struct Case {
+    const char* name;
+    SettingId id;
+    int32_t value;
+    BindOutcome outcome;
+    SettingId other;        // Swapped: the row that took the old value
+    int32_t otherAfter;     // ... and its value afterwards
+  };
+  const Case cases[] = {
+      {"a free key is bound", kSettingFireKey, 'J', BindOutcome::Bound, kSettingFireKey, 'J'},
+      {"second fire on the bomb key swaps them", kSettingFireKey2, kVkS, BindOutcome::Swapped, kSettingBombKey, kVkZ},
+      {"bomb on the fire key swaps them", kSettingBombKey, kVkA, BindOutcome::Swapped, kSettingFireKey, kVkS},
+      {"Escape is never a fire key", kSettingFireKey, kVkEscape, BindOutcome::Refused, kSettingFireKey, kVkA},
+      {"nor a bomb key", kSettingBombKey2, kVkEscape, BindOutcome::Refused, kSettingBombKey2, kVkX},
+      {"Pause always pauses", kSettingBombKey, kVkPause, BindOutcome::Refused, kSettingBombKey, kVkS},
+      {"E asks for an easy game on the title: not a fire key", kSettingFireKey2, kVkE, BindOutcome::Refused,
+       kSettingFireKey2, kVkZ},
+      {"nor H, P or R a bomb key", kSettingBombKey, kVkR, BindOutcome::Refused, kSettingBombKey, kVkS},
+      {"the pause key may be Pause", kSettingPauseKey, kVkPause, BindOutcome::Bound, kSettingPauseKey, kVkPause},
+      {"or P", kSettingPauseKey, kVkP, BindOutcome::Bound, kSettingPauseKey, kVkP},
+      {"pause on the fire key: fire would get Escape, refused", kSettingPauseKey, kVkA, BindOutcome::Refused,
+       kSettingFireKey, kVkA},
+      {"an unbindable key", kSettingFireKey, 0x70, BindOutcome::Refused, kSettingFireKey, kVkA},
+      {"pad fire on the bomb button swaps them", kSettingPadFire, 1, BindOutcome::Swapped, kSettingPadBomb, 0},
+      {"pad pause on a free button", kSettingPadPause, 5, BindOutcome::Bound, kSettingPadPause, 5},
+      {"not a control", kSettingMusicVolume, 3, BindOutcome::Refused, kSettingMusicVolume, 10},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetDefaultSettings();
+    const BindResult r = BindControl(c.id, c.value);
+    EXPECT_EQ(r.outcome, c.outcome);
+    if (c.outcome == BindOutcome::Swapped) {
+      EXPECT_EQ(r.other, c.other);
+    }
+    if (c.outcome != BindOutcome::Refused) {
+      EXPECT_EQ(Setting(c.id), c.value);
+    }
+    EXPECT_EQ(Setting(c.other), c.otherAfter);
+    // Whatever happened, no two keys and no two pad buttons are shared.
+    for (int a = kSettingFireKey; a <= kSettingPauseKey; ++a)
+      for (int b = a + 1; b <= kSettingPauseKey; ++b)
+        EXPECT_NE(settingValues[a], settingValues[b]) << kSettingRows[a].name << " " << kSettingRows[b].name;
+    for (int a = kSettingPadFire; a <= kSettingPadPause; ++a)
+      for (int b = a + 1; b <= kSettingPadPause; ++b) EXPECT_NE(settingValues[a], settingValues[b]);
+  }
+  // A swap is written as one change.
+  SetDefaultSettings();
+  BindControl(kSettingFireKey2, kVkS);
+  const std::string text = ReadText(FilePath());
+  EXPECT_NE(text.find("fire_key_2 = S\n"), std::string::npos) << text;
+  EXPECT_NE(text.find("bomb_key = Z\n"), std::string::npos) << text;
+}
+
+TEST_F(SettingsTest, AFileWithSharedControlsGivesThoseControlsTheirDefaults) {
+  struct Case {
+    const char* lines;
+    SettingId first, second;       // two settings the file gives
+    int32_t firstAfter, secondAfter;  // ... and their values once loaded
+    int lines_on_stderr;
+  };
+  const Case cases[] = {
+      {"fire_key_2 = S\nbomb_key = S\n", kSettingFireKey2, kSettingBombKey, kVkZ, kVkS, 1},
+      {"fire_key = Escape\npause_key = P\n", kSettingFireKey, kSettingPauseKey, kVkA, kVkEscape, 1},
+      {"pad_fire = 2\npad_bomb = 2\nfire_key = J\n", kSettingPadFire, kSettingFireKey, 0, 'J', 1},
+      {"fire_key = J\nbomb_key = K\npad_pause = rb\n", kSettingFireKey, kSettingBombKey, 'J', 'K', 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.lines);
+    WriteSettingsFile(std::string("[settings]\nmusic_volume = 4\n") + c.lines);
+    SetDefaultSettings();
+    testing::internal::CaptureStderr();
+    LoadSettings();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(Setting(kSettingMusicVolume), 4) << "the other settings stand";
+    EXPECT_EQ(Setting(c.first), c.firstAfter);
+    EXPECT_EQ(Setting(c.second), c.secondAfter);
+    EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), c.lines_on_stderr) << err;
+  }
+}
+
+}  // namespace

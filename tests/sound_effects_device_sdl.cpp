@@ -107,7 +107,7 @@ TEST_F(SoundEffectsDevice, AnEffectIsHeardAtItsVolume) {
   const int full = peakOf(10), low = peakOf(3), off = peakOf(0);
   std::printf("explosion-large peaks: volume 10 %.1f dBFS, 3 %.1f dBFS\n", Dbfs(full), Dbfs(low));
   EXPECT_NEAR(full, 0.35 * 0.72 * 32768, 0.03 * 32768) << "0.35 of the file's peak (0.72 of full scale)";
-  EXPECT_NEAR(double(low) / full, 0.3, 0.03);
+  EXPECT_NEAR(double(low) / full, std::sqrt(0.3), 0.03) << "the square root of the volume's share";
   EXPECT_LT(off, 33) << "volume 0 is silence (below -60 dBFS)";
 
   // Turned off while it sounds, an effect falls silent at once.
@@ -167,6 +167,63 @@ TEST_F(SoundEffectsDevice, BusyPlayNeverClipsAndTheMusicStaysAudible) {
       Dbfs(music), Dbfs(busy), (unsigned long long)(platform::SoundEffectsLimitedSamples() - limitedBefore));
   EXPECT_GT(music, 32768 * 0.03) << "the tune alone is well above silence (-30 dBFS)";
   EXPECT_LT(busy, 2 * music) << "the effects do not drown the tune";
+}
+
+// At the default volumes the effects are heard beside the tune: a shot's
+// peak not far under the tune's, and a busy stretch never clipping.
+TEST_F(SoundEffectsDevice, AtTheDefaultsShotsAreHeardBesideTheTune) {
+  ApplyEffectsVolumeSetting(kDefaultEffectsVolume);
+  platform::SetMusicVolume(10);
+  auto peak = [](const std::vector<int16_t>& s, size_t from, size_t to) {
+    int p = 0;
+    for (size_t i = from; i < to; ++i) p = std::max(p, std::abs(int(s[i])));
+    return p;
+  };
+  SwitchMusic("m-fight.mid");
+  const size_t musicFrom = ReadSamples(output_).size();
+  ASSERT_TRUE(PlayFrames(output_, 8, [](int) {}));
+  const std::vector<int16_t> withMusic = ReadSamples(output_);
+  const int musicPeak = peak(withMusic, musicFrom, withMusic.size());
+  const double musicRms = Rms(withMusic, musicFrom, withMusic.size());
+  MusicStop();
+  MusicClose();
+  ASSERT_TRUE(PlayFrames(output_, 0.5, [](int) {}));
+  struct Effect {
+    SoundEffect effect;
+    const char* name;
+  };
+  int shotPeak = 0;
+  for (const Effect& e : {Effect{SoundEffect::Shot, "shot"}, Effect{SoundEffect::EnemyHit, "enemy-hit"},
+                          Effect{SoundEffect::ExplosionLarge, "explosion-large"}, Effect{SoundEffect::Bomb, "bomb"}}) {
+    const size_t from = ReadSamples(output_).size();
+    RaiseSoundEffect(e.effect);
+    ASSERT_TRUE(PlayFrames(output_, 1.0, [](int) {}));
+    const std::vector<int16_t> all = ReadSamples(output_);
+    const int p = peak(all, from, all.size());
+    if (e.effect == SoundEffect::Shot) shotPeak = p;
+    std::printf("default volumes: %s alone peaks at %.1f dBFS\n", e.name, Dbfs(p));
+  }
+  std::printf("default volumes: the tune peaks at %.1f dBFS, %.1f dBFS RMS\n", Dbfs(musicPeak), Dbfs(musicRms));
+  EXPECT_GT(Dbfs(shotPeak), Dbfs(musicPeak) - 9) << "a shot is heard beside the tune";
+  EXPECT_LT(Dbfs(shotPeak), Dbfs(musicPeak) + 3) << "and does not stand far above it";
+
+  // A busy stretch at the defaults, over the tune: never at full scale.
+  SwitchMusic("m-fight.mid");
+  const size_t busyFrom = ReadSamples(output_).size();
+  ASSERT_TRUE(PlayFrames(output_, 6, [](int n) {
+    RaiseSoundEffect(SoundEffect::Shot);
+    RaiseSoundEffect(SoundEffect::EnemyHit);
+    if (n % 3 == 0) RaiseSoundEffect(SoundEffect::ExplosionLarge);
+    if (n % 40 == 0) RaiseSoundEffect(SoundEffect::Bomb);
+  }));
+  MusicStop();
+  MusicClose();
+  const std::vector<int16_t> all = ReadSamples(output_);
+  size_t clipped = 0;
+  for (size_t i = busyFrom; i < all.size(); ++i) clipped += all[i] >= 32767 || all[i] <= -32767;
+  EXPECT_EQ(clipped, 0u);
+  std::printf("default volumes: busy play peaks at %.1f dBFS, %.1f dBFS RMS\n", Dbfs(peak(all, busyFrom, all.size())),
+              Dbfs(Rms(all, busyFrom, all.size())));
 }
 
 // Without an audio device the effects are silent like the music, and only

@@ -62,6 +62,22 @@ done
 [ "$(count "$work/clear.json" ship-destroyed)" = 3 ] || fail "stage clear: ship-destroyed sounded wrongly"
 [ "$(count "$work/clear.json" continue)" = 2 ] || fail "stage clear: continue sounded $(count "$work/clear.json" continue) times"
 
+# The pause menu sounds as the title menu does, and "Quit to title" (a score
+# that does not rank) is back at the title menu within 3 s of game time.
+cat > "$work/quit.txt" <<'SCRIPT'
+500 550 A        # skip the title's opening
+1500 1550 A      # START
+4000 4043 Esc    # pause
+4300 4343 Down
+4500 4543 Down   # "Quit to title"
+4700 4743 Enter
+SCRIPT
+"$tool" --dir "$work/game" --until 7800 --input "$work/quit.txt" --dump-at 4650:"$work/paused.json" \
+  --dump-at 7700:"$work/quit.json" || fail "quit: exit status $?"
+[ "$(count "$work/paused.json" menu-move)" = 2 ] || fail "the pause menu's cursor sounded $(count "$work/paused.json" menu-move) times, not twice"
+[ "$(count "$work/quit.json" menu-confirm)" = 2 ] || fail "START and Quit to title did not sound once each"
+grep -q '^  "gameMode": 5,$' "$work/quit.json" || fail "3 s after Quit to title the title menu is not up"
+
 for bad in 11 -1 x ""; do
   "$tool" --dir "$work/game" --until 10 --effects-volume "$bad" 2>/dev/null
   [ $? = 2 ] || fail "--effects-volume '$bad' was not refused"

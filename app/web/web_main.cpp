@@ -9,10 +9,12 @@
 
 #include <string>
 
+#include "app/replay_indicator.h"
 #include "app/replay_recorder.h"
 #include "app/replay_watch.h"
 #include "app/startup.h"
 #include "frontend/replay_list.h"
+#include "platform/screenshot.h"
 
 namespace {
 
@@ -70,6 +72,7 @@ EM_ASYNC_JS(int, FetchIntoFile, (const char* address, const char* path), {
 
 int main() {
   SetProgramRestarter(ReloadPage);
+  SetCornerLabel(ReplayIndicator);
   const std::string watch = WatchInAddress();
   const std::string fromServer = ServerReplayAddress(watch);
   // A replay that cannot be fetched is refused by WatchReplay, naming why.

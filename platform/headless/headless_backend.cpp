@@ -4,6 +4,7 @@
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 #include "platform/keys.h"
+#include "platform/question_buttons.h"
 #include "platform/surface.h"
 
 namespace {
@@ -166,6 +167,8 @@ bool IsWindowInactive() {
 }
 void SetDisplay(bool, int, int) {}
 bool IsFullScreen() { return false; }
+int LargestWindowSize() { return 4; }  // a desktop with room for every size
+void SetQuestionButtons(const std::string&, const std::string&) {}
 
 bool IsKeyDown(int vk) {
   CountPoll();

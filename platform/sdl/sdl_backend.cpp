@@ -109,13 +109,25 @@ void OpenFirstPad() {
   }
 }
 
-// The largest whole multiple of the picture that fits the desktop.
-int ChooseScale(int width, int height) {
-  SDL_DisplayMode mode;
-  if (SDL_GetDesktopDisplayMode(0, &mode) != 0 || mode.w <= 0 || mode.h <= 0) return 1;
-  int scale = 1;
-  while (width * (scale + 1) <= mode.w && height * (scale + 1) <= mode.h) ++scale;
-  return scale;
+// The largest window setting (4x).
+constexpr int kMaxWindowMultiple = 4;
+// The window frame's height when the window manager does not tell it yet.
+constexpr int kGuessedFrameHeight = 40;
+
+// The room a window's inside has on its desktop: the display's usable area
+// (without panels and docks) less the window's frame; 0 x 0 when unknown.
+void UsableArea(SDL_Window* window, int* w, int* h) {
+  *w = *h = 0;
+  const int display = window ? SDL_max(0, SDL_GetWindowDisplayIndex(window)) : 0;
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(display, &usable) != 0 || usable.w <= 0 || usable.h <= 0) return;
+  int top = 0, left = 0, bottom = 0, right = 0;
+  if (!window || SDL_GetWindowBordersSize(window, &top, &left, &bottom, &right) != 0 || top + bottom == 0) {
+    top = kGuessedFrameHeight;
+    left = right = bottom = 0;
+  }
+  *w = usable.w - left - right;
+  *h = usable.h - top - bottom;
 }
 
 // The whole-multiple enlargement of "fill": a target texture of the picture
@@ -280,16 +292,37 @@ void SetWindowIcon(SDL_Window* window) {
 }
 #endif
 
-// The window's size for the window-size setting: that whole multiple, or the
-// largest that fits the desktop.
-int WantedScale() { return gWin.windowSize >= 1 ? gWin.windowSize : ChooseScale(gWin.width, gWin.height); }
+// The window for the window-size setting on this desktop (PlanWindow).
+WindowPlan WantedWindow(SDL_Window* window) {
+#ifdef __EMSCRIPTEN__
+  // The page lays the canvas out: that whole multiple, or the largest that
+  // fits the page's display.
+  (void)window;
+  WindowPlan plan;
+  plan.multiple = gWin.windowSize >= 1 ? gWin.windowSize : 1;
+  SDL_DisplayMode mode;
+  if (gWin.windowSize < 1 && SDL_GetDesktopDisplayMode(0, &mode) == 0)
+    plan.multiple = SDL_max(1, LargestFittingMultiple(mode.w, mode.h, gWin.width, gWin.height, kMaxWindowMultiple));
+  plan.w = gWin.width * plan.multiple;
+  plan.h = gWin.height * plan.multiple;
+  return plan;
+#else
+  int w, h;
+  UsableArea(window, &w, &h);
+  return PlanWindow(w, h, gWin.width, gWin.height, gWin.windowSize, kMaxWindowMultiple);
+#endif
+}
 
 void SizeWindow(bool force) {
   if (!gWin.window || gWin.fullScreen) return;
-  const int scale = WantedScale();
-  if (scale == gWin.scale && !force) return;
-  gWin.scale = scale;
-  SDL_SetWindowSize(gWin.window, gWin.width * scale, gWin.height * scale);
+  const WindowPlan plan = WantedWindow(gWin.window);
+  // A window the player sized by hand keeps its size until the plan changes.
+  static int plannedW = 0, plannedH = 0;
+  if (plan.w == plannedW && plan.h == plannedH && !force) return;
+  plannedW = plan.w;
+  plannedH = plan.h;
+  gWin.scale = SDL_max(1, plan.multiple);
+  SDL_SetWindowSize(gWin.window, plan.w, plan.h);
   SDL_SetWindowPosition(gWin.window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
 }
 
@@ -414,7 +447,8 @@ void CreateGameWindow(const char* caption, int width, int height) {
   if (!sdlback::EnsureVideo()) NoWindow(nullptr);  // the reason is already told
   gWin.width = width;
   gWin.height = height;
-  gWin.scale = WantedScale();
+  const WindowPlan plan = WantedWindow(nullptr);
+  gWin.scale = SDL_max(1, plan.multiple);
 #ifdef __EMSCRIPTEN__
   // In a browser the page enlarges the canvas (web/shell.html); with SDL's
   // high-DPI canvas a phone's picture would fill only a corner of it.
@@ -422,8 +456,8 @@ void CreateGameWindow(const char* caption, int width, int height) {
 #else
   constexpr Uint32 kHighDpi = SDL_WINDOW_ALLOW_HIGHDPI;
 #endif
-  gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, width * gWin.scale,
-                                 height * gWin.scale, SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | kHighDpi);
+  gWin.window = SDL_CreateWindow(caption, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, plan.w, plan.h,
+                                 SDL_WINDOW_HIDDEN | SDL_WINDOW_RESIZABLE | kHighDpi);
   if (!gWin.window) NoWindow("open the window");
   SDL_SetWindowMinimumSize(gWin.window, width / 2, height / 2);
   SetWindowIcon(gWin.window);
@@ -475,6 +509,14 @@ void SetDisplay(bool fullScreen, int scaling, int windowSize) {
 }
 
 bool IsFullScreen() { return gWin.fullScreen; }
+
+int LargestWindowSize() {
+  if (!sdlback::EnsureVideo()) return 1;
+  int w, h;
+  UsableArea(gWin.window, &w, &h);
+  return SDL_max(1, LargestFittingMultiple(w, h, gWin.width > 0 ? gWin.width : kScreenWidth,
+                                           gWin.height > 0 ? gWin.height : kScreenHeight, kMaxWindowMultiple));
+}
 
 void ShowWindow() {
   if (!gWin.window) return;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/question_buttons.h"
 #include "platform/posix/line_breaks.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/surface.h"
@@ -14,12 +15,14 @@ namespace {
 // The name dialog's client area and controls, in its own pixels.
 constexpr int kDialogWidth = 373, kDialogHeight = 67;
 constexpr SDL_Rect kLabel = {40, 8, 300, 14};
+constexpr int kLabelMargin = 8;  // a longer prompt is centred, this far from the edges at least
 constexpr SDL_Rect kTextBox = {88, 24, 177, 18};
 constexpr SDL_Rect kOkButton = {144, 48, 65, 17};
 constexpr int kDialogPoints = 9;
 constexpr uint32_t kFace = 0xF0F0F0, kInk = 0x000000, kWhite = 0xFFFFFF, kEdge = 0x7A7A7A, kShade = 0xA0A0A0;
 
 uint32_t gDialogPixels[kDialogWidth * kDialogHeight];
+std::string gYes = "Yes", gNo = "No";
 
 SDL_Window* ParentWindow() {
   SDL_Window* w = sdlback::GameWindow();
@@ -83,7 +86,10 @@ int TextWidth(const std::string& text) {
 void DrawDialog(Surface& s, const std::string& prompt, const std::string& name, const std::string& composing,
                 bool caretOn) {
   FillRect(s, {0, 0, kDialogWidth, kDialogHeight}, kFace);
-  platform::DrawText(s, kLabel.x, kLabel.y, kDialogPoints, kInk, prompt);
+  const int promptWidth = platform::TextWidth(kDialogPoints, prompt);
+  const int labelX =
+      promptWidth <= kLabel.w ? kLabel.x : SDL_max(kLabelMargin, (kDialogWidth - promptWidth) / 2);
+  platform::DrawText(s, labelX, kLabel.y, kDialogPoints, kInk, prompt);
   FillRect(s, kTextBox, kWhite);
   FrameRect(s, kTextBox, kEdge);
   const int textX = kTextBox.x + 3, textY = kTextBox.y + 3;
@@ -109,6 +115,11 @@ bool Inside(const SDL_Rect& r, int x, int y) { return x >= r.x && x < r.x + r.w 
 
 namespace platform {
 
+void SetQuestionButtons(const std::string& yes, const std::string& no) {
+  gYes = yes;
+  gNo = no;
+}
+
 void ShowMessage(const char* text, const char* title, bool criticalIcon) {
   const Uint32 flags = criticalIcon ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
   sdlback::ModalScope modal;
@@ -122,8 +133,8 @@ void ShowMessage(const char* text, const char* title, bool criticalIcon) {
 
 bool AskYesNo(const char* text, const char* title) {
   const SDL_MessageBoxButtonData buttons[] = {
-      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"},
-      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+      {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, gYes.c_str()},
+      {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, gNo.c_str()},
   };
   const std::string lines = UnixLineBreaks(text);
   const SDL_MessageBoxData data = {0, ParentWindow(), title, lines.c_str(), 2, buttons, nullptr};

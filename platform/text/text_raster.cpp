@@ -145,6 +145,18 @@ const Glyph* RenderGlyph(TTF_Font* font, uint32_t key, uint32_t codepoint) {
       for (int col = 0; col < argb->w; ++col) dst[col] = uint8_t(src[col] >> 24);
     }
     SDL_UnlockSurface(argb);
+    // SDL_ttf cuts a glyph off at the font's descent: at some sizes the low
+    // line (the underscore) lies wholly under it and nothing is left of it.
+    // It is a bar; it is drawn in the mask's last rows instead.
+    uint8_t* mask = gCoverage + gText.coverageUsed;
+    bool inked = false;
+    for (size_t i = 0; i < bytes && !inked; ++i) inked = mask[i] != 0;
+    if (!inked && maxx > minx && maxy >= miny && codepoint == '_' && argb->h > 0) {
+      const int barHeight = SDL_min(SDL_max(1, maxy - miny), argb->h);
+      for (int row = argb->h - barHeight; row < argb->h; ++row)
+        for (int col = SDL_max(0, minx - g.left); col < SDL_min(argb->w, maxx - g.left); ++col)
+          mask[size_t(row) * size_t(argb->w) + size_t(col)] = 255;
+    }
     SDL_FreeSurface(argb);
     gText.coverageUsed += bytes;
   } else if (gText.glyphCount >= kCacheLimit) {
@@ -259,6 +271,20 @@ void ReplaceTextFont(const std::string& path) {
   ForgetGlyphs();
   gText.fontPath = path;
   gText.fontMissing = false;
+}
+
+int TextWidth(int points, const std::string& utf8) {
+  if (utf8.empty() || !EnsureInitialised()) return 0;
+  TTF_Font* font = FontAt(points);
+  if (!font) return 0;
+  int pen = 0;
+  for (size_t i = 0; i < utf8.size();) {
+    const uint32_t cp = NextCodepoint(utf8, i);
+    if (cp == '\n' || cp == '\r') continue;
+    const Glyph* g = FindGlyph(font, points, cp);
+    if (g) pen += g->advance;
+  }
+  return pen;
 }
 
 }  // namespace platform

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/backend.h"
+#include "platform/question_buttons.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
@@ -48,6 +49,8 @@ void ShowMessage(const char* text, const char* title, bool criticalIcon) {
   AskPage(criticalIcon ? 1 : 0, title, text, 0, nullptr, 0);
   if (sdlback::GameWindow()) sdlback::ResyncKeyboard();
 }
+
+void SetQuestionButtons(const std::string&, const std::string&) {}  // the page's own buttons
 
 bool AskYesNo(const char* text, const char* title) {
   const bool yes = AskPage(2, title, text, 0, nullptr, 0) == 1;

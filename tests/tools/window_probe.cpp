@@ -125,18 +125,25 @@ struct Rect {
 
 // Where the picture belongs in a window of this size: the largest whole
 // multiple that fits, else the largest size with the picture's proportions.
+// With WINDOW_PROBE_SCALING=auto in the environment, as the game's automatic
+// scaling puts it in a window: whole multiples from 2x up, else filled.
 Rect PicturePlace(int width, int height, int* scale) {
   *scale = std::min(width / kPictureWidth, height / kPictureHeight);
+  const char* scaling = std::getenv("WINDOW_PROBE_SCALING");
+  const int smallestWhole = scaling && std::string(scaling) == "auto" ? 2 : 1;
   Rect r;
-  if (*scale >= 1) {
+  if (*scale >= smallestWhole) {
     r.w = kPictureWidth * *scale;
     r.h = kPictureHeight * *scale;
-  } else if (int64_t(width) * kPictureHeight <= int64_t(height) * kPictureWidth) {
-    r.w = width;
-    r.h = std::max(1, width * kPictureHeight / kPictureWidth);
   } else {
-    r.h = height;
-    r.w = std::max(1, height * kPictureWidth / kPictureHeight);
+    if (int64_t(width) * kPictureHeight <= int64_t(height) * kPictureWidth) {
+      r.w = width;
+      r.h = std::max(1, width * kPictureHeight / kPictureWidth);
+    } else {
+      r.h = height;
+      r.w = std::max(1, height * kPictureWidth / kPictureHeight);
+    }
+    *scale = r.w == kPictureWidth && r.h == kPictureHeight ? 1 : 0;
   }
   r.x = (width - r.w) / 2;
   r.y = (height - r.h) / 2;

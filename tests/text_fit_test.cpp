@@ -1,0 +1,185 @@
+// Every text of every catalogue (and the original texts themselves) fits the
+// place where the game shows it, measured with the game's own font and text
+// rasteriser. A text with no place here fails: a new text needs its place.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/settings.h"
+#include "platform/backend.h"
+
+namespace {
+
+std::string ReadText(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::string Unescape(const std::string& body) {
+  std::string out;
+  for (size_t i = 0; i < body.size(); ++i) {
+    if (body[i] != '\\' || i + 1 == body.size()) {
+      out += body[i];
+      continue;
+    }
+    switch (body[++i]) {
+      case 'n': out += '\n'; break;
+      case 'r': out += '\r'; break;
+      default: out += body[i]; break;
+    }
+  }
+  return out;
+}
+
+// msgid -> msgstr of a .po file, the header left out.
+std::map<std::string, std::string> ReadPo(const std::string& path) {
+  std::map<std::string, std::string> entries;
+  std::istringstream in(ReadText(path));
+  std::string line, id, str, *current = nullptr;
+  auto flush = [&] {
+    if (!id.empty()) entries[id] = str;
+    id.clear();
+    str.clear();
+    current = nullptr;
+  };
+  const std::regex quoted("^(msgid|msgstr)?\\s*\"(.*)\"\\s*$");
+  while (std::getline(in, line)) {
+    std::smatch m;
+    if (!std::regex_match(line, m, quoted)) {
+      if (line.empty()) flush();
+      continue;
+    }
+    if (m[1] == "msgid") {
+      flush();
+      current = &id;
+    } else if (m[1] == "msgstr") {
+      current = &str;
+    }
+    if (current) *current += Unescape(m[2]);
+  }
+  flush();
+  return entries;
+}
+
+std::vector<std::string> PoLanguages() {
+  std::vector<std::string> langs;
+  FILE* list = popen("ls " TESSIVANE_SOURCE_DIR "/po", "r");
+  char name[256];
+  while (list && std::fgets(name, sizeof name, list)) {
+    std::string n = name;
+    n.pop_back();
+    if (n.size() > 3 && n.compare(n.size() - 3, 3, ".po") == 0) langs.push_back(n.substr(0, n.size() - 3));
+  }
+  if (list) pclose(list);
+  return langs;
+}
+
+// Where a text is shown: its size in points and the pixels it has from its
+// left edge. `fill` stands for "%s" (the widest value it takes there).
+struct Place {
+  const char* where;
+  int points;
+  int room;
+  const char* fill = nullptr;
+};
+constexpr int kPanelRight = 324;  // the menus' darkened panel ends here
+
+// Texts the system draws (message boxes, window captions, buttons of a
+// question): not the game's font, nothing to measure.
+const char* const kShownByTheSystem[] = {
+    "終了しますか？",
+    "多重起動はできません。",
+    "マップデータが見つかりません",
+    "スコアデータが壊れています\rハイスコアは抹消されました",
+    "名前を入力してください",
+    "This replay stopped matching the game:",
+    "The replay cannot be read: ",
+    "Yes",
+    "No",
+};
+
+std::map<std::string, Place> Places() {
+  std::map<std::string, Place> places;
+  const Place optionLabel{"options screen, label column (x 30, values from x 200)", 13, 200 - 30 - 6};
+  for (int i = 0; i < kSettingCount; ++i) places[kSettingRows[i].label] = optionLabel;
+  const Place optionValue{"options screen, value column (x 200)", 13, kPanelRight - 200};
+  for (const char* v : {"auto", "en", "ja", "off", "on", "window", "fullscreen", "sharp", "fill", "1x", "2x",
+                        "3x", "4x", "press a key"})
+    places[v] = optionValue;
+  places["Reset to defaults"] = {"options screen, a whole row (x 30)", 13, kPanelRight - 30};
+  places["OPTIONS"] = {"options screen, heading (x 105)", 25, kPanelRight - 105};
+  places["Left/Right: change   Fire/Enter: set"] = {"options screen, help line (x 14)", 9, kPanelRight - 14};
+  // The widest label in any language takes the place of "%s"; checked below
+  // with each language's own labels.
+  places["Swapped with %s"] = {"options screen, notice (x 14)", 11, kPanelRight - 14, "label"};
+  places["Already used by %s"] = {"options screen, notice (x 14)", 11, kPanelRight - 14, "label"};
+  places["%s cannot be used here"] = {"options screen, notice (x 14)", 11, kPanelRight - 14, "Backspace"};
+  for (const char* item : {"Resume", "Options", "Quit to title", "Quit game", "Back", "Replays"})
+    places[item] = {"pause and Escape menus, item (x 120)", 19, kPanelRight - 120};
+  for (const char* heading : {"PAUSED", "MENU"}) places[heading] = {"menu heading (x 70)", 35, kPanelRight - 70};
+  places["REPLAYS"] = {"replay list, heading (x 100)", 19, 332 - 100};
+  places["NO REPLAYS KEPT"] = {"replay list, empty (x 80)", 15, 332 - 80};
+  places["EXIT"] = {"replay list, EXIT (x 120)", 19, 332 - 120};
+  places["R: REPLAYS"] = {"high-score table, hint (x 200)", 13, 332 - 200};
+  places["REPLAY"] = {"corner while watching, right of the score, with \" x4\"", 9, 332 - 200 - 20 - 7 * 3};
+  places["Screenshot saved in %s:"] = {"screenshot notice (x 4)", 9, 332 - 8, "~/Pictures/Tessivane"};
+  places["Screenshot failed: %s"] = {"screenshot notice (x 4)", 9, 332 - 8, "No space left on device"};
+  places["OK"] = {"name dialog, OK button", 9, 65 - 4};
+  const Place prompt{"name dialog, prompt (the dialog's width less its margins)", 9, 373 - 16};
+  for (const char* p : {"ハイスコアです！名前を入力してください（最大６文字)", "二位です！名前を入力してください（最大６文字)",
+                        "三位です！名前を入力してください（最大６文字)", "四位です！名前を入力してください（最大６文字)",
+                        "五位です！名前を入力してください（最大６文字)"})
+    places[p] = prompt;
+  for (const char* t : kShownByTheSystem) places[t] = {nullptr, 0, 0};
+  return places;
+}
+
+std::string Filled(const std::string& text, const std::string& fill) {
+  const size_t at = text.find("%s");
+  return at == std::string::npos ? text : text.substr(0, at) + fill + text.substr(at + 2);
+}
+
+TEST(TextFit, EveryTextOfEveryCatalogueFitsWhereItIsShown) {
+  if (platform::TextWidth(13, "A") == 0) GTEST_SKIP() << "no font for the text rasteriser";
+  const std::map<std::string, Place> places = Places();
+  std::vector<std::string> langs = PoLanguages();
+  ASSERT_GE(langs.size(), 2u);
+  langs.push_back("");  // the texts as the sources hold them (no catalogue)
+  for (const std::string& lang : langs) {
+    std::map<std::string, std::string> texts;
+    if (lang.empty()) {
+      for (const auto& e : ReadPo(std::string(TESSIVANE_SOURCE_DIR) + "/po/en.po")) texts[e.first] = e.first;
+    } else {
+      texts = ReadPo(std::string(TESSIVANE_SOURCE_DIR) + "/po/" + lang + ".po");
+    }
+    ASSERT_GE(texts.size(), 30u) << lang;
+    // The widest option label of this language, for the notices naming one.
+    std::string widestLabel;
+    for (int i = 0; i < kSettingCount; ++i) {
+      const std::string label = texts.count(kSettingRows[i].label) ? texts[kSettingRows[i].label] : "";
+      if (platform::TextWidth(11, label) > platform::TextWidth(11, widestLabel)) widestLabel = label;
+    }
+    for (const auto& [id, shown] : texts) {
+      const std::string name = (lang.empty() ? "original" : lang) + ": \"" + shown + "\"";
+      auto it = places.find(id);
+      ASSERT_NE(it, places.end()) << name << " has no place in this test";
+      const Place& place = it->second;
+      if (!place.where) continue;
+      std::string text = shown;
+      if (place.fill) text = Filled(text, std::string(place.fill) == "label" ? widestLabel : place.fill);
+      const int width = platform::TextWidth(place.points, text);
+      EXPECT_LE(width, place.room) << name << " at " << place.where << ": " << width << " pixels for "
+                                   << place.room;
+    }
+  }
+}
+
+}  // namespace
