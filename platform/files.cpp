@@ -287,8 +287,6 @@ bool RemoveFile(const std::string& path, int* error) {
 
 const char* GameFolderName() { return "tessivane"; }
 
-namespace {
-
 std::string Home() {
   const char* home = std::getenv("HOME");
   if (home && home[0] == '/') return home;

@@ -92,6 +92,30 @@ struct Place {
 };
 constexpr int kPanelRight = 324;  // the menus' darkened panel ends here
 
+// The score server's board page, laid out by a browser in its own fonts.
+const char* const kShownByTheBrowser[] = {
+    "Tessivane スコアボード",
+    "ここに載るスコアはすべて、このサーバーがリプレイを再生して確かめたものです。リプレイの入力がこのゲームでその"
+    "スコアに届くことの証明であり、人の手で遊ばれたことの証明ではありません。",
+    "ノーマル",
+    "ハード",
+    "ハーデスト",
+    "イージー",
+    "まだスコアはありません。",
+    "名前",
+    "スコア",
+    "ステージ",
+    "結果",
+    "メダル",
+    "日付",
+    "リプレイ",
+    "エンディング",
+    "ゲームオーバー",
+    "中断",
+    "ダウンロード",
+    "見る",
+};
+
 // Texts the system draws (message boxes, window captions, buttons of a
 // question): not the game's font, nothing to measure.
 const char* const kShownByTheSystem[] = {
@@ -99,6 +123,8 @@ const char* const kShownByTheSystem[] = {
     "多重起動はできません。",
     "マップデータが見つかりません",
     "スコアデータが壊れています\rハイスコアは抹消されました",
+    "スコアデータが壊れています\rファイルは書き換えられなかったため、そのまま残してあります（初期のハイスコアで遊"
+    "びます）",
     "名前を入力してください",
     "This replay stopped matching the game:",
     "The replay cannot be read: ",
@@ -111,8 +137,8 @@ std::map<std::string, Place> Places() {
   const Place optionLabel{"options screen, label column (x 30, values from x 200)", 13, 200 - 30 - 6};
   for (int i = 0; i < kSettingCount; ++i) places[kSettingRows[i].label] = optionLabel;
   const Place optionValue{"options screen, value column (x 200)", 13, kPanelRight - 200};
-  for (const char* v : {"auto", "en", "ja", "off", "on", "window", "fullscreen", "sharp", "fill", "1x", "2x",
-                        "3x", "4x", "press a key"})
+  for (const char* v : {"auto", "en", "ja", "off", "on", "window", "fullscreen", "sharp", "fill", "1x", "2x", "3x",
+                        "4x", "press a key"})
     places[v] = optionValue;
   places["Reset to defaults"] = {"options screen, a whole row (x 30)", 13, kPanelRight - 30};
   places["OPTIONS"] = {"options screen, heading (x 105)", 25, kPanelRight - 105};
@@ -134,11 +160,13 @@ std::map<std::string, Place> Places() {
   places["Screenshot failed: %s"] = {"screenshot notice (x 4)", 9, 332 - 8, "No space left on device"};
   places["OK"] = {"name dialog, OK button", 9, 65 - 4};
   const Place prompt{"name dialog, prompt (the dialog's width less its margins)", 9, 373 - 16};
-  for (const char* p : {"ハイスコアです！名前を入力してください（最大６文字)", "二位です！名前を入力してください（最大６文字)",
-                        "三位です！名前を入力してください（最大６文字)", "四位です！名前を入力してください（最大６文字)",
-                        "五位です！名前を入力してください（最大６文字)"})
+  for (const char* p :
+       {"ハイスコアです！名前を入力してください（最大６文字)", "二位です！名前を入力してください（最大６文字)",
+        "三位です！名前を入力してください（最大６文字)", "四位です！名前を入力してください（最大６文字)",
+        "五位です！名前を入力してください（最大６文字)"})
     places[p] = prompt;
   for (const char* t : kShownByTheSystem) places[t] = {nullptr, 0, 0};
+  for (const char* t : kShownByTheBrowser) places[t] = {nullptr, 0, 0};
   return places;
 }
 

@@ -1,8 +1,8 @@
 // platform/files.h on Windows: every path goes through the wide-character
 // calls, so folders with any characters (a user named 山田) work.
-#include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -192,8 +192,7 @@ bool MakeFolders(const std::string& path, int* error) {
   for (size_t at = start; at <= path.size(); ++at) {
     if (at != path.size() && path[at] != '/' && path[at] != '\\') continue;
     const std::wstring part = platform::Widen(path.substr(0, at));
-    if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS &&
-        !IsFolder(part)) {
+    if (!CreateDirectoryW(part.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS && !IsFolder(part)) {
       *error = LastErrno();
       return false;
     }
@@ -240,7 +239,7 @@ const char* GameFolderName() { return "Tessivane"; }
 std::string ConfigHome() { return KnownFolder(FOLDERID_RoamingAppData, L"APPDATA"); }
 std::string DataHome() { return ConfigHome(); }
 std::string PicturesHome() { return KnownFolder(FOLDERID_Pictures, nullptr); }
-
+std::string Home() { return KnownFolder(FOLDERID_Profile, L"USERPROFILE"); }
 
 std::string ErrorText(int error) {
   switch (error) {
@@ -285,8 +284,8 @@ int RemoveStaleTemporaryFiles(const std::string& folder, const std::vector<std::
         (attributes.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
       continue;
     // FILETIME: 100 ns steps since 1601.
-    const uint64_t ticks = (uint64_t(attributes.ftLastWriteTime.dwHighDateTime) << 32) |
-                           attributes.ftLastWriteTime.dwLowDateTime;
+    const uint64_t ticks =
+        (uint64_t(attributes.ftLastWriteTime.dwHighDateTime) << 32) | attributes.ftLastWriteTime.dwLowDateTime;
     const int64_t written = int64_t(ticks / 10000000ull) - 11644473600ll;
     if (int64_t(now) - written <= minimumAgeSeconds) continue;
     if (DeleteFileW(path.c_str())) ++removed;
@@ -299,8 +298,8 @@ void WithFolderLock(const std::string& folder, const std::function<void()>& work
   const std::wstring path = platform::Widen(folder + "/.tessivane-lock");
   HANDLE h = INVALID_HANDLE_VALUE;
   for (int tries = 0; tries < 500; ++tries) {
-    h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                    FILE_ATTRIBUTE_HIDDEN, nullptr);
+    h = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN,
+                    nullptr);
     if (h != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION) break;
     Sleep(10);
   }
