@@ -1,8 +1,10 @@
 // platform/files.h on Windows: every path goes through the wide-character
 // calls, so folders with any characters (a user named 山田) work.
+// windows.h first: the others need its definitions.
+#include <windows.h>
+
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include <algorithm>
 #include <cerrno>
