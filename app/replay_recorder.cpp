@@ -35,8 +35,13 @@ uint8_t CurrentDifficulty() {
   return 0;
 }
 
-void NoteStage() {
-  if (stageNo >= 1 && stageNo <= 8 && stageNo > gGame.stageReached) gGame.stageReached = stageNo;
+// `game` closed where the game stands now, as ended by `ending` (the ending,
+// once reached, wins): the stage reached, the score.
+void CloseGame(ReplayInfo* game, uint8_t ending) {
+  if (stageNo >= 1 && stageNo <= 8 && stageNo > game->stageReached) game->stageReached = stageNo;
+  if (game->ending != kReplayEndedByEnding) game->ending = ending;
+  game->score = score;
+  if (game->ending == kReplayEndedByEnding) game->stageReached = 8;
 }
 
 std::string TimeStamp(std::time_t t) {
@@ -49,16 +54,13 @@ std::string TimeStamp(std::time_t t) {
 
 void WriteGame();
 
-// The game ends as `ending` (the ending, once reached, wins): its outcome is
-// kept, and while recording its replay is written.
+// The game ends as `ending`: its outcome is kept, and while recording its
+// replay is written.
 void EndGame(uint8_t ending, uint32_t stopClockMs) {
-  NoteStage();
   gGameInProgress = false;
   gGameFrames = MainLoopPasses() - gGameStartPass;
-  gGame.ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : ending;
-  gGame.score = score;
+  CloseGame(&gGame, ending);
   gGame.stopClockMs = stopClockMs;
-  if (gGame.ending == kReplayEndedByEnding) gGame.stageReached = 8;
   if (machine::CurrentMode() == machine::Mode::Recording) WriteGame();
 }
 
@@ -140,13 +142,8 @@ bool GameAsPlayed(ReplayInfo* game, uint32_t* frames) {
   if (!gGameSeen) return false;
   *game = gGame;
   *frames = gGameInProgress ? MainLoopPasses() - gGameStartPass : gGameFrames;
-  if (gGameInProgress) {
-    // Still in progress where playback stopped: it ends there.
-    if (stageNo >= 1 && stageNo <= 8 && stageNo > game->stageReached) game->stageReached = stageNo;
-    game->ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit;
-    game->score = score;
-    if (game->ending == kReplayEndedByEnding) game->stageReached = 8;
-  }
+  // Still in progress where playback stopped: it ends there.
+  if (gGameInProgress) CloseGame(game, kReplayEndedByQuit);
   return true;
 }
 
