@@ -186,7 +186,9 @@ bool gReplayMismatch = false;
 void LoadReplay() {
   ReplayInfo info;
   std::string why;
-  if (!StartReplayPlayback(gOptions.replayFile, !gOptions.hasUntil, OnReplayEnd, &info, &why)) {
+  std::vector<uint8_t> bytes;
+  if (!ReadReplayFile(gOptions.replayFile, &bytes, &why) ||
+      !StartReplayPlayback(bytes, !gOptions.hasUntil, OnReplayEnd, &info, &why)) {
     std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
     std::exit(kReplayRefused);
   }
