@@ -70,12 +70,6 @@ std::string TimeStamp() {
   return buf;
 }
 
-bool Exists(const std::string& path) {
-  std::vector<uint8_t> none;
-  int error = 0;
-  return files::ReadWholeFile(path, 0, &none, &error) || error != ENOENT;
-}
-
 }  // namespace
 
 std::vector<uint8_t> EncodePng(const Surface& picture) {
@@ -127,7 +121,7 @@ void TakeScreenshot() {
   }
   const std::string stem = folder + "/" + TimeStamp();
   std::string path = stem + ".png";
-  for (int n = 2; Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
+  for (int n = 2; files::Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
   const std::vector<uint8_t> png = EncodePng(scrmain);
   if (png.empty()) {
     ShowNotice(language::Formatted(failed, files::ErrorText(ENOMEM)));
