@@ -9,7 +9,6 @@
 // the queue), and a claim whose holder died is put back in the queue.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>

@@ -58,8 +58,6 @@ class PostgresqlConnection : public SqlConnection {
     }
   }
 
-  SqlDialect Dialect() const override { return SqlDialect::Postgresql; }
-
   SqlRows Run(const std::string& sql, const std::vector<SqlValue>& params) override {
     std::vector<std::string> texts(params.size());
     std::vector<const char*> values(params.size(), nullptr);
@@ -102,9 +100,6 @@ class PostgresqlConnection : public SqlConnection {
     } catch (const pqxx::unique_violation& e) {
       work_.reset();
       throw SqlError(std::string("postgresql: ") + e.what(), true);
-    } catch (const pqxx::broken_connection& e) {
-      work_.reset();
-      throw SqlError(std::string("postgresql: ") + e.what(), false);
     } catch (const pqxx::failure& e) {
       work_.reset();
       throw SqlError(std::string("postgresql: ") + e.what(), false);
