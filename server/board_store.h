@@ -25,6 +25,10 @@ constexpr const char* kStatusVerifying = "verifying";
 constexpr const char* kStatusRanked = "ranked";
 constexpr const char* kStatusRefused = "refused";
 
+// The boards, in the order they are shown.
+constexpr const char* kBoardDifficulties[] = {"normal", "hard", "hardest", "easy"};
+bool IsBoardDifficulty(const std::string& difficulty);
+
 // What the verification found, as the worker decided it (server/verdict.h).
 struct Verdict {
   bool ranked = false;
