@@ -24,10 +24,9 @@
 'use strict';
 const { spawn, execFileSync } = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
 const zlib = require('zlib');
-const WebSocket = require('ws');
+const { launchChromium } = require('../support/chromium_devtools');
 
 const [url, headlessTool, workDir, siteDir] = process.argv.slice(2);
 const profile = path.join(workDir, 'chromium-profile');
@@ -103,81 +102,11 @@ function brightOverlap(a, b) {
   return either ? both / either : 0;
 }
 
-// ---- Chromium and its DevTools protocol --------------------------------------
-function getJson(address) {
-  return new Promise((resolve, reject) => {
-    http.get(address, (res) => {
-      let text = '';
-      res.on('data', (d) => (text += d));
-      res.on('end', () => { try { resolve(JSON.parse(text)); } catch (e) { reject(e); } });
-    }).on('error', reject);
-  });
-}
-
+// ---- Chromium and its DevTools protocol (tests/support/chromium_devtools.js) --
 async function launch(profileDir = profile) {
-  const chromium = spawn('chromium', [
-    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    '--user-data-dir=' + profileDir, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
-  ], { stdio: ['ignore', 'ignore', 'pipe'] });
-  // A test stopped from outside (a timeout) takes its browser with it.
-  const stop = () => { chromium.kill(); process.exit(1); };
-  process.once('SIGTERM', stop);
-  process.once('SIGINT', stop);
-  process.once('exit', () => chromium.kill());
-  const port = await new Promise((resolve, reject) => {
-    let text = '';
-    const timer = setTimeout(() => reject(new Error('Chromium did not start:\n' + text)), 60000);
-    chromium.stderr.on('data', (d) => {
-      text += d;
-      const m = /DevTools listening on ws:\/\/[^:]+:(\d+)\//.exec(text);
-      if (m) { clearTimeout(timer); resolve(m[1]); }
-    });
-    chromium.on('exit', () => reject(new Error('Chromium ended:\n' + text)));
-  });
-  let page;
-  for (let i = 0; i < 50 && !page; i++) {
-    page = (await getJson(`http://127.0.0.1:${port}/json/list`)).find((t) => t.type === 'page');
-    if (!page) await sleep(200);
-  }
-  const ws = new WebSocket(page.webSocketDebuggerUrl, { perMessageDeflate: false });
-  await new Promise((resolve, reject) => { ws.once('open', resolve); ws.once('error', reject); });
-  let nextId = 1;
-  const pending = new Map(), listeners = [];
-  ws.on('message', (data) => {
-    const msg = JSON.parse(data);
-    if (msg.id && pending.has(msg.id)) {
-      const { resolve, reject } = pending.get(msg.id);
-      pending.delete(msg.id);
-      if (msg.error) reject(new Error(JSON.stringify(msg.error)));
-      else resolve(msg.result);
-    } else if (msg.method) {
-      for (const l of listeners) l(msg);
-    }
-  });
-  const send = (method, params = {}) => new Promise((resolve, reject) => {
-    const id = nextId++;
-    pending.set(id, { resolve, reject });
-    ws.send(JSON.stringify({ id, method, params }));
-  });
-  const log = [];
-  listeners.push((msg) => {
-    if (msg.method === 'Runtime.consoleAPICalled') log.push(msg.params.args.map((a) => a.value).join(' '));
-    if (msg.method === 'Runtime.exceptionThrown') log.push('exception: ' + JSON.stringify(msg.params.exceptionDetails));
-  });
-  await send('Page.enable');
-  await send('Runtime.enable');
-  await send('Page.addScriptToEvaluateOnNewDocument', { source: kFakePad });
-  const evaluate = async (expression) => {
-    const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
-    if (r.exceptionDetails) throw new Error(expression + ': ' + JSON.stringify(r.exceptionDetails));
-    return r.result.value;
-  };
-  const close = async () => {
-    try { await send('Browser.close'); } catch (e) { /* it closes */ }
-    await new Promise((resolve) => { if (chromium.exitCode !== null) resolve(); else chromium.once('exit', resolve); });
-  };
-  return { send, evaluate, close, log, listeners };
+  const browser = await launchChromium(profileDir, ['--disable-quic', '--window-size=520,800']);
+  await browser.send('Page.addScriptToEvaluateOnNewDocument', { source: kFakePad });
+  return browser;
 }
 
 // A standard-mapping pad behind navigator.getGamepads, unknown to the page
