@@ -81,6 +81,12 @@ ReplayRecord RecordFromRow(const SqlRow& r) {
 
 }  // namespace
 
+bool IsBoardDifficulty(const std::string& difficulty) {
+  for (const char* board : kBoardDifficulties)
+    if (difficulty == board) return true;
+  return false;
+}
+
 std::unique_ptr<SqlConnection> BoardStore::Take() {
   {
     std::lock_guard<std::mutex> lock(mutex_);

@@ -9,7 +9,6 @@
 // the queue), and a claim whose holder died is put back in the queue.
 #pragma once
 
-#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -25,6 +24,10 @@ constexpr const char* kStatusQueued = "queued";
 constexpr const char* kStatusVerifying = "verifying";
 constexpr const char* kStatusRanked = "ranked";
 constexpr const char* kStatusRefused = "refused";
+
+// The boards, in the order they are shown.
+constexpr const char* kBoardDifficulties[] = {"normal", "hard", "hardest", "easy"};
+bool IsBoardDifficulty(const std::string& difficulty);
 
 // What the verification found, as the worker decided it (server/verdict.h).
 struct Verdict {

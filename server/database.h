@@ -52,12 +52,9 @@ struct SqlError : std::runtime_error {
   bool conflict;
 };
 
-enum class SqlDialect { Sqlite, Postgresql };
-
 class SqlConnection {
  public:
   virtual ~SqlConnection() = default;
-  virtual SqlDialect Dialect() const = 0;
   // Runs one statement (inside the open transaction, if any).
   virtual SqlRows Run(const std::string& sql, const std::vector<SqlValue>& params = {}) = 0;
   // A transaction that writes: SQLite takes the write lock at once.

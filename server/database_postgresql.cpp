@@ -1,5 +1,5 @@
-// The PostgreSQL connection (libpqxx). Parameters travel in text form; a blob
-// as bytea's hex text, read back from the same.
+// The PostgreSQL connection (libpqxx). Parameters travel in text form, a blob
+// as bytea's hex text; a bytea column is read back through libpqxx.
 #include <pqxx/pqxx>
 
 #include "server/database.h"
@@ -19,21 +19,6 @@ std::string Numbered(const std::string& sql) {
       out += c;
     }
   }
-  return out;
-}
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-std::string FromByteaHex(const char* text, size_t size) {
-  if (size < 2 || text[0] != '\\' || text[1] != 'x') throw SqlError("postgresql: a bytea not in hex form", false);
-  std::string out;
-  out.reserve((size - 2) / 2);
-  for (size_t i = 2; i + 1 < size; i += 2) out += char(HexDigit(text[i]) * 16 + HexDigit(text[i + 1]));
   return out;
 }
 
@@ -57,8 +42,6 @@ class PostgresqlConnection : public SqlConnection {
       throw SqlError(std::string("cannot connect to PostgreSQL: ") + e.what(), false);
     }
   }
-
-  SqlDialect Dialect() const override { return SqlDialect::Postgresql; }
 
   SqlRows Run(const std::string& sql, const std::vector<SqlValue>& params) override {
     std::vector<std::string> texts(params.size());
@@ -91,7 +74,7 @@ class PostgresqlConnection : public SqlConnection {
           if (f.is_null()) {
             row.columns.emplace_back();
           } else if (r.column_type(c) == kByteaOid) {
-            row.columns.emplace_back(FromByteaHex(f.c_str(), f.size()));
+            row.columns.emplace_back(pqxx::binarystring(f).str());
           } else {
             row.columns.emplace_back(std::string(f.c_str(), f.size()));
           }
@@ -102,9 +85,6 @@ class PostgresqlConnection : public SqlConnection {
     } catch (const pqxx::unique_violation& e) {
       work_.reset();
       throw SqlError(std::string("postgresql: ") + e.what(), true);
-    } catch (const pqxx::broken_connection& e) {
-      work_.reset();
-      throw SqlError(std::string("postgresql: ") + e.what(), false);
     } catch (const pqxx::failure& e) {
       work_.reset();
       throw SqlError(std::string("postgresql: ") + e.what(), false);

@@ -24,8 +24,6 @@ class SqliteConnection : public SqlConnection {
   }
   ~SqliteConnection() override { sqlite3_close(db_); }
 
-  SqlDialect Dialect() const override { return SqlDialect::Sqlite; }
-
   SqlRows Run(const std::string& sql, const std::vector<SqlValue>& params) override {
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db_, sql.c_str(), int(sql.size()), &st, nullptr) != SQLITE_OK) Fail(st);

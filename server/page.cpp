@@ -42,7 +42,7 @@ std::string Title(const std::string& difficulty) {
   return difficulty;
 }
 
-std::string PageHead() {
+std::string PageHead(const std::vector<BoardOfDifficulty>& boards) {
   const char* const original = "Tessivane スコアボード";
   const std::string title = EscapeHtml(Translate("Tessivane スコアボード"));
   // The originals are Japanese; a translation is English (po/ has no other).
@@ -55,8 +55,8 @@ std::string PageHead() {
                                           "リプレイの入力がこのゲームでそのスコアに届くことの証明であり、"
                                           "人の手で遊ばれたことの証明ではありません。")) +
                      "</p>\n<nav>";
-  for (const char* d : {"normal", "hard", "hardest", "easy"})
-    head += std::string("<a href=\"#") + d + "\">" + EscapeHtml(Title(d)) + "</a>";
+  for (const BoardOfDifficulty& board : boards)
+    head += "<a href=\"#" + EscapeHtml(board.difficulty) + "\">" + EscapeHtml(Title(board.difficulty)) + "</a>";
   return head + "</nav>\n";
 }
 
@@ -96,7 +96,7 @@ std::string EscapeHtml(const std::string& text) {
 }
 
 std::string BoardPage(const std::vector<BoardOfDifficulty>& boards, bool watch) {
-  std::string page = PageHead();
+  std::string page = PageHead(boards);
   for (const BoardOfDifficulty& board : boards) {
     page += "<section class=\"board\" id=\"" + EscapeHtml(board.difficulty) + "\">\n<h2>" +
             EscapeHtml(Title(board.difficulty)) + "</h2>\n";

@@ -31,7 +31,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Json = nlohmann::json;
 
-const char* const kDifficulties[] = {"normal", "hard", "hardest", "easy"};
 constexpr int kBoardLength = 100;
 constexpr int kListenBacklog = 1024;
 // A claim older than the verifier's wall-clock limit by this much belongs to
@@ -383,7 +382,7 @@ class Service {
     }
     std::vector<BoardOfDifficulty> boards;
     if (!Guarded(res, [&] {
-          for (const char* d : kDifficulties) boards.push_back({d, store_.Board(d, kBoardLength)});
+          for (const char* d : kBoardDifficulties) boards.push_back({d, store_.Board(d, kBoardLength)});
         }))
       return;
     const std::string page = BoardPage(boards, !options_.site.empty());

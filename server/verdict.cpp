@@ -28,10 +28,6 @@ std::string Trimmed(std::string s) {
 
 }  // namespace
 
-bool IsBoardDifficulty(const std::string& d) {
-  return d == "normal" || d == "hard" || d == "hardest" || d == "easy";
-}
-
 Judgement JudgeVerifierRun(const VerifierRun& run, const VerifierLimits& limits, const std::string& thisBuild) {
   using End = VerifierRun::End;
   switch (run.end) {

@@ -20,7 +20,4 @@ struct Judgement {
 // as one of other rules.
 Judgement JudgeVerifierRun(const VerifierRun& run, const VerifierLimits& limits, const std::string& thisBuild);
 
-// The boards: normal, hard, hardest, easy.
-bool IsBoardDifficulty(const std::string& difficulty);
-
 }  // namespace server

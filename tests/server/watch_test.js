@@ -4,72 +4,17 @@
 // picture) to the replay's score.
 //   node watch_test.js BOARD_URL ID SCORE PROFILE_DIR
 'use strict';
-const { spawn } = require('child_process');
-const http = require('http');
-const WebSocket = require('ws');
+const { launchChromium, sleep } = require('../support/chromium_devtools');
 
 const [board, id, score, profile] = process.argv.slice(2);
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
-const getJson = (u) => new Promise((resolve, reject) => {
-  http.get(u, (res) => {
-    let text = '';
-    res.on('data', (d) => { text += d; });
-    res.on('end', () => { try { resolve(JSON.parse(text)); } catch (e) { reject(e); } });
-  }).on('error', reject);
-});
 
 async function main() {
-  const chromium = spawn('chromium', [
-    '--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking',
-    '--disable-component-update', '--disable-sync', '--autoplay-policy=no-user-gesture-required',
-    '--user-data-dir=' + profile, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
-  ], { stdio: ['ignore', 'ignore', 'pipe'] });
-  process.once('exit', () => chromium.kill());
-  const port = await new Promise((resolve, reject) => {
-    let text = '';
-    const timer = setTimeout(() => reject(new Error('Chromium did not start:\n' + text)), 60000);
-    chromium.stderr.on('data', (d) => {
-      text += d;
-      const m = /DevTools listening on ws:\/\/[^:]+:(\d+)\//.exec(text);
-      if (m) { clearTimeout(timer); resolve(m[1]); }
-    });
-  });
-  let page;
-  for (let i = 0; i < 50 && !page; i++) {
-    page = (await getJson(`http://127.0.0.1:${port}/json/list`)).find((t) => t.type === 'page');
-    if (!page) await sleep(200);
-  }
-  const ws = new WebSocket(page.webSocketDebuggerUrl, { perMessageDeflate: false });
-  await new Promise((resolve, reject) => { ws.once('open', resolve); ws.once('error', reject); });
-  let nextId = 1;
-  const pending = new Map();
-  const log = [];
-  ws.on('message', (data) => {
-    const msg = JSON.parse(data);
-    if (msg.id && pending.has(msg.id)) {
-      const { resolve, reject } = pending.get(msg.id);
-      pending.delete(msg.id);
-      if (msg.error) reject(new Error(JSON.stringify(msg.error))); else resolve(msg.result);
-    } else if (msg.method === 'Runtime.consoleAPICalled') {
-      log.push(msg.params.args.map((a) => a.value).join(' '));
-    } else if (msg.method === 'Runtime.exceptionThrown') {
-      log.push('exception: ' + JSON.stringify(msg.params.exceptionDetails));
-    }
-  });
-  const send = (method, params = {}) => new Promise((resolve, reject) => {
-    const n = nextId++;
-    pending.set(n, { resolve, reject });
-    ws.send(JSON.stringify({ id: n, method, params }));
-  });
-  const evaluate = async (expression) => {
-    const r = await send('Runtime.evaluate', { expression, returnByValue: true });
-    if (r.exceptionDetails) return null;
-    return r.result.value;
-  };
+  const browser = await launchChromium(profile, ['--autoplay-policy=no-user-gesture-required', '--window-size=520,800']);
+  const { send, log } = browser;
+  // Between pages (and before the game is there) an expression may throw: null.
+  const evaluate = (expression) => browser.evaluate(expression).catch(() => null);
   const space = { key: ' ', code: 'Space', windowsVirtualKeyCode: 32 };
 
-  await send('Page.enable');
-  await send('Runtime.enable');
   await send('Page.navigate', { url: `${board}/watch/${id}` });
   // The game plays the replay; the state probe shows its score.
   const end = Date.now() + 240000;
@@ -93,7 +38,7 @@ async function main() {
   console.log((ok ? 'ok   ' : 'FAIL ') + `watching replay ${id} from the board reaches its score ${score}` +
               `: watching ${watching}, the best score shown ${best}` +
               (ok ? '' : `; last ${JSON.stringify(last)}\n${log.slice(-20).join('\n')}`));
-  try { await send('Browser.close'); } catch (e) { /* it closes */ }
+  await browser.close();
   process.exit(ok ? 0 : 1);
 }
 

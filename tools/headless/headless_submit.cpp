@@ -4,19 +4,18 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstring>
 #include <nlohmann/json.hpp>
 #include <thread>
 #include <vector>
 
-#include "platform/files.h"
+#include "platform/replay_file.h"
+#include "tools/headless/headless_replay.h"
 
 namespace {
 
 constexpr int kRanked = 0;
 constexpr int kFailed = 1;
 constexpr int kUsageError = 2;
-constexpr int kRefused = 3;
 // The longest wait for a verdict: the queue and a long game's verification.
 constexpr auto kVerdictWait = std::chrono::minutes(20);
 constexpr auto kPollEvery = std::chrono::milliseconds(200);
@@ -49,9 +48,8 @@ int SubmitReplay(const std::string& url, const std::string& file) {
   while (!prefix.empty() && prefix.back() == '/') prefix.pop_back();
 
   std::vector<uint8_t> bytes;
-  int error = 0;
-  if (!files::ReadWholeFile(file, size_t(64) << 20, &bytes, &error))
-    return Fail("cannot read " + file + " (" + std::strerror(error) + ")");
+  std::string why;
+  if (!ReadReplayFile(file, &bytes, &why)) return Fail(file + " " + why);
 
   httplib::Client client(origin);
   if (!client.is_valid()) {
@@ -82,7 +80,7 @@ int SubmitReplay(const std::string& url, const std::string& file) {
       if (state == "refused")
         std::fprintf(stderr, "tessivane-headless: %s refused the replay: %s\n", url.c_str(),
                      answer.value("reason", std::string("no reason given")).c_str());
-      return state == "ranked" ? kRanked : kRefused;
+      return state == "ranked" ? kRanked : kReplayRefused;
     }
     if (state != "queued" && state != "verifying") return Fail(url + " answered something unexpected: " + r->body);
     std::this_thread::sleep_for(kPollEvery);
