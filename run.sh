@@ -135,8 +135,7 @@ case "${1:-}" in
     exec ./build/tessivane-server --listen 127.0.0.1:8081 --database "$data/scores.db" "${site[@]}"
     ;;
   *)
-    echo "usage: $0 play|test|web|web-build|server" >&2
-    echo "usage: $0 play|test|web|web-build|windows-build" >&2
+    echo "usage: $0 play|test|web|web-build|server|windows-build" >&2
     exit 2
     ;;
 esac
