@@ -128,22 +128,14 @@ std::string DataDirectory() {
   static std::string data;
   if (!data.empty()) return data;
   const std::string base = BaseDirectory();
-  const std::wstring probe = Widen(base + "/.tessivane-write-test-" + std::to_string(GetCurrentProcessId()));
-  HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    CloseHandle(h);
-    return data = base;
-  }
-  const std::string home = files::DataHome();
-  if (home.empty()) return data = base;
-  const std::string dir = home + "/" + files::GameFolderName();
   int error = 0;
-  if (!files::MakeFolders(dir, &error)) {
-    std::fprintf(stderr, "tessivane: cannot create %s\n", dir.c_str());
-    return data = base;
+  data = files::DataFolder(base, &error);
+  if (data.empty()) {
+    std::fprintf(stderr, "tessivane: no folder for the high scores (%s); they go to %s, which cannot be written\n",
+                 files::ErrorText(error).c_str(), base.c_str());
+    data = base;
   }
-  return data = dir;
+  return data;
 }
 
 }  // namespace platform
