@@ -89,3 +89,13 @@ save() {  # save NAME: keep what the window shows now
     convert "$work/$1.ppm" "$pictures/$1.png" 2> /dev/null
 }
 exited() { ! kill -0 "$1" 2> /dev/null; }
+ends_with() {  # ends_with SECONDS PID STATUS WHAT: PID (a child) ends within SECONDS with STATUS
+  local status
+  if poll "$1" exited "$2"; then
+    wait "$2"
+    status=$?
+    [ $status -eq "$3" ] || fail "$4 ended with status $status, not $3"
+  else
+    fail "$4 did not end"
+  fi
+}

@@ -21,7 +21,7 @@ if [ "${WINDOW_TEST_INSIDE:-}" != 1 ]; then
   export WINDOW_TEST_INSIDE=1
   exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
 fi
-. "$src/tests/window_session.sh"  # poll, press, focus, look, value, white, hash, save, exited
+. "$src/tests/window_session.sh"  # poll, press, focus, look, value, white, hash, save, exited, ends_with
 linux_tool=$build/tessivane-headless
 winbuild=${TESSIVANE_WINDOWS_BUILD:-$build/windows}
 here=$build/windows-test
@@ -282,13 +282,7 @@ pids+=($second)
 if poll 20 other_window; then
   focus "$box"
   press Return
-  if poll 10 exited $second; then
-    wait $second
-    status=$?
-    [ $status -eq 1 ] || fail "the refused copy ended with status $status, not 1"
-  else
-    fail "the refused copy did not end after its message"
-  fi
+  ends_with 10 $second 1 "the refused copy, after its message,"
 else
   fail "the second copy showed no message (running: $(exited $second && echo no || echo yes))"
 fi
@@ -302,13 +296,7 @@ if poll 10 other_window; then
   [ -n "$pictures" ] && import -window root "$pictures/windows-close-question.png" 2> /dev/null
   focus "$box"
   press Return
-  if poll 20 exited $run; then
-    wait $run
-    status=$?
-    [ $status -eq 0 ] || fail "the game ended with status $status on Yes"
-  else
-    fail "the game did not end on Yes"
-  fi
+  ends_with 20 $run 0 "the game, on Yes,"
 else
   fail "no question appeared on closing the window"
 fi
