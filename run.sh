@@ -3,7 +3,7 @@
 #   ./run.sh play   install what building and playing need, build, start the game
 #   ./run.sh test   install that and the test tools, build, run every test (the
 #                   browser test included: its libraries are built once and
-#                   kept in build/web)
+#                   kept in ~/.cache/tessivane)
 #   ./run.sh web    install what is missing, build the web site into
 #                   build-web/site and serve it at http://127.0.0.1:8080/
 #   ./run.sh web-build   only build the web site
@@ -135,7 +135,7 @@ case "${1:-}" in
     exec ./build/tessivane-server --listen 127.0.0.1:8081 --database "$data/scores.db" "${site[@]}"
     ;;
   *)
-    echo "usage: $0 play|test|web|web-build|server|windows-build" >&2
+    echo "usage: $0 play|test|web|web-build|windows-build|server" >&2
     exit 2
     ;;
 esac

@@ -14,6 +14,7 @@
 #include "platform/files.h"
 #include "platform/machine.h"
 #include "platform/replay_file.h"
+#include "platform/replay_stream.h"
 #include "world/world_state.h"
 
 namespace {
@@ -35,8 +36,13 @@ uint8_t CurrentDifficulty() {
   return 0;
 }
 
-void NoteStage() {
-  if (stageNo >= 1 && stageNo <= 8 && stageNo > gGame.stageReached) gGame.stageReached = stageNo;
+// `game` closed where the game stands now, as ended by `ending` (the ending,
+// once reached, wins): the stage reached, the score.
+void CloseGame(ReplayInfo* game, uint8_t ending) {
+  if (stageNo >= 1 && stageNo <= 8 && stageNo > game->stageReached) game->stageReached = stageNo;
+  if (game->ending != kReplayEndedByEnding) game->ending = ending;
+  game->score = score;
+  if (game->ending == kReplayEndedByEnding) game->stageReached = 8;
 }
 
 std::string TimeStamp(std::time_t t) {
@@ -49,16 +55,13 @@ std::string TimeStamp(std::time_t t) {
 
 void WriteGame();
 
-// The game ends as `ending` (the ending, once reached, wins): its outcome is
-// kept, and while recording its replay is written.
+// The game ends as `ending`: its outcome is kept, and while recording its
+// replay is written.
 void EndGame(uint8_t ending, uint32_t stopClockMs) {
-  NoteStage();
   gGameInProgress = false;
   gGameFrames = MainLoopPasses() - gGameStartPass;
-  gGame.ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : ending;
-  gGame.score = score;
+  CloseGame(&gGame, ending);
   gGame.stopClockMs = stopClockMs;
-  if (gGame.ending == kReplayEndedByEnding) gGame.stageReached = 8;
   if (machine::CurrentMode() == machine::Mode::Recording) WriteGame();
 }
 
@@ -81,8 +84,7 @@ void WriteGame() {
   // One name per game: the date and time, and a number when that is taken.
   const std::string stem = folder + "/" + TimeStamp(std::time_t(gGame.recordedAt));
   std::string path = stem + kReplayExtension;
-  for (int n = 2; files::Exists(path) && n < 10000; ++n)
-    path = stem + "-" + std::to_string(n) + kReplayExtension;
+  for (int n = 2; files::Exists(path) && n < 10000; ++n) path = stem + "-" + std::to_string(n) + kReplayExtension;
   if (!files::ReplaceFileAtomically(path, bytes.data(), bytes.size(), &error)) {
     std::fprintf(stderr, "Tessivane: cannot write the replay %s (%s)\n", path.c_str(), std::strerror(error));
     return;
@@ -140,13 +142,8 @@ bool GameAsPlayed(ReplayInfo* game, uint32_t* frames) {
   if (!gGameSeen) return false;
   *game = gGame;
   *frames = gGameInProgress ? MainLoopPasses() - gGameStartPass : gGameFrames;
-  if (gGameInProgress) {
-    // Still in progress where playback stopped: it ends there.
-    if (stageNo >= 1 && stageNo <= 8 && stageNo > game->stageReached) game->stageReached = stageNo;
-    game->ending = gGame.ending == kReplayEndedByEnding ? kReplayEndedByEnding : kReplayEndedByQuit;
-    game->score = score;
-    if (game->ending == kReplayEndedByEnding) game->stageReached = 8;
-  }
+  // Still in progress where playback stopped: it ends there.
+  if (gGameInProgress) CloseGame(game, kReplayEndedByQuit);
   return true;
 }
 
@@ -177,57 +174,37 @@ namespace {
 
 std::string gListingFolder;
 
-void PutSize(std::string& out, size_t n, int bytes) {
-  for (int k = 0; k < bytes; ++k) out += char(uint8_t(n >> (8 * k)));
-}
-
-size_t TakeSize(const std::string& in, size_t* at, int bytes, bool* ok) {
-  if (in.size() - *at < size_t(bytes)) {
-    *ok = false;
-    return 0;
-  }
-  size_t n = 0;
-  for (int k = 0; k < bytes; ++k) n |= size_t(uint8_t(in[*at + size_t(k)])) << (8 * k);
-  *at += size_t(bytes);
-  return n;
-}
-
-// The listing as bytes: per replay, its name (2-byte length) and its header
-// as written (4-byte length).
+// The listing as bytes: per replay, its name and its header as written, each
+// a byte string as the replay stream writes them.
 void ReadListingLive(int* error, std::string* bytes) {
   *error = 0;
   bytes->clear();
   for (const StoredReplay& r : ReadStoredReplays(gListingFolder)) {
     const std::vector<uint8_t> header = EncodeReplay(r.info, nullptr, 0, 0, 0);
-    PutSize(*bytes, r.name.size(), 2);
-    *bytes += r.name;
-    PutSize(*bytes, header.size(), 4);
-    bytes->append(header.begin(), header.end());
+    AppendStreamBytes(*bytes, r.name);
+    AppendStreamBytes(*bytes, std::string(header.begin(), header.end()));
   }
 }
 
 }  // namespace
 
 std::vector<StoredReplay> ListStoredReplays(const std::string& folder) {
+  // A header is a few hundred bytes; its texts are cut at 4096 bytes each.
+  constexpr uint32_t kMaxHeaderBytes = 16384;
   gListingFolder = folder;
   int error = 0;
   std::string bytes;
   machine::ReadStateFile(&error, &bytes, ReadListingLive);
   std::vector<StoredReplay> replays;
-  bool ok = true;
-  size_t at = 0;
-  while (ok && at < bytes.size()) {
+  StreamReader listing{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), 0};
+  while (listing.ok && listing.at < listing.size) {
     StoredReplay r;
-    const size_t nameSize = TakeSize(bytes, &at, 2, &ok);
-    if (!ok || bytes.size() - at < nameSize) break;
-    r.name = bytes.substr(at, nameSize);
-    at += nameSize;
-    const size_t headerSize = TakeSize(bytes, &at, 4, &ok);
-    if (!ok || bytes.size() - at < headerSize) break;
+    r.name = listing.Bytes(kMaxStreamNameBytes);
+    const std::string header = listing.Bytes(kMaxHeaderBytes);
     std::string why;
-    if (DecodeReplayInfo(reinterpret_cast<const uint8_t*>(bytes.data() + at), headerSize, &r.info, &why))
+    if (listing.ok &&
+        DecodeReplayInfo(reinterpret_cast<const uint8_t*>(header.data()), header.size(), &r.info, &why))
       replays.push_back(r);
-    at += headerSize;
   }
   return replays;
 }

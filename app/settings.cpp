@@ -148,9 +148,9 @@ BindResult BindControl(SettingId id, int32_t value) {
   if (settingValues[id] == value) return {BindOutcome::Bound, id};
   BindResult result{BindOutcome::Bound, id};
   const int32_t old = settingValues[id];
-  for (int other = 0; other < kSettingCount; ++other) {
-    if (other == id || IsKeyRow(other) != keyRow || IsPadRow(other) == keyRow) continue;
-    if (settingValues[other] != value) continue;
+  const int* rows = keyRow ? kKeyRows : kPadRows;  // the rows of the same kind
+  for (int other = rows[0]; other <= rows[1]; ++other) {
+    if (other == id || settingValues[other] != value) continue;
     // The old value must suit the row that takes it; a fire or bomb row that
     // would get Escape or Pause refuses the exchange instead.
     if (keyRow && other != kSettingPauseKey && IsScreenKey(old))

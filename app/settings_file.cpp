@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/printable_text.h"
 #include "app/settings.h"
 #include "app/settings_text.h"
 #include "platform/files.h"
@@ -28,22 +29,6 @@ const char* const* SettingNames() {
   return names;
 }
 
-// A value as it may be shown on a terminal: control bytes escaped.
-std::string Printable(const std::string& text) {
-  std::string out;
-  for (const char c : text) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    if (b < 0x20 || b == 0x7F) {
-      char escaped[8];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", b);
-      out += escaped;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 std::string SettingsPath() {
@@ -62,7 +47,7 @@ void ReadSettingsText(const std::string& text, const char* origin) {
     } else {
       settingValues[i] = kSettingRows[i].defaultValue;
       std::fprintf(stderr, "tessivane: %s:%d: %s = '%s' is not a valid value; using %s\n", origin, v.lineNumber,
-                   kSettingRows[i].name, Printable(v.text).c_str(), SettingText(SettingId(i)).c_str());
+                   kSettingRows[i].name, PrintableText(v.text).c_str(), SettingText(SettingId(i)).c_str());
     }
   }
   if (document.firstBadLine > 0)
@@ -115,8 +100,10 @@ void LoadSettingsFile() {
     if (error == ENOENT) return;
     // It may hold the player's settings: this run does not write over it.
     fileRefused = true;
-    std::fprintf(stderr, "tessivane: cannot read %s (%s); this run uses the default settings and leaves the file as it is\n",
-                 path.c_str(), files::ErrorText(error).c_str());
+    std::fprintf(
+        stderr,
+        "tessivane: cannot read %s (%s); this run uses the default settings and leaves the file as it is\n",
+        path.c_str(), files::ErrorText(error).c_str());
     return;
   }
   ReadSettingsText(std::string(bytes.begin(), bytes.end()), path.c_str());

@@ -1,5 +1,8 @@
 #include "app/startup.h"
 
+#include <string>
+#include <vector>
+
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/replay_recorder.h"
@@ -11,9 +14,9 @@
 #include "platform/files.h"
 #include "platform/input.h"
 #include "platform/language.h"
-#include "platform/question_buttons.h"
 #include "platform/machine.h"
 #include "platform/music.h"
+#include "platform/question_buttons.h"
 #include "platform/random.h"
 #include "platform/surface.h"
 #include "world/world_state.h"
@@ -39,14 +42,27 @@ void RestoreScreenSaver() {
 // the file they were replacing; those older than a minute are no one's save
 // under way. Only the game's own names are touched, and never while a replay
 // plays back (it never touches the player's files).
+constexpr int kStaleSeconds = 60;
+
+// The temporary files of saves of `path` and of `extra` names beside it. A
+// save through a symbolic link writes beside the link's target, under the
+// target's name.
+void RemoveStaleTemporaryFilesOf(const std::string& path, std::vector<std::string> extra) {
+  const std::string folder = files::FolderOf(path);
+  extra.push_back(path.substr(path.find_last_of("/\\") + 1));
+  files::RemoveStaleTemporaryFiles(folder, extra, kStaleSeconds);
+  const std::string target = files::FollowLinks(path);
+  if (target != path)
+    files::RemoveStaleTemporaryFiles(files::FolderOf(target), {target.substr(target.find_last_of("/\\") + 1)},
+                                     kStaleSeconds);
+}
+
 void RemoveStaleTemporaryFiles() {
   if (machine::IsPlayingBack()) return;
-  constexpr int kStaleSeconds = 60;
-  files::RemoveStaleTemporaryFiles(files::FolderOf(files::FollowLinks(ScoreFilePath())),
-                                   {"Qapo.sco", "Qapo.sco.damaged"}, kStaleSeconds);
+  // The damaged score file's copy is written beside the score file's name.
+  RemoveStaleTemporaryFilesOf(ScoreFilePath(), {"Qapo.sco.damaged"});
   const std::string settings = SettingsPath();
-  if (!settings.empty())
-    files::RemoveStaleTemporaryFiles(files::FolderOf(files::FollowLinks(settings)), {"settings.ini"}, kStaleSeconds);
+  if (!settings.empty()) RemoveStaleTemporaryFilesOf(settings, {});
   files::RemoveStaleTemporaryFiles(ReplayFolder(), {kReplayExtension}, kStaleSeconds);
 }
 

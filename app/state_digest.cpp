@@ -76,8 +76,3 @@ void CheckStateEachSecond(uint32_t nowMs) {
 }
 
 uint32_t MainLoopPasses() { return gPasses; }
-
-void RestartStateSeconds() {
-  gCounting = false;
-  gPasses = 0;
-}

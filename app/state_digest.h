@@ -27,5 +27,3 @@ uint32_t TextDigest(const std::string& text);
 void CheckStateEachSecond(uint32_t nowMs);
 // Passes counted by CheckStateEachSecond since the session began.
 uint32_t MainLoopPasses();
-// A new session (a recording or a playback starts): seconds count afresh.
-void RestartStateSeconds();

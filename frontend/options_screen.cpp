@@ -39,24 +39,18 @@ void Notice(const std::string& text) {
   noticeFrames = kNoticeFrames;
 }
 
-// Formats a catalogue text with one "%s".
-std::string Format(const char* original, const char* value) {
-  const std::string text = language::Translate(original);
-  const size_t at = text.find("%s");
-  if (at == std::string::npos) return text;
-  return text.substr(0, at) + value + text.substr(at + 2);
-}
-
 // Binds a key or pad button and says what happened when it was not simply bound.
 void Bind(SettingId id, int32_t value) {
   const BindResult r = BindControl(id, value);
   if (r.outcome == BindOutcome::Swapped)
-    Notice(Format(language::TranslatedLater("Swapped with %s"), language::Translate(kSettingRows[r.other].label)));
+    Notice(language::Formatted(language::TranslatedLater("Swapped with %s"),
+                               language::Translate(kSettingRows[r.other].label)));
   if (r.outcome == BindOutcome::Refused && r.other != id)
-    Notice(Format(language::TranslatedLater("Already used by %s"), language::Translate(kSettingRows[r.other].label)));
+    Notice(language::Formatted(language::TranslatedLater("Already used by %s"),
+                               language::Translate(kSettingRows[r.other].label)));
   else if (r.outcome == BindOutcome::Refused) {
     const char* name = KeyName(value);
-    Notice(Format(language::TranslatedLater("%s cannot be used here"), name ? name : "?"));
+    Notice(language::Formatted(language::TranslatedLater("%s cannot be used here"), name ? name : "?"));
   }
 }
 

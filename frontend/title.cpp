@@ -178,6 +178,14 @@ void DrawMenu() {
   ShowFrameRate();
 }
 
+// Entering the title screen, with or without its intro.
+void EnterTitle() {
+  gameMode = kModeTitleMenu;
+  playerX = 150;
+  playerY = 516;
+  platform::ShowWindow();
+}
+
 }  // namespace
 
 void DrawMenuCursor() {
@@ -214,10 +222,7 @@ void FinishScreenFrame() {
 }
 
 void TitleScreen() {
-  gameMode = kModeTitleMenu;
-  playerX = 150;
-  playerY = 516;
-  platform::ShowWindow();
+  EnterTitle();
   inputLatch = -1;
   if (!FlyShipOut()) FlipLogoOpen();
   RestLogoAndCursor();
@@ -225,10 +230,7 @@ void TitleScreen() {
 }
 
 void ShowTitleMenu() {
-  gameMode = kModeTitleMenu;
-  playerX = 150;
-  playerY = 516;
-  platform::ShowWindow();
+  EnterTitle();
   TitleMenu();
 }
 

@@ -314,7 +314,7 @@ std::string DataFolder(const std::string& base, int* error) {
     *error = ENOENT;
     return std::string();
   }
-  const std::string folder = home + "/tessivane";
+  const std::string folder = home + "/" + GameFolderName();
   if (!MakeFolders(folder, error)) return std::string();
   return folder;
 }

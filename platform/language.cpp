@@ -147,6 +147,13 @@ const char* Translate(const char* original) {
   return original;
 }
 
+std::string Formatted(const char* original, const std::string& value) {
+  const char* format = Translate(original);
+  const char* at = std::strstr(format, "%s");
+  if (!at) return format;
+  return std::string(format, at) + value + (at + 2);
+}
+
 void SetChoice(Choice choice) {
   currentChoice = choice;
   Choose();

@@ -17,6 +17,10 @@ enum class Choice { Automatic, English, Japanese };
 // valid for the whole run.
 const char* Translate(const char* original);
 
+// The text for `original` with its "%s" replaced by `value` (the text as it
+// stands when it has none).
+std::string Formatted(const char* original, const std::string& value);
+
 // Marks an original text that is translated where it is shown, so that the
 // catalogues' check finds it: Translate(kText) later.
 constexpr const char* TranslatedLater(const char* original) { return original; }

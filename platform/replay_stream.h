@@ -72,6 +72,20 @@ struct StreamReader {
   }
 };
 
+// Numbers and byte strings as the stream writes them, appended to `out`
+// (for a reading whose answer is a composed file, such as a folder's listing).
+inline void AppendStreamNumber(std::string& out, uint32_t v) {
+  while (v >= 0x80) {
+    out += char(uint8_t(v | 0x80));
+    v >>= 7;
+  }
+  out += char(uint8_t(v));
+}
+inline void AppendStreamBytes(std::string& out, const std::string& bytes) {
+  AppendStreamNumber(out, uint32_t(bytes.size()));
+  out += bytes;
+}
+
 // Walks a raw stream and checks that it is well formed, reporting the
 // dialogs' answers in order. False with `error` set on a malformed stream.
 bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool yes),

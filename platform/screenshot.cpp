@@ -43,13 +43,6 @@ void ShowNotice(const std::string& text) {
   noticeShowing = true;
 }
 
-std::string Formatted(const char* original, const std::string& value) {
-  const char* format = language::Translate(original);
-  const char* at = std::strstr(format, "%s");
-  if (!at) return format;
-  return std::string(format, at) + value + (at + 2);
-}
-
 // The folder as a player reads it: the home folder as "~", and the leading
 // folders left out ("…/") while the notice's line would not fit.
 std::string ShownFolder(const std::string& folder) {
@@ -60,7 +53,7 @@ std::string ShownFolder(const std::string& folder) {
     shown = "~" + shown.substr(home.size());
   const char* format = language::TranslatedLater("Screenshot saved in %s:");
   const int room = kScreenWidth - 8;
-  while (platform::TextWidth(kNoticePoints, Formatted(format, shown)) > room) {
+  while (platform::TextWidth(kNoticePoints, language::Formatted(format, shown)) > room) {
     const size_t slash = shown.find('/', shown.compare(0, 4, "…/") == 0 ? 4 : 1);
     if (slash == std::string::npos) break;
     shown = "…" + shown.substr(slash);
@@ -75,12 +68,6 @@ std::string TimeStamp() {
   char buf[32];
   std::strftime(buf, sizeof buf, "%Y-%m-%d_%H-%M-%S", &local);
   return buf;
-}
-
-bool Exists(const std::string& path) {
-  std::vector<uint8_t> none;
-  int error = 0;
-  return files::ReadWholeFile(path, 0, &none, &error) || error != ENOENT;
 }
 
 }  // namespace
@@ -125,26 +112,26 @@ void TakeScreenshot() {
   const std::string folder = ScreenshotFolder();
   int error = 0;
   if (folder.empty()) {
-    ShowNotice(Formatted(failed, files::ErrorText(ENOENT).c_str()));
+    ShowNotice(language::Formatted(failed, files::ErrorText(ENOENT)));
     return;
   }
   if (!files::MakeFolders(folder, &error)) {
-    ShowNotice(Formatted(failed, files::ErrorText(error).c_str()));
+    ShowNotice(language::Formatted(failed, files::ErrorText(error)));
     return;
   }
   const std::string stem = folder + "/" + TimeStamp();
   std::string path = stem + ".png";
-  for (int n = 2; Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
+  for (int n = 2; files::Exists(path) && n < 100; ++n) path = stem + "-" + std::to_string(n) + ".png";
   const std::vector<uint8_t> png = EncodePng(scrmain);
   if (png.empty()) {
-    ShowNotice(Formatted(failed, files::ErrorText(ENOMEM).c_str()));
+    ShowNotice(language::Formatted(failed, files::ErrorText(ENOMEM)));
   } else if (!files::ReplaceFileAtomically(path, png.data(), png.size(), &error)) {
-    ShowNotice(Formatted(failed, files::ErrorText(error).c_str()));
+    ShowNotice(language::Formatted(failed, files::ErrorText(error)));
   } else {
     lastPath = path;
     // Two lines: where the pictures go, then the file's name.
-    ShowNotice(Formatted(language::TranslatedLater("Screenshot saved in %s:"), ShownFolder(folder)) + "\n" +
-               path.substr(folder.size() + 1));
+    ShowNotice(language::Formatted(language::TranslatedLater("Screenshot saved in %s:"), ShownFolder(folder)) +
+               "\n" + path.substr(folder.size() + 1));
   }
 }
 

@@ -111,6 +111,17 @@ XDG_CONFIG_HOME=$work/stale/config XDG_DATA_HOME=$work/stale/data "$tool" --dir 
   || fail "the run with stale temporary files failed"
 left=$(cd "$work/stale" && find . -name '*.??????' -type f | sort | tr '\n' ' ')
 [ "$left" = "./Qapo.sco.fresh1 ./notes.txt.a1B2c3 " ] || fail "after start-up, temporary files left: $left"
+# A settings file kept elsewhere through a link: its saves' leftovers lie
+# beside the target, under the target's name.
+mkdir -p "$work/stale/kept"
+echo "[settings]" > "$work/stale/kept/my-settings.ini"
+ln -sf "$work/stale/kept/my-settings.ini" "$work/stale/config/tessivane/settings.ini"
+echo x > "$work/stale/kept/my-settings.ini.Qw3Er4"
+touch -d '-2 minutes' "$work/stale/kept/my-settings.ini.Qw3Er4"
+XDG_CONFIG_HOME=$work/stale/config XDG_DATA_HOME=$work/stale/data "$tool" --dir "$work/stale" --until 100 \
+  || fail "the run with a linked settings file failed"
+[ -e "$work/stale/kept/my-settings.ini.Qw3Er4" ] && fail "a linked settings file's stale temporary file was left"
+[ -f "$work/stale/kept/my-settings.ini" ] || fail "the linked settings file itself is gone"
 
 # Bad scripts and arguments: a clear error and status 2.
 bad() {  # bad LINE EXPECTED-TEXT

@@ -3,8 +3,9 @@
 // them, and correct rounding for the rest.
 #include "world/trig.h"
 
-#include <gtest/gtest.h>
 #include <mpfr.h>
+
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdint>
@@ -16,6 +17,7 @@
 #include <string>
 
 #include "tests/support/trig_table_check.h"
+#include "tools/trig_tables/mpfr_reference.h"
 #include "world/trig_arguments.h"
 
 namespace {
@@ -32,19 +34,6 @@ uint64_t Bits(double v) {
 }
 
 double Game(Function f, double x) { return f == Function::kSin ? trig::Sin(x) : trig::Cos(x); }
-
-double CorrectlyRounded(Function f, double x) {
-  mpfr_t a, r;
-  mpfr_init2(a, 53);
-  mpfr_init2(r, 53);
-  mpfr_set_d(a, x, MPFR_RNDN);
-  const int inexact = f == Function::kSin ? mpfr_sin(r, a, MPFR_RNDN) : mpfr_cos(r, a, MPFR_RNDN);
-  mpfr_subnormalize(r, inexact, MPFR_RNDN);
-  const double v = mpfr_get_d(r, MPFR_RNDN);
-  mpfr_clear(a);
-  mpfr_clear(r);
-  return v;
-}
 
 std::string Describe(const char* what, double x, double got, double want) {
   char text[200];
@@ -130,7 +119,8 @@ TEST(Trig, KeptValuesAreOneStepFromTheCorrectlyRoundedOnes) {
     const int64_t step = int64_t(Bits(k.value)) - int64_t(Bits(rounded));
     EXPECT_TRUE(step == 1 || step == -1) << Describe("kept", k.x, k.value, rounded);
     EXPECT_EQ(Bits(Game(k.function, k.x)), Bits(k.value)) << Describe("kept", k.x, Game(k.function, k.x), k.value);
-    EXPECT_TRUE(arguments.count({int(k.function), Bits(k.x)})) << Describe("not a game argument", k.x, k.value, k.value);
+    EXPECT_TRUE(arguments.count({int(k.function), Bits(k.x)}))
+        << Describe("not a game argument", k.x, k.value, k.value);
     if (previous && previous->function == k.function) {
       EXPECT_LT(previous->x, k.x) << "unsorted at " << k.x;
     }
@@ -146,10 +136,13 @@ TEST(Trig, OtherArgumentsAreCorrectlyRounded) {
     state ^= state << 17;
     const double unit = double(state >> 11) * 0x1p-53;
     // Mostly the game's span, some tiny angles, some far ones.
-    const double x = i % 10 == 0 ? (unit - 0.5) * 0x1p-20 : i % 10 == 1 ? (unit - 0.5) * 0x1p24 : (unit - 0.5) * 8000;
+    const double x = i % 10 == 0   ? (unit - 0.5) * 0x1p-20
+                     : i % 10 == 1 ? (unit - 0.5) * 0x1p24
+                                   : (unit - 0.5) * 8000;
     for (Function f : {Function::kSin, Function::kCos}) {
       const double want = CorrectlyRounded(f, x);
-      ASSERT_EQ(Bits(Game(f, x)), Bits(want)) << Describe(f == Function::kSin ? "sin" : "cos", x, Game(f, x), want);
+      ASSERT_EQ(Bits(Game(f, x)), Bits(want))
+          << Describe(f == Function::kSin ? "sin" : "cos", x, Game(f, x), want);
     }
   }
 }

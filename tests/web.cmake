@@ -20,8 +20,8 @@ if(Python3_FOUND)
 endif()
 
 # The game as a web page in a real headless Chromium (label "browser"): builds
-# the site with Emscripten (the libraries once, cached in build-web/), serves
-# it and plays it through the DevTools protocol. Long the first time.
+# the site with Emscripten (the libraries once, kept in ~/.cache/tessivane),
+# serves it and plays it through the DevTools protocol. Long the first time.
 add_test(NAME web_browser
   COMMAND ${CMAKE_SOURCE_DIR}/tests/web/browser_test.sh ${CMAKE_SOURCE_DIR} ${CMAKE_BINARY_DIR})
 set_tests_properties(web_browser PROPERTIES LABELS "browser" TIMEOUT 3600 RUN_SERIAL TRUE)

@@ -2,12 +2,13 @@
 """Cuts the font the web page carries to the characters the game's own texts
 use:
 
-    cut_font.py SOURCE_DIR FONT OUT_FONT
+    cut_font.py FONT OUT_FONT TEXT_FILE...
 
-Reads every source file of the game and every translation catalogue, keeps
-the glyphs of each character found (and of printable ASCII), and writes the
-cut font under a name of its own, as the font's licence asks of a changed
-font. The page fetches the whole font later, for the names players type.
+Reads the text files (web/CMakeLists.txt names every source file of the game
+and every translation catalogue), keeps the glyphs of each character found
+(and of printable ASCII), and writes the cut font under a name of its own,
+as the font's licence asks of a changed font. The page fetches the whole font
+later, for the names players type.
 """
 import os
 import sys
@@ -15,31 +16,27 @@ import sys
 from fontTools import subset
 from fontTools.ttLib import TTFont
 
-FOLDERS = ("app", "data", "enemies", "frontend", "platform", "presentation", "world", "po")
-SUFFIXES = (".cpp", ".h", ".po")
 NAME = "Tessivane Cut Gothic"
 
 
-def game_characters(src):
+def game_characters(paths):
     chars = {chr(c) for c in range(0x20, 0x7F)}
-    for folder in FOLDERS:
-        for root, _dirs, files in os.walk(os.path.join(src, folder)):
-            for name in sorted(files):
-                if name.endswith(SUFFIXES):
-                    with open(os.path.join(root, name), encoding="utf-8") as f:
-                        chars.update(c for c in f.read() if c >= " ")
+    for path in paths:
+        with open(path, encoding="utf-8") as f:
+            chars.update(c for c in f.read() if c >= " ")
     return "".join(sorted(chars))
 
 
 def main():
-    src, font_path, out = sys.argv[1:4]
+    font_path, out = sys.argv[1:3]
+    texts = sys.argv[3:]
     options = subset.Options()
     options.layout_features = ["*"]
     options.notdef_outline = True
     options.name_IDs = ["*"]
     font = TTFont(font_path)
     cutter = subset.Subsetter(options)
-    cutter.populate(text=game_characters(src))
+    cutter.populate(text=game_characters(texts))
     cutter.subset(font)
     for record in font["name"].names:
         if record.nameID in (1, 4, 16, 18, 21):

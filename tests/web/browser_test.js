@@ -1,6 +1,6 @@
 // Plays the web build in Debian's headless Chromium through the DevTools
 // protocol and checks it as a player would see it:
-//   node browser_test.js URL HEADLESS_TOOL WORK_DIR
+//   node browser_test.js SITE_DIR HEADLESS_TOOL WORK_DIR   (serves SITE_DIR itself)
 // - the title appears (its picture against tessivane-headless's);
 // - a click gives the game the keys; keys start stage 1 and the ship moves,
 //   to where tessivane-headless puts it on the same keys;
@@ -22,14 +22,15 @@
 // - offline: the site loaded once, its server stopped, the page loaded again
 //   starts and plays; a new build served is taken at the next start.
 'use strict';
-const { spawn, execFileSync } = require('child_process');
+const { execFileSync } = require('child_process');
 const fs = require('fs');
-const http = require('http');
 const path = require('path');
 const zlib = require('zlib');
-const WebSocket = require('ws');
+const { launchChromium, sleep } = require('../support/chromium_devtools');
+const { serveSite } = require('../support/serve_site');
 
-const [url, headlessTool, workDir, siteDir] = process.argv.slice(2);
+const [siteDir, headlessTool, workDir] = process.argv.slice(2);
+let url;  // the site's address, once it is served (main)
 const profile = path.join(workDir, 'chromium-profile');
 fs.rmSync(profile, { recursive: true, force: true });
 fs.mkdirSync(profile, { recursive: true });
@@ -40,7 +41,6 @@ function check(ok, what, detail) {
   if (!ok) failures++;
   return ok;
 }
-const sleep = (ms) => new Promise((r) => setTimeout(r, ms));
 
 // ---- PNG (8-bit RGB/RGBA, not interlaced): enough for screenshots ----------
 function decodePng(buf) {
@@ -104,80 +104,10 @@ function brightOverlap(a, b) {
 }
 
 // ---- Chromium and its DevTools protocol --------------------------------------
-function getJson(address) {
-  return new Promise((resolve, reject) => {
-    http.get(address, (res) => {
-      let text = '';
-      res.on('data', (d) => (text += d));
-      res.on('end', () => { try { resolve(JSON.parse(text)); } catch (e) { reject(e); } });
-    }).on('error', reject);
-  });
-}
-
 async function launch(profileDir = profile) {
-  const chromium = spawn('chromium', [
-    '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
-    '--disable-background-networking', '--disable-component-update', '--disable-sync',
-    '--user-data-dir=' + profileDir, '--remote-debugging-port=0', '--window-size=520,800', 'about:blank'
-  ], { stdio: ['ignore', 'ignore', 'pipe'] });
-  // A test stopped from outside (a timeout) takes its browser with it.
-  const stop = () => { chromium.kill(); process.exit(1); };
-  process.once('SIGTERM', stop);
-  process.once('SIGINT', stop);
-  process.once('exit', () => chromium.kill());
-  const port = await new Promise((resolve, reject) => {
-    let text = '';
-    const timer = setTimeout(() => reject(new Error('Chromium did not start:\n' + text)), 60000);
-    chromium.stderr.on('data', (d) => {
-      text += d;
-      const m = /DevTools listening on ws:\/\/[^:]+:(\d+)\//.exec(text);
-      if (m) { clearTimeout(timer); resolve(m[1]); }
-    });
-    chromium.on('exit', () => reject(new Error('Chromium ended:\n' + text)));
-  });
-  let page;
-  for (let i = 0; i < 50 && !page; i++) {
-    page = (await getJson(`http://127.0.0.1:${port}/json/list`)).find((t) => t.type === 'page');
-    if (!page) await sleep(200);
-  }
-  const ws = new WebSocket(page.webSocketDebuggerUrl, { perMessageDeflate: false });
-  await new Promise((resolve, reject) => { ws.once('open', resolve); ws.once('error', reject); });
-  let nextId = 1;
-  const pending = new Map(), listeners = [];
-  ws.on('message', (data) => {
-    const msg = JSON.parse(data);
-    if (msg.id && pending.has(msg.id)) {
-      const { resolve, reject } = pending.get(msg.id);
-      pending.delete(msg.id);
-      if (msg.error) reject(new Error(JSON.stringify(msg.error)));
-      else resolve(msg.result);
-    } else if (msg.method) {
-      for (const l of listeners) l(msg);
-    }
-  });
-  const send = (method, params = {}) => new Promise((resolve, reject) => {
-    const id = nextId++;
-    pending.set(id, { resolve, reject });
-    ws.send(JSON.stringify({ id, method, params }));
-  });
-  const log = [];
-  listeners.push((msg) => {
-    if (msg.method === 'Runtime.consoleAPICalled') log.push(msg.params.args.map((a) => a.value).join(' '));
-    if (msg.method === 'Runtime.exceptionThrown') log.push('exception: ' + JSON.stringify(msg.params.exceptionDetails));
-  });
-  await send('Page.enable');
-  await send('Runtime.enable');
-  await send('Page.addScriptToEvaluateOnNewDocument', { source: kFakePad });
-  const evaluate = async (expression) => {
-    const r = await send('Runtime.evaluate', { expression, returnByValue: true, awaitPromise: true });
-    if (r.exceptionDetails) throw new Error(expression + ': ' + JSON.stringify(r.exceptionDetails));
-    return r.result.value;
-  };
-  const close = async () => {
-    try { await send('Browser.close'); } catch (e) { /* it closes */ }
-    await new Promise((resolve) => { if (chromium.exitCode !== null) resolve(); else chromium.once('exit', resolve); });
-  };
-  return { send, evaluate, close, log, listeners };
+  const b = await launchChromium(profileDir, ['--disable-quic', '--window-size=520,800']);
+  await b.send('Page.addScriptToEvaluateOnNewDocument', { source: kFakePad });
+  return b;
 }
 
 // A standard-mapping pad behind navigator.getGamepads, unknown to the page
@@ -626,25 +556,6 @@ async function playByTouch() {
   }
 }
 
-// A server of our own for a copy of the site, on a port that stays the same
-// when it is stopped and started again (the page's origin).
-function serveCopy(folder, port) {
-  const server = spawn('node', [path.join(__dirname, '..', '..', 'web', 'serve.js'), folder, String(port)],
-                       { stdio: ['ignore', 'pipe', 'inherit'] });
-  return new Promise((resolve, reject) => {
-    let text = '';
-    server.stdout.on('data', (d) => {
-      text += d;
-      const m = /^http:\/\/127\.0\.0\.1:(\d+)\//m.exec(text);
-      if (m) resolve({ server, port: Number(m[1]), url: m[0] });
-    });
-    server.on('exit', () => reject(new Error('the server ended: ' + text)));
-  }).then((s) => {
-    s.stop = () => new Promise((r) => { server.removeAllListeners('exit'); server.once('exit', r); server.kill(); });
-    return s;
-  });
-}
-
 // Offline: the site loaded once (its service worker keeps it), the server
 // stopped: the page loaded again starts and a game plays. Then a new build is
 // served: the page takes it at its next start, whole.
@@ -652,7 +563,7 @@ async function offlineAndUpdate() {
   const copy = path.join(workDir, 'site-copy');
   fs.rmSync(copy, { recursive: true, force: true });
   fs.cpSync(siteDir, copy, { recursive: true });
-  let site = await serveCopy(copy, 0);
+  let site = await serveSite(copy, 0);
   const port = site.port, address = site.url;
   const b = await launch(freshProfile('chromium-offline'));
   try {
@@ -679,7 +590,7 @@ async function offlineAndUpdate() {
     fs.writeFileSync(index, fs.readFileSync(index, 'utf8').replace('<head>', '<head>\n<meta name="test-build" content="2">'));
     execFileSync('python3', [path.join(__dirname, '..', '..', 'web', 'offline.py'), copy,
                              path.join(__dirname, '..', '..', 'web', 'sw.js')]);
-    site = await serveCopy(copy, port);
+    site = await serveSite(copy, port);
     await b.send('Page.reload', {});  // the old build still plays; the new one is fetched meanwhile
     await waitFor(b, 'the old build plays while the new one is fetched', (s) => s.gameMode === 5, 60000);
     const fetched = Date.now();
@@ -752,10 +663,11 @@ async function openSecondTab(b) {
 }
 
 async function main() {
+  url = (await serveSite(siteDir)).url;
   // TESSIVANE_BROWSER_PART=phone plays only the phone's and the offline part.
   if (process.env.TESSIVANE_BROWSER_PART === 'phone') {
     await playByTouch();
-    if (siteDir) await offlineAndUpdate();
+    await offlineAndUpdate();
     return;
   }
   let b = await launch();
@@ -891,7 +803,7 @@ async function main() {
     await b.close();
   }
   await playByTouch();
-  if (siteDir) await offlineAndUpdate();
+  await offlineAndUpdate();
 }
 
 main().then(() => {

@@ -2,10 +2,6 @@
 // driven by a script of inputs on the virtual clock, and writes the state of
 // every global as JSON and the play picture as PNG at chosen moments.
 // Usage and contract: docs/headless.md.
-#ifndef _WIN32
-#include <cairo.h>
-#endif
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -186,7 +182,9 @@ bool gReplayMismatch = false;
 void LoadReplay() {
   ReplayInfo info;
   std::string why;
-  if (!StartReplayPlayback(gOptions.replayFile, !gOptions.hasUntil, OnReplayEnd, &info, &why)) {
+  std::vector<uint8_t> bytes;
+  if (!ReadReplayFile(gOptions.replayFile, &bytes, &why) ||
+      !StartReplayPlayback(bytes, !gOptions.hasUntil, OnReplayEnd, &info, &why)) {
     std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
     std::exit(kReplayRefused);
   }
@@ -359,8 +357,6 @@ void WriteShot(const std::string& file) {
   // Before the surfaces exist the picture is black.
   uint32_t* pixels = scrmain.pixels ? scrmain.pixels : gBlank;
   const int w = kScreenWidth, h = kScreenHeight;
-#ifdef _WIN32
-  // The Windows build carries no Cairo: the game's own PNG writer.
   Surface picture;
   picture.pixels = pixels;
   picture.width = w;
@@ -368,13 +364,6 @@ void WriteShot(const std::string& file) {
   const std::vector<uint8_t> png = EncodePng(picture);
   int error = 0;
   if (!files::ReplaceFileAtomically(file, png.data(), png.size(), &error)) {
-#else
-  cairo_surface_t* s = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(pixels),
-                                                           CAIRO_FORMAT_RGB24, w, h, w * 4);
-  const bool written = cairo_surface_write_to_png(s, file.c_str()) == CAIRO_STATUS_SUCCESS;
-  cairo_surface_destroy(s);
-  if (!written) {
-#endif
     std::fprintf(stderr, "tessivane-headless: cannot write %s\n", file.c_str());
     gWriteFailed = true;
   }

@@ -5,6 +5,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/printable_text.h"
 #include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "app/state_json.h"
@@ -19,10 +20,8 @@ namespace {
 std::vector<uint8_t> gReplayStream;
 }  // namespace
 
-bool StartReplayPlayback(const std::string& file, bool keepStopTime, void (*onEnd)(bool, const char*),
+bool StartReplayPlayback(const std::vector<uint8_t>& bytes, bool keepStopTime, void (*onEnd)(bool, const char*),
                          ReplayInfo* info, std::string* why) {
-  std::vector<uint8_t> bytes;
-  if (!ReadReplayFile(file, &bytes, why)) return false;
   if (!::LoadReplay(bytes.data(), bytes.size(), kBuildIdentity, info, &gReplayStream, why)) return false;
   ScanStream(
       gReplayStream.data(), gReplayStream.size(), [](bool yes) { headless::QueueAnswer(yes); },
@@ -61,22 +60,6 @@ std::string IsoTime(uint64_t seconds) {
   return buf;
 }
 
-// Text from a file, fit for a terminal: control characters and stray bytes
-// shown as \xNN.
-std::string Printable(const std::string& s) {
-  std::string out;
-  for (unsigned char c : s) {
-    if (c < 0x20 || c == 0x7F || c == '\\') {
-      char esc[8];
-      std::snprintf(esc, sizeof esc, "\\x%02x", c);
-      out += esc;
-    } else {
-      out += char(c);
-    }
-  }
-  return out;
-}
-
 }  // namespace
 
 int PrintReplayInfo(const char* file) {
@@ -84,7 +67,7 @@ int PrintReplayInfo(const char* file) {
   ReplayInfo info;
   std::string why;
   if (!ReadReplayFile(file, &bytes, &why) || !DecodeReplayInfo(bytes.data(), bytes.size(), &info, &why)) {
-    std::fprintf(stderr, "tessivane-headless: %s: %s\n", Printable(file).c_str(), Printable(why).c_str());
+    std::fprintf(stderr, "tessivane-headless: %s: %s\n", PrintableText(file).c_str(), PrintableText(why).c_str());
     return kReplayRefused;
   }
   std::vector<uint8_t> stream;
@@ -95,11 +78,11 @@ int PrintReplayInfo(const char* file) {
   std::printf(
       "build: %s\nplayable: %s\nformat: %u (%s)\nrecorded: %s\ndifficulty: %s\nstart stage: %u\n"
       "stage reached: %u\nended: %s\nscore: %.0f\nplace: %d\nname: %s\npractice: %s\n",
-      Printable(info.build).c_str(), playable ? "yes" : ("no: " + Printable(unplayable)).c_str(),
+      PrintableText(info.build).c_str(), playable ? "yes" : ("no: " + PrintableText(unplayable)).c_str(),
       unsigned(info.formatVersion), info.formatVersion >= 2 ? "checked by state digests" : "no state digests",
       IsoTime(info.recordedAt).c_str(), DifficultyName(info.difficulty), unsigned(info.startStage),
       unsigned(info.stageReached), info.ending < 3 ? kEnds[info.ending] : "?", double(info.score),
-      info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, Printable(info.tableName).c_str(),
+      info.tablePlace == kReplayNoPlace ? 0 : info.tablePlace + 1, PrintableText(info.tableName).c_str(),
       (info.flags & kReplayFlagPractice) ? "yes" : "no");
   return 0;
 }
@@ -156,7 +139,7 @@ int VerifyReplay(const std::string& file, const std::string& gameDir) {
     headless::SetBaseDirectory(gameDir);
     SetDrawingSkipped(true);
     ReplayInfo loaded;
-    if (!StartReplayPlayback(file, true, OnVerifyEnd, &loaded, &reason)) {
+    if (!StartReplayPlayback(bytes, true, OnVerifyEnd, &loaded, &reason)) {
       reason = "damaged: " + reason;
     } else {
       try {

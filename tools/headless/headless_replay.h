@@ -2,21 +2,23 @@
 // header printed (--replay-info), and verification (--verify).
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/replay_file.h"
 
 // The exit status of a replay refused or one that stopped matching the game.
 constexpr int kReplayRefused = 3;
 
-// Reads and checks the replay at `file`, then makes the headless machine play
-// it back: every reading is answered from it, its dialogs' answers are queued
+// Checks the replay file's `bytes`, then makes the headless machine play it
+// back: every reading is answered from it, its dialogs' answers are queued
 // as they were given, `onEnd` is called where playback ends (see
 // machine::SetPlaybackEndHandler) and, with `keepStopTime`, a recording cut
 // off at a moment stops at the same moment. False with `why` when the file
 // cannot be played.
-bool StartReplayPlayback(const std::string& file, bool keepStopTime, void (*onEnd)(bool mismatch, const char* why),
-                         ReplayInfo* info, std::string* why);
+bool StartReplayPlayback(const std::vector<uint8_t>& bytes, bool keepStopTime,
+                         void (*onEnd)(bool mismatch, const char* why), ReplayInfo* info, std::string* why);
 
 // The replay's header as "key: value" lines on standard output, and whether
 // this build plays it. 0, or kReplayRefused when it cannot be read.

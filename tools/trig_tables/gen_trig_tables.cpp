@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "tests/support/trig_table_check.h"
+#include "tools/trig_tables/mpfr_reference.h"
 #include "world/trig_arguments.h"
 
 namespace {
@@ -38,19 +39,6 @@ constexpr Kept kKept[] = {
 #undef TRIG_SIN
 #undef TRIG_COS
 };
-
-double CorrectlyRounded(Function f, double x) {
-  mpfr_t a, r;
-  mpfr_init2(a, 53);
-  mpfr_init2(r, 53);
-  mpfr_set_d(a, x, MPFR_RNDN);
-  const int inexact = f == Function::kSin ? mpfr_sin(r, a, MPFR_RNDN) : mpfr_cos(r, a, MPFR_RNDN);
-  mpfr_subnormalize(r, inexact, MPFR_RNDN);
-  const double v = mpfr_get_d(r, MPFR_RNDN);
-  mpfr_clear(a);
-  mpfr_clear(r);
-  return v;
-}
 
 uint64_t Bits(double v) {
   uint64_t b;
