@@ -13,6 +13,8 @@
 #include <cstring>
 #include <ctime>
 
+#include "platform/temporary_names.h"
+
 namespace files {
 
 namespace {
@@ -202,24 +204,13 @@ bool OverwriteFileStartAtomically(const std::string& path, const void* data, siz
 
 int RemoveStaleTemporaryFiles(const std::string& folder, const std::vector<std::string>& endings,
                               int minimumAgeSeconds) {
-  constexpr size_t kUniquePart = 7;  // ".XXXXXX"
   DIR* dir = folder.empty() ? nullptr : opendir(folder.c_str());
   if (!dir) return 0;
   const time_t now = time(nullptr);
   int removed = 0;
   while (const dirent* e = readdir(dir)) {
     const std::string name = e->d_name;
-    if (name.size() <= kUniquePart || name[name.size() - kUniquePart] != '.') continue;
-    bool unique = true;
-    for (size_t k = name.size() - kUniquePart + 1; k < name.size(); ++k)
-      unique = unique && ((name[k] >= 'a' && name[k] <= 'z') || (name[k] >= 'A' && name[k] <= 'Z') ||
-                          (name[k] >= '0' && name[k] <= '9'));
-    if (!unique) continue;
-    const std::string base = name.substr(0, name.size() - kUniquePart);
-    bool ours = false;
-    for (const std::string& ending : endings)
-      ours = ours || (base.size() >= ending.size() && base.compare(base.size() - ending.size(), ending.size(), ending) == 0);
-    if (!ours) continue;
+    if (!IsTemporaryNameOf(name, endings)) continue;
     const std::string path = folder + "/" + name;
     struct stat st;
     if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;

@@ -4,7 +4,7 @@
 #    or power functions (trig::Sin and trig::Cos instead; sqrt, floor and the
 #    like are exact everywhere and may stay);
 #  - every compile of this build turns floating-point contraction off and
-#    none uses fast-math, nor does the web build's CMakeLists.txt.
+#    none uses fast-math, nor do the web and Windows builds' CMakeLists.txt.
 # Usage: system_math_test.sh SOURCE_DIR BUILD_DIR
 set -u
 src=$1
@@ -38,11 +38,13 @@ else
   fi
 fi
 
-web="$src/web/CMakeLists.txt"
-if ! grep -q '^add_compile_options(-ffp-contract=off)' "$web" || grep -qE -- "$bad" "$web"; then
-  echo "FAIL: $web does not turn contraction off for every compile, or uses fast-math"
-  fails=$((fails + 1))
-fi
+for other in "$src/web/CMakeLists.txt" "$src/windows/CMakeLists.txt"; do
+  if ! grep -qE '^add_compile_options\((\$<\$<COMPILE_LANGUAGE:C,CXX>:)?-ffp-contract=off' "$other" ||
+     grep -qE -- "$bad" "$other"; then
+    echo "FAIL: $other does not turn contraction off for every compile, or uses fast-math"
+    fails=$((fails + 1))
+  fi
+done
 
 [ "$fails" -eq 0 ] && echo "system math: none in game code; ${total:-0} compiles without contraction or fast-math"
 exit "$fails"

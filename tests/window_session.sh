@@ -9,19 +9,36 @@
 # (GAME MAP MUSIC_DIR PROBE WM [PICTURE_DIR]), $work (removed at the end; the
 # processes in $pids are killed) with the game in $work/game (its message
 # catalogues beside it), a private runtime folder and home, no audio, and a
-# window manager that has started.
+# window manager that has started. A test that sets up its own game
+# (tests/windows) calls inside_xvfb and start_window_manager itself.
+
+# inside_xvfb SCREEN SCRIPT ARGS...: re-executes SCRIPT inside xvfb-run (exit
+# 77, skipped, without it); returns once inside.
+inside_xvfb() {
+  local screen=$1 script=$2
+  shift 2
+  [ "${WINDOW_TEST_INSIDE:-}" = 1 ] && return 0
+  if ! command -v xvfb-run > /dev/null; then
+    echo "xvfb-run is not installed: real-window test skipped"
+    exit 77
+  fi
+  export WINDOW_TEST_INSIDE=1
+  exec xvfb-run -a -s "-screen 0 ${screen}x24 -nolisten tcp" bash "$script" "$@"
+}
+
+# start_window_manager WM: a window manager, as every desktop has (fullscreen
+# requests and focus), its process in $pids; waits until it has started.
+start_window_manager() {
+  "$1" > "$work/wm.out" 2> "$work/wm.err" &
+  pids+=($!)
+  wm_ready() { grep -q ready "$work/wm.out"; }
+  poll 10 wm_ready || { cat "$work/wm.err"; echo "FAIL: the window manager did not start"; exit 1; }
+}
 
 window_session() {
   local screen=$1 usage=$2 script=$3
   shift 3
-  if [ "${WINDOW_TEST_INSIDE:-}" != 1 ]; then
-    if ! command -v xvfb-run > /dev/null; then
-      echo "xvfb-run is not installed: real-window test skipped"
-      exit 77
-    fi
-    export WINDOW_TEST_INSIDE=1
-    exec xvfb-run -a -s "-screen 0 ${screen}x24 -nolisten tcp" bash "$script" "$@"
-  fi
+  inside_xvfb "$screen" "$script" "$@"
   [ $# -ge 5 ] || { echo "usage: $usage"; exit 2; }
   game=$1 map=$2 music=$3 probe=$4 wm=$5 pictures=${6:-}
   command -v xdotool > /dev/null || { echo "FAIL: xdotool is not installed"; exit 1; }
@@ -43,11 +60,7 @@ window_session() {
   export XDG_RUNTIME_DIR=$work/runtime HOME=$work/home SDL_AUDIODRIVER=dummy
   unset XDG_DATA_HOME XDG_CONFIG_HOME SDL_VIDEODRIVER
 
-  # A window manager, as every desktop has: fullscreen requests and focus.
-  "$wm" > "$work/wm.out" 2> "$work/wm.err" &
-  pids+=($!)
-  wm_ready() { grep -q ready "$work/wm.out"; }
-  poll 10 wm_ready || { cat "$work/wm.err"; echo "FAIL: the window manager did not start"; exit 1; }
+  start_window_manager "$wm"
 }
 
 window_session_end() {
@@ -89,3 +102,13 @@ save() {  # save NAME: keep what the window shows now
     convert "$work/$1.ppm" "$pictures/$1.png" 2> /dev/null
 }
 exited() { ! kill -0 "$1" 2> /dev/null; }
+ends_with() {  # ends_with SECONDS PID STATUS WHAT: PID (a child) ends within SECONDS with STATUS
+  local status
+  if poll "$1" exited "$2"; then
+    wait "$2"
+    status=$?
+    [ $status -eq "$3" ] || fail "$4 ended with status $status, not $3"
+  else
+    fail "$4 did not end"
+  fi
+}

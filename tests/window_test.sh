@@ -165,13 +165,7 @@ if poll 10 other_window; then
   save_screen second-copy
   focus "$box"
   press Return
-  if poll 10 exited $second; then
-    wait $second
-    status=$?
-    [ $status -eq 1 ] || fail "the refused copy ended with status $status, not 1"
-  else
-    fail "the refused copy did not end after its message"
-  fi
+  ends_with 10 $second 1 "the refused copy, after its message,"
 else
   fail "the second copy showed no message (running: $(exited $second && echo no || echo yes))"
 fi
@@ -195,13 +189,7 @@ step "closing the window again, Enter (Yes) ends the game with status 0"
 if poll 5 other_window; then
   focus "$box"
   press Return
-  if poll 10 exited $first; then
-    wait $first
-    status=$?
-    [ $status -eq 0 ] || fail "the game ended with status $status on Yes"
-  else
-    fail "the game did not end on Yes"
-  fi
+  ends_with 10 $first 0 "the game, on Yes,"
 else
   fail "no question appeared on the second close"
 fi

@@ -6,7 +6,8 @@
 #                    changes beyond their flags
 #   libs_key_text    the compiler's version
 #   libs_label       how the messages name these libraries
-# and calls libs_begin, then cmake_lib/fetch for each library, then libs_end.
+# and calls libs_begin, then cmake_lib/fetch for each library (zlib, Ogg
+# Vorbis and SDL2 its own way, then text_and_sound_libs), then libs_end.
 # The prefix is ~/.cache/tessivane/NAME-KEY (or under $TESSIVANE_CACHE), KEY
 # naming the recipe and the compiler, so a new compiler builds anew beside the
 # old one, and every clone on the machine reuses it. Within a prefix each
@@ -106,4 +107,18 @@ cmake_lib() {  # cmake_lib NAME SOURCE_PACKAGE [cmake options...], configured wi
   logged "$name" nice -n 19 cmake --build "$build/obj/$name" -j"$jobs"
   logged "$name" cmake --install "$build/obj/$name"
   echo "$(basename "$src") $*" >"$prefix/.done-$name"
+}
+
+# The libraries both targets build alike, after zlib, Ogg Vorbis and SDL2:
+# freetype with that zlib (its own copy would clash with it at the link),
+# SDL2_ttf without HarfBuzz, SDL2_mixer playing Ogg Vorbis only.
+text_and_sound_libs() {
+  cmake_lib freetype freetype -DFT_REQUIRE_ZLIB=ON -DZLIB_ROOT="$prefix" -DFT_DISABLE_BZIP2=ON -DFT_DISABLE_PNG=ON \
+    -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
+  cmake_lib sdl2_ttf libsdl2-ttf -DBUILD_SHARED_LIBS=OFF -DSDL2TTF_SAMPLES=OFF -DSDL2TTF_VENDORED=OFF \
+    -DSDL2TTF_HARFBUZZ=OFF -DSDL2_DIR="$prefix/lib/cmake/SDL2" -Dfreetype_DIR="$prefix/lib/cmake/freetype"
+  cmake_lib sdl2_mixer libsdl2-mixer -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
+    -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_VORBIS=VORBISFILE -DSDL2MIXER_VORBIS_VORBISFILE_SHARED=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_FLAC=OFF \
+    -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_MP3=OFF -DSDL2MIXER_WAVPACK=OFF -DSDL2MIXER_CMD=OFF \
+    -DSDL2_DIR="$prefix/lib/cmake/SDL2"
 }

@@ -1,5 +1,6 @@
-// The millisecond clock, waiting, the screen saver, the single-copy claim,
-// folders and the end of the process on a real machine.
+// The millisecond clock, waiting, the single-copy claim and the game's folder
+// on Linux (the SDL back-end; what it does alike on Windows is in
+// sdl_desktop.cpp).
 #include <fcntl.h>
 #include <sys/prctl.h>
 #include <sys/file.h>
@@ -10,13 +11,10 @@
 #include <SDL.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/files.h"
-#include "platform/sdl/sdl_internal.h"
 
 namespace {
 
@@ -64,20 +62,6 @@ uint32_t RandomSeed() {
   return uint32_t(ts.tv_sec) * 1000u + uint32_t(ts.tv_nsec / 1000000);
 }
 
-bool IsScreenSaverEnabled() {
-  if (!sdlback::EnsureVideo()) return false;
-  return SDL_IsScreenSaverEnabled() == SDL_TRUE;
-}
-
-void SetScreenSaverEnabled(bool enabled) {
-  if (!sdlback::EnsureVideo()) return;
-  if (enabled) {
-    SDL_EnableScreenSaver();
-  } else {
-    SDL_DisableScreenSaver();
-  }
-}
-
 bool ClaimSingleInstance() {
   if (gLockFd >= 0) return true;
   std::string path;
@@ -109,20 +93,6 @@ std::string BaseDirectory() {
     if (base.empty()) base = ".";
   }
   return base;
-}
-
-std::string DataDirectory() {
-  static std::string data;
-  if (!data.empty()) return data;
-  const std::string base = BaseDirectory();
-  int error = 0;
-  data = files::DataFolder(base, &error);
-  if (data.empty()) {
-    std::fprintf(stderr, "tessivane: no folder for the high scores (%s); they go to %s, which cannot be written\n",
-                 files::ErrorText(error).c_str(), base.c_str());
-    data = base;
-  }
-  return data;
 }
 
 }  // namespace platform

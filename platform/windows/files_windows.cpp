@@ -1,10 +1,12 @@
 // platform/files.h on Windows: every path goes through the wide-character
 // calls, so folders with any characters (a user named 山田) work.
 // windows.h first: the others need its definitions.
+// clang-format off
 #include <windows.h>
 
 #include <knownfolders.h>
 #include <shlobj.h>
+// clang-format on
 
 #include <algorithm>
 #include <cerrno>
@@ -13,6 +15,7 @@
 #include <ctime>
 
 #include "platform/files.h"
+#include "platform/temporary_names.h"
 #include "platform/windows/utf16.h"
 
 namespace files {
@@ -264,22 +267,10 @@ std::string FollowLinks(const std::string& path) { return path; }
 
 int RemoveStaleTemporaryFiles(const std::string& folder, const std::vector<std::string>& endings,
                               int minimumAgeSeconds) {
-  constexpr size_t kUniquePart = 7;  // ".XXXXXX"
   int removed = 0;
   const time_t now = time(nullptr);
   for (const std::string& name : FolderNames(folder)) {
-    if (name.size() <= kUniquePart || name[name.size() - kUniquePart] != '.') continue;
-    bool unique = true;
-    for (size_t k = name.size() - kUniquePart + 1; k < name.size(); ++k)
-      unique = unique && ((name[k] >= 'a' && name[k] <= 'z') || (name[k] >= 'A' && name[k] <= 'Z') ||
-                          (name[k] >= '0' && name[k] <= '9'));
-    if (!unique) continue;
-    const std::string base = name.substr(0, name.size() - kUniquePart);
-    bool ours = false;
-    for (const std::string& ending : endings)
-      ours = ours || (base.size() >= ending.size() &&
-                      base.compare(base.size() - ending.size(), ending.size(), ending) == 0);
-    if (!ours) continue;
+    if (!IsTemporaryNameOf(name, endings)) continue;
     const std::wstring path = platform::Widen(folder + "/" + name);
     WIN32_FILE_ATTRIBUTE_DATA attributes;
     if (!GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &attributes) ||

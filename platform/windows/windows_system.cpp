@@ -1,17 +1,15 @@
-// The millisecond clock, waiting, the screen saver, the single-copy claim,
-// folders and the end of the process on Windows (the SDL back-end).
+// The millisecond clock, waiting, the single-copy claim and the game's folder
+// on Windows (the SDL back-end; what it does alike on Linux is in
+// platform/sdl/sdl_desktop.cpp).
 #include <windows.h>
 // After windows.h: the multimedia timer period.
 #include <mmsystem.h>
 
 #include <SDL.h>
 
-#include <cstdio>
 #include <string>
 
 #include "platform/backend.h"
-#include "platform/files.h"
-#include "platform/sdl/sdl_internal.h"
 #include "platform/windows/utf16.h"
 
 namespace {
@@ -80,20 +78,6 @@ uint32_t RandomSeed() {
   return uint32_t(ms);
 }
 
-bool IsScreenSaverEnabled() {
-  if (!sdlback::EnsureVideo()) return false;
-  return SDL_IsScreenSaverEnabled() == SDL_TRUE;
-}
-
-void SetScreenSaverEnabled(bool enabled) {
-  if (!sdlback::EnsureVideo()) return;
-  if (enabled) {
-    SDL_EnableScreenSaver();
-  } else {
-    SDL_DisableScreenSaver();
-  }
-}
-
 // A named mutex of the player's session, held until the process ends. A copy
 // that is ending (a replay started from the game runs the program afresh)
 // gives it up within moments, so the claim waits a little for it.
@@ -120,30 +104,6 @@ std::string BaseDirectory() {
     if (base.empty()) base = ".";
   }
   return base;
-}
-
-// The game's folder when a file can be made in it (the zip unpacked where
-// the player writes), else %APPDATA%\Tessivane.
-std::string DataDirectory() {
-  static std::string data;
-  if (!data.empty()) return data;
-  const std::string base = BaseDirectory();
-  const std::wstring probe = Widen(base + "/.tessivane-write-test-" + std::to_string(GetCurrentProcessId()));
-  HANDLE h = CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    CloseHandle(h);
-    return data = base;
-  }
-  const std::string home = files::DataHome();
-  if (home.empty()) return data = base;
-  const std::string dir = home + "/" + files::GameFolderName();
-  int error = 0;
-  if (!files::MakeFolders(dir, &error)) {
-    std::fprintf(stderr, "tessivane: cannot create %s\n", dir.c_str());
-    return data = base;
-  }
-  return data = dir;
 }
 
 }  // namespace platform

@@ -17,11 +17,8 @@ pictures=${PICTURES:-}
 for t in x86_64-w64-mingw32-g++-posix wine xvfb-run; do
   command -v $t > /dev/null || { echo "$t is not installed: Windows test skipped"; exit 77; }
 done
-if [ "${WINDOW_TEST_INSIDE:-}" != 1 ]; then
-  export WINDOW_TEST_INSIDE=1
-  exec xvfb-run -a -s "-screen 0 1280x1024x24 -nolisten tcp" bash "$0" "$@"
-fi
-. "$src/tests/window_session.sh"  # poll, press, focus, look, value, white, hash, save, exited
+. "$src/tests/window_session.sh"  # poll, press, focus, look, value, white, hash, save, exited, ends_with
+inside_xvfb 1280x1024 "$0" "$@"
 linux_tool=$build/tessivane-headless
 winbuild=${TESSIVANE_WINDOWS_BUILD:-$build/windows}
 here=$build/windows-test
@@ -171,9 +168,7 @@ step "tessivane.exe starts and shows the title"
 # to %APPDATA%\Tessivane. (chattr: root writes into read-only folders.)
 chattr +i "$game" 2> /dev/null && locked=1 || locked=0
 [ $locked = 1 ] || echo "note: the game's folder could not be made read-only; scores stay beside the game"
-"$wm" > "$work/wm.out" 2> "$work/wm.err" &
-pids+=($!)
-poll 10 grep -q ready "$work/wm.out" || fail "the window manager did not start"
+start_window_manager "$wm"
 started=$(date +%s%3N)
 # The sound goes to a file (SDL's disk audio driver): the title tune is heard.
 (cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="Z:$work/audio.raw" exec wine "$game/tessivane.exe") \
@@ -282,13 +277,7 @@ pids+=($second)
 if poll 20 other_window; then
   focus "$box"
   press Return
-  if poll 10 exited $second; then
-    wait $second
-    status=$?
-    [ $status -eq 1 ] || fail "the refused copy ended with status $status, not 1"
-  else
-    fail "the refused copy did not end after its message"
-  fi
+  ends_with 10 $second 1 "the refused copy, after its message,"
 else
   fail "the second copy showed no message (running: $(exited $second && echo no || echo yes))"
 fi
@@ -302,13 +291,7 @@ if poll 10 other_window; then
   [ -n "$pictures" ] && import -window root "$pictures/windows-close-question.png" 2> /dev/null
   focus "$box"
   press Return
-  if poll 20 exited $run; then
-    wait $run
-    status=$?
-    [ $status -eq 0 ] || fail "the game ended with status $status on Yes"
-  else
-    fail "the game did not end on Yes"
-  fi
+  ends_with 20 $run 0 "the game, on Yes,"
 else
   fail "no question appeared on closing the window"
 fi
