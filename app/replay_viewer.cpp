@@ -15,6 +15,7 @@
 #include "platform/music.h"
 #include "platform/screenshot.h"
 #include "platform/sound_effects.h"
+#include "presentation/renderer.h"
 #include "world/world_state.h"
 
 namespace {
@@ -27,6 +28,7 @@ struct KeptSnapshot {
 constexpr uint32_t kSpeedTenths[kSpeedCount] = {25, 50, 100, 200, 400, 800, 0};  // in 1/100
 constexpr const char* kSpeedNames[kSpeedCount] = {"1/4", "1/2", "1", "2", "4", "8", "max"};
 constexpr uint32_t kSeekStepMs = 5000;
+constexpr uint32_t kBeyondAnyReplayMs = 0xFFFFFFF0u;
 constexpr uint32_t kUnboundedShowEveryMs = 33;
 constexpr uint32_t kHelpShownMs = 6000;
 constexpr uint32_t kBarAfterKeyMs = 1500;
@@ -50,6 +52,9 @@ uint32_t gTarget = 0;
 bool gPendingSeek = false;
 uint32_t gPendingTarget = 0;
 
+// With keys, the whole replay is first run through unseen, so that the bar
+// and the stage keys know every stage and boss, then the game starts again.
+bool gScanning = false;
 bool gPaused = false;
 bool gStep = false;
 int gSpeed = kNormalSpeed;
@@ -60,6 +65,9 @@ uint32_t gLastKeyWallMs = 0;
 bool gWasDown[256];
 
 void (*gOnLanding)(uint32_t) = nullptr;
+
+// The viewer's own time (the bar, the help), not a reading of the game.
+uint32_t WallMs() { return platform::ReadClockMs(); }
 void (*gStop)() = nullptr;
 
 bool InPlay() {
@@ -76,12 +84,52 @@ const KeptSnapshot* LatestAtOrBefore(uint32_t ms) {
   return best;
 }
 
-void Skip(bool skipping) {
-  SetDrawingSkipped(skipping);
-  SilenceMusic(skipping);
-  SilenceSoundEffects(skipping);
-  // Nothing was drawn while skipping: the background is built again.
-  if (!skipping) RebuildBackground(BuiltBackground());
+// A seek runs on with nothing drawn or heard; drawing comes back for its last
+// passes, so that the picture at the landing is the one the game showed.
+constexpr uint32_t kDrawAheadMs = 150;
+bool gDrawingHeld = false;
+bool gSoundHeld = false;
+bool gDrawingStill = false;
+
+void HoldOutputs() {
+  if (!gDrawingHeld) SetDrawingSkipped(true);
+  if (!gSoundHeld) {
+    SilenceMusic(true);
+    SilenceSoundEffects(true);
+  }
+  gDrawingHeld = gSoundHeld = true;
+}
+
+void DrawAgain() {
+  if (!gDrawingHeld) return;
+  gDrawingHeld = false;
+  SetDrawingSkipped(false);
+  // Nothing was drawn while held: the background is built again.
+  RebuildBackground(BuiltBackground());
+}
+
+void SoundAgain() {
+  if (!gSoundHeld) return;
+  gSoundHeld = false;
+  SilenceMusic(false);
+  SilenceSoundEffects(false);
+}
+
+// The picture of the game as it stands, when a seek landed with no pass
+// drawn on the way (a snapshot restored right at the target): drawn as the
+// pass would, then the state the drawing moved (its frame counters) put back.
+void DrawStillPicture() {
+  if (gameMode == kModeLeaveForTitle) return;
+  StateSnapshot now;
+  TakeSnapshot(&now);
+  gDrawingStill = true;
+  // What the drawing reads (the clock of its frame counter) is answered
+  // without the stream or the machine.
+  machine::HoldReadings(true);
+  RenderFrame();
+  machine::HoldReadings(false);
+  gDrawingStill = false;
+  RestoreSnapshot(now);
 }
 
 void BeginSeek(uint32_t target);
@@ -89,8 +137,19 @@ void BeginSeek(uint32_t target);
 // At a pass top, the seek has come: the landing is told, and a seek it asks
 // for begins at once.
 void Land() {
-  if (gSeeking) Skip(false);
+  if (gDrawingHeld) {
+    DrawAgain();
+    DrawStillPicture();
+  }
+  SoundAgain();
   gSeeking = false;
+  if (gScanning) {
+    gScanning = false;
+    gPaused = false;
+    gOpenedWallMs = WallMs();
+    BeginSeek(0);
+    return;
+  }
   if (gOnLanding) gOnLanding(gNow);
   if (gPendingSeek) {
     gPendingSeek = false;
@@ -119,23 +178,24 @@ void Explore() {
 // At a pass top: goes to `target` (restoring the nearest snapshot when that
 // is shorter than playing on), landing now or after an unseen run.
 void BeginSeek(uint32_t target) {
-  const KeptSnapshot* best = LatestAtOrBefore(target);
+  // A snapshot a little before the target, so that the last passes are drawn.
+  const KeptSnapshot* best = LatestAtOrBefore(target > kDrawAheadMs ? target - kDrawAheadMs : 0);
   if (best && (target < gNow || best->ms > gNow)) {
+    HoldOutputs();
     RestoreSnapshot(best->snapshot);
     gNow = best->ms;
   }
   gTarget = target < gNow ? gNow : target;
   if (gNow >= gTarget) return Land();
-  if (!gSeeking) Skip(true);
+  HoldOutputs();
+  if (gTarget <= gNow + kDrawAheadMs) DrawAgain();
   gSeeking = true;
 }
 
-uint32_t WallMs() { return platform::ReadClockMs(); }
-
+// A press since the last look (a tap between two looks counts too).
 bool KeyPressedNow(int vk) {
-  const bool down = platform::IsKeyDown(vk);
-  const bool pressed = down && !gWasDown[vk & 0xFF];
-  gWasDown[vk & 0xFF] = down;
+  const bool pressed = platform::QueryKey(vk) && !gWasDown[vk & 0xFF];
+  gWasDown[vk & 0xFF] = platform::IsKeyDown(vk);
   if (pressed) gLastKeyWallMs = WallMs();
   return pressed;
 }
@@ -289,7 +349,8 @@ bool ReplayViewerOpen() { return gOpen; }
 
 void CloseReplayViewer() {
   if (!gOpen) return;
-  if (gSeeking) Skip(false);
+  DrawAgain();
+  SoundAgain();
   gOpen = gSeeking = gPendingSeek = gPaused = false;
   gSnapshots.clear();
   gSnapshots.shrink_to_fit();
@@ -302,7 +363,10 @@ void ReplayViewerPassBegins() {
     if (machine::PlayedSize() < gGameStart) return;
     gStarted = true;
     gStartClock = machine::PlayedClockMs();
-    gOpenedWallMs = WallMs();
+    if (gKeys) {
+      gScanning = true;
+      SeekReplay(kBeyondAnyReplayMs);
+    }
   }
   gNow = machine::PlayedClockMs() - gStartClock;
   Explore();
@@ -311,6 +375,7 @@ void ReplayViewerPassBegins() {
     BeginSeek(gPendingTarget);
   }
   if (gSeeking) {
+    if (gTarget <= gNow + kDrawAheadMs) DrawAgain();
     if (gNow < gTarget) return;
     Land();
   }
@@ -332,6 +397,7 @@ bool ReplayViewerShouldWait(uint32_t ms) {
 }
 
 bool ReplayViewerShouldPresent() {
+  if (gDrawingStill) return false;
   ++gFrame;
   if (!gOpen || !gStarted) return true;
   if (gSeeking) return false;
@@ -348,7 +414,8 @@ bool ReplayViewerTakesEnd() {
   if (!gOpen || !gStarted || (!gSeeking && !gPendingSeek) || gSnapshots.empty()) return false;
   // A seek past the end lands on the last pass playback saw.
   gPendingSeek = false;
-  const KeptSnapshot* best = LatestAtOrBefore(gExplored);
+  const KeptSnapshot* best = LatestAtOrBefore(gExplored > kDrawAheadMs ? gExplored - kDrawAheadMs : 0);
+  HoldOutputs();
   RestoreSnapshot(best->snapshot);
   gNow = best->ms;
   gTarget = gExplored;

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "app/replay_recorder.h"
@@ -44,7 +45,7 @@ bool BeforeTheGame() { return machine::PlayedSize() < gInfo.gameStart; }
 
 [[noreturn]] void StopWatching(bool mismatch, const char* why) {
   // A seek past the end lands on the replay's last moment instead.
-  if (!mismatch && machine::PlayedAll()) ReplayViewerTakesEnd();
+  if (!mismatch && std::strcmp(why, machine::kPlaybackWindowClosed) != 0) ReplayViewerTakesEnd();
   CloseReplayViewer();
   if (mismatch) {
     const std::string text =

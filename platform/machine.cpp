@@ -34,6 +34,7 @@ bool gWithDigests = false;
 uint32_t gDigestsChecked = 0;
 
 uint32_t gLastClock = 0;
+bool gHeld = false;
 void (*gOnDialogClose)() = nullptr;
 
 [[noreturn]] void EndByDefault(bool, const char*) { platform::EndProcess(); }
@@ -198,7 +199,6 @@ void ResumePlaybackAt(const PlaybackMark& mark) {
 }
 
 uint32_t PlayedClockMs() { return gLastClock; }
-bool PlayedAll() { return gReader.at >= gReader.size; }
 
 static bool ShowAlways() { return true; }
 static bool (*gShouldPresent)() = ShowAlways;
@@ -248,7 +248,10 @@ void SetDialogCloseHandler(void (*onClose)()) {
   platform::SetWindowCloseHandler(onClose ? RecordDialogClose : nullptr);
 }
 
+void HoldReadings(bool held) { gHeld = held; }
+
 uint32_t ReadClockMs() {
+  if (gHeld) return gLastClock;
   const uint32_t live = platform::ReadClockMs();
   if (gMode == Mode::Recording) {
     Put('C');
@@ -289,6 +292,7 @@ uint32_t RandomSeed() {
 namespace {
 
 bool PassFlag(char tag, bool live) {
+  if (gHeld) return false;
   if (gMode == Mode::Recording) {
     Put(uint8_t(tag));
     Put(live ? 1 : 0);
@@ -300,6 +304,7 @@ bool PassFlag(char tag, bool live) {
 }
 
 bool PassKey(char tag, int vk, bool live) {
+  if (gHeld) return false;
   if (gMode == Mode::Recording) {
     Put(uint8_t(tag));
     PutNumber(uint32_t(vk));
@@ -314,8 +319,8 @@ bool PassKey(char tag, int vk, bool live) {
 
 }  // namespace
 
-bool IsKeyDown(int vk) { return PassKey('K', vk, platform::IsKeyDown(vk)); }
-bool QueryKey(int vk) { return PassKey('Q', vk, platform::QueryKey(vk)); }
+bool IsKeyDown(int vk) { return !gHeld && PassKey('K', vk, platform::IsKeyDown(vk)); }
+bool QueryKey(int vk) { return !gHeld && PassKey('Q', vk, platform::QueryKey(vk)); }
 
 int JoystickCount() {
   int n = platform::JoystickCount();
@@ -377,7 +382,7 @@ platform::WindowEvent PollWindowEvent() {
     return live;
   // Closing the window while a replay plays stops the replay.
   if (gMode == Mode::Playing && live == platform::WindowEvent::CloseRequested)
-    EndPlayback(false, "the window was closed");
+    EndPlayback(false, kPlaybackWindowClosed);
   const bool close = PassFlag('W', live == platform::WindowEvent::CloseRequested);
   return close ? platform::WindowEvent::CloseRequested : platform::WindowEvent::None;
 }

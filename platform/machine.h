@@ -65,8 +65,12 @@ struct PlaybackMark {
 };
 PlaybackMark MarkPlayback();
 void ResumePlaybackAt(const PlaybackMark& mark);
-// Whether playback has taken every event of its stream.
-bool PlayedAll();
+// While held, the clock, key and flag readings are answered without asking
+// the machine or the stream (the clock stands at its last reading, no key is
+// down, every flag is off): for drawing a still picture of the game whose
+// changes are then undone, in the middle of a playback.
+void HoldReadings(bool held);
+
 // The last clock reading played back.
 uint32_t PlayedClockMs();
 // Called when the game reads past the end of the stream (`mismatch` false) or
@@ -74,6 +78,8 @@ uint32_t PlayedClockMs();
 // default the process ends (platform::EndProcess). The handler must not
 // return.
 void SetPlaybackEndHandler(void (*onEnd)(bool mismatch, const char* why));
+// The reason playback gives when the window was closed during it.
+constexpr const char* kPlaybackWindowClosed = "the window was closed";
 // Ends playback here as its stream's end would (the recorded program left
 // for something a playback never does, such as starting another program).
 [[noreturn]] void StopPlayback(const char* why);

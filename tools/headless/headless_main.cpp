@@ -177,7 +177,7 @@ bool gReplayMismatch = false;
 
 [[noreturn]] void OnReplayEnd(bool mismatch, const char* why) {
   // A seek past the end lands on the replay's last moment instead.
-  if (!mismatch && machine::PlayedAll()) ReplayViewerTakesEnd();
+  if (!mismatch && std::strcmp(why, machine::kPlaybackWindowClosed) != 0) ReplayViewerTakesEnd();
   if (mismatch) {
     std::fprintf(stderr, "tessivane-headless: %s: playback stopped: %s\n", gOptions.replayFile.c_str(), why);
     gReplayMismatch = true;
