@@ -67,6 +67,11 @@ unset WINELOADER WINESERVER
 started=$SECONDS
 wine wineboot -i > "$here/wineboot.log" 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
+# A fresh prefix has no Japanese face for its dialogs, as Windows has: the
+# system's IPA Gothic stands behind Tahoma, so pictures of the Japanese
+# question show its characters.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+  /t REG_MULTI_SZ /d 'ipag.ttf,IPAGothic' /f > /dev/null 2>&1
 profile=$WINEPREFIX/drive_c/users/山田
 appdata=$profile/AppData/Roaming/Tessivane
 [ -d "$profile" ] || { ls "$WINEPREFIX/drive_c/users"; echo "FAIL: no profile folder for 山田"; exit 1; }
