@@ -142,22 +142,24 @@ fi
 [ -n "$win_replay" ] && same_verdict "the Windows game" "$win_replay"
 
 step "tessivane-headless.exe reads and writes its files in a folder named in Japanese"
-# Every path on the command line: the script, the dumps, the digest, the
-# picture and a replay, in リプレイ (relative to the working folder, and one
-# absolute Z: path), with the same outputs as on Linux.
+# Every path on the command line: the game's data folder, the script, the
+# dumps, the digest, the picture and a replay, in リプレイ (relative to the
+# working folder, and one absolute Z: path), with the same outputs as on Linux.
 jp=リプレイ
 for side in "$work" "$work/linux"; do
-  mkdir -p "$side/$jp"
+  mkdir -p "$side/$jp/ゲーム"
   cp "$work/short.script" "$side/$jp/入力.script"
   [ -n "$win_replay" ] && cp "$win_replay" "$side/$jp/対局.tvreplay"
 done
+cp -r "$game/Qapo.map" "$game/QapoMidi" "$work/$jp/ゲーム/"
+cp -r "$build/Qapo.map" "$build/QapoMidi" "$work/linux/$jp/ゲーム/"
 jp_run() {  # jp_run TOOL: a short game, every output into the folder
-  $1 --dir game --until 20000 --no-record --input "$jp/入力.script" --digest "$jp/経過.digest" \
+  $1 --dir "$jp/ゲーム" --until 20000 --no-record --input "$jp/入力.script" --digest "$jp/経過.digest" \
     --dump "$jp/状態.json" --dump-at "9000:$jp/途中.json" --shot "15000:$jp/画面.png"
 }
 jp_run linux_tool > "$work/jp-linux.out" 2>&1 || fail "Japanese paths on Linux: status $?: $(tail -3 "$work/jp-linux.out")"
 jp_run win_tool > "$work/jp-win.out" 2>&1 || fail "Japanese paths on Windows: status $?: $(tail -3 "$work/jp-win.out")"
-for f in 経過.digest 状態.json 途中.json 画面.png; do
+for f in 経過.digest 状態.json 途中.json 画面.png ゲーム/Qapo.sco; do
   if [ ! -s "$work/$jp/$f" ]; then
     fail "tessivane-headless.exe wrote no $jp/$f ($(ls "$work/$jp" | tr '\n' ' '))"
   elif ! cmp -s "$work/linux/$jp/$f" "$work/$jp/$f"; then
