@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/pause.h"
+#include "app/replay_viewer.h"
 #include "app/state_digest.h"
 #include "enemies/stage_flow.h"
 #include "frontend/title.h"
@@ -55,6 +56,8 @@ namespace {
 }  // namespace
 
 void MainLoopPass() {
+  // A replay being watched may pause, step or seek here, at the top of a pass.
+  ReplayViewerPassBegins();
   // A window that lost the focus during play holds at the pause menu.
   PauseIfAsked();
   // The pause key leaves the demonstration as fire does.

@@ -6,6 +6,7 @@
 std::string ReplayIndicator() {
   if (!IsWatchingReplay()) return std::string();
   std::string label = language::Translate(language::TranslatedLater("REPLAY"));
-  if (ReplayWatchSpeed() > 1) label += " x" + std::to_string(ReplayWatchSpeed());
+  const std::string speed = ReplayWatchSpeed();
+  if (!speed.empty()) label += " x" + speed;
   return label;
 }

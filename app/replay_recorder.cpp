@@ -96,6 +96,18 @@ void WriteGame() {
 
 void SetReplayRecording(bool on) { gRecordingWanted = on; }
 
+RecorderPlayState SaveRecorderPlayState() {
+  return {gGameInProgress, gGame, gGameSeen, gGameStartPass, gGameFrames};
+}
+
+void RestoreRecorderPlayState(const RecorderPlayState& s) {
+  gGameInProgress = s.inProgress;
+  gGame = s.game;
+  gGameSeen = s.seen;
+  gGameStartPass = s.startPass;
+  gGameFrames = s.frames;
+}
+
 void BeginReplaySession() {
   gGameInProgress = false;
   if (gRecordingWanted && !machine::IsPlayingBack() && !machine::StartRecording())

@@ -39,6 +39,17 @@ void EndReplaySession(uint32_t stopClockMs);
 // where it stands. False when playback met no game start.
 bool GameAsPlayed(ReplayInfo* game, uint32_t* frames);
 
+// What the recorder keeps of the game a playback follows, for a snapshot of
+// the game (and back).
+struct RecorderPlayState {
+  bool inProgress;
+  ReplayInfo game;
+  bool seen;
+  uint32_t startPass, frames;
+};
+RecorderPlayState SaveRecorderPlayState();
+void RestoreRecorderPlayState(const RecorderPlayState& state);
+
 // $XDG_DATA_HOME/tessivane/replays (empty when no home is known).
 std::string ReplayFolder();
 // Applies the keeping rules to the folder's replays; the file named

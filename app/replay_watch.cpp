@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "app/replay_recorder.h"
+#include "app/replay_viewer.h"
 #include "app/startup.h"
 #include "frontend/replay_list.h"
 #include "platform/backend.h"
@@ -23,7 +24,6 @@ constexpr const char* kWatchOption = "--watch-from-game";
 ReplayInfo gInfo;
 std::vector<uint8_t> gStream;
 bool gBackToGame = false;
-int gFrame = 0;
 
 void RestartByExecuting(const std::string& replayPath) {
   if (replayPath.empty()) {
@@ -41,9 +41,11 @@ void (*gRestart)(const std::string& replayPath) = RestartByExecuting;
 }
 
 bool BeforeTheGame() { return machine::PlayedSize() < gInfo.gameStart; }
-bool FastForward() { return platform::IsKeyDown(kVkSpace); }
 
 [[noreturn]] void StopWatching(bool mismatch, const char* why) {
+  // A seek past the end lands on the replay's last moment instead.
+  if (!mismatch && machine::PlayedAll()) ReplayViewerTakesEnd();
+  CloseReplayViewer();
   if (mismatch) {
     const std::string text =
         language::Translate("This replay stopped matching the game:") + std::string("\n") + why;
@@ -54,19 +56,12 @@ bool FastForward() { return platform::IsKeyDown(kVkSpace); }
   ExitProgram();
 }
 
-// The frames shown (and waited for): none before the game starts, one in
-// four while Space is held.
-bool ShownThisFrame() { return !BeforeTheGame() && (!FastForward() || gFrame % kFastForwardFrames == 0); }
+void StopAtViewersWord() { StopWatching(false, ""); }
 
-bool ShouldWait(uint32_t) {
-  if (platform::IsKeyDown(kVkEscape)) StopWatching(false, "");
-  return ShownThisFrame();
-}
-
-bool ShouldPresent() {
-  ++gFrame;
-  return ShownThisFrame();
-}
+// The frames shown and waited for: none before the game starts, then as the
+// viewer's speed has it.
+bool ShouldWait(uint32_t ms) { return !BeforeTheGame() && ReplayViewerShouldWait(ms); }
+bool ShouldPresent() { return !BeforeTheGame() && ReplayViewerShouldPresent(); }
 
 }  // namespace
 
@@ -85,6 +80,8 @@ void WatchReplay(const std::string& path, bool backToGame) {
     std::exit(1);
   }
   if (gInfo.formatVersion >= 2) OfferReplayList((gInfo.flags & kReplayFlagListOffered) != 0);
+  OpenReplayViewer(gInfo.gameStart, true);
+  SetReplayViewerStop(StopAtViewersWord);
   machine::SetPlaybackEndHandler(StopWatching);
   machine::SetPlaybackWaitFilter(ShouldWait);
   machine::SetPlaybackPresentFilter(ShouldPresent);
@@ -102,7 +99,10 @@ void WatchReplayFromGame(const std::string& path) {
 }
 
 bool IsWatchingReplay() { return machine::IsPlayingBack() && gStream.size() > 0 && !BeforeTheGame(); }
-int ReplayWatchSpeed() { return FastForward() ? kFastForwardFrames : 1; }
+std::string ReplayWatchSpeed() {
+  if (platform::IsKeyDown(kVkSpace)) return "4";
+  return ReplaySpeed() == kNormalSpeed ? std::string() : ReplaySpeedName(ReplaySpeed());
+}
 
 void SetProgramRestarter(void (*restart)(const std::string& replayPath)) {
   gRestart = restart ? restart : RestartByExecuting;

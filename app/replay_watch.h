@@ -1,7 +1,8 @@
 // Watching a replay in the game: the recorded game plays with the game's own
-// screens at normal speed; Space held runs it four frames to a picture shown,
-// Escape (or closing the window) stops it. Start-up and the title before the
-// game are run through unseen. A replay never records, never writes the score
+// screens, in the replay viewer (app/replay_viewer.h: pause, step, speed,
+// seek); Space held runs it four frames to a picture shown, Escape (or
+// closing the window) stops it. Start-up and the title before the game are
+// run through unseen. A replay never records, never writes the score
 // file and so never keeps medals.
 #pragma once
 
@@ -20,9 +21,7 @@
 // executes itself again; a browser loads the page again.
 void SetProgramRestarter(void (*restart)(const std::string& replayPath));
 
-constexpr int kFastForwardFrames = 4;
-
-// Whether a replay is being watched in the game, and at what speed (1, or
-// kFastForwardFrames while Space is held).
+// Whether a replay is being watched in the game, and at what speed ("" for
+// the normal speed, else "1/4" ... "8", "max"; "4" while Space is held).
 bool IsWatchingReplay();
-int ReplayWatchSpeed();
+std::string ReplayWatchSpeed();

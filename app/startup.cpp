@@ -6,6 +6,7 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/replay_recorder.h"
+#include "app/replay_viewer.h"
 #include "app/settings.h"
 #include "data/map_file.h"
 #include "data/score_file.h"
@@ -111,6 +112,8 @@ void StartUp() {
 }
 
 void ExitProgram() {
+  // A replay sought past the recorded program's end lands on its last moment.
+  ReplayViewerTakesEnd();
   EndReplaySession(0);
   MusicStop();
   MusicClose();

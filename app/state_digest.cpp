@@ -76,3 +76,11 @@ void CheckStateEachSecond(uint32_t nowMs) {
 }
 
 uint32_t MainLoopPasses() { return gPasses; }
+
+DigestClock SaveDigestClock() { return {gCounting, gStartMs, gLastSecond, gPasses}; }
+void RestoreDigestClock(const DigestClock& c) {
+  gCounting = c.counting;
+  gStartMs = c.startMs;
+  gLastSecond = c.lastSecond;
+  gPasses = c.passes;
+}

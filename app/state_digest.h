@@ -25,5 +25,12 @@ uint32_t TextDigest(const std::string& text);
 // being recorded or played back, every 1000 ms of game time (counted from the
 // first pass) the play digest goes into the stream or is checked against it.
 void CheckStateEachSecond(uint32_t nowMs);
+// Where the once-a-second count stands, for a snapshot of the game (and back).
+struct DigestClock {
+  bool counting;
+  uint32_t startMs, lastSecond, passes;
+};
+DigestClock SaveDigestClock();
+void RestoreDigestClock(const DigestClock& clock);
 // Passes counted by CheckStateEachSecond since the session began.
 uint32_t MainLoopPasses();

@@ -109,6 +109,8 @@ void RunBossLight() {
   EndStage();
 }
 
+int gBuiltBackground = 0;
+
 void BlitTile(double srcX, double srcY, int column, int row) {
   BlitCopy(imgchar[kTileSheet], srcX, srcY, kTile, kTile, scrback, kTile * column, kTile * row);
 }
@@ -133,6 +135,7 @@ void UpdateStageFlow() {
 }
 
 void BuildStageBackground() {
+  gBuiltBackground = stageNo;
   ClearSurface(scrback);
   if (stageNo > kLastMapStage) return;  // the map holds stages 0..8 only
   for (int row = 0; row < kBackRows; ++row)
@@ -142,9 +145,23 @@ void BuildStageBackground() {
 }
 
 void FillPlainBackground() {
+  gBuiltBackground = kPlainBackground;
   ClearSurface(scrback);
   for (int row = 0; row < kBackRows; ++row)
     for (int column = 0; column < kBackColumns; ++column) BlitTile(320, 560, column, row);
+}
+
+int BuiltBackground() { return gBuiltBackground; }
+
+void RebuildBackground(int built) {
+  if (built == kPlainBackground) {
+    FillPlainBackground();
+    return;
+  }
+  const uint8_t stage = stageNo;
+  stageNo = uint8_t(built);
+  BuildStageBackground();
+  stageNo = stage;
 }
 
 void SetUpStage(uint8_t stage) {

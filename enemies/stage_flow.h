@@ -13,3 +13,9 @@ void PlaceShipForStage();
 void OpenStageMusic();
 void BuildStageBackground();
 void FillPlainBackground();
+// Which background the builders last made (a stage's number, or
+// kPlainBackground), and the same made again: a picture's background is not
+// part of a snapshot of the game, only how it was built.
+constexpr int kPlainBackground = -1;
+int BuiltBackground();
+void RebuildBackground(int built);

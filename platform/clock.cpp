@@ -24,6 +24,12 @@ void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
   gLastTickMs = machine::ReadClockMs();
 }
 
+WindowTimerState SaveWindowTimer() { return {gTimerStarted, gLastTickMs}; }
+void RestoreWindowTimer(const WindowTimerState& state) {
+  gTimerStarted = state.started;
+  gLastTickMs = state.lastTickMs;
+}
+
 void SetQuitHandler(void (*onQuit)()) { gOnQuit = onQuit; }
 void SetFullScreenToggledHandler(void (*onToggled)()) { gOnFullScreenToggled = onToggled; }
 

@@ -18,6 +18,15 @@ void PumpMessages();
 
 // Who handles the window's events (set once by start-up).
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)());
+// The window timer's own state (whether it runs, its last tick), for a
+// snapshot of the game (and back).
+struct WindowTimerState {
+  bool started;
+  uint32_t lastTickMs;
+};
+WindowTimerState SaveWindowTimer();
+void RestoreWindowTimer(const WindowTimerState& state);
+
 // Who ends the game when the system asks it to (a termination signal).
 void SetQuitHandler(void (*onQuit)());
 // Who is told when the player switched full screen with the back-end's shortcut.

@@ -66,6 +66,22 @@ bool PauseInputPressed() {
   return pressed && !holdingPause;
 }
 
+InputHiddenState SaveInputHiddenState() {
+  return {fireKey2, bombKey2, pauseKey, padFire, padBomb, padPause, holdingFire, holdingBomb, holdingPause};
+}
+
+void RestoreInputHiddenState(const InputHiddenState& s) {
+  fireKey2 = s.fireKey2;
+  bombKey2 = s.bombKey2;
+  pauseKey = s.pauseKey;
+  padFire = s.padFire;
+  padBomb = s.padBomb;
+  padPause = s.padPause;
+  holdingFire = s.holdingFire;
+  holdingBomb = s.holdingBomb;
+  holdingPause = s.holdingPause;
+}
+
 void HoldBackHeldButtons() { holdingFire = holdingBomb = holdingPause = true; }
 
 bool KeyPressed(int vk) { return machine::QueryKey(vk); }

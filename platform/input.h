@@ -33,6 +33,15 @@ bool PauseInputPressed();
 // leak into play (nor pause again at once).
 void HoldBackHeldButtons();
 
+// What the input keeps beside its globals (the second keys, the pad's
+// buttons, the presses held back), for a snapshot of the game (and back).
+struct InputHiddenState {
+  int32_t fireKey2, bombKey2, pauseKey, padFire, padBomb, padPause;
+  bool holdingFire, holdingBomb, holdingPause;
+};
+InputHiddenState SaveInputHiddenState();
+void RestoreInputHiddenState(const InputHiddenState& state);
+
 void DetectJoystick(int32_t deadZone);
 void ReadInput();
 void FlushInput();

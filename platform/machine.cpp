@@ -85,8 +85,6 @@ void PutBytes(const std::string& s) {
 
 StreamReader gReader{nullptr, 0, 0};
 
-
-
 [[noreturn]] void EndPlayback(bool mismatch, const char* why) {
   gMode = Mode::Live;
   gOnEnd(mismatch, why);
@@ -188,6 +186,19 @@ void StartPlaying(const uint8_t* stream, size_t size, bool askMachine, bool with
 }
 
 uint64_t PlayedSize() { return gReader.at; }
+
+PlaybackMark MarkPlayback() { return {gReader.at, gLastClock, gDigestsChecked}; }
+
+void ResumePlaybackAt(const PlaybackMark& mark) {
+  gReader.at = mark.at;
+  gReader.ok = true;
+  gLastClock = mark.lastClock;
+  gDigestsChecked = mark.digestsChecked;
+  gMode = Mode::Playing;
+}
+
+uint32_t PlayedClockMs() { return gLastClock; }
+bool PlayedAll() { return gReader.at >= gReader.size; }
 
 static bool ShowAlways() { return true; }
 static bool (*gShouldPresent)() = ShowAlways;
@@ -423,10 +434,10 @@ struct ErrnoCode {
   uint32_t stream;
 };
 constexpr ErrnoCode kErrnoCodes[] = {
-    {EPERM, 1},    {ENOENT, 2},   {EINTR, 4},   {EIO, 5},      {EBADF, 9},         {EAGAIN, 11},
-    {ENOMEM, 12},  {EACCES, 13},  {EFAULT, 14}, {EBUSY, 16},   {EEXIST, 17},       {EXDEV, 18},
-    {ENOTDIR, 20}, {EISDIR, 21},  {EINVAL, 22}, {ENFILE, 23},  {EMFILE, 24},       {EFBIG, 27},
-    {ENOSPC, 28},  {EROFS, 30},   {ELOOP, 40},  {ENAMETOOLONG, 36}, {ENOTEMPTY, 39},
+    {EPERM, 1},    {ENOENT, 2},  {EINTR, 4},   {EIO, 5},           {EBADF, 9},      {EAGAIN, 11},
+    {ENOMEM, 12},  {EACCES, 13}, {EFAULT, 14}, {EBUSY, 16},        {EEXIST, 17},    {EXDEV, 18},
+    {ENOTDIR, 20}, {EISDIR, 21}, {EINVAL, 22}, {ENFILE, 23},       {EMFILE, 24},    {EFBIG, 27},
+    {ENOSPC, 28},  {EROFS, 30},  {ELOOP, 40},  {ENAMETOOLONG, 36}, {ENOTEMPTY, 39},
 };
 
 uint32_t StreamErrno(int error) {

@@ -55,6 +55,20 @@ void SetPlaybackPresentFilter(bool (*shouldPresent)());
 bool ShouldPresent();
 // How far playback has come in the raw stream.
 uint64_t PlayedSize();
+// Where playback stands (the stream's offset, the last clock reading, the
+// digests found equal), and playback taken up again there: the stream given
+// to StartPlaying is played on from `mark`, even after it ended.
+struct PlaybackMark {
+  size_t at;
+  uint32_t lastClock;
+  uint32_t digestsChecked;
+};
+PlaybackMark MarkPlayback();
+void ResumePlaybackAt(const PlaybackMark& mark);
+// Whether playback has taken every event of its stream.
+bool PlayedAll();
+// The last clock reading played back.
+uint32_t PlayedClockMs();
 // Called when the game reads past the end of the stream (`mismatch` false) or
 // a reading does not match the stream (`mismatch` true, with `why`). By
 // default the process ends (platform::EndProcess). The handler must not

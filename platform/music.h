@@ -14,3 +14,17 @@ void MusicLoopCheck();
 void SwitchMusic(const std::string& file);
 // Opens, starts and drops `primer` at once, then opens and plays `file`.
 void SwitchMusicPrimed(const std::string& primer, const std::string& file);
+
+// While silenced the game's music calls are kept but not played (a replay
+// run through unseen); on the way out the tune the game has open starts
+// again from its beginning if it plays.
+void SilenceMusic(bool silenced);
+
+// The music as the game has it, for a snapshot of the game (and back).
+struct MusicState {
+  std::string tune;
+  bool playing;
+  int16_t looping;
+};
+MusicState SaveMusicState();
+void RestoreMusicState(const MusicState& state);

@@ -13,6 +13,9 @@ void Randomize(uint32_t seed) {
   gRandomState = z ? z : 0x9E3779B9u;
 }
 
+uint32_t RandomState() { return gRandomState; }
+void SetRandomState(uint32_t state) { gRandomState = state ? state : 0x9E3779B9u; }
+
 // xorshift32; the top 24 bits make the draw, so it is exact in a float.
 float Rnd() {
   uint32_t x = gRandomState;

@@ -23,6 +23,7 @@ std::string notice;
 uint32_t noticeStartMs = 0;
 bool noticeShowing = false;
 std::string (*cornerLabel)() = nullptr;
+bool (*presentOverlay)(Surface& copy) = nullptr;
 uint32_t overlayPixels[kScreenWidth * kScreenHeight];
 
 void AppendWord(std::vector<uint8_t>& out, uint32_t v) {
@@ -136,17 +137,23 @@ void TakeScreenshot() {
 }
 
 void SetCornerLabel(std::string (*label)()) { cornerLabel = label; }
+void SetPresentOverlay(bool (*draw)(Surface& copy)) { presentOverlay = draw; }
 
 void PresentWithNotice(const Surface& picture) {
   if (noticeShowing && platform::ReadClockMs() - noticeStartMs >= kNoticeMs) noticeShowing = false;
   const std::string label = cornerLabel ? cornerLabel() : std::string();
-  if ((!noticeShowing && label.empty()) || picture.width != kScreenWidth || picture.height != kScreenHeight ||
-      !picture.pixels) {
+  if ((!noticeShowing && label.empty() && !presentOverlay) || picture.width != kScreenWidth ||
+      picture.height != kScreenHeight || !picture.pixels) {
     platform::PresentScreen(picture);
     return;
   }
   std::memcpy(overlayPixels, picture.pixels, sizeof overlayPixels);
   Surface overlay{kScreenWidth, kScreenHeight, overlayPixels};
+  const bool drew = presentOverlay && presentOverlay(overlay);
+  if (!drew && !noticeShowing && label.empty()) {
+    platform::PresentScreen(picture);
+    return;
+  }
   auto darken = [](int x0, int y0, int x1, int y1) {
     for (int y = std::max(0, y0); y < std::min(kScreenHeight, y1); ++y)
       for (int x = std::max(0, x0); x < std::min(kScreenWidth, x1); ++x) {

@@ -21,6 +21,11 @@ void PresentWithNotice(const Surface& picture);
 // one (asked at each present; "" for none): "REPLAY" while one is watched.
 void SetCornerLabel(std::string (*label)());
 
+// Drawn over a copy of every presented picture while set (nullptr: none),
+// after the corner label and before the notice: the replay viewer's bar.
+// It returns false when it drew nothing.
+void SetPresentOverlay(bool (*draw)(Surface& copy));
+
 // The folder screenshots go to (PicturesHome()/Tessivane).
 std::string ScreenshotFolder();
 // The path of the last screenshot written ("" if none) and the notice's text

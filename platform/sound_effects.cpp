@@ -37,6 +37,7 @@ static_assert(sizeof(kEffectRules) / sizeof(kEffectRules[0]) == int(SoundEffect:
 int effectsVolume = kDefaultEffectsVolume;
 bool effectStarted[kSoundEffectCount];
 uint32_t effectStartMs[kSoundEffectCount];
+bool effectsSilenced = false;
 
 }  // namespace
 
@@ -52,7 +53,7 @@ uint32_t SoundEffectMinimumIntervalMs(SoundEffect effect) {
 
 void RaiseSoundEffect(SoundEffect effect) {
   const int i = int(effect);
-  if (effectsVolume == 0 || i < 0 || i >= kSoundEffectCount) return;
+  if (effectsVolume == 0 || effectsSilenced || i < 0 || i >= kSoundEffectCount) return;
   const uint32_t now = platform::SoundEffectClockMs();
   // The clock wraps at 2^32: differences modulo 2^32.
   if (effectStarted[i] && now - effectStartMs[i] < kEffectRules[i].minimumIntervalMs) return;
@@ -68,8 +69,11 @@ void ApplyEffectsVolumeSetting(int volume) {
 
 int EffectsVolume() { return effectsVolume; }
 
+void SilenceSoundEffects(bool silenced) { effectsSilenced = silenced; }
+
 void ResetSoundEffects() {
   effectsVolume = kDefaultEffectsVolume;
+  effectsSilenced = false;
   for (int i = 0; i < kSoundEffectCount; ++i) {
     effectStarted[i] = false;
     effectStartMs[i] = 0;

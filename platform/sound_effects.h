@@ -50,6 +50,9 @@ constexpr int kDefaultEffectsVolume = 6;
 void ApplyEffectsVolumeSetting(int volume);
 int EffectsVolume();
 
+// While silenced, raised effects are dropped (a replay run through unseen).
+void SilenceSoundEffects(bool silenced);
+
 // Back to a fresh program: default volume, no effect raised yet (for tests).
 void ResetSoundEffects();
 

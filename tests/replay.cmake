@@ -26,3 +26,11 @@ if(Python3_FOUND)
             ${CMAKE_CURRENT_SOURCE_DIR}/replay/format1_stage7.tvreplay)
   set_tests_properties(replay_verify PROPERTIES LABELS "replay" TIMEOUT 300)
 endif()
+# The replay viewer: seeks forward, back and past the end land on the state
+# plain playback has there; its keys pause, step and slow the game.
+if(Python3_FOUND)
+  add_test(NAME replay_viewer
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/replay/viewer_test.py
+            $<TARGET_FILE:tessivane-headless> ${CMAKE_CURRENT_SOURCE_DIR}/golden/replays)
+  set_tests_properties(replay_viewer PROPERTIES LABELS "replay" TIMEOUT 300)
+endif()

@@ -94,6 +94,9 @@ std::map<std::string, Place> Places() {
   places["Screenshot saved in %s:"] = {"screenshot notice (x 4)", 9, 332 - 8, "~/Pictures/Tessivane"};
   places["Screenshot failed: %s"] = {"screenshot notice (x 4)", 9, 332 - 8, "No space left on device"};
   places["OK"] = {"name dialog, OK button", 9, 65 - 4};
+  for (const char* help : {"P pause, N one frame, Up/Down speed", "Left/Right 5 s, J/K last/next stage or boss",
+                           "1-8 a stage, Shift+1-8 its boss, 0 the start", "Space held fast, Esc leave"})
+    places[help] = {"replay viewer's key list over its bar (x 6)", 9, 332 - 12};
   const Place prompt{"name dialog, prompt (the dialog's width less its margins)", 9, 373 - 16};
   for (const char* p :
        {"ハイスコアです！名前を入力してください（最大６文字)", "二位です！名前を入力してください（最大６文字)",

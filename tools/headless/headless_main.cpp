@@ -13,6 +13,7 @@
 
 #include "app/pause.h"
 #include "app/replay_recorder.h"
+#include "app/replay_viewer.h"
 #include "app/settings.h"
 #include "app/startup.h"
 #include "app/state_digest.h"
@@ -58,6 +59,7 @@ struct Options {
   uint32_t digestEvery = 1000;
   bool record = true;
   std::string replayFile;
+  std::vector<uint32_t> seeks;  // seconds of the replay's game, in order
   std::string videoFile;
   uint32_t videoScale = 2;
   uint32_t effectsVolume = kDefaultEffectsVolume;
@@ -75,7 +77,7 @@ bool gWriteFailed = false;
       "                          [--dump FILE] [--shot MS:FILE]... [--dump-at MS:FILE]...\n"
       "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
       "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
-      "                          [--replay-list]\n"
+      "                          [--replay-list] [--replay FILE [--seek S]... [--input VIEWER-KEYS]]\n"
       "       tessivane-headless --replay-info FILE\n"
       "       tessivane-headless --verify FILE\n"
       "       tessivane-headless --submit URL FILE\n",
@@ -152,6 +154,11 @@ void ParseArguments(int argc, char** argv) {
         Usage("--scale takes a whole factor 1..8");
     } else if (opt == "--replay") {
       gOptions.replayFile = arg;
+    } else if (opt == "--seek") {
+      uint32_t seconds;
+      if (!ParseUnsigned(arg, &seconds) || seconds > 0xFFFFFFFFu / 1000)
+        Usage("--seek takes a second of the replay's game 0..4294967");
+      gOptions.seeks.push_back(seconds * 1000);
     } else if (opt == "--effects-volume") {
       gOptions.effectsVolumeGiven = true;
       if (!ParseUnsigned(arg, &gOptions.effectsVolume) || gOptions.effectsVolume > 10)
@@ -167,6 +174,8 @@ void ParseArguments(int argc, char** argv) {
 bool gReplayMismatch = false;
 
 [[noreturn]] void OnReplayEnd(bool mismatch, const char* why) {
+  // A seek past the end lands on the replay's last moment instead.
+  if (!mismatch && machine::PlayedAll()) ReplayViewerTakesEnd();
   if (mismatch) {
     std::fprintf(stderr, "tessivane-headless: %s: playback stopped: %s\n", gOptions.replayFile.c_str(), why);
     gReplayMismatch = true;
@@ -177,15 +186,52 @@ bool gReplayMismatch = false;
 // Loads the replay and plays it back in place of a script: the headless
 // machine is still asked everything (its answers dropped), and its dialogs are
 // answered as the replay's were, so the dump reads as the recorded run's did.
+std::FILE* gDigest = nullptr;
+uint32_t gNextDigestAt = 0;
+bool gCapturesHeld = false;
+size_t gSeeksDone = 0;
+void TakeDueCaptures(uint32_t now);
+
+// A seek landed: the next one begins, or after the last the times of the
+// captures, the digests and --until count from here.
+void OnSeekLanded(uint32_t) {
+  if (++gSeeksDone < gOptions.seeks.size()) {
+    SeekReplay(gOptions.seeks[gSeeksDone]);
+    return;
+  }
+  const uint32_t base = headless::Clock();
+  for (Capture& c : gOptions.shots) c.at += base;
+  for (Capture& c : gOptions.dumps) c.at += base;
+  gNextDigestAt += base;
+  if (gOptions.hasUntil) headless::SetStopTime(base + gOptions.until);
+  gCapturesHeld = false;
+  TakeDueCaptures(base);
+}
+
+// With an input script or seeks, the replay plays in the viewer: the
+// script's keys are the viewer's (pause, step, speed, seek), and the seeks
+// are made in order once the replay's game has started.
+void OpenViewer(const ReplayInfo& info) {
+  OpenReplayViewer(info.gameStart, !gOptions.inputFile.empty());
+  machine::SetPlaybackWaitFilter(ReplayViewerShouldWait);
+  machine::SetPlaybackPresentFilter(ReplayViewerShouldPresent);
+  if (gOptions.seeks.empty()) return;
+  gCapturesHeld = true;
+  SetReplayLandingHandler(OnSeekLanded);
+  SeekReplay(gOptions.seeks[0]);
+}
+
 void LoadReplay() {
   ReplayInfo info;
   std::string why;
   std::vector<uint8_t> bytes;
+  const bool viewer = !gOptions.seeks.empty() || !gOptions.inputFile.empty();
   if (!ReadReplayFile(gOptions.replayFile, &bytes, &why) ||
-      !StartReplayPlayback(bytes, !gOptions.hasUntil, OnReplayEnd, &info, &why)) {
+      !StartReplayPlayback(bytes, !gOptions.hasUntil && !viewer, OnReplayEnd, &info, &why)) {
     std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
     std::exit(kReplayRefused);
   }
+  if (viewer) OpenViewer(info);
 }
 
 void LoadScript() {
@@ -311,8 +357,6 @@ std::string StateJson() {
 // member's JSON text. Long runs can be compared member by member at little
 // cost; see tests/golden.
 
-std::FILE* gDigest = nullptr;
-uint32_t gNextDigestAt = 0;
 std::vector<std::pair<std::string, uint32_t>> gDigestLast;
 
 void WriteDigest(uint32_t at) {
@@ -330,7 +374,7 @@ void WriteDigest(uint32_t at) {
 }
 
 void TakeDueDigests(uint32_t now) {
-  if (!gDigest) return;
+  if (!gDigest || gCapturesHeld) return;
   while (gNextDigestAt <= now) {
     WriteDigest(gNextDigestAt);
     if (gNextDigestAt > UINT32_MAX - gOptions.digestEvery) {
@@ -373,6 +417,7 @@ void WriteShot(const std::string& file) {
 }
 
 void TakeDueCaptures(uint32_t now) {
+  if (gCapturesHeld) return;
   for (Capture& c : gOptions.shots)
     if (!c.taken && c.at <= now) {
       WriteShot(c.file);
@@ -424,9 +469,10 @@ int main(int argc, char** argv) {
   // The language plays the locale's part: the automatic choice follows it.
   if (gOptions.lang == "en") language::SetSystemLocale("en_US.UTF-8");
   if (gOptions.lang == "ja") language::SetSystemLocale("ja_JP.UTF-8");
-  if (gOptions.hasUntil) headless::SetStopTime(gOptions.until);
+  if (gOptions.hasUntil && gOptions.seeks.empty()) headless::SetStopTime(gOptions.until);
+  if (!gOptions.seeks.empty() && gOptions.replayFile.empty()) Usage("--seek goes with --replay");
+  if (!gOptions.seeks.empty() && !gOptions.videoFile.empty()) Usage("--seek and --video cannot go together");
   if (!gOptions.replayFile.empty()) {
-    if (!gOptions.inputFile.empty()) Usage("--replay and --input cannot go together");
     LoadReplay();
   } else {
     SetReplayRecording(gOptions.record);

@@ -1,0 +1,76 @@
+// The replay viewer: while a replay plays back, its game can be paused,
+// stepped a frame at a time, slowed down or sped up, and sought to any second
+// or to the start of any stage or boss, forward and back.
+//
+// Seeking rests on snapshots of the game (app/state_snapshot.h) taken at the
+// top of main-loop passes every kSnapshotEveryMs of the game's time as
+// playback first passes them: a seek restores the nearest snapshot at or
+// before its target and runs the replay on from there unseen and unheard
+// (nothing drawn, no waits) to the first pass at or after the target. The
+// replay's own digests are checked all the way, so a seek that landed on
+// another state would stop playback as a mismatch.
+//
+// Time is the game's: milliseconds of the replay's clock since the first pass
+// of its game (the header's game start).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+constexpr uint32_t kSnapshotEveryMs = 5000;
+
+// Opens the viewer on the playback just started; its game starts at offset
+// `gameStart` of the stream. With `keys` the viewer reads its own keys from
+// the keyboard as they are now (the playback's readings are the recorded
+// ones); without, it is driven only through the calls below.
+void OpenReplayViewer(uint64_t gameStart, bool keys);
+bool ReplayViewerOpen();
+void CloseReplayViewer();
+
+// Called at the top of every main-loop pass (nothing while no viewer is open).
+void ReplayViewerPassBegins();
+// The playback filters of a viewer (see machine::SetPlaybackWaitFilter and
+// SetPlaybackPresentFilter); a watcher that has its own calls them once the
+// game has started.
+bool ReplayViewerShouldWait(uint32_t ms);
+bool ReplayViewerShouldPresent();
+// Playback reached the end of the stream, or the recorded program ended:
+// while a seek runs past it, the viewer lands on the last pass of the replay
+// (restored from a snapshot; the call then does not return); otherwise false.
+bool ReplayViewerTakesEnd();
+
+// Seeks to `ms` of the game (done at the next pass top, or at once when
+// called from a landing handler or a pass top).
+void SeekReplay(uint32_t ms);
+// Called when a seek has landed, with the game's time there.
+void SetReplayLandingHandler(void (*onLanding)(uint32_t ms));
+// The game's time now (0 before the game starts), whether a seek is running,
+// and the end of the replay as far as playback has explored it.
+uint32_t ReplayViewerTime();
+bool ReplayViewerSeeking();
+uint32_t ReplayViewerExploredMs();
+
+// Pause, frame step and speed. The speeds in order: 1/4, 1/2, 1, 2, 4, 8
+// and as fast as the machine allows (kSpeedUnbounded).
+void PauseReplay(bool paused);
+bool ReplayPaused();
+void StepReplayFrame();
+constexpr int kSpeedCount = 7;
+constexpr int kNormalSpeed = 2;
+constexpr int kSpeedUnbounded = 6;
+void SetReplaySpeed(int speed);
+int ReplaySpeed();
+// The speed's name as shown ("1/4", "1", "8", "max").
+const char* ReplaySpeedName(int speed);
+
+// The starts of the stages and bosses playback has passed, in order.
+struct ReplayMark {
+  uint32_t ms;
+  uint8_t stage;
+  bool boss;
+};
+const std::vector<ReplayMark>& ReplayMarks();
+
+// Who stops watching when the viewer's Escape is pressed or its window is
+// closed (nullptr: those keys do nothing).
+void SetReplayViewerStop(void (*stop)());
