@@ -270,6 +270,8 @@ std::vector<std::string> FolderNames(const std::string& folder) {
   return names;
 }
 
+std::FILE* OpenFile(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+
 bool RemoveFile(const std::string& path, int* error) {
   if (unlink(path.c_str()) == 0) return true;
   *error = errno;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
@@ -76,6 +77,11 @@ bool Exists(const std::string& path);
 // The names in a folder (without "." and ".."), in no particular order; empty
 // when it cannot be read.
 std::vector<std::string> FolderNames(const std::string& folder);
+
+// std::fopen for a UTF-8 path (the tools' own files: scripts, dumps,
+// digests). Unlike the calls above it opens whatever the path names, a pipe
+// or a device included (--dump /dev/stdout).
+std::FILE* OpenFile(const std::string& path, const char* mode);
 
 // Removes a file; false (with `error` set) when it could not be removed.
 bool RemoveFile(const std::string& path, int* error);

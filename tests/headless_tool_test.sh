@@ -141,5 +141,22 @@ bad "jump" "unknown line"
 "$tool" --frobnicate 1 2>/dev/null; [ $? -eq 2 ] || fail "unknown option not refused with 2"
 "$tool" --lang fr 2>/dev/null; [ $? -eq 2 ] || fail "--lang fr not refused with 2"
 
+# A dump the disk cannot take is a failed run, never a silent success: a full
+# device, and a file size limit that only its last part crosses (the part
+# written when the file is closed).
+full_run() {  # full_run WHAT FILE [LIMIT_BLOCKS]
+  (trap '' XFSZ; [ -z "${3:-}" ] || ulimit -f "$3"
+   exec "$tool" --dir "$work/game" --until 2000 --no-record --dump "$2") 2> "$work/full.err"
+  status=$?
+  [ $status -eq 1 ] && grep -q "cannot write $2" "$work/full.err" ||
+    fail "$1: status $status: $(cat "$work/full.err")"
+}
+[ -w /dev/full ] && full_run "a dump into /dev/full" /dev/full
+"$tool" --dir "$work/game" --until 2000 --no-record --dump "$work/whole.json"
+size=$(wc -c < "$work/whole.json")
+if [ $((size % 4096)) -ne 0 ]; then
+  full_run "a dump cut at its last part" "$work/cut.json" $((size / 4096 * 8))
+fi
+
 [ $fails -eq 0 ] && echo "headless tool: all checks passed"
 exit $fails

@@ -233,6 +233,10 @@ std::vector<std::string> FolderNames(const std::string& folder) {
   return names;
 }
 
+std::FILE* OpenFile(const std::string& path, const char* mode) {
+  return _wfopen(platform::Widen(path).c_str(), platform::Widen(mode).c_str());
+}
+
 bool RemoveFile(const std::string& path, int* error) {
   if (DeleteFileW(platform::Widen(path).c_str())) return true;
   *error = LastErrno();

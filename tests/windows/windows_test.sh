@@ -67,6 +67,11 @@ unset WINELOADER WINESERVER
 started=$SECONDS
 wine wineboot -i > "$here/wineboot.log" 2>&1
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f > /dev/null 2>&1
+# A fresh prefix has no Japanese face for its dialogs, as Windows has: the
+# system's IPA Gothic stands behind Tahoma, so pictures of the Japanese
+# question show its characters.
+wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' /v Tahoma \
+  /t REG_MULTI_SZ /d 'ipag.ttf,IPAGothic' /f > /dev/null 2>&1
 profile=$WINEPREFIX/drive_c/users/山田
 appdata=$profile/AppData/Roaming/Tessivane
 [ -d "$profile" ] || { ls "$WINEPREFIX/drive_c/users"; echo "FAIL: no profile folder for 山田"; exit 1; }
@@ -136,6 +141,42 @@ else
 fi
 [ -n "$win_replay" ] && same_verdict "the Windows game" "$win_replay"
 
+step "tessivane-headless.exe reads and writes its files in a folder named in Japanese"
+# Every path on the command line: the game's data folder, the script, the
+# dumps, the digest, the picture and a replay, in リプレイ (relative to the
+# working folder, and one absolute Z: path), with the same outputs as on Linux.
+jp=リプレイ
+for side in "$work" "$work/linux"; do
+  mkdir -p "$side/$jp/ゲーム"
+  cp "$work/short.script" "$side/$jp/入力.script"
+  [ -n "$win_replay" ] && cp "$win_replay" "$side/$jp/対局.tvreplay"
+done
+cp -r "$game/Qapo.map" "$game/QapoMidi" "$work/$jp/ゲーム/"
+cp -r "$build/Qapo.map" "$build/QapoMidi" "$work/linux/$jp/ゲーム/"
+jp_run() {  # jp_run TOOL: a short game, every output into the folder
+  $1 --dir "$jp/ゲーム" --until 20000 --no-record --input "$jp/入力.script" --digest "$jp/経過.digest" \
+    --dump "$jp/状態.json" --dump-at "9000:$jp/途中.json" --shot "15000:$jp/画面.png"
+}
+jp_run linux_tool > "$work/jp-linux.out" 2>&1 || fail "Japanese paths on Linux: status $?: $(tail -3 "$work/jp-linux.out")"
+jp_run win_tool > "$work/jp-win.out" 2>&1 || fail "Japanese paths on Windows: status $?: $(tail -3 "$work/jp-win.out")"
+for f in 経過.digest 状態.json 途中.json 画面.png ゲーム/Qapo.sco; do
+  if [ ! -s "$work/$jp/$f" ]; then
+    fail "tessivane-headless.exe wrote no $jp/$f ($(ls "$work/$jp" | tr '\n' ' '))"
+  elif ! cmp -s "$work/linux/$jp/$f" "$work/$jp/$f"; then
+    fail "$jp/$f differs from Linux's"
+  fi
+done
+if [ -n "$win_replay" ]; then
+  linux_tool --dir game --replay "$jp/対局.tvreplay" --until 30000 --dump "$jp/再生.json" > /dev/null 2>&1
+  win_tool --dir game --replay "$jp/対局.tvreplay" --until 30000 --dump "$jp/再生.json" > "$work/jp-replay.out" 2>&1 ||
+    fail "--replay in $jp: status $?: $(tail -3 "$work/jp-replay.out")"
+  cmp -s "$work/linux/$jp/再生.json" "$work/$jp/再生.json" || fail "the replay's dump in $jp differs from Linux's"
+  [ "$(linux_tool --replay-info "$jp/対局.tvreplay")" = "$(win_tool --replay-info "$jp/対局.tvreplay" | tr -d '\r')" ] ||
+    fail "--replay-info of $jp/対局.tvreplay differs from Linux's"
+  same_verdict "a replay in $jp" "$work/$jp/対局.tvreplay"
+fi
+echo "$jp: script, digest, dumps, picture and replay as on Linux ($(ls "$work/$jp" | wc -l) files)"
+
 step "a damaged score file and an unreadable one behave as on Linux"
 score_case() {  # score_case NAME PREPARE: the same start on both, its files and dumps compared
   local name=$1 prepare=$2 os
@@ -171,8 +212,10 @@ chattr +i "$game" 2> /dev/null && locked=1 || locked=0
 start_window_manager "$wm"
 started=$(date +%s%3N)
 # The sound goes to a file (SDL's disk audio driver): the title tune is heard.
-(cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="Z:$work/audio.raw" exec wine "$game/tessivane.exe") \
-  > "$work/game.out" 2> "$work/game.err" &
+# Wine's window channel names every window made with its text, the controls
+# of the message boxes too: what the close question's buttons say, below.
+(cd "$work" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE="Z:$work/audio.raw" WINEDEBUG=-all,+win \
+  exec wine "$game/tessivane.exe") > "$work/game.out" 2> "$work/game.err" &
 run=$!
 pids+=($run)
 game_window() {
@@ -284,22 +327,65 @@ fi
 exited $run && fail "the first copy ended when the second started"
 focus "$window"
 
-step "closing the window asks; Enter (Yes) ends the game with status 0"
-"$probe" close "$window"
-if poll 10 other_window; then
-  sleep 0.5
-  [ -n "$pictures" ] && import -window root "$pictures/windows-close-question.png" 2> /dev/null
-  focus "$box"
-  press Return
-  ends_with 20 $run 0 "the game, on Yes,"
-else
-  fail "no question appeared on closing the window"
-fi
+# The texts of the texts and buttons made in a window trace, one a line (Wine
+# writes a character past ASCII as \XXXX).
+box_texts() {
+  python3 - "$1" << 'PY'
+import re, sys
+made = re.compile(r':win:WIN_CreateWindowEx L"((?:[^"\\]|\\.)*)" L"(?:Static|Button)"')
+for line in open(sys.argv[1], encoding="utf-8", errors="replace"):
+    for text in made.findall(line):
+        print(re.sub(r"\\([0-9a-f]{4})", lambda m: chr(int(m.group(1), 16)), text))
+PY
+}
+# asks_in LANG TRACE WHAT: the question and its Yes and No buttons in TRACE
+# are the texts LANG's catalogue in the zip gives.
+asks_in() {
+  local texts expected
+  texts=$(box_texts "$2")
+  while IFS= read -r expected; do
+    grep -qxF "$expected" <<< "$texts" || fail "$3: no '$expected' in the question (it shows: $(tr '\n' '|' <<< "$texts"))"
+  done < <(python3 -c '
+import gettext, sys
+t = gettext.translation("tessivane", sys.argv[1], languages=[sys.argv[2]])
+for text in ("終了しますか？", "Yes", "No"):
+    print(t.gettext(text))' "$game/locale" "$1")
+}
+answer_question() {  # answer_question WHAT PROCESS TRACE LANG: close the window, check the box, Yes
+  "$probe" close "$window"
+  if poll 10 other_window; then
+    sleep 0.5
+    [ -n "$pictures" ] && import -window root "$pictures/windows-close-question-$4.png" 2> /dev/null
+    asks_in "$4" "$3" "$1"
+    focus "$box"
+    press Return
+    ends_with 20 "$2" 0 "$1, on Yes,"
+  else
+    fail "$1: no question appeared on closing the window"
+  fi
+}
+
+step "closing the window asks in English; Enter (Yes) ends the game with status 0"
+answer_question "the game" $run "$work/game.err" en
 if [ $locked = 1 ]; then
   [ -s "$appdata/Qapo.sco" ] || fail "no score file in %APPDATA%\\Tessivane"
   [ -e "$game/Qapo.sco" ] && fail "a score file was written beside the game"
 fi
 ls "$appdata/replays/"*.tvreplay > /dev/null 2>&1 || fail "no replay in %APPDATA%\\Tessivane\\replays"
+
+step "with the language set to Japanese the question is Japanese; Yes (はい) ends the game"
+sed -i 's/^language = .*/language = ja/' "$settings"
+grep -qx 'language = ja' "$settings" || fail "settings.ini has no language line to set: $(cat "$settings")"
+(cd "$work" && SDL_AUDIODRIVER=dummy WINEDEBUG=-all,+win exec wine "$game/tessivane.exe") \
+  > "$work/game-ja.out" 2> "$work/game-ja.err" &
+run=$!
+pids+=($run)
+if poll 60 game_window; then
+  poll 30 drawn || fail "the Japanese game's window stays black"
+  answer_question "the Japanese game" $run "$work/game-ja.err" ja
+else
+  fail "no window for the Japanese game: $(tail -3 "$work/game-ja.err")"
+fi
 
 [ $fails -eq 0 ] && echo "Windows build: all checks passed"
 exit $((fails > 0))

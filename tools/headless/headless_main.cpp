@@ -8,8 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -238,13 +236,17 @@ void LoadReplay() {
 
 void LoadScript() {
   if (gOptions.inputFile.empty()) return;
-  std::ifstream in(gOptions.inputFile, std::ios::binary);
+  std::FILE* in = files::OpenFile(gOptions.inputFile, "rb");
   if (!in) Usage("cannot read the input script " + gOptions.inputFile);
-  std::stringstream text;
-  text << in.rdbuf();
+  std::string text;
+  char block[4096];
+  for (size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;) text.append(block, n);
+  const bool readWhole = !std::ferror(in);
+  std::fclose(in);
+  if (!readWhole) Usage("cannot read the input script " + gOptions.inputFile);
   Script script;
   std::string error;
-  if (!ParseScript(text.str(), gOptions.inputFile, &script, &error)) {
+  if (!ParseScript(text, gOptions.inputFile, &script, &error)) {
     std::fprintf(stderr, "tessivane-headless: %s\n", error.c_str());
     std::exit(kUsageError);
   }
@@ -385,12 +387,13 @@ void TakeDueDigests(uint32_t now) {
 
 void WriteDump(const std::string& file) {
   const std::string json = StateJson();
-  std::FILE* f = std::fopen(file.c_str(), "wb");
-  if (!f || std::fwrite(json.data(), 1, json.size(), f) != json.size()) {
+  std::FILE* f = files::OpenFile(file, "wb");
+  // fclose flushes: a full disk may show only there.
+  const bool written = f && std::fwrite(json.data(), 1, json.size(), f) == json.size();
+  if (!(f && std::fclose(f) == 0 && written)) {
     std::fprintf(stderr, "tessivane-headless: cannot write %s\n", file.c_str());
     gWriteFailed = true;
   }
-  if (f) std::fclose(f);
 }
 
 // ---- Pictures -----------------------------------------------------------------
@@ -477,7 +480,7 @@ int main(int argc, char** argv) {
   LoadScript();
   std::FILE* digest = nullptr;
   if (!gOptions.digestFile.empty()) {
-    digest = std::fopen(gOptions.digestFile.c_str(), "wb");
+    digest = files::OpenFile(gOptions.digestFile, "wb");
     if (!digest) {
       std::fprintf(stderr, "tessivane-headless: cannot write %s\n", gOptions.digestFile.c_str());
       return 1;
