@@ -26,6 +26,7 @@ ReplayInfo gGame;
 bool gGameSeen = false;
 uint32_t gGameStartPass = 0;
 uint32_t gGameFrames = 0;
+uint8_t gGameMedals = 0;
 
 bool Following() { return machine::CurrentMode() != machine::Mode::Live; }
 
@@ -108,6 +109,7 @@ void NoteGameStart() {
   gGameSeen = true;
   gGameStartPass = MainLoopPasses();
   gGameFrames = 0;
+  gGameMedals = 0;
   gGame = ReplayInfo{};
   gGame.build = kBuildIdentity;
   gGame.recordedAt = uint64_t(std::time(nullptr));
@@ -121,6 +123,10 @@ void NoteGameStart() {
 void NoteEndingReached() {
   if (gGameInProgress) gGame.ending = kReplayEndedByEnding;
 }
+
+void NoteMedalsEarned(uint8_t medalBits) { gGameMedals = medalBits; }
+
+uint8_t MedalsOfGame() { return gGameMedals; }
 
 void NoteTablePlace(int place, const std::string& name) {
   if (!gGameInProgress || place < 0) return;

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -67,6 +68,17 @@ std::string Sha256Hex(const std::string& bytes) {
 Json ScoreJson(double score) {
   if (std::isfinite(score) && score == std::floor(score) && std::fabs(score) < 9e15) return Json(int64_t(score));
   return Json(score);
+}
+
+// The medals as stored (names joined by commas) as a JSON list of names.
+Json MedalList(const std::string& stored) {
+  Json list = Json::array();
+  for (size_t at = 0; at < stored.size();) {
+    const size_t comma = std::min(stored.find(',', at), stored.size());
+    if (comma > at) list.push_back(stored.substr(at, comma - at));
+    at = comma + 1;
+  }
+  return list;
 }
 
 void SendJson(httplib::Response& res, int status, const Json& body) {
@@ -303,7 +315,7 @@ class Service {
                         {"ending", e.ending},
                         {"date", e.recorded},
                         {"submitted", e.submittedAt},
-                        {"medals", e.medals},
+                        {"medals", MedalList(e.medals)},
                         {"replay", "/api/replays/" + std::to_string(e.id) + "/file"}});
       res.set_header("Access-Control-Allow-Origin", "*");
       SendJson(res, 200, {{"difficulty", difficulty}, {"entries", list}});
@@ -358,6 +370,7 @@ class Service {
       out["startStage"] = v.startStage;
       out["stageReached"] = v.stageReached;
       out["ending"] = v.ending;
+      out["medals"] = MedalList(v.medals);
       out["name"] = v.name;
       out["frames"] = v.frames;
       out["digests"] = v.digests;

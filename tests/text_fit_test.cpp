@@ -49,6 +49,11 @@ const char* const kShownByTheBrowser[] = {
     "中断",
     "ダウンロード",
     "見る",
+    "ノーマルをノーコンティニューで",
+    "エンディング到達",
+    "50万点",
+    "ハードをノーコンティニューで",
+    "ハーデストをノーコンティニューで",
 };
 
 // Texts the system draws (message boxes, window captions, buttons of a

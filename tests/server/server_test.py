@@ -104,6 +104,13 @@ class BoardBehaviour:
                                         text=True, timeout=300)
             self.assertEqual((submit.returncode, json.loads(submit.stdout)['status']), (3, 'refused'), submit.stderr)
             self.assertIn('not eligible', submit.stderr)
+            # A game that reached the ending from stage 7: not eligible, and
+            # its verdict tells the medals the ending awarded it.
+            status, answer = server.submit(ss.golden('ending'))
+            ending = server.verdict(answer['id'])
+            self.assertEqual((ending['status'], ending['ending'], ending['medals']), ('refused', 'ending', ['ending']),
+                             ending)
+            self.assertRegex(ending['reason'], '^not eligible')
             for replay, reason in refusals:
                 status, answer = server.submit(replay)
                 self.assertEqual(status, 202)
@@ -112,8 +119,8 @@ class BoardBehaviour:
                 self.assertRegex(verdict['reason'], reason)
 
             board = server.board('normal')
-            self.assertEqual([(e['id'], e['rank'], e['name'], e['score'], e['ending']) for e in board],
-                             [(accepted['id'], 1, MARKUP_NAME, REAL_SCORE, 'gameOver')])
+            self.assertEqual([(e['id'], e['rank'], e['name'], e['score'], e['ending'], e['medals']) for e in board],
+                             [(accepted['id'], 1, MARKUP_NAME, REAL_SCORE, 'gameOver', [])])
             for other in ('hard', 'hardest', 'easy'):
                 self.assertEqual(server.board(other), [])
             status, page = ss.request(server.url + '/')
@@ -152,6 +159,39 @@ class SqliteBoard(BoardBehaviour, unittest.TestCase):
 
     def fresh_database(self):
         return os.path.join(self.folder, 'scores.db')
+
+
+    def test_medals_show_on_the_board(self):
+        # No whole game that reaches the ending is short enough to record
+        # here; the verifier's medals are stored as it names them, so an entry
+        # given them in the database shows how the board shows them.
+        database = self.fresh_database()
+        server = ss.Server(database)
+        try:
+            status, answer = server.submit(self.real)
+            self.assertEqual(server.verdict(answer['id'])['status'], 'ranked')
+        finally:
+            server.stop()
+        with sqlite3.connect(database) as db:
+            db.execute("UPDATE replays SET medals = 'normalRun,ending,score500000' WHERE id = ?", (answer['id'],))
+        saved = os.environ.get('LC_ALL')
+        os.environ['LC_ALL'] = 'en_US.UTF-8'
+        try:
+            server = ss.Server(database)
+        finally:
+            if saved is None:
+                del os.environ['LC_ALL']
+            else:
+                os.environ['LC_ALL'] = saved
+        try:
+            self.assertEqual(server.board('normal')[0]['medals'], ['normalRun', 'ending', 'score500000'])
+            self.assertEqual(ss.get_json(f"{server.url}/api/replays/{answer['id']}")[1]['medals'],
+                             ['normalRun', 'ending', 'score500000'])
+            status, page = ss.request(server.url + '/')
+            self.assertEqual(re.findall(r'<td class="wide medals">([^<]*)</td>', page.decode()),
+                             ['Normal without a continue, Ending reached, 500,000 points'])
+        finally:
+            server.stop()
 
 
 class PostgresqlBoard(BoardBehaviour, unittest.TestCase):
