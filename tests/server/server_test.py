@@ -374,8 +374,8 @@ def web_site():
 
 class WatchInChromium(unittest.TestCase):
     """"watch" on the board: the web build the server serves plays the ranked
-    replay, fetched from the server, to its score (tests/server/watch_test.js).
-    Run by hand for now (tests/server.cmake says why)."""
+    replay, fetched from the server, to its score (tests/server/watch_test.js;
+    tests/server/watch_test.sh builds the web site first)."""
 
     def test_watch(self):
         folder = tempfile.mkdtemp(prefix='tessivane-watch-')
