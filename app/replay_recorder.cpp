@@ -8,6 +8,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/online_scores.h"
 #include "app/state_digest.h"
 #include "data/score_file.h"
 #include "frontend/replay_list.h"
@@ -91,6 +92,7 @@ void WriteGame() {
     return;
   }
   KeepReplays(folder, path.substr(folder.size() + 1));
+  QueueReplayForSending(path.substr(folder.size() + 1), bytes);
 }
 
 }  // namespace

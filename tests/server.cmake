@@ -6,7 +6,7 @@ if(TARGET tessivane-server AND Python3_FOUND)
   set(TESSIVANE_SERVER_TEST ${CMAKE_CURRENT_SOURCE_DIR}/server/server_test.py)
   set(TESSIVANE_SERVER_ENV TESSIVANE_BUILD_DIR=${CMAKE_BINARY_DIR} TESSIVANE_SOURCE_DIR=${CMAKE_SOURCE_DIR})
   foreach(group SqliteBoard Abuse PostgresqlBoard TwoServersOnePostgresql BoardPageInChromium KilledAtRandom
-                LongReplay)
+                LongReplay OnlineScores)
     add_test(NAME server_${group} COMMAND ${Python3_EXECUTABLE} ${TESSIVANE_SERVER_TEST} ${group})
     set_tests_properties(server_${group} PROPERTIES ENVIRONMENT "${TESSIVANE_SERVER_ENV}" LABELS server TIMEOUT 600)
   endforeach()
