@@ -82,7 +82,7 @@ std::string ShownValue(SettingId id) {
   // An address shows without its scheme, cut to the room it has.
   if (kSettingRows[id].kind == SettingKind::Text) {
     const std::string shown = text.compare(0, 7, "http://") == 0 ? text.substr(7) : text;
-    return shown.size() > 16 ? shown.substr(0, 15) + "~" : shown;
+    return shown.size() > 14 ? shown.substr(0, 12) + ".." : shown;
   }
   return text;
 }
@@ -146,7 +146,9 @@ void DrawOptions(int cursor, bool waitingForKey) {
       PrintText(30, y, 13, colour, language::Translate(kSettingRows[rowSetting[r]].label));
       const std::string value =
           r == cursor && waitingForKey ? language::Translate("press a key") : ShownValue(rowSetting[r]);
-      PrintText(200, y, 13, colour, value);
+      // An address is drawn smaller: it is longer than the other values.
+      const bool address = kSettingRows[rowSetting[r]].kind == SettingKind::Text && !(r == cursor && waitingForKey);
+      PrintText(200, address ? y + 2 : y, address ? 11 : 13, colour, value);
     } else {
       PrintText(30, y, 13, colour, language::Translate(r == RowReset() ? language::TranslatedLater("Reset to defaults")
                                                           : language::TranslatedLater("Back")));
