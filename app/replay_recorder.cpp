@@ -8,6 +8,7 @@
 #include <ctime>
 #include <vector>
 
+#include "app/online_scores.h"
 #include "app/state_digest.h"
 #include "data/score_file.h"
 #include "frontend/replay_list.h"
@@ -26,6 +27,7 @@ ReplayInfo gGame;
 bool gGameSeen = false;
 uint32_t gGameStartPass = 0;
 uint32_t gGameFrames = 0;
+uint8_t gGameMedals = 0;
 
 bool Following() { return machine::CurrentMode() != machine::Mode::Live; }
 
@@ -90,6 +92,7 @@ void WriteGame() {
     return;
   }
   KeepReplays(folder, path.substr(folder.size() + 1));
+  QueueReplayForSending(path.substr(folder.size() + 1), bytes);
 }
 
 }  // namespace
@@ -120,6 +123,7 @@ void NoteGameStart() {
   gGameSeen = true;
   gGameStartPass = MainLoopPasses();
   gGameFrames = 0;
+  gGameMedals = 0;
   gGame = ReplayInfo{};
   gGame.build = kBuildIdentity;
   gGame.recordedAt = uint64_t(std::time(nullptr));
@@ -133,6 +137,10 @@ void NoteGameStart() {
 void NoteEndingReached() {
   if (gGameInProgress) gGame.ending = kReplayEndedByEnding;
 }
+
+void NoteMedalsEarned(uint8_t medalBits) { gGameMedals = medalBits; }
+
+uint8_t MedalsOfGame() { return gGameMedals; }
 
 void NoteTablePlace(int place, const std::string& name) {
   if (!gGameInProgress || place < 0) return;

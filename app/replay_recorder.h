@@ -26,6 +26,9 @@ void BeginReplaySession();
 // A game starts (its difficulty and stage are set); ends.
 void NoteGameStart();
 void NoteEndingReached();
+// The medals the ending awarded the game (bit k for medal k), whether the
+// player held them already or not.
+void NoteMedalsEarned(uint8_t medalBits);
 void NoteTablePlace(int place, const std::string& name);
 // The game went back to the title (game over, the ending).
 void NoteGameEnd();
@@ -38,6 +41,9 @@ void EndReplaySession(uint32_t stopClockMs);
 // of main-loop play). A game still in progress counts as ended by a quit
 // where it stands. False when playback met no game start.
 bool GameAsPlayed(ReplayInfo* game, uint32_t* frames);
+// The medals the last game started earned at its ending (bit k for medal k;
+// 0 until an ending awards them).
+uint8_t MedalsOfGame();
 
 // What the recorder keeps of the game a playback follows, for a snapshot of
 // the game (and back).

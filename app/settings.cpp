@@ -42,7 +42,7 @@ constexpr int32_t kNoKey = -1;
 }  // namespace
 
 // clang-format off
-const SettingRow kSettingRows[kSettingCount] = {
+const SettingRow kSettingRows[kSettingAllCount] = {
     {"music_volume",    TranslatedLater("Music volume"),    SettingKind::Number, 0, 10, 10,        nullptr,          ApplyMusicVolume},
     {"effects_volume",  TranslatedLater("Effects volume"),  SettingKind::Number, 0, 10, 6,         nullptr,          ApplyEffectsVolume},
     {"language",        TranslatedLater("Language"),        SettingKind::Choice, 0, 2,  0,         kLanguageNames,   ApplyLanguage},
@@ -58,10 +58,20 @@ const SettingRow kSettingRows[kSettingCount] = {
     {"pad_bomb",        TranslatedLater("Pad bomb"),        SettingKind::Choice, 0, kPadButtonCount - 1, 1, kPadButtonNames, ApplyControls},
     {"pad_pause",       TranslatedLater("Pad pause"),       SettingKind::Choice, 0, kPadButtonCount - 1, 4, kPadButtonNames, ApplyControls},
     {"reduce_flashing", TranslatedLater("Reduce flashing"), SettingKind::Choice, 0, 1,  0,         kOffOn,           nullptr},
+    {"online_scores",   TranslatedLater("Online scores"),   SettingKind::Choice, 0, 1,  0,         kOffOn,           nullptr},
+    {"score_server",    TranslatedLater("Score server"),    SettingKind::Text,   0, 0,  0,         nullptr,          nullptr, "http://127.0.0.1:8081"},
 };
 // clang-format on
 
-int32_t settingValues[kSettingCount];
+int32_t settingValues[kSettingAllCount];
+
+namespace {
+std::string settingStrings[kSettingAllCount];
+}  // namespace
+
+const std::string& SettingString(SettingId id) { return settingStrings[id]; }
+
+void SetSettingString(SettingId id, const std::string& text) { settingStrings[id] = text; }
 
 std::string SettingText(SettingId id) {
   const SettingRow& row = kSettingRows[id];
@@ -73,8 +83,24 @@ std::string SettingText(SettingId id) {
       const char* name = KeyName(v);
       return name ? name : "";
     }
+    case SettingKind::Text: return settingStrings[id];
   }
   return std::string();
+}
+
+bool IsServerAddress(const std::string& text) {
+  constexpr size_t kLongest = 200;
+  const std::string scheme = "http://";
+  if (text.size() > kLongest || text.compare(0, scheme.size(), scheme) != 0) return false;
+  if (text.size() == scheme.size() || text[scheme.size()] == '/') return false;  // no host
+  for (char c : text)
+    if (c <= ' ' || c > '~') return false;
+  return true;
+}
+
+bool IsAtDefault(SettingId id) {
+  const SettingRow& row = kSettingRows[id];
+  return row.kind == SettingKind::Text ? settingStrings[id] == row.defaultText : settingValues[id] == row.defaultValue;
 }
 
 bool ParseSettingText(SettingId id, const char* text, int32_t* value) {
@@ -103,16 +129,23 @@ bool ParseSettingText(SettingId id, const char* text, int32_t* value) {
       *value = vk;
       return true;
     }
+    case SettingKind::Text:
+      if (!IsServerAddress(text)) return false;
+      *value = 0;
+      return true;
   }
   return false;
 }
 
 void SetDefaultSettings() {
-  for (int i = 0; i < kSettingCount; ++i) settingValues[i] = kSettingRows[i].defaultValue;
+  for (int i = 0; i < kSettingAllCount; ++i) {
+    settingValues[i] = kSettingRows[i].defaultValue;
+    settingStrings[i] = kSettingRows[i].defaultText ? kSettingRows[i].defaultText : "";
+  }
 }
 
 void ApplyAllSettings() {
-  for (int i = 0; i < kSettingCount; ++i)
+  for (int i = 0; i < kSettingAllCount; ++i)
     if (kSettingRows[i].apply) kSettingRows[i].apply(settingValues[i]);
 }
 
@@ -120,6 +153,12 @@ void ChangeSetting(SettingId id, int32_t value) {
   if (settingValues[id] == value) return;
   settingValues[id] = value;
   if (kSettingRows[id].apply) kSettingRows[id].apply(value);
+  SaveSettings();
+}
+
+void ChangeTextSetting(SettingId id, const std::string& text) {
+  if (settingStrings[id] == text) return;
+  settingStrings[id] = text;
   SaveSettings();
 }
 

@@ -22,13 +22,19 @@ enum SettingId : int {
   kSettingPadBomb,
   kSettingPadPause,
   kSettingReduceFlashing,
-  kSettingCount
+  kSettingCount,  // the settings kept in the game's state
+  // Settings added later: not part of the game's state; written to the file
+  // and shown in tessivane-headless's dump only once set.
+  kSettingOnlineScores = kSettingCount,
+  kSettingScoreServer,
+  kSettingAllCount
 };
 
 enum class SettingKind : uint8_t {
   Number,  // minimum..maximum, written as a number
   Choice,  // 0..maximum, written as names[value]
   Key,     // a virtual-key code, written as its key name
+  Text,    // text (SettingString), written as it is
 };
 
 struct SettingRow {
@@ -39,8 +45,9 @@ struct SettingRow {
   int32_t defaultValue;
   const char* const* names;      // Choice: the value names
   void (*apply)(int32_t value);  // told of every change and of the loaded value; may be null
+  const char* defaultText = nullptr;  // Text: the default
 };
-extern const SettingRow kSettingRows[kSettingCount];
+extern const SettingRow kSettingRows[kSettingAllCount];
 
 // Values of the Choice settings with a meaning in code.
 constexpr int32_t kScalingAuto = 0, kScalingSharp = 1, kScalingFill = 2;
@@ -48,9 +55,21 @@ constexpr int32_t kWindowSizeAuto = 0;  // 1..4: that whole multiple
 // Pad buttons are numbered from 0: buttons 1..4, Start, Back, the shoulders.
 constexpr int32_t kPadButtonCount = 8;
 
-extern int32_t settingValues[kSettingCount];
+extern int32_t settingValues[kSettingAllCount];
 
 inline int32_t Setting(SettingId id) { return settingValues[id]; }
+// The value of a Text setting (its settingValues entry stays 0).
+const std::string& SettingString(SettingId id);
+// Sets it without telling anyone or writing the file (the file's reading).
+void SetSettingString(SettingId id, const std::string& text);
+// Settings added after the file and the dump had their shape: at their
+// default they are not added to a settings file that lacks them, nor shown
+// in tessivane-headless's dump.
+constexpr bool IsLaterSetting(int id) { return id >= kSettingCount && id < kSettingAllCount; }
+bool IsAtDefault(SettingId id);
+// A score server's address as the settings take it: http://host[:port][/path],
+// printable, without spaces, at most 200 bytes.
+bool IsServerAddress(const std::string& text);
 // The value's text as written in the settings file ("6", "fill", "Escape").
 std::string SettingText(SettingId id);
 // Parses a value's text; false when it is not a valid value of the setting.
@@ -68,6 +87,8 @@ void OverrideSetting(SettingId id, int32_t value);
 void ApplyAllSettings();
 // Changes one setting, applies it and writes the file when it changed.
 void ChangeSetting(SettingId id, int32_t value);
+// Changes a Text setting (a valid value) and writes the file when it changed.
+void ChangeTextSetting(SettingId id, const std::string& text);
 // How the options screen binds a control (a key row or a pad-button row).
 enum class BindOutcome : uint8_t {
   Bound,    // the row holds the value now

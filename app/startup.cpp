@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/online_scores.h"
 #include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
 #include "app/settings.h"
@@ -65,6 +66,7 @@ void RemoveStaleTemporaryFiles() {
   const std::string settings = SettingsPath();
   if (!settings.empty()) RemoveStaleTemporaryFilesOf(settings, {});
   files::RemoveStaleTemporaryFiles(ReplayFolder(), {kReplayExtension}, kStaleSeconds);
+  files::RemoveStaleTemporaryFiles(OutboxFolder(), {kReplayExtension}, kStaleSeconds);
 }
 
 void OnCloseButton() {
@@ -103,6 +105,8 @@ void StartUp() {
   // The player's settings: the window, the volume, and the fire and bomb
   // keys into buttonKeys (A and S, each in both of its slots, by default).
   ApplyAllSettings();
+  // What the last run could not send to the score server (online scores on).
+  SendQueuedReplays();
 
   DetectJoystick(16384);
 

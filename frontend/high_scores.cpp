@@ -5,16 +5,19 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/online_scores.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
 #include "frontend/replay_list.h"
 #include "frontend/title.h"
 #include "frontend/transitions.h"
+#include "platform/backend.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
 #include "platform/language.h"
+#include "platform/machine.h"
 #include "platform/music.h"
 #include "platform/sound_effects.h"
 #include "presentation/renderer.h"
@@ -35,6 +38,9 @@ constexpr int16_t kRowTitleHiScore = 320;  // the title menu's "HISCORE" row
   EnterGame();
 }
 
+// Online scores are on: B opens the board page.
+bool boardOffered = false;
+
 void DrawHighScores() {
   DrawBackground();
   DrawMenuCursor();
@@ -45,6 +51,7 @@ void DrawHighScores() {
   for (int i = 0; i < kHiScoreEntries; ++i) PrintText(220, 180 + 35 * i, 19, 15, FormatScore(hiScores[i]));
   PrintText(120, 390, 19, 15, "EXIT");
   if (IsReplayListOffered()) PrintText(200, 395, 13, 7, language::Translate("R: REPLAYS"));
+  if (boardOffered) PrintText(200, 411, 13, 7, language::Translate("B: BOARD"));
   DrawPresents();
   ShowFrameRate();
 }
@@ -54,6 +61,7 @@ void DrawHighScores() {
 void HighScoreScreen() {
   inputLatch = -1;
   cursorY = kRowExit;
+  boardOffered = OnlineScoresOn();
   for (;;) {
     frameStartMs = ClockMs();
     ReadInput();
@@ -63,6 +71,12 @@ void HighScoreScreen() {
       StartHardestGame();
     }
     if (inputLatch == 0 && IsReplayListOffered() && KeyPressed(kVkR)) ShowReplayList(true);
+    // The board page opens in the browser; a playback never opens it.
+    if (inputLatch == 0 && boardOffered && KeyPressed(kVkB)) {
+      RaiseSoundEffect(SoundEffect::MenuConfirm);
+      if (!machine::IsPlayingBack()) platform::OpenInBrowser(BoardPageAddress());
+      inputLatch = -1;
+    }
     // Escape leaves as "EXIT" does.
     if (inputLatch == 0 && (ConfirmPressed() || KeyPressed(kVkEscape))) {
       RaiseSoundEffect(SoundEffect::MenuConfirm);
@@ -71,7 +85,9 @@ void HighScoreScreen() {
       gameMode = kModeTitleMenu;
       return;
     }
-    if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed()) inputLatch = 0;
+    if (!KeyPressed(kVkH) && !KeyPressed(kVkCtrl) && !FirePressed() && !BombPressed() &&
+        !(boardOffered && KeyPressed(kVkB)))
+      inputLatch = 0;
 
     StepAnimCounters();
     DrawHighScores();

@@ -20,15 +20,31 @@ namespace {
 constexpr int kWhite = 15;
 constexpr int kGrey = 7;
 constexpr int kYellow = 14;
-constexpr int kRowReset = kSettingCount;
-constexpr int kRowBack = kSettingCount + 1;
-constexpr int kRowCount = kSettingCount + 2;
 constexpr int kTop = 62;
 constexpr int kRowStep = 22;
+constexpr int kRowsRoom = 374;  // the rows' height at most: the notice and the help line follow
 constexpr int kNoticeFrames = 70;  // about three seconds
 
 // The largest window size that fits the desktop, read when the screen opens.
 int32_t largestWindowSize = 4;
+// What the screen reads of the machine when it opens: the largest window
+// size, and this bit when the online scores' rows are offered.
+constexpr uint32_t kOnlineRowsBit = 0x200;
+
+// The rows: the settings this build offers, then "Reset to defaults" and "Back".
+SettingId rowSetting[kSettingAllCount];
+int settingRows = 0;
+int RowReset() { return settingRows; }
+int RowBack() { return settingRows + 1; }
+int RowCount() { return settingRows + 2; }
+// Rows closer together when they would not fit at the usual step.
+int RowStep() { return RowCount() * kRowStep <= kRowsRoom ? kRowStep : kRowsRoom / RowCount(); }
+
+void ChooseRows(bool online) {
+  settingRows = 0;
+  for (int i = 0; i < kSettingAllCount; ++i)
+    if (online || (i != kSettingOnlineScores && i != kSettingScoreServer)) rowSetting[settingRows++] = SettingId(i);
+}
 
 // A word on what the last binding did, shown for a while under the rows.
 std::string notice;
@@ -63,7 +79,25 @@ std::string ShownValue(SettingId id) {
     return language::Translate(kSettingRows[id].names[kWindowSizeAuto]);
   const std::string text = SettingText(id);
   if (kSettingRows[id].kind == SettingKind::Choice) return language::Translate(text.c_str());
+  // An address shows without its scheme, cut to the room it has.
+  if (kSettingRows[id].kind == SettingKind::Text) {
+    const std::string shown = text.compare(0, 7, "http://") == 0 ? text.substr(7) : text;
+    return shown.size() > 14 ? shown.substr(0, 12) + ".." : shown;
+  }
   return text;
+}
+
+// Asks for the score server's address; a valid one is kept.
+void AskServerAddress() {
+  std::string typed = SettingString(kSettingScoreServer);
+  if (!machine::RunNameDialog(language::Translate(kSettingRows[kSettingScoreServer].label),
+                              language::Translate("The score server's address (http://...)"), 200, &typed))
+    return;
+  if (IsServerAddress(typed)) {
+    ChangeTextSetting(kSettingScoreServer, typed);
+  } else {
+    Notice(language::Translate("Not an http:// address"));
+  }
 }
 
 void StepSetting(SettingId id, int step) {
@@ -102,19 +136,21 @@ int KeyNowDown() {
 
 void DrawOptions(int cursor, bool waitingForKey) {
   DrawDimmedBackdrop();
-  DarkenPanel(8, 56, 316, kRowStep * kRowCount + 6);
+  DarkenPanel(8, 56, 316, RowStep() * RowCount() + 6);
   PrintText(105, 18, 25, kWhite, language::Translate("OPTIONS"));
-  for (int r = 0; r < kRowCount; ++r) {
-    const int y = kTop + kRowStep * r;
+  for (int r = 0; r < RowCount(); ++r) {
+    const int y = kTop + RowStep() * r;
     const int colour = r == cursor ? kYellow : kWhite;
     if (r == cursor) PrintText(14, y, 13, kYellow, ">");
-    if (r < kSettingCount) {
-      PrintText(30, y, 13, colour, language::Translate(kSettingRows[r].label));
+    if (r < settingRows) {
+      PrintText(30, y, 13, colour, language::Translate(kSettingRows[rowSetting[r]].label));
       const std::string value =
-          r == cursor && waitingForKey ? language::Translate("press a key") : ShownValue(SettingId(r));
-      PrintText(200, y, 13, colour, value);
+          r == cursor && waitingForKey ? language::Translate("press a key") : ShownValue(rowSetting[r]);
+      // An address is drawn smaller: it is longer than the other values.
+      const bool address = kSettingRows[rowSetting[r]].kind == SettingKind::Text && !(r == cursor && waitingForKey);
+      PrintText(200, address ? y + 2 : y, address ? 11 : 13, colour, value);
     } else {
-      PrintText(30, y, 13, colour, language::Translate(r == kRowReset ? language::TranslatedLater("Reset to defaults")
+      PrintText(30, y, 13, colour, language::Translate(r == RowReset() ? language::TranslatedLater("Reset to defaults")
                                                           : language::TranslatedLater("Back")));
     }
   }
@@ -129,7 +165,10 @@ void RunOptionsScreen() {
   bool waitingForKey = false;
   bool keysReleased = false;  // the key that chose the row was let go
   noticeFrames = 0;
-  largestWindowSize = int32_t(machine::ReadValue(uint32_t(platform::LargestWindowSize())));
+  const uint32_t read = machine::ReadValue(uint32_t(platform::LargestWindowSize()) |
+                                           (platform::CanSendReplays() ? kOnlineRowsBit : 0));
+  ChooseRows((read & kOnlineRowsBit) != 0);
+  largestWindowSize = int32_t(read & ~kOnlineRowsBit);
   if (largestWindowSize < 1 || largestWindowSize > kSettingRows[kSettingWindowSize].maximum)
     largestWindowSize = kSettingRows[kSettingWindowSize].maximum;
   BeginMenuInput();
@@ -142,8 +181,8 @@ void RunOptionsScreen() {
       if (vk < 0 && !machine::IsKeyDown(kVkEnter)) keysReleased = true;
       if (vk >= 0 && keysReleased) {
         // Escape cancels, except for the pause key, which it may be.
-        if (vk != kVkEscape || cursor == kSettingPauseKey) {
-          Bind(SettingId(cursor), vk);
+        if (vk != kVkEscape || rowSetting[cursor] == kSettingPauseKey) {
+          Bind(rowSetting[cursor], vk);
           RaiseSoundEffect(SoundEffect::MenuConfirm);
         }
         waitingForKey = false;
@@ -155,29 +194,33 @@ void RunOptionsScreen() {
     }
     const MenuInput in = ReadMenuInput();
     if (in.cancel) return;
-    if (in.up) cursor = cursor == 0 ? kRowCount - 1 : cursor - 1;
-    if (in.down) cursor = cursor == kRowCount - 1 ? 0 : cursor + 1;
+    if (in.up) cursor = cursor == 0 ? RowCount() - 1 : cursor - 1;
+    if (in.down) cursor = cursor == RowCount() - 1 ? 0 : cursor + 1;
     if (in.up || in.down) RaiseSoundEffect(SoundEffect::MenuMove);
-    if (cursor < kSettingCount && kSettingRows[cursor].kind != SettingKind::Key) {
-      if (in.left) StepSetting(SettingId(cursor), -1);
-      if (in.right) StepSetting(SettingId(cursor), +1);
+    const SettingKind kind = cursor < settingRows ? kSettingRows[rowSetting[cursor]].kind : SettingKind::Key;
+    if (cursor < settingRows && kind != SettingKind::Key && kind != SettingKind::Text) {
+      if (in.left) StepSetting(rowSetting[cursor], -1);
+      if (in.right) StepSetting(rowSetting[cursor], +1);
     }
     if (in.confirm) {
       // A choice row steps (with its own sound); the other rows act.
-      if (cursor >= kSettingCount || kSettingRows[cursor].kind == SettingKind::Key)
+      if (cursor >= settingRows || kind == SettingKind::Key || kind == SettingKind::Text)
         RaiseSoundEffect(SoundEffect::MenuConfirm);
-      if (cursor == kRowBack) return;
-      if (cursor == kRowReset) {
+      if (cursor == RowBack()) return;
+      if (cursor == RowReset()) {
         ResetSettings();
-      } else if (kSettingRows[cursor].kind == SettingKind::Key) {
+      } else if (kind == SettingKind::Key) {
         waitingForKey = true;
         keysReleased = false;
+      } else if (kind == SettingKind::Text) {
+        AskServerAddress();
+        BeginMenuInput();
       } else {
-        StepSetting(SettingId(cursor), +1);
+        StepSetting(rowSetting[cursor], +1);
       }
     }
     DrawOptions(cursor, waitingForKey);
-    PublishTouchRows(8, kTop - 4, 316, kRowStep, kRowCount, cursor, TouchAction::ValueRow);
+    PublishTouchRows(8, kTop - 4, 316, RowStep(), RowCount(), cursor, TouchAction::ValueRow);
     EndMenuFrame();
   }
 }

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/online_scores.h"
 #include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "data/score_file.h"
@@ -15,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/input.h"
 #include "platform/keys.h"
+#include "platform/language.h"
 #include "platform/machine.h"
 #include "platform/music.h"
 #include "platform/sound_effects.h"
@@ -35,6 +37,10 @@ constexpr int16_t kRowEnd = 380;
 constexpr int16_t kRowStep = 30;
 
 constexpr float kLogoRestHeight = 44;
+
+// A replay could not be sent to the score server: said on this visit of the
+// menu (once: the next visit asks again).
+bool sendingFailedNotice = false;
 
 struct MenuText {
   double x, y;
@@ -174,6 +180,8 @@ void DrawMenu() {
   DrawMedals();
   DrawTitleLogo();
   for (const MenuText& t : kMenuTexts) PrintText(t.x, t.y, 19, 15, t.text);
+  if (sendingFailedNotice)
+    PrintText(4, 414, 9, 14, language::Translate("Replay not sent; sending again next start"));
   DrawPresents();
   ShowFrameRate();
 }
@@ -237,6 +245,7 @@ void ShowTitleMenu() {
 void TitleMenu() {
   RestLogoAndCursor();
   inputLatch = -1;
+  sendingFailedNotice = SendingFailedSinceAsked();
   for (;;) {
     BeginScreenFrame();
 

@@ -122,4 +122,18 @@ void DrawText(Surface& dest, int x, int y, int points, uint32_t rgb, const std::
 // font can be found).
 int TextWidth(int points, const std::string& utf8);
 
+// ---- Online scores -----------------------------------------------------------
+// Whether this build can send replays to a score server.
+bool CanSendReplays();
+// Sends every file named *`extension` of `outbox` to the score server at
+// `serverUrl`, removing each the server took (or refused for good); the
+// others stay for a later call. The SDL back-end sends on a thread of its
+// own and returns at once; the headless one sends before it returns, so that
+// a script meets the outcome at a fixed moment.
+void SendReplays(const std::string& serverUrl, const std::string& outbox, const std::string& extension);
+// 1 once after a sending failed, then 0 until another fails.
+uint32_t TakeSendingFailure();
+// Opens `url` in the player's web browser.
+void OpenInBrowser(const std::string& url);
+
 }  // namespace platform

@@ -9,6 +9,7 @@ constexpr int kVkUp = 38;
 constexpr int kVkRight = 39;
 constexpr int kVkDown = 40;
 constexpr int kVkA = 65;
+constexpr int kVkB = 66;
 constexpr int kVkD = 68;
 constexpr int kVkE = 69;
 constexpr int kVkF = 70;

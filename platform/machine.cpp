@@ -487,4 +487,21 @@ uint32_t ReadValue(uint32_t live) {
   return live;
 }
 
+uint32_t ReadRareValue(uint32_t id, uint32_t (*live)()) {
+  if (gMode == Mode::Playing) {
+    // Present only when it was not 0: the next event tells.
+    StreamReader peek = gReader;
+    if (peek.Byte() != uint8_t('O') || peek.Number() != id || !peek.ok) return 0;
+    gReader.at = peek.at;
+    return PlayNumber();
+  }
+  const uint32_t value = live();
+  if (gMode == Mode::Recording && value != 0) {
+    Put('O');
+    PutNumber(id);
+    PutNumber(value);
+  }
+  return value;
+}
+
 }  // namespace machine

@@ -127,5 +127,12 @@ void ReadStateFile(int* error, std::string* bytes, void (*readLive)(int* error, 
 // recorded as given while recording, handed back from the stream while
 // playing back, passed through otherwise.
 uint32_t ReadValue(uint32_t live);
+// A value that is 0 in almost every game (an option left off, a notice with
+// nothing to tell), named by `id` (each caller its own): kept in the stream
+// ('O') only when it is not 0, so that a game that never had one leaves the
+// stream it always left, and a stream recorded before it existed plays back.
+// While playing back the live value is not asked for: `live` is called only
+// otherwise (it may take the value, such as a notice told once).
+uint32_t ReadRareValue(uint32_t id, uint32_t (*live)());
 
 }  // namespace machine

@@ -48,6 +48,10 @@ bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool),
         r.Number();
         r.Bytes(kMaxStreamFileBytes);
         break;
+      case 'O':
+        r.Number();
+        r.Number();
+        break;
       case 'D':
         r.Number();
         for (int k = 0; k < 8; ++k) r.Byte();

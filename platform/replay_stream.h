@@ -21,6 +21,7 @@
 //   'V' screen saver enabled flag   'L' single copy    flag
 //   'F' state file error, length, bytes
 //   'U' value      value
+//   'O' rare value id, value (only when the value is not 0)
 //   'X' the window's close button clicked while a dialog was open (no answer)
 //   'D' the game's state digest: second of game time, then 8 bytes (64 bits,
 //       little-endian); not a reading but a check (streams of format 2 on)

@@ -336,10 +336,13 @@ void RunStaffRoll() {
   }
 }
 
-// Medals the finished run earned; a medal is only ever raised from 1.
+// Medals the finished run earned; a medal is only ever raised from 1. The
+// replay keeps every medal the run earned, held already or not.
 void AwardMedals() {
   bool changed = false;
-  auto award = [&changed](int k) {
+  uint8_t earned = 0;
+  auto award = [&changed, &earned](int k) {
+    earned |= uint8_t(1u << k);
     if (medals[k] == kMedalNotEarned) {
       medals[k] = kMedalEarned;
       changed = true;
@@ -352,6 +355,7 @@ void AwardMedals() {
   }
   if (score >= 500000) award(2);
   award(1);
+  NoteMedalsEarned(earned);
   // Kept at once: a run whose score does not rank would otherwise lose them.
   if (changed) SaveScoreFile();
 }

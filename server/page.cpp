@@ -1,5 +1,6 @@
 #include "server/page.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -73,6 +74,33 @@ std::string EndingText(const std::string& ending) {
   return EscapeHtml(ending);
 }
 
+// The medals as stored (the verifier's names joined by commas), each as the
+// player reads it.
+std::string MedalsText(const std::string& stored) {
+  static const struct {
+    const char* name;
+    const char* text;
+  } kMedals[] = {
+      {"normalRun", TranslatedLater("ノーマルをノーコンティニューで")},
+      {"ending", TranslatedLater("エンディング到達")},
+      {"score500000", TranslatedLater("50万点")},
+      {"hardRun", TranslatedLater("ハードをノーコンティニューで")},
+      {"hardestRun", TranslatedLater("ハーデストをノーコンティニューで")},
+  };
+  std::string text;
+  for (size_t at = 0; at < stored.size();) {
+    const size_t comma = std::min(stored.find(',', at), stored.size());
+    const std::string name = stored.substr(at, comma - at);
+    at = comma + 1;
+    if (name.empty()) continue;
+    std::string shown = name;
+    for (const auto& m : kMedals)
+      if (name == m.name) shown = Translate(m.text);
+    text += (text.empty() ? "" : ", ") + shown;
+  }
+  return EscapeHtml(text);
+}
+
 std::string Cell(const char* tag, const char* attributes, const char* text) {
   return std::string("<") + tag + attributes + ">" + EscapeHtml(Translate(text)) + "</" + tag + ">";
 }
@@ -111,8 +139,8 @@ std::string BoardPage(const std::vector<BoardOfDifficulty>& boards, bool watch) 
       const std::string id = std::to_string(e.id);
       page += "<tr data-id=\"" + id + "\"><td>" + std::to_string(e.rank) + "</td><td class=\"name\">" +
               EscapeHtml(e.name) + "</td><td class=\"score\">" + ScoreText(e.score) + "</td><td>" +
-              std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) + "</td><td class=\"wide\">" +
-              EscapeHtml(e.medals) + "</td><td class=\"wide\">" + EscapeHtml(e.recorded.substr(0, 10)) +
+              std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) + "</td><td class=\"wide medals\">" +
+              MedalsText(e.medals) + "</td><td class=\"wide\">" + EscapeHtml(e.recorded.substr(0, 10)) +
               "</td><td><a href=\"/api/replays/" +
               id + "/file\" download>" + EscapeHtml(Translate("ダウンロード")) + "</a>";
       if (watch) page += " <a href=\"/watch/" + id + "\">" + EscapeHtml(Translate("見る")) + "</a>";

@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
@@ -13,6 +14,7 @@
 #include <ctime>
 #include <deque>
 #include <httplib.h>
+#include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <thread>
@@ -67,6 +69,17 @@ std::string Sha256Hex(const std::string& bytes) {
 Json ScoreJson(double score) {
   if (std::isfinite(score) && score == std::floor(score) && std::fabs(score) < 9e15) return Json(int64_t(score));
   return Json(score);
+}
+
+// The medals as stored (names joined by commas) as a JSON list of names.
+Json MedalList(const std::string& stored) {
+  Json list = Json::array();
+  for (size_t at = 0; at < stored.size();) {
+    const size_t comma = std::min(stored.find(',', at), stored.size());
+    if (comma > at) list.push_back(stored.substr(at, comma - at));
+    at = comma + 1;
+  }
+  return list;
 }
 
 void SendJson(httplib::Response& res, int status, const Json& body) {
@@ -303,7 +316,7 @@ class Service {
                         {"ending", e.ending},
                         {"date", e.recorded},
                         {"submitted", e.submittedAt},
-                        {"medals", e.medals},
+                        {"medals", MedalList(e.medals)},
                         {"replay", "/api/replays/" + std::to_string(e.id) + "/file"}});
       res.set_header("Access-Control-Allow-Origin", "*");
       SendJson(res, 200, {{"difficulty", difficulty}, {"entries", list}});
@@ -358,6 +371,7 @@ class Service {
       out["startStage"] = v.startStage;
       out["stageReached"] = v.stageReached;
       out["ending"] = v.ending;
+      out["medals"] = MedalList(v.medals);
       out["name"] = v.name;
       out["frames"] = v.frames;
       out["digests"] = v.digests;
@@ -373,27 +387,50 @@ class Service {
   // ranked something (other processes' rankings show within the second).
   void Page(httplib::Response& res) {
     const uint64_t generation = boardGeneration_.load();
-    {
-      std::lock_guard<std::mutex> lock(pageMutex_);
-      if (!page_.empty() && pageGeneration_ == generation && Clock::now() - pageBuilt_ < std::chrono::seconds(1)) {
-        res.set_content(page_, "text/html; charset=utf-8");
+    std::unique_lock<std::mutex> lock(pageMutex_);
+    // One request builds the page; the others that want it meanwhile wait
+    // for that page rather than each build their own (a crowd of readers
+    // would otherwise rebuild it at once, every time it changes).
+    for (;;) {
+      if (page_ && pageGeneration_ >= generation && Clock::now() - pageBuilt_ < std::chrono::seconds(1)) {
+        const std::shared_ptr<const std::string> page = page_;
+        lock.unlock();
+        res.set_content(*page, "text/html; charset=utf-8");
         return;
       }
+      if (!pageBuilding_) break;
+      pageReady_.wait(lock);
     }
+    pageBuilding_ = true;
+    const uint64_t building = boardGeneration_.load();
+    lock.unlock();
+    std::shared_ptr<const std::string> page;
     std::vector<BoardOfDifficulty> boards;
-    if (!Guarded(res, [&] {
-          for (const char* d : kBoardDifficulties) boards.push_back({d, store_.Board(d, kBoardLength)});
-        }))
-      return;
-    const std::string page = BoardPage(boards, !options_.site.empty());
-    {
-      std::lock_guard<std::mutex> lock(pageMutex_);
+    bool read = false;
+    try {
+      read = Guarded(res, [&] {
+        for (const char* d : kBoardDifficulties) boards.push_back({d, store_.Board(d, kBoardLength)});
+      });
+      if (read) page = std::make_shared<const std::string>(BoardPage(boards, !options_.site.empty()));
+    } catch (...) {
+      // Whatever went wrong, the next request builds it again.
+      lock.lock();
+      pageBuilding_ = false;
+      pageReady_.notify_all();
+      throw;
+    }
+    lock.lock();
+    if (read) {
       page_ = page;
-      pageGeneration_ = generation;
+      pageGeneration_ = building;
       pageBuilt_ = Clock::now();
     }
-    res.set_content(page, "text/html; charset=utf-8");
+    pageBuilding_ = false;
+    pageReady_.notify_all();
+    lock.unlock();
+    if (read) res.set_content(*page, "text/html; charset=utf-8");
   }
+
 
   const ServiceOptions& options_;
   BoardStore& store_;
@@ -408,7 +445,9 @@ class Service {
 
   std::atomic<uint64_t> boardGeneration_{0};
   std::mutex pageMutex_;
-  std::string page_;
+  std::condition_variable pageReady_;
+  bool pageBuilding_ = false;
+  std::shared_ptr<const std::string> page_;
   uint64_t pageGeneration_ = 0;
   Clock::time_point pageBuilt_;
 };

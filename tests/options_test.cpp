@@ -75,6 +75,42 @@ TEST_F(OptionsTest, WaitingForAKeyEscapeCancelsAndOtherKeysBindWithoutSharing) {
   }
 }
 
+// The score server's row asks for the address in the name dialog and keeps
+// only an http:// one; the online scores' row steps as any choice does.
+TEST_F(OptionsTest, TheScoreServerRowAsksForAnAddress) {
+  struct Case {
+    const char* typed;
+    bool ok;  // OK pressed (else the dialog was closed)
+    const char* kept;
+  };
+  const Case cases[] = {
+      {"http://scores.example:8081/", true, "http://scores.example:8081/"},
+      {"scores.example", true, "http://127.0.0.1:8081"},
+      {"http://cancelled.example", false, "http://127.0.0.1:8081"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.typed);
+    ResetEverything();
+    UsePrivateDefaultSettings("options");
+    joystickId = -1;
+    if (c.ok) {
+      headless::QueueName(c.typed);
+    } else {
+      headless::QueueNameCancel();
+    }
+    std::vector<Press> presses = DownTo(kSettingOnlineScores);
+    const uint32_t at = 2 + 2 * uint32_t(kSettingOnlineScores);
+    presses.push_back({kVkRight, at + 2});
+    presses.push_back({kVkDown, at + 4});
+    presses.push_back({kVkEnter, at + 6});
+    EXPECT_EQ(RunOptions(presses, at + 14), Ended::Stopped);
+    EXPECT_EQ(Setting(kSettingOnlineScores), 1);
+    EXPECT_EQ(SettingString(kSettingScoreServer), c.kept);
+    ASSERT_EQ(headless::Messages().size(), 1u);
+    EXPECT_EQ(headless::Messages()[0].kind, "name");
+  }
+}
+
 TEST_F(OptionsTest, EscapeLeavesTheScreenOnceTheWaitIsOver) {
   std::vector<Press> presses = DownTo(kSettingFireKey);
   const uint32_t at = 2 + 2 * uint32_t(kSettingFireKey);

@@ -167,6 +167,78 @@ TEST_F(ReplayTest, AReadingTheReplayDoesNotHoldStopsPlayback) {
   }
 }
 
+// The raw stream of the readings `reads` takes while recording.
+std::vector<uint8_t> RecordRaw(void (*reads)()) {
+  EXPECT_TRUE(machine::StartRecording());
+  reads();
+  const uint8_t* compressed;
+  size_t size;
+  uint64_t rawSize;
+  uint32_t crc;
+  EXPECT_TRUE(machine::FlushRecording(&compressed, &size, &rawSize, &crc));
+  machine::StopRecording();
+  ReplayInfo info;
+  info.build = kBuildIdentity;
+  const std::vector<uint8_t> file = EncodeReplay(info, compressed, size, rawSize, crc);
+  std::vector<uint8_t> raw;
+  std::string error;
+  EXPECT_TRUE(LoadReplay(file.data(), file.size(), kBuildIdentity, &info, &raw, &error)) << error;
+  return raw;
+}
+
+uint32_t liveRare[2];
+int liveRareCalls;
+uint32_t LiveRare0() { return ++liveRareCalls, liveRare[0]; }
+uint32_t LiveRare1() { return ++liveRareCalls, liveRare[1]; }
+
+// A rare value is in the stream only when it is not 0: a game that never
+// had one leaves the stream it left before, and such a stream plays back
+// under code that asks for it; one that had it plays back its value, named.
+TEST_F(ReplayTest, RareValuesAreKeptOnlyWhenNotZero) {
+  const auto withRare = [] {
+    machine::ReadValue(7);
+    machine::ReadRareValue(1, LiveRare0);
+    machine::ReadRareValue(2, LiveRare1);
+    machine::ReadValue(8);
+  };
+  const auto without = [] {
+    machine::ReadValue(7);
+    machine::ReadValue(8);
+  };
+  liveRare[0] = liveRare[1] = 0;
+  EXPECT_EQ(RecordRaw(withRare), RecordRaw(without));
+
+  struct Case {
+    uint32_t first, second;
+  };
+  for (const Case& c : {Case{0, 0}, Case{0, 5}, Case{3, 0}, Case{3, 0xFFFFFFFFu}}) {
+    SCOPED_TRACE(std::to_string(c.first) + " " + std::to_string(c.second));
+    liveRare[0] = c.first;
+    liveRare[1] = c.second;
+    const std::vector<uint8_t> raw = RecordRaw(withRare);
+    liveRare[0] = liveRare[1] = 9;  // the machine would answer otherwise now
+    liveRareCalls = 0;
+    machine::SetPlaybackEndHandler(ThrowEnd);
+    machine::StartPlaying(raw.data(), raw.size(), false, true);
+    EXPECT_EQ(machine::ReadValue(0), 7u);
+    EXPECT_EQ(machine::ReadRareValue(1, LiveRare0), c.first);
+    EXPECT_EQ(machine::ReadRareValue(2, LiveRare1), c.second);
+    EXPECT_EQ(machine::ReadValue(0), 8u);
+    EXPECT_EQ(liveRareCalls, 0) << "playback asked the machine";
+    machine::GoLive();
+  }
+  // Asked for under another name, a kept value is not handed out.
+  liveRare[0] = 0;
+  liveRare[1] = 5;
+  const std::vector<uint8_t> raw = RecordRaw(withRare);
+  machine::SetPlaybackEndHandler(ThrowEnd);
+  machine::StartPlaying(raw.data(), raw.size(), false, true);
+  EXPECT_EQ(machine::ReadValue(0), 7u);
+  EXPECT_EQ(machine::ReadRareValue(1, LiveRare0), 0u);
+  EXPECT_EQ(machine::ReadRareValue(1, LiveRare0), 0u);
+  EXPECT_EQ(machine::ReadRareValue(2, LiveRare1), 5u);
+}
+
 TEST_F(ReplayTest, DamagedOrForeignFilesAreRefusedWithAReason) {
   std::string recorded;
   const std::vector<uint8_t> file = RecordFile("Tessivane 0.9 (game rules 0)", &recorded);

@@ -2,6 +2,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "app/replay_recorder.h"
 #include "platform/keys.h"
 #include "platform/surface.h"
 #include "presentation/ending.h"
@@ -154,14 +155,15 @@ TEST_F(EndingTest, MedalsOfTheRunAreAwardedAndSaved) {
     uint8_t fullRun, hard, easy, revenge;
     float score;
     uint8_t before[5], after[5];
+    uint8_t earned;  // the medals the replay keeps for the game, bit k for medal k
   };
   const Case cases[] = {
-      {"full normal run", 1, 0, 0, 0, 100, {1, 1, 1, 1, 1}, {10, 10, 1, 1, 1}},
-      {"earned or zero medals stay", 1, 0, 0, 0, 100, {10, 0, 1, 1, 1}, {10, 0, 1, 1, 1}},
-      {"continued run", 0, 0, 0, 0, 500000, {1, 1, 1, 1, 1}, {1, 10, 10, 1, 1}},
-      {"full hard run", 1, 1, 0, 0, 100, {1, 1, 1, 1, 1}, {1, 10, 1, 10, 1}},
-      {"full hardest run", 1, 1, 0, 1, 100, {1, 1, 1, 1, 1}, {1, 10, 1, 1, 10}},
-      {"full easy run", 1, 0, 1, 0, 100, {1, 1, 1, 1, 1}, {1, 10, 1, 1, 1}},
+      {"full normal run", 1, 0, 0, 0, 100, {1, 1, 1, 1, 1}, {10, 10, 1, 1, 1}, 0b00011},
+      {"earned or zero medals stay", 1, 0, 0, 0, 100, {10, 0, 1, 1, 1}, {10, 0, 1, 1, 1}, 0b00011},
+      {"continued run", 0, 0, 0, 0, 500000, {1, 1, 1, 1, 1}, {1, 10, 10, 1, 1}, 0b00110},
+      {"full hard run", 1, 1, 0, 0, 100, {1, 1, 1, 1, 1}, {1, 10, 1, 10, 1}, 0b01010},
+      {"full hardest run", 1, 1, 0, 1, 100, {1, 1, 1, 1, 1}, {1, 10, 1, 1, 10}, 0b10010},
+      {"full easy run", 1, 0, 1, 0, 100, {1, 1, 1, 1, 1}, {1, 10, 1, 1, 1}, 0b00010},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -178,6 +180,7 @@ TEST_F(EndingTest, MedalsOfTheRunAreAwardedAndSaved) {
     score = c.score;
     RunEnding();
     for (int k = 0; k < 5; ++k) EXPECT_EQ(medals[k], c.after[k]) << k;
+    EXPECT_EQ(MedalsOfGame(), c.earned);
     // The score does not rank here (or the dialog is cancelled): changed
     // medals reach the file all the same; unchanged ones write nothing.
     const bool changed = !std::equal(c.before, c.before + 5, c.after);

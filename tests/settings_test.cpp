@@ -45,7 +45,7 @@ class SettingsTest : public ::testing::Test {
 TEST_F(SettingsTest, MissingFileMeansDefaultsAndChangesSurviveARestart) {
   settingValues[kSettingMusicVolume] = 3;
   LoadSettings();
-  for (int i = 0; i < kSettingCount; ++i)
+  for (int i = 0; i < kSettingAllCount; ++i)
     EXPECT_EQ(settingValues[i], kSettingRows[i].defaultValue) << kSettingRows[i].name;
 
   ChangeSetting(kSettingMusicVolume, 0);
@@ -56,15 +56,53 @@ TEST_F(SettingsTest, MissingFileMeansDefaultsAndChangesSurviveARestart) {
   ChangeSetting(kSettingPadPause, 5);
   ChangeSetting(kSettingLanguage, 2);
   ChangeSetting(kSettingEffectsVolume, 10);
-  int32_t saved[kSettingCount];
-  std::copy(settingValues, settingValues + kSettingCount, saved);
+  int32_t saved[kSettingAllCount];
+  std::copy(settingValues, settingValues + kSettingAllCount, saved);
 
   SetDefaultSettings();
   LoadSettings();
-  for (int i = 0; i < kSettingCount; ++i) EXPECT_EQ(settingValues[i], saved[i]) << kSettingRows[i].name;
+  for (int i = 0; i < kSettingAllCount; ++i) EXPECT_EQ(settingValues[i], saved[i]) << kSettingRows[i].name;
   const std::string text = ReadText(FilePath());
   EXPECT_NE(text.find("fire_key = J\n"), std::string::npos) << text;
   EXPECT_NE(text.find("scaling = fill\n"), std::string::npos) << text;
+}
+
+// The online scores' settings came later: a file without them stays as it
+// was while they are at their defaults, and keeps them once set; an address
+// that is not a plain http:// one is refused.
+TEST_F(SettingsTest, LaterSettingsJoinTheFileOnlyOnceSet) {
+  const std::string before = "[settings]\nmusic_volume = 4\n";
+  WriteSettingsFile(before);
+  LoadSettings();
+  ChangeSetting(kSettingMusicVolume, 5);
+  const std::string written = ReadText(FilePath());
+  EXPECT_NE(written.find("reduce_flashing = off\n"), std::string::npos) << written;
+  EXPECT_EQ(written.find("online_scores"), std::string::npos) << written;
+  EXPECT_EQ(written.find("score_server"), std::string::npos) << written;
+
+  ChangeSetting(kSettingOnlineScores, 1);
+  ChangeTextSetting(kSettingScoreServer, "http://scores.example:8081/board");
+  SetDefaultSettings();
+  LoadSettings();
+  EXPECT_EQ(Setting(kSettingOnlineScores), 1);
+  EXPECT_EQ(SettingString(kSettingScoreServer), "http://scores.example:8081/board");
+  // Back at the default, a setting the file holds stays in it.
+  ChangeSetting(kSettingOnlineScores, 0);
+  EXPECT_NE(ReadText(FilePath()).find("online_scores = off\n"), std::string::npos) << ReadText(FilePath());
+
+  for (const char* bad : {"https://a", "ftp://a", "http://", "http:///path", "http://a b", "http://a\x7f",
+                          "scores.example"}) {
+    SCOPED_TRACE(bad);
+    EXPECT_FALSE(IsServerAddress(bad));
+    WriteSettingsFile(std::string("[settings]\nscore_server = ") + bad + "\n");
+    testing::internal::CaptureStderr();
+    LoadSettings();
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(SettingString(kSettingScoreServer), kSettingRows[kSettingScoreServer].defaultText);
+    EXPECT_NE(err.find("score_server"), std::string::npos) << err;
+  }
+  EXPECT_FALSE(IsServerAddress("http://" + std::string(200, 'a')));
+  EXPECT_TRUE(IsServerAddress("http://[::1]:8081/"));
 }
 
 TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {
@@ -194,7 +232,7 @@ TEST_F(SettingsTest, ResetBringsEveryDefaultBackAndWritesIt) {
   ChangeSetting(kSettingBombKey, kVkSpace);
   ChangeSetting(kSettingWindowSize, 2);
   ResetSettings();
-  for (int i = 0; i < kSettingCount; ++i)
+  for (int i = 0; i < kSettingAllCount; ++i)
     EXPECT_EQ(settingValues[i], kSettingRows[i].defaultValue) << kSettingRows[i].name;
   EXPECT_NE(ReadText(FilePath()).find("bomb_key = S\n"), std::string::npos);
 }

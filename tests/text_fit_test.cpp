@@ -49,6 +49,11 @@ const char* const kShownByTheBrowser[] = {
     "中断",
     "ダウンロード",
     "見る",
+    "ノーマルをノーコンティニューで",
+    "エンディング到達",
+    "50万点",
+    "ハードをノーコンティニューで",
+    "ハーデストをノーコンティニューで",
 };
 
 // Texts the system draws (message boxes, window captions, buttons of a
@@ -70,7 +75,7 @@ const char* const kShownByTheSystem[] = {
 std::map<std::string, Place> Places() {
   std::map<std::string, Place> places;
   const Place optionLabel{"options screen, label column (x 30, values from x 200)", 13, 200 - 30 - 6};
-  for (int i = 0; i < kSettingCount; ++i) places[kSettingRows[i].label] = optionLabel;
+  for (int i = 0; i < kSettingAllCount; ++i) places[kSettingRows[i].label] = optionLabel;
   const Place optionValue{"options screen, value column (x 200)", 13, kPanelRight - 200};
   for (const char* v : {"auto", "en", "ja", "off", "on", "window", "fullscreen", "sharp", "fill", "1x", "2x", "3x",
                         "4x", "press a key"})
@@ -90,6 +95,9 @@ std::map<std::string, Place> Places() {
   places["NO REPLAYS KEPT"] = {"replay list, empty (x 80)", 15, 332 - 80};
   places["EXIT"] = {"replay list, EXIT (x 120)", 19, 332 - 120};
   places["R: REPLAYS"] = {"high-score table, hint (x 200)", 13, 332 - 200};
+  places["B: BOARD"] = {"high-score table, hint (x 200)", 13, 332 - 200};
+  places["Replay not sent; sending again next start"] = {"title menu, notice (x 4)", 9, 332 - 8};
+  places["Not an http:// address"] = {"options screen, notice (x 14)", 11, kPanelRight - 14};
   places["REPLAY"] = {"corner while watching, right of the score, with \" x4\"", 9, 332 - 200 - 20 - 7 * 3};
   places["Screenshot saved in %s:"] = {"screenshot notice (x 4)", 9, 332 - 8, "~/Pictures/Tessivane"};
   places["Screenshot failed: %s"] = {"screenshot notice (x 4)", 9, 332 - 8, "No space left on device"};
@@ -101,7 +109,7 @@ std::map<std::string, Place> Places() {
   for (const char* p :
        {"ハイスコアです！名前を入力してください（最大６文字)", "二位です！名前を入力してください（最大６文字)",
         "三位です！名前を入力してください（最大６文字)", "四位です！名前を入力してください（最大６文字)",
-        "五位です！名前を入力してください（最大６文字)"})
+        "五位です！名前を入力してください（最大６文字)", "The score server's address (http://...)"})
     places[p] = prompt;
   for (const char* t : kShownByTheSystem) places[t] = {nullptr, 0, 0};
   for (const char* t : kShownByTheBrowser) places[t] = {nullptr, 0, 0};
@@ -129,7 +137,7 @@ TEST(TextFit, EveryTextOfEveryCatalogueFitsWhereItIsShown) {
     ASSERT_GE(texts.size(), 30u) << lang;
     // The widest option label of this language, for the notices naming one.
     std::string widestLabel;
-    for (int i = 0; i < kSettingCount; ++i) {
+    for (int i = 0; i < kSettingAllCount; ++i) {
       const std::string label = texts.count(kSettingRows[i].label) ? texts[kSettingRows[i].label] : "";
       if (platform::TextWidth(11, label) > platform::TextWidth(11, widestLabel)) widestLabel = label;
     }

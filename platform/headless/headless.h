@@ -64,7 +64,7 @@ void SetUnfocused(uint32_t from, uint32_t to);
 void RequestCloseAt(uint32_t at);
 
 struct Message {
-  std::string kind;   // "message", "question" or "name"
+  std::string kind;   // "message", "question", "name" or "browser" (a page opened)
   std::string text;   // the message or prompt
   std::string title;  // title or caption
   bool critical = false;

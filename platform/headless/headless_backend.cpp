@@ -238,6 +238,8 @@ bool RunNameDialog(const char* caption, const char* prompt, int maxChars, std::s
 }
 
 void CloseInputMethod() {}
+
+void OpenInBrowser(const std::string& url) { m.messages.push_back({"browser", url, "", false, "ok"}); }
 bool IsScreenSaverEnabled() { return m.screenSaver; }
 void SetScreenSaverEnabled(bool enabled) { m.screenSaver = enabled; }
 bool ClaimSingleInstance() { return m.instanceFree; }

@@ -93,8 +93,16 @@ void DrawDialog(Surface& s, const std::string& prompt, const std::string& name, 
   FillRect(s, kTextBox, kWhite);
   FrameRect(s, kTextBox, kEdge);
   const int textX = kTextBox.x + 3, textY = kTextBox.y + 3;
-  platform::DrawText(s, textX, textY, kDialogPoints, kInk, name);
-  int caretX = textX + TextWidth(name);
+  // A text longer than the box (an address) shows its end, where the caret is.
+  std::string shown = name;
+  const int room = kTextBox.w - 6 - (composing.empty() ? 0 : TextWidth(composing));
+  while (!shown.empty() && TextWidth(shown) > room) {
+    size_t cut = 1;
+    while (cut < shown.size() && (uint8_t(shown[cut]) & 0xC0) == 0x80) ++cut;
+    shown.erase(0, cut);
+  }
+  platform::DrawText(s, textX, textY, kDialogPoints, kInk, shown);
+  int caretX = textX + TextWidth(shown);
   if (!composing.empty()) {
     platform::DrawText(s, caretX, textY, kDialogPoints, kInk, composing);
     const int w = TextWidth(composing);

@@ -75,7 +75,7 @@ def _number(raw, at):
 _FIELDS = {
     "C": "n", "I": "n", "S": "n", "J": "n", "U": "n", "K": "nf", "Q": "nf",
     "X": "", "W": "f", "A": "f", "T": "f", "V": "f", "L": "f", "Y": "f",
-    "R": "nfnnn", "P": "nfnnnnn", "N": "fb", "F": "nb", "D": "n8",
+    "R": "nfnnn", "P": "nfnnnnn", "N": "fb", "F": "nb", "D": "n8", "O": "nn",
 }
 
 

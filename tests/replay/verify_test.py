@@ -38,6 +38,10 @@ def verify(path):
     return code, json.loads(lines[0]) if lines else {}
 
 
+# The medals each golden game earned at its ending: only ending.tvreplay
+# reaches it (from stage 7, so no whole-game medal).
+MEDALS = {"ending.tvreplay": ["ending"]}
+
 # Every golden replay verifies, with its digests checked, and reaches what
 # its header says.
 for name in sorted(os.listdir(golden)):
@@ -50,6 +54,7 @@ for name in sorted(os.listdir(golden)):
     check(name + " carries digests", v.get("digests", 0) > 0, str(v))
     check(name + " reaches its header's score", v.get("score") == int(header.score), str(v))
     check(name + " frames counted", v.get("frames", 0) > 0, str(v))
+    check(name + " reports the medals of its ending", v.get("medals") == MEDALS.get(name, []), str(v))
 
 # A replay of the first format plays unchecked.
 code, v = verify(format1)

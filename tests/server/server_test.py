@@ -104,6 +104,13 @@ class BoardBehaviour:
                                         text=True, timeout=300)
             self.assertEqual((submit.returncode, json.loads(submit.stdout)['status']), (3, 'refused'), submit.stderr)
             self.assertIn('not eligible', submit.stderr)
+            # A game that reached the ending from stage 7: not eligible, and
+            # its verdict tells the medals the ending awarded it.
+            status, answer = server.submit(ss.golden('ending'))
+            ending = server.verdict(answer['id'])
+            self.assertEqual((ending['status'], ending['ending'], ending['medals']), ('refused', 'ending', ['ending']),
+                             ending)
+            self.assertRegex(ending['reason'], '^not eligible')
             for replay, reason in refusals:
                 status, answer = server.submit(replay)
                 self.assertEqual(status, 202)
@@ -112,8 +119,8 @@ class BoardBehaviour:
                 self.assertRegex(verdict['reason'], reason)
 
             board = server.board('normal')
-            self.assertEqual([(e['id'], e['rank'], e['name'], e['score'], e['ending']) for e in board],
-                             [(accepted['id'], 1, MARKUP_NAME, REAL_SCORE, 'gameOver')])
+            self.assertEqual([(e['id'], e['rank'], e['name'], e['score'], e['ending'], e['medals']) for e in board],
+                             [(accepted['id'], 1, MARKUP_NAME, REAL_SCORE, 'gameOver', [])])
             for other in ('hard', 'hardest', 'easy'):
                 self.assertEqual(server.board(other), [])
             status, page = ss.request(server.url + '/')
@@ -152,6 +159,39 @@ class SqliteBoard(BoardBehaviour, unittest.TestCase):
 
     def fresh_database(self):
         return os.path.join(self.folder, 'scores.db')
+
+
+    def test_medals_show_on_the_board(self):
+        # No whole game that reaches the ending is short enough to record
+        # here; the verifier's medals are stored as it names them, so an entry
+        # given them in the database shows how the board shows them.
+        database = self.fresh_database()
+        server = ss.Server(database)
+        try:
+            status, answer = server.submit(self.real)
+            self.assertEqual(server.verdict(answer['id'])['status'], 'ranked')
+        finally:
+            server.stop()
+        with sqlite3.connect(database) as db:
+            db.execute("UPDATE replays SET medals = 'normalRun,ending,score500000' WHERE id = ?", (answer['id'],))
+        saved = os.environ.get('LC_ALL')
+        os.environ['LC_ALL'] = 'en_US.UTF-8'
+        try:
+            server = ss.Server(database)
+        finally:
+            if saved is None:
+                del os.environ['LC_ALL']
+            else:
+                os.environ['LC_ALL'] = saved
+        try:
+            self.assertEqual(server.board('normal')[0]['medals'], ['normalRun', 'ending', 'score500000'])
+            self.assertEqual(ss.get_json(f"{server.url}/api/replays/{answer['id']}")[1]['medals'],
+                             ['normalRun', 'ending', 'score500000'])
+            status, page = ss.request(server.url + '/')
+            self.assertEqual(re.findall(r'<td class="wide medals">([^<]*)</td>', page.decode()),
+                             ['Normal without a continue, Ending reached, 500,000 points'])
+        finally:
+            server.stop()
 
 
 class PostgresqlBoard(BoardBehaviour, unittest.TestCase):
@@ -334,8 +374,8 @@ def web_site():
 
 class WatchInChromium(unittest.TestCase):
     """"watch" on the board: the web build the server serves plays the ranked
-    replay, fetched from the server, to its score (tests/server/watch_test.js).
-    Run by hand for now (tests/server.cmake says why)."""
+    replay, fetched from the server, to its score (tests/server/watch_test.js;
+    tests/server/watch_test.sh builds the web site first)."""
 
     def test_watch(self):
         folder = tempfile.mkdtemp(prefix='tessivane-watch-')
@@ -352,6 +392,103 @@ class WatchInChromium(unittest.TestCase):
         finally:
             server.stop()
             shutil.rmtree(folder, ignore_errors=True)
+
+
+class OnlineScores(unittest.TestCase):
+    """The game with online scores on (tessivane-headless, which sends before
+    it goes on, so that the outcome meets the script at a fixed moment): a
+    finished game's replay ranks; with the server down it stays queued, the
+    title says so, and the next start sends it."""
+
+    def setUp(self):
+        self.work = tempfile.mkdtemp(prefix='tessivane-online-')
+        self.game = os.path.join(self.work, 'game')
+        os.mkdir(self.game)
+        shutil.copy(os.path.join(ss.BUILD, 'Qapo.map'), self.game)
+        shutil.copytree(os.path.join(ss.BUILD, 'QapoMidi'), os.path.join(self.game, 'QapoMidi'))
+        self.outbox = os.path.join(self.work, 'data', 'tessivane', 'outbox')
+
+    def tearDown(self):
+        shutil.rmtree(self.work, ignore_errors=True)
+
+    def play(self, server_url, script_name, until, shot_at):
+        """Plays a golden script with online scores on, sending to
+        `server_url`; the title's notice band in the picture at `shot_at`."""
+        config = os.path.join(self.work, 'config', 'tessivane')
+        os.makedirs(config, exist_ok=True)
+        with open(os.path.join(config, 'settings.ini'), 'w') as f:
+            f.write('[settings]\nonline_scores = on\nscore_server = %s\n' % server_url)
+        script = os.path.join(ss.SOURCE, 'tests', 'golden', script_name)
+        if not script_name.endswith('.script'):  # the script's own text
+            script = os.path.join(self.work, 'own.script')
+            with open(script, 'w') as f:
+                f.write(script_name)
+        shot = os.path.join(self.work, 'title.png')
+        dump = os.path.join(self.work, 'dump.json')
+        env = dict(os.environ, XDG_DATA_HOME=os.path.join(self.work, 'data'),
+                   XDG_CONFIG_HOME=os.path.join(self.work, 'config'))
+        run = subprocess.run([ss.HEADLESS, '--dir', self.game, '--seed', '1', '--until', str(until), '--input', script,
+                              '--shot', '%d:%s' % (shot_at, shot), '--dump', dump], capture_output=True, text=True,
+                             env=env, timeout=300)
+        self.assertEqual(run.returncode, 0, run.stderr)
+        with open(dump, encoding='utf-8') as f:
+            self.dump = json.load(f)
+        return run.stderr, self.notice_shown(shot)
+
+    @staticmethod
+    def notice_shown(png):
+        """Whether the title's notice line (yellow, y 414..425) is drawn."""
+        rows = subprocess.run(['convert', png, '-crop', '320x12+4+414', '-depth', '8', 'rgb:-'],
+                              capture_output=True, check=True).stdout
+        return any(rows[k] > 200 and rows[k + 1] > 200 and rows[k + 2] < 80 for k in range(0, len(rows), 3))
+
+    def queued(self):
+        return sorted(os.listdir(self.outbox)) if os.path.isdir(self.outbox) else []
+
+    def test_a_finished_game_ranks_and_a_failure_is_sent_at_the_next_start(self):
+        if not shutil.which('convert'):
+            self.skipTest('ImageMagick is needed')
+        server = ss.Server(os.path.join(self.work, 'scores.db'), '--per-minute', '1000')
+        try:
+            # The golden game (a continue, a game over, a name) played to the title.
+            err, notice = self.play(server.url, 'continue_gameover.script', 160000, 159000)
+            self.assertFalse(notice)
+            self.assertEqual(self.queued(), [])
+            board = [(e['name'], e['score']) for e in server.board('normal')]
+            for _ in range(600):  # the verdict comes in its own time
+                if board:
+                    break
+                time.sleep(0.1)
+                board = [(e['name'], e['score']) for e in server.board('normal')]
+            self.assertEqual(board, [('テスト', REAL_SCORE)])
+        finally:
+            server.stop()
+
+        # No server there: the replay stays queued and the title says so.
+        with socket.socket() as s:
+            s.bind(('127.0.0.1', 0))
+            down = 'http://127.0.0.1:%d' % s.getsockname()[1]
+        err, notice = self.play(down, 'continue_gameover.script', 160000, 159000)
+        self.assertTrue(notice, err)
+        self.assertEqual(err.count('was not sent'), 1, err)
+        self.assertEqual(len(self.queued()), 1)
+
+        # The next start sends it; the title (its opening skipped) says
+        # nothing. B on the high-score table opens the board page.
+        server = ss.Server(os.path.join(self.work, 'scores.db'), '--per-minute', '1000')
+        try:
+            err, notice = self.play(server.url, '500 550 A\n1000 1050 Down\n1500 1550 A\n2500 2550 B\n', 4000, 950)
+            self.assertFalse(notice, err)
+            self.assertEqual(self.queued(), [])
+            self.assertEqual([(m['kind'], m['text']) for m in self.dump['messageBoxes']],
+                             [('browser', server.url + '/')])
+            # Ranked, or the first game's duplicate when both were recorded
+            # in the same second: either way the server has it.
+            verdict = server.verdict(2)
+            self.assertEqual(verdict['score'], REAL_SCORE, verdict)
+            self.assertTrue(verdict['status'] == 'ranked' or verdict['reason'] == 'duplicate of entry 1', verdict)
+        finally:
+            server.stop()
 
 
 class LongReplay(unittest.TestCase):

@@ -281,8 +281,10 @@ void ForEachMember(Emit emit) {
   }
   emit("framesPresented", std::to_string(headless::PresentCount()));
   value = "{";
-  for (int i = 0; i < kSettingCount; ++i) {
-    value += i ? ", " : "";
+  for (int i = 0; i < kSettingAllCount; ++i) {
+    // A later setting shows only once set, so that older dumps stay as they were.
+    if (IsLaterSetting(i) && IsAtDefault(SettingId(i))) continue;
+    value += value.size() > 1 ? ", " : "";
     AppendJsonString(value, kSettingRows[i].name);
     value += ": ";
     if (kSettingRows[i].kind == SettingKind::Number) {

@@ -107,6 +107,19 @@ const char* EndingName(uint8_t ending) {
   return ending < 3 ? kNames[ending] : "?";
 }
 
+// The medals a game earned at its ending, by name in medal order: a whole
+// game on normal, the ending, 500000 points, a whole game on hard, on hardest.
+std::string MedalNames(uint8_t medalBits) {
+  static const char* const kNames[] = {"normalRun", "ending", "score500000", "hardRun", "hardestRun"};
+  std::string out = "[";
+  for (int k = 0; k < 5; ++k) {
+    if (!(medalBits & (1u << k))) continue;
+    if (out.size() > 1) out += ", ";
+    AppendJsonString(out, kNames[k]);
+  }
+  return out + "]";
+}
+
 void AppendMember(std::string& out, const char* name, const std::string& json) {
   out += out.size() > 1 ? ", " : "";
   AppendJsonString(out, name);
@@ -196,6 +209,7 @@ int VerifyReplay(const std::string& file, const std::string& gameDir) {
     AppendMember(out, "startStage", std::to_string(reached.startStage));
     AppendMember(out, "stageReached", std::to_string(reached.stageReached));
     AppendMember(out, "ending", JsonText(EndingName(reached.ending)));
+    AppendMember(out, "medals", MedalNames(MedalsOfGame()));
     AppendMember(out, "score", number);
     AppendMember(out, "place", std::to_string(reached.tablePlace == kReplayNoPlace ? 0 : reached.tablePlace + 1));
     AppendMember(out, "name", JsonText(reached.tableName));
