@@ -35,14 +35,25 @@ const char* const kWindowOrFull[] = {TranslatedLater("window"), TranslatedLater(
 const char* const kScalingNames[] = {TranslatedLater("auto"), TranslatedLater("sharp"), TranslatedLater("fill")};
 const char* const kWindowSizeNames[] = {TranslatedLater("auto"), TranslatedLater("1x"), TranslatedLater("2x"),
                                         TranslatedLater("3x"), TranslatedLater("4x")};
+void ApplyTouchControls(int32_t) {
+  platform::SetTouchControls(Setting(kSettingTouchSide) == kTouchSideLeft, Setting(kSettingTouchSize),
+                             kTouchDragPercent[Setting(kSettingTouchDrag)]);
+}
+
 const char* const kPadButtonNames[kPadButtonCount] = {"1", "2", "3", "4", "start", "back", "lb", "rb"};
+
+const char* const kTouchSideNames[] = {TranslatedLater("right"), TranslatedLater("left")};
+const char* const kTouchSizeNames[] = {TranslatedLater("small"), TranslatedLater("medium"), TranslatedLater("large")};
+const char* const kTouchDragNames[] = {"0.75", "1", "1.5", "2"};
+static_assert(sizeof kTouchDragNames / sizeof kTouchDragNames[0] ==
+              sizeof kTouchDragPercent / sizeof kTouchDragPercent[0], "a name for every drag");
 
 constexpr int32_t kNoKey = -1;
 
 }  // namespace
 
 // clang-format off
-const SettingRow kSettingRows[kSettingCount] = {
+const SettingRow kSettingRows[kSettingAllCount] = {
     {"music_volume",    TranslatedLater("Music volume"),    SettingKind::Number, 0, 10, 10,        nullptr,          ApplyMusicVolume},
     {"effects_volume",  TranslatedLater("Effects volume"),  SettingKind::Number, 0, 10, 6,         nullptr,          ApplyEffectsVolume},
     {"language",        TranslatedLater("Language"),        SettingKind::Choice, 0, 2,  0,         kLanguageNames,   ApplyLanguage},
@@ -58,10 +69,13 @@ const SettingRow kSettingRows[kSettingCount] = {
     {"pad_bomb",        TranslatedLater("Pad bomb"),        SettingKind::Choice, 0, kPadButtonCount - 1, 1, kPadButtonNames, ApplyControls},
     {"pad_pause",       TranslatedLater("Pad pause"),       SettingKind::Choice, 0, kPadButtonCount - 1, 4, kPadButtonNames, ApplyControls},
     {"reduce_flashing", TranslatedLater("Reduce flashing"), SettingKind::Choice, 0, 1,  0,         kOffOn,           nullptr},
+    {"touch_buttons",   TranslatedLater("Touch buttons"),   SettingKind::Choice, 0, 1,  kTouchSideRight, kTouchSideNames, ApplyTouchControls},
+    {"touch_button_size", TranslatedLater("Button size"),   SettingKind::Choice, 0, 2,  kTouchSizeMedium, kTouchSizeNames, ApplyTouchControls},
+    {"touch_drag",      TranslatedLater("Drag speed"),      SettingKind::Choice, 0, 3,  1,         kTouchDragNames,  ApplyTouchControls},
 };
 // clang-format on
 
-int32_t settingValues[kSettingCount];
+int32_t settingValues[kSettingAllCount];
 
 std::string SettingText(SettingId id) {
   const SettingRow& row = kSettingRows[id];
@@ -108,11 +122,11 @@ bool ParseSettingText(SettingId id, const char* text, int32_t* value) {
 }
 
 void SetDefaultSettings() {
-  for (int i = 0; i < kSettingCount; ++i) settingValues[i] = kSettingRows[i].defaultValue;
+  for (int i = 0; i < kSettingAllCount; ++i) settingValues[i] = kSettingRows[i].defaultValue;
 }
 
 void ApplyAllSettings() {
-  for (int i = 0; i < kSettingCount; ++i)
+  for (int i = 0; i < kSettingAllCount; ++i)
     if (kSettingRows[i].apply) kSettingRows[i].apply(settingValues[i]);
 }
 

@@ -22,7 +22,14 @@ enum SettingId : int {
   kSettingPadBomb,
   kSettingPadPause,
   kSettingReduceFlashing,
-  kSettingCount
+  kSettingCount,  // the settings of every build, kept in the game's state
+  // The touch controls' settings, offered only where the back-end has touch
+  // controls (platform::HasTouchControls); not part of the game's state, and
+  // written to the file only once they are in it or changed.
+  kSettingTouchSide = kSettingCount,
+  kSettingTouchSize,
+  kSettingTouchDrag,
+  kSettingAllCount
 };
 
 enum class SettingKind : uint8_t {
@@ -40,15 +47,20 @@ struct SettingRow {
   const char* const* names;      // Choice: the value names
   void (*apply)(int32_t value);  // told of every change and of the loaded value; may be null
 };
-extern const SettingRow kSettingRows[kSettingCount];
+extern const SettingRow kSettingRows[kSettingAllCount];
 
 // Values of the Choice settings with a meaning in code.
 constexpr int32_t kScalingAuto = 0, kScalingSharp = 1, kScalingFill = 2;
 constexpr int32_t kWindowSizeAuto = 0;  // 1..4: that whole multiple
 // Pad buttons are numbered from 0: buttons 1..4, Start, Back, the shoulders.
 constexpr int32_t kPadButtonCount = 8;
+constexpr int32_t kTouchSideRight = 0, kTouchSideLeft = 1;
+constexpr int32_t kTouchSizeSmall = 0, kTouchSizeMedium = 1, kTouchSizeLarge = 2;
+// The drag: the ship's movement for the finger's, in hundredths, by value.
+constexpr int32_t kTouchDragPercent[] = {75, 100, 150, 200};
+constexpr bool IsTouchSetting(int id) { return id >= kSettingCount && id < kSettingAllCount; }
 
-extern int32_t settingValues[kSettingCount];
+extern int32_t settingValues[kSettingAllCount];
 
 inline int32_t Setting(SettingId id) { return settingValues[id]; }
 // The value's text as written in the settings file ("6", "fill", "Escape").

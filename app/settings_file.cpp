@@ -24,8 +24,8 @@ bool saveFailureTold = false;
 bool fileRefused = false;
 
 const char* const* SettingNames() {
-  static const char* names[kSettingCount];
-  for (int i = 0; i < kSettingCount; ++i) names[i] = kSettingRows[i].name;
+  static const char* names[kSettingAllCount];
+  for (int i = 0; i < kSettingAllCount; ++i) names[i] = kSettingRows[i].name;
   return names;
 }
 
@@ -38,7 +38,7 @@ std::string SettingsPath() {
 }
 
 void ReadSettingsText(const std::string& text, const char* origin) {
-  document = settings_text::Parse(text, SettingNames(), kSettingCount);
+  document = settings_text::Parse(text, SettingNames(), kSettingAllCount);
   for (const settings_text::Value& v : document.values) {
     const int i = v.setting;
     int32_t value = 0;
@@ -57,7 +57,14 @@ void ReadSettingsText(const std::string& text, const char* origin) {
 
 std::string SettingsText() {
   std::vector<std::string> values;
-  for (int i = 0; i < kSettingCount; ++i) values.push_back(SettingText(SettingId(i)));
+  for (int i = 0; i < kSettingAllCount; ++i) values.push_back(SettingText(SettingId(i)));
+  // A touch setting at its default is not added to a file that lacks it, so
+  // that builds without touch controls write the file they always wrote.
+  std::vector<bool> inFile(kSettingAllCount, false);
+  for (const settings_text::Line& line : document.lines)
+    if (line.setting >= 0) inFile[size_t(line.setting)] = true;
+  for (int i = kSettingCount; i < kSettingAllCount; ++i)
+    if (!inFile[size_t(i)] && Setting(SettingId(i)) == kSettingRows[i].defaultValue) values[size_t(i)].clear();
   return settings_text::Write(document, SettingNames(), values);
 }
 
@@ -65,8 +72,8 @@ namespace {
 
 // Values given for this run only (a tool's option): they win over the file
 // and are never written unless the player changes them.
-bool overridden[kSettingCount];
-int32_t overrideValues[kSettingCount];
+bool overridden[kSettingAllCount];
+int32_t overrideValues[kSettingAllCount];
 
 void LoadSettingsFile();
 
@@ -79,7 +86,7 @@ void OverrideSetting(SettingId id, int32_t value) {
 
 void LoadSettings() {
   LoadSettingsFile();
-  for (int i = 0; i < kSettingCount; ++i)
+  for (int i = 0; i < kSettingAllCount; ++i)
     if (overridden[i]) settingValues[i] = overrideValues[i];
   KeepControlsApart();
 }

@@ -85,7 +85,7 @@ std::string Write(const Document& document, const char* const* names, const std:
     if (line.setting >= 0) present[size_t(line.setting)] = true;
   std::string missing;
   for (size_t i = 0; i < values.size(); ++i)
-    if (!present[i]) missing += std::string(names[i]) + " = " + values[i] + "\n";
+    if (!present[i] && !values[i].empty()) missing += std::string(names[i]) + " = " + values[i] + "\n";
 
   std::string out;
   if (document.lines.empty()) return std::string(kHeading) + "\n[" + kSection + "]\n" + missing;

@@ -40,7 +40,8 @@ Document Parse(const std::string& text, const char* const* names, int count);
 // (canonical text: no leading or trailing white space, no " ;"). Settings
 // the document has no line for are written at the end of its first section
 // [settings], after its last entry (a section and a heading comment are
-// added when there is none).
+// added when there is none); one whose value is empty (never a valid value)
+// is not added.
 std::string Write(const Document& document, const char* const* names, const std::vector<std::string>& values);
 
 }  // namespace settings_text

@@ -20,15 +20,25 @@ namespace {
 constexpr int kWhite = 15;
 constexpr int kGrey = 7;
 constexpr int kYellow = 14;
-constexpr int kRowReset = kSettingCount;
-constexpr int kRowBack = kSettingCount + 1;
-constexpr int kRowCount = kSettingCount + 2;
 constexpr int kTop = 62;
 constexpr int kRowStep = 22;
+constexpr int kRowsRoom = 374;  // the rows' height at most: the notice and the help line follow
 constexpr int kNoticeFrames = 70;  // about three seconds
 
 // The largest window size that fits the desktop, read when the screen opens.
 int32_t largestWindowSize = 4;
+// What the screen reads of the machine when it opens: the largest window
+// size, and this bit when the touch controls' rows are offered.
+constexpr uint32_t kTouchRowsBit = 0x100;
+
+// The rows: the settings (the touch controls' after the others, where the
+// back-end has them), then "Reset to defaults" and "Back".
+int settingRows = kSettingCount;
+int RowReset() { return settingRows; }
+int RowBack() { return settingRows + 1; }
+int RowCount() { return settingRows + 2; }
+// Rows closer together when they would not fit at the usual step.
+int RowStep() { return RowCount() * kRowStep <= kRowsRoom ? kRowStep : kRowsRoom / RowCount(); }
 
 // A word on what the last binding did, shown for a while under the rows.
 std::string notice;
@@ -102,19 +112,19 @@ int KeyNowDown() {
 
 void DrawOptions(int cursor, bool waitingForKey) {
   DrawDimmedBackdrop();
-  DarkenPanel(8, 56, 316, kRowStep * kRowCount + 6);
+  DarkenPanel(8, 56, 316, RowStep() * RowCount() + 6);
   PrintText(105, 18, 25, kWhite, language::Translate("OPTIONS"));
-  for (int r = 0; r < kRowCount; ++r) {
-    const int y = kTop + kRowStep * r;
+  for (int r = 0; r < RowCount(); ++r) {
+    const int y = kTop + RowStep() * r;
     const int colour = r == cursor ? kYellow : kWhite;
     if (r == cursor) PrintText(14, y, 13, kYellow, ">");
-    if (r < kSettingCount) {
+    if (r < settingRows) {
       PrintText(30, y, 13, colour, language::Translate(kSettingRows[r].label));
       const std::string value =
           r == cursor && waitingForKey ? language::Translate("press a key") : ShownValue(SettingId(r));
       PrintText(200, y, 13, colour, value);
     } else {
-      PrintText(30, y, 13, colour, language::Translate(r == kRowReset ? language::TranslatedLater("Reset to defaults")
+      PrintText(30, y, 13, colour, language::Translate(r == RowReset() ? language::TranslatedLater("Reset to defaults")
                                                           : language::TranslatedLater("Back")));
     }
   }
@@ -129,7 +139,10 @@ void RunOptionsScreen() {
   bool waitingForKey = false;
   bool keysReleased = false;  // the key that chose the row was let go
   noticeFrames = 0;
-  largestWindowSize = int32_t(machine::ReadValue(uint32_t(platform::LargestWindowSize())));
+  const uint32_t read = machine::ReadValue(uint32_t(platform::LargestWindowSize()) |
+                                           (platform::HasTouchControls() ? kTouchRowsBit : 0));
+  settingRows = read & kTouchRowsBit ? kSettingAllCount : kSettingCount;
+  largestWindowSize = int32_t(read & ~kTouchRowsBit);
   if (largestWindowSize < 1 || largestWindowSize > kSettingRows[kSettingWindowSize].maximum)
     largestWindowSize = kSettingRows[kSettingWindowSize].maximum;
   BeginMenuInput();
@@ -155,19 +168,19 @@ void RunOptionsScreen() {
     }
     const MenuInput in = ReadMenuInput();
     if (in.cancel) return;
-    if (in.up) cursor = cursor == 0 ? kRowCount - 1 : cursor - 1;
-    if (in.down) cursor = cursor == kRowCount - 1 ? 0 : cursor + 1;
+    if (in.up) cursor = cursor == 0 ? RowCount() - 1 : cursor - 1;
+    if (in.down) cursor = cursor == RowCount() - 1 ? 0 : cursor + 1;
     if (in.up || in.down) RaiseSoundEffect(SoundEffect::MenuMove);
-    if (cursor < kSettingCount && kSettingRows[cursor].kind != SettingKind::Key) {
+    if (cursor < settingRows && kSettingRows[cursor].kind != SettingKind::Key) {
       if (in.left) StepSetting(SettingId(cursor), -1);
       if (in.right) StepSetting(SettingId(cursor), +1);
     }
     if (in.confirm) {
       // A choice row steps (with its own sound); the other rows act.
-      if (cursor >= kSettingCount || kSettingRows[cursor].kind == SettingKind::Key)
+      if (cursor >= settingRows || kSettingRows[cursor].kind == SettingKind::Key)
         RaiseSoundEffect(SoundEffect::MenuConfirm);
-      if (cursor == kRowBack) return;
-      if (cursor == kRowReset) {
+      if (cursor == RowBack()) return;
+      if (cursor == RowReset()) {
         ResetSettings();
       } else if (kSettingRows[cursor].kind == SettingKind::Key) {
         waitingForKey = true;
@@ -177,7 +190,7 @@ void RunOptionsScreen() {
       }
     }
     DrawOptions(cursor, waitingForKey);
-    PublishTouchRows(8, kTop - 4, 316, kRowStep, kRowCount, cursor, TouchAction::ValueRow);
+    PublishTouchRows(8, kTop - 4, 316, RowStep(), RowCount(), cursor, TouchAction::ValueRow);
     EndMenuFrame();
   }
 }

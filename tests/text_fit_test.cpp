@@ -70,10 +70,10 @@ const char* const kShownByTheSystem[] = {
 std::map<std::string, Place> Places() {
   std::map<std::string, Place> places;
   const Place optionLabel{"options screen, label column (x 30, values from x 200)", 13, 200 - 30 - 6};
-  for (int i = 0; i < kSettingCount; ++i) places[kSettingRows[i].label] = optionLabel;
+  for (int i = 0; i < kSettingAllCount; ++i) places[kSettingRows[i].label] = optionLabel;
   const Place optionValue{"options screen, value column (x 200)", 13, kPanelRight - 200};
   for (const char* v : {"auto", "en", "ja", "off", "on", "window", "fullscreen", "sharp", "fill", "1x", "2x", "3x",
-                        "4x", "press a key"})
+                        "4x", "press a key", "right", "left", "small", "medium", "large"})
     places[v] = optionValue;
   places["Reset to defaults"] = {"options screen, a whole row (x 30)", 13, kPanelRight - 30};
   places["OPTIONS"] = {"options screen, heading (x 105)", 25, kPanelRight - 105};
@@ -126,7 +126,7 @@ TEST(TextFit, EveryTextOfEveryCatalogueFitsWhereItIsShown) {
     ASSERT_GE(texts.size(), 30u) << lang;
     // The widest option label of this language, for the notices naming one.
     std::string widestLabel;
-    for (int i = 0; i < kSettingCount; ++i) {
+    for (int i = 0; i < kSettingAllCount; ++i) {
       const std::string label = texts.count(kSettingRows[i].label) ? texts[kSettingRows[i].label] : "";
       if (platform::TextWidth(11, label) > platform::TextWidth(11, widestLabel)) widestLabel = label;
     }
