@@ -35,7 +35,18 @@ const char* const kWindowOrFull[] = {TranslatedLater("window"), TranslatedLater(
 const char* const kScalingNames[] = {TranslatedLater("auto"), TranslatedLater("sharp"), TranslatedLater("fill")};
 const char* const kWindowSizeNames[] = {TranslatedLater("auto"), TranslatedLater("1x"), TranslatedLater("2x"),
                                         TranslatedLater("3x"), TranslatedLater("4x")};
+void ApplyTouchControls(int32_t) {
+  platform::SetTouchControls(Setting(kSettingTouchSide) == kTouchSideLeft, Setting(kSettingTouchSize),
+                             kTouchDragPercent[Setting(kSettingTouchDrag)]);
+}
+
 const char* const kPadButtonNames[kPadButtonCount] = {"1", "2", "3", "4", "start", "back", "lb", "rb"};
+
+const char* const kTouchSideNames[] = {TranslatedLater("right"), TranslatedLater("left")};
+const char* const kTouchSizeNames[] = {TranslatedLater("small"), TranslatedLater("medium"), TranslatedLater("large")};
+const char* const kTouchDragNames[] = {"0.75", "1", "1.5", "2"};
+static_assert(sizeof kTouchDragNames / sizeof kTouchDragNames[0] ==
+              sizeof kTouchDragPercent / sizeof kTouchDragPercent[0], "a name for every drag");
 
 constexpr int32_t kNoKey = -1;
 
@@ -60,6 +71,9 @@ const SettingRow kSettingRows[kSettingAllCount] = {
     {"reduce_flashing", TranslatedLater("Reduce flashing"), SettingKind::Choice, 0, 1,  0,         kOffOn,           nullptr},
     {"online_scores",   TranslatedLater("Online scores"),   SettingKind::Choice, 0, 1,  0,         kOffOn,           nullptr},
     {"score_server",    TranslatedLater("Score server"),    SettingKind::Text,   0, 0,  0,         nullptr,          nullptr, "http://127.0.0.1:8081"},
+    {"touch_buttons",   TranslatedLater("Touch buttons"),   SettingKind::Choice, 0, 1,  kTouchSideRight, kTouchSideNames, ApplyTouchControls},
+    {"touch_button_size", TranslatedLater("Button size"),   SettingKind::Choice, 0, 2,  kTouchSizeMedium, kTouchSizeNames, ApplyTouchControls},
+    {"touch_drag",      TranslatedLater("Drag speed"),      SettingKind::Choice, 0, 3,  1,         kTouchDragNames,  ApplyTouchControls},
 };
 // clang-format on
 

@@ -27,6 +27,11 @@ enum SettingId : int {
   // and shown in tessivane-headless's dump only once set.
   kSettingOnlineScores = kSettingCount,
   kSettingScoreServer,
+  // The touch controls' settings, offered only where the back-end has touch
+  // controls (platform::HasTouchControls).
+  kSettingTouchSide,
+  kSettingTouchSize,
+  kSettingTouchDrag,
   kSettingAllCount
 };
 
@@ -54,6 +59,11 @@ constexpr int32_t kScalingAuto = 0, kScalingSharp = 1, kScalingFill = 2;
 constexpr int32_t kWindowSizeAuto = 0;  // 1..4: that whole multiple
 // Pad buttons are numbered from 0: buttons 1..4, Start, Back, the shoulders.
 constexpr int32_t kPadButtonCount = 8;
+constexpr int32_t kTouchSideRight = 0, kTouchSideLeft = 1;
+constexpr int32_t kTouchSizeSmall = 0, kTouchSizeMedium = 1, kTouchSizeLarge = 2;
+// The drag: the ship's movement for the finger's, in hundredths, by value.
+constexpr int32_t kTouchDragPercent[] = {75, 100, 150, 200};
+constexpr bool IsTouchSetting(int id) { return id >= kSettingCount && id < kSettingAllCount; }
 
 extern int32_t settingValues[kSettingAllCount];
 

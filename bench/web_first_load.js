@@ -43,7 +43,21 @@ async function firstLoad(b, url) {
     if (mode === 5) break;
     await sleep(20);
   }
-  return { ms: Date.now() - start, bytes, perFile };
+  // Where the time went, on the page's own clock (from the navigation's start).
+  const steps = await b.evaluate(`(function () {
+    const at = {};
+    for (const e of performance.getEntriesByType('resource')) {
+      const name = e.name.replace(/^.*\\//, '');
+      if (/^index\\.(js|wasm|data)$/.test(name)) at[name] = [Math.round(e.startTime), Math.round(e.responseEnd)];
+    }
+    const nav = performance.getEntriesByType('navigation')[0];
+    if (nav) at['index.html'] = [0, Math.round(nav.responseEnd)];
+    const ready = performance.getEntriesByName('tessivane-runtime')[0];
+    if (ready) at.runtime = Math.round(ready.startTime);
+    at.title = Math.round(performance.now());
+    return JSON.stringify(at);
+  })()`).catch(() => '{}');
+  return { ms: Date.now() - start, bytes, perFile, steps: JSON.parse(steps) };
 }
 
 function report(what, r) {
@@ -51,6 +65,11 @@ function report(what, r) {
     .map(([n, v]) => `${n} ${(v / 1e6).toFixed(2)} MB`).join(', ');
   console.log(`${what}: ${(r.bytes / 1e6).toFixed(2)} MB over the network, the title after ${(r.ms / 1000).toFixed(2)} s` +
               (files ? ` (${files})` : ''));
+  const s = r.steps || {};
+  const span = (n) => s[n] ? `${n} ${s[n][0]}-${s[n][1]}` : null;
+  const parts = ['index.html', 'index.js', 'index.wasm', 'index.data'].map(span).filter(Boolean);
+  if (s.runtime !== undefined) parts.push(`started ${s.runtime}`);
+  if (parts.length) console.log(`  ms after the navigation: ${parts.join(', ')}, the title seen ${s.title}`);
 }
 
 async function main() {

@@ -28,7 +28,9 @@ constexpr int kNoticeFrames = 70;  // about three seconds
 // The largest window size that fits the desktop, read when the screen opens.
 int32_t largestWindowSize = 4;
 // What the screen reads of the machine when it opens: the largest window
-// size, and this bit when the online scores' rows are offered.
+// size, and these bits when the touch controls' and the online scores' rows
+// are offered.
+constexpr uint32_t kTouchRowsBit = 0x100;
 constexpr uint32_t kOnlineRowsBit = 0x200;
 
 // The rows: the settings this build offers, then "Reset to defaults" and "Back".
@@ -40,10 +42,13 @@ int RowCount() { return settingRows + 2; }
 // Rows closer together when they would not fit at the usual step.
 int RowStep() { return RowCount() * kRowStep <= kRowsRoom ? kRowStep : kRowsRoom / RowCount(); }
 
-void ChooseRows(bool online) {
+void ChooseRows(bool online, bool touch) {
   settingRows = 0;
-  for (int i = 0; i < kSettingAllCount; ++i)
-    if (online || (i != kSettingOnlineScores && i != kSettingScoreServer)) rowSetting[settingRows++] = SettingId(i);
+  for (int i = 0; i < kSettingAllCount; ++i) {
+    const bool onlineRow = i == kSettingOnlineScores || i == kSettingScoreServer;
+    const bool touchRow = i == kSettingTouchSide || i == kSettingTouchSize || i == kSettingTouchDrag;
+    if ((online || !onlineRow) && (touch || !touchRow)) rowSetting[settingRows++] = SettingId(i);
+  }
 }
 
 // A word on what the last binding did, shown for a while under the rows.
@@ -166,9 +171,10 @@ void RunOptionsScreen() {
   bool keysReleased = false;  // the key that chose the row was let go
   noticeFrames = 0;
   const uint32_t read = machine::ReadValue(uint32_t(platform::LargestWindowSize()) |
-                                           (platform::CanSendReplays() ? kOnlineRowsBit : 0));
-  ChooseRows((read & kOnlineRowsBit) != 0);
-  largestWindowSize = int32_t(read & ~kOnlineRowsBit);
+                                           (platform::CanSendReplays() ? kOnlineRowsBit : 0) |
+                                           (platform::HasTouchControls() ? kTouchRowsBit : 0));
+  ChooseRows((read & kOnlineRowsBit) != 0, (read & kTouchRowsBit) != 0);
+  largestWindowSize = int32_t(read & ~(kOnlineRowsBit | kTouchRowsBit));
   if (largestWindowSize < 1 || largestWindowSize > kSettingRows[kSettingWindowSize].maximum)
     largestWindowSize = kSettingRows[kSettingWindowSize].maximum;
   BeginMenuInput();

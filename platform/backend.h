@@ -56,6 +56,12 @@ int LargestWindowSize();
 // into calls of it by PumpMessages; a modal dialog of the back-end calls it
 // itself when the game window's close button is clicked while it is open.
 void SetWindowCloseHandler(void (*onClose)());
+// Touch controls drawn by the back-end around the picture (the web page on a
+// touch screen; none elsewhere): whether it has them, and the player's
+// settings for them (buttons on the left-hand side; size 0 small, 1 medium,
+// 2 large; the ship's movement for the finger's, in hundredths).
+bool HasTouchControls();
+void SetTouchControls(bool leftHanded, int size, int dragPercent);
 
 // ---- Keyboard (virtual-key codes, see platform/keys.h) ----------------------
 // Down right now.

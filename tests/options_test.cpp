@@ -129,6 +129,33 @@ TEST_F(OptionsTest, TheCursorSoundsAndTheEffectsVolumePlaysASampleAtItsNewLevel)
   EXPECT_EQ(SoundNames(), (std::vector<std::string>{"menu-move", "shot", "menu-move", "menu-move"}));
 }
 
+// The touch controls' rows follow the others where the back-end has touch
+// controls, and are not there elsewhere: Up from the first row wraps to Back.
+TEST_F(OptionsTest, TouchRowsAreOfferedOnlyWithTouchControlsAndTellTheBackEnd) {
+  // Without touch controls, three rows up from the first is Reduce flashing.
+  EXPECT_EQ(RunOptions({{kVkUp, 2}, {kVkUp, 4}, {kVkUp, 6}, {kVkRight, 8}, {kVkEscape, 10}}, 20), Ended::Returned);
+  EXPECT_EQ(Setting(kSettingReduceFlashing), 1);
+  EXPECT_EQ(Setting(kSettingTouchDrag), 1);
+
+  ResetEverything();
+  UsePrivateDefaultSettings("options");
+  joystickId = -1;
+  headless::SetTouchControlsPresent(true);
+  // Up to the drag (Back, Reset, drag): faster; up to the size: smaller;
+  // up to the side: Enter steps it to the left; Escape leaves.
+  EXPECT_EQ(RunOptions({{kVkUp, 2}, {kVkUp, 4}, {kVkUp, 6}, {kVkRight, 8}, {kVkUp, 10}, {kVkLeft, 12},
+                        {kVkUp, 14}, {kVkEnter, 16}, {kVkEscape, 18}},
+                       30),
+            Ended::Returned);
+  EXPECT_EQ(Setting(kSettingTouchDrag), 2);
+  EXPECT_EQ(Setting(kSettingTouchSize), kTouchSizeSmall);
+  EXPECT_EQ(Setting(kSettingTouchSide), kTouchSideLeft);
+  const headless::TouchControls& told = headless::TouchControlsSet();
+  EXPECT_TRUE(told.leftHanded);
+  EXPECT_EQ(told.size, kTouchSizeSmall);
+  EXPECT_EQ(told.dragPercent, 150);
+}
+
 TEST_F(OptionsTest, ThePauseAndEscapeMenusSoundAsTheTitleMenuDoes) {
   static const char* const kItems[] = {"One", "Two", "Three"};
   PressAll({{kVkDown, 2}, {kVkDown, 4}, {kVkUp, 6}, {kVkEnter, 8}});

@@ -103,6 +103,27 @@ TEST_F(SettingsTest, LaterSettingsJoinTheFileOnlyOnceSet) {
   }
   EXPECT_FALSE(IsServerAddress("http://" + std::string(200, 'a')));
   EXPECT_TRUE(IsServerAddress("http://[::1]:8081/"));
+// The touch controls' settings join the file only once changed (a build
+// without touch controls writes the file it always wrote), and then stay.
+TEST_F(SettingsTest, TouchSettingsAreWrittenOnlyOnceChanged) {
+  LoadSettings();
+  ChangeSetting(kSettingMusicVolume, 4);
+  EXPECT_EQ(ReadText(FilePath()).find("touch"), std::string::npos) << ReadText(FilePath());
+
+  ChangeSetting(kSettingTouchDrag, 2);
+  const std::string text = ReadText(FilePath());
+  EXPECT_NE(text.find("touch_drag = 1.5\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("touch_button"), std::string::npos) << text;
+  SetDefaultSettings();
+  LoadSettings();
+  EXPECT_EQ(Setting(kSettingTouchDrag), 2);
+  EXPECT_EQ(Setting(kSettingMusicVolume), 4);
+
+  // A default value the file holds stays in it.
+  WriteSettingsFile("[settings]\ntouch_buttons = right\n");
+  LoadSettings();
+  ChangeSetting(kSettingMusicVolume, 3);
+  EXPECT_NE(ReadText(FilePath()).find("touch_buttons = right\n"), std::string::npos) << ReadText(FilePath());
 }
 
 TEST_F(SettingsTest, DamagedValueGetsItsDefaultWithOneLineOnStandardError) {

@@ -78,7 +78,7 @@ std::map<std::string, Place> Places() {
   for (int i = 0; i < kSettingAllCount; ++i) places[kSettingRows[i].label] = optionLabel;
   const Place optionValue{"options screen, value column (x 200)", 13, kPanelRight - 200};
   for (const char* v : {"auto", "en", "ja", "off", "on", "window", "fullscreen", "sharp", "fill", "1x", "2x", "3x",
-                        "4x", "press a key"})
+                        "4x", "press a key", "right", "left", "small", "medium", "large"})
     places[v] = optionValue;
   places["Reset to defaults"] = {"options screen, a whole row (x 30)", 13, kPanelRight - 30};
   places["OPTIONS"] = {"options screen, heading (x 105)", 25, kPanelRight - 105};

@@ -39,6 +39,14 @@ void SetClockObserver(void (*observer)(uint32_t from, uint32_t to));
 void SetBaseDirectory(const std::string& dir);
 void SetSeed(uint32_t seed);
 void SetScreenSaver(bool enabled);
+// Touch controls like the web page's (for tests; none by default), and the
+// settings the game last gave them.
+struct TouchControls {
+  bool leftHanded = false;
+  int size = -1, dragPercent = -1;  // -1: never set
+};
+void SetTouchControlsPresent(bool present);
+const TouchControls& TouchControlsSet();
 // When false, the single-copy claim fails as if another copy ran.
 void SetSingleInstanceFree(bool free);
 

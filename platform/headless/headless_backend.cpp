@@ -25,6 +25,8 @@ struct Machine {
   std::string baseDir = ".";
   uint32_t seed = 1;
   bool screenSaver = false;
+  bool touchPresent = false;
+  headless::TouchControls touch;
   bool instanceFree = true;
   std::vector<KeyInterval> keys;
   std::map<int, bool> keyDown;            // direct holds
@@ -82,6 +84,8 @@ void SetClockObserver(void (*observer)(uint32_t, uint32_t)) { m.observer = obser
 void SetBaseDirectory(const std::string& dir) { m.baseDir = dir; }
 void SetSeed(uint32_t seed) { m.seed = seed; }
 void SetScreenSaver(bool enabled) { m.screenSaver = enabled; }
+void SetTouchControlsPresent(bool present) { m.touchPresent = present; }
+const TouchControls& TouchControlsSet() { return m.touch; }
 void SetSingleInstanceFree(bool free) { m.instanceFree = free; }
 void HoldKey(int vk, uint32_t from, uint32_t to) {
   if (vk == kVkF12) {
@@ -168,6 +172,8 @@ bool IsWindowInactive() {
 void SetDisplay(bool, int, int) {}
 bool IsFullScreen() { return false; }
 int LargestWindowSize() { return 4; }  // a desktop with room for every size
+bool HasTouchControls() { return m.touchPresent; }
+void SetTouchControls(bool leftHanded, int size, int dragPercent) { m.touch = {leftHanded, size, dragPercent}; }
 void SetQuestionButtons(const std::string&, const std::string&) {}
 
 bool IsKeyDown(int vk) {

@@ -1,7 +1,7 @@
 // What the SDL back-end does alike on Linux and Windows (the web has its own,
-// platform/web/web_system.cpp): the screen saver and the folder for the
-// player's data. The clock, the single copy and the game's folder differ:
-// platform/sdl/sdl_system.cpp and platform/windows/windows_system.cpp.
+// platform/web/web_system.cpp): the screen saver, the folder for the player's
+// data, and no touch controls. The clock, the single copy and the game's
+// folder differ: platform/sdl/sdl_system.cpp and platform/windows/windows_system.cpp.
 #include <SDL.h>
 
 #include <cstdio>
@@ -26,6 +26,9 @@ void SetScreenSaverEnabled(bool enabled) {
     SDL_DisableScreenSaver();
   }
 }
+
+bool HasTouchControls() { return false; }
+void SetTouchControls(bool, int, int) {}
 
 // The game's folder when a file can be made in it (a copy kept in a folder of
 // its own, the build folder, the Windows zip unpacked where the player

@@ -1,4 +1,5 @@
-// The clock, waiting, folders and the end of the process in the browser.
+// The clock, waiting, folders, the touch controls' settings and the end of
+// the process in the browser.
 // The game's loops block as on the desktop; Asyncify lets each wait hand the
 // thread back to the browser, so the page draws, plays sound and takes keys.
 #include <emscripten.h>
@@ -42,6 +43,14 @@ uint32_t RandomSeed() {
 // A page has no screen saver to turn off.
 bool IsScreenSaverEnabled() { return false; }
 void SetScreenSaverEnabled(bool) {}
+
+// The page has touch buttons and the drag (web/shell.html); it lays them out
+// as the player set them at once.
+bool HasTouchControls() { return true; }
+void SetTouchControls(bool leftHanded, int size, int dragPercent) {
+  EM_ASM({ if (Module.tessivaneTouchSettings) Module.tessivaneTouchSettings($0 != 0, $1, $2 / 100); },
+         leftHanded ? 1 : 0, size, dragPercent);
+}
 
 // One tab of the site plays at a time: every tab writes the whole storage
 // back from its own copy of the files, so a second one would remove the

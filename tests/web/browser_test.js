@@ -17,8 +17,10 @@
 // - on a phone-sized screen with touch (390 x 844, then turned): the page
 //   fits without scrolling, the title is taken by taps, a drag moves the
 //   ship by the game's own steps, fire held and let go gives a charged shot,
-//   bomb, the pause button, the continue question and the name by touch, and
-//   the replay of that game plays through natively in tessivane-headless;
+//   bomb, the pause button, the touch settings on the options screen (the
+//   buttons' side and size, the drag's speed), the continue question and
+//   the name by touch, and the replay of that game plays through natively
+//   in tessivane-headless;
 // - offline: the site loaded once, its server stopped, the page loaded again
 //   starts and plays; a new build served is taken at the next start.
 'use strict';
@@ -397,6 +399,46 @@ async function newestReplay(b) {
   return base64 ? Buffer.from(base64, 'base64') : null;
 }
 
+// The options screen from the pause menu, by taps: the touch rows (after the
+// others, 18 game pixels apart from y 58) change the page's buttons at once
+// and are kept with the other settings; Back by taps.
+async function touchOptions(b) {
+  const row = (r) => 58 + 18 * r + 9;  // the middle of row r
+  const kSide = 15, kSize = 16, kDrag = 17, kBack = 19;
+  await tapGame(b, 160, 275);  // Options: the cursor goes there
+  await sleep(500);
+  await tapGame(b, 160, 275);  // and it opens
+  await sleep(800);
+  const before = { fire: await rectOf(b, '#touch .fire'), pause: await rectOf(b, '#touch .pause'),
+                   w: await b.evaluate('innerWidth') };
+  // Down to the first touch row a row at a time (a tap on a row below the
+  // cursor takes it there); on each touch row a tap on the right of its
+  // value steps it up, and a tap on the next row takes the cursor on.
+  for (let r = 1; r < kSide; r++) {
+    await tapGame(b, 100, row(r));
+    await sleep(300);
+  }
+  for (const r of [kSide, kSize, kDrag]) {
+    await tapGame(b, 100, row(r));
+    await sleep(800);
+    await tapGame(b, 300, row(r));
+    await sleep(500);
+  }
+  const fire = await rectOf(b, '#touch .fire'), pause = await rectOf(b, '#touch .pause');
+  check(before.fire.x > before.w / 2 && fire.right < before.w / 2 && pause.x > before.w / 2,
+        '"Touch buttons" left: fire and bomb go to the left, the pause button to the right',
+        JSON.stringify({ before: before.fire, after: fire, pause }));
+  check(fire.w > before.fire.w * 1.2, '"Button size" large: the buttons grow', `${before.fire.w} -> ${fire.w} CSS px`);
+  const ini = await b.evaluate('new TextDecoder().decode(Module.FS.readFile("/home/web_user/.config/tessivane/settings.ini"))');
+  check(/touch_buttons = left\n/.test(ini) && /touch_button_size = large\n/.test(ini) && /touch_drag = 1.5\n/.test(ini),
+        'the touch settings are kept in the settings file', ini.split('\n').filter((l) => l.startsWith('touch')).join('; '));
+  await shoot(b, 'options-touch.png');
+  await tapGame(b, 100, row(kBack));
+  await sleep(700);
+  await tapGame(b, 100, row(kBack));
+  await sleep(700);
+}
+
 // A whole game by touch on the phone: taps on the title, a drag, fire held
 // and let go, bomb, pause, the continue question and the name; its replay
 // then plays through natively.
@@ -472,15 +514,36 @@ async function playByTouch() {
     await holdButton(b, '#touch .bomb', 100);
     const bombed = await waitFor(b, 'the bomb button bombs', (s) => s.bombs === bombsBefore - 1, 5000);
     if (bombed) check(true, 'the bomb button bombs', `${bombsBefore} -> ${bombed.bombs}`);
-    // Pause by its button; resume by tapping the pause menu's first item.
+    // Pause by its button; the touch settings on the options screen; resume
+    // by tapping the pause menu's first item.
     await sleep(1500);
     await holdButton(b, '#touch .pause', 100);
     if (await waitFor(b, 'the pause button pauses', (s) => s.paused === 1, 10000)) {
       check(true, 'the pause button pauses');
       await sleep(1000);
-      await tapGame(b, 160, 245);  // the menu's first row, where its cursor is
+      await touchOptions(b);
+      await tapGame(b, 160, 245);  // the menu's first row: the cursor goes there (it was on Options)
+      await sleep(500);
+      await tapGame(b, 160, 245);
       if (await waitFor(b, 'a tap on the pause menu\'s first item resumes', (s) => s.paused === 0, 10000))
         check(true, 'a tap on the pause menu\'s first item resumes');
+      // The drag now goes half as far again.
+      await sleep(1000);
+      const from = await b.evaluate(stateExpr), c2 = await rectOf(b, '#canvas');
+      const at = { x: c2.x + c2.w / 2, y: c2.y + c2.h / 3 };
+      await touches(b, 'touchStart', [{ x: at.x, y: at.y, id: 1 }]);
+      for (let i = 1; i <= 4; i++) {
+        await sleep(30);
+        await touches(b, 'touchMove', [{ x: at.x + 10 * i, y: at.y, id: 1 }]);
+      }
+      await touches(b, 'touchEnd', []);
+      let left = 40 * 1.5 * 332 / c2.w, fastSteps = 0;
+      while (left > 3) { left -= 6; fastSteps++; }
+      await sleep(1500);
+      const to = await b.evaluate(stateExpr);
+      check(to.playerX - from.playerX === 6 * fastSteps && to.playerY === from.playerY,
+            'after "Drag speed" 1.5 a drag moves the ship half as far again',
+            `x ${from.playerX} -> ${to.playerX} (${fastSteps} steps for 40 CSS px)`);
     }
 
     // Play on, fire tapped and the ship swept, until the ship is lost with a
