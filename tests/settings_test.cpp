@@ -103,6 +103,8 @@ TEST_F(SettingsTest, LaterSettingsJoinTheFileOnlyOnceSet) {
   }
   EXPECT_FALSE(IsServerAddress("http://" + std::string(200, 'a')));
   EXPECT_TRUE(IsServerAddress("http://[::1]:8081/"));
+}
+
 // The touch controls' settings join the file only once changed (a build
 // without touch controls writes the file it always wrote), and then stay.
 TEST_F(SettingsTest, TouchSettingsAreWrittenOnlyOnceChanged) {
