@@ -21,13 +21,8 @@
 namespace {
 
 bool gRecordingWanted = false;
-bool gGameInProgress = false;
 // The game being recorded, or, during playback, the game as played back.
-ReplayInfo gGame;
-bool gGameSeen = false;
-uint32_t gGameStartPass = 0;
-uint32_t gGameFrames = 0;
-uint8_t gGameMedals = 0;
+RecorderPlayState gPlay{};
 
 bool Following() { return machine::CurrentMode() != machine::Mode::Live; }
 
@@ -60,10 +55,10 @@ void WriteGame();
 // The game ends as `ending`: its outcome is kept, and while recording its
 // replay is written.
 void EndGame(uint8_t ending, uint32_t stopClockMs) {
-  gGameInProgress = false;
-  gGameFrames = MainLoopPasses() - gGameStartPass;
-  CloseGame(&gGame, ending);
-  gGame.stopClockMs = stopClockMs;
+  gPlay.inProgress = false;
+  gPlay.frames = MainLoopPasses() - gPlay.startPass;
+  CloseGame(&gPlay.game, ending);
+  gPlay.game.stopClockMs = stopClockMs;
   if (machine::CurrentMode() == machine::Mode::Recording) WriteGame();
 }
 
@@ -82,9 +77,9 @@ void WriteGame() {
     std::fprintf(stderr, "Tessivane: no folder for replays (%s)\n", std::strerror(error));
     return;
   }
-  const std::vector<uint8_t> bytes = EncodeReplay(gGame, compressed, size, rawSize, rawCrc);
+  const std::vector<uint8_t> bytes = EncodeReplay(gPlay.game, compressed, size, rawSize, rawCrc);
   // One name per game: the date and time, and a number when that is taken.
-  const std::string stem = folder + "/" + TimeStamp(std::time_t(gGame.recordedAt));
+  const std::string stem = folder + "/" + TimeStamp(std::time_t(gPlay.game.recordedAt));
   std::string path = stem + kReplayExtension;
   for (int n = 2; files::Exists(path) && n < 10000; ++n) path = stem + "-" + std::to_string(n) + kReplayExtension;
   if (!files::ReplaceFileAtomically(path, bytes.data(), bytes.size(), &error)) {
@@ -99,71 +94,62 @@ void WriteGame() {
 
 void SetReplayRecording(bool on) { gRecordingWanted = on; }
 
-RecorderPlayState SaveRecorderPlayState() {
-  return {gGameInProgress, gGame, gGameSeen, gGameStartPass, gGameFrames};
-}
-
-void RestoreRecorderPlayState(const RecorderPlayState& s) {
-  gGameInProgress = s.inProgress;
-  gGame = s.game;
-  gGameSeen = s.seen;
-  gGameStartPass = s.startPass;
-  gGameFrames = s.frames;
-}
+RecorderPlayState SaveRecorderPlayState() { return gPlay; }
+void RestoreRecorderPlayState(const RecorderPlayState& state) { gPlay = state; }
 
 void BeginReplaySession() {
-  gGameInProgress = false;
+  gPlay.inProgress = false;
   if (gRecordingWanted && !machine::IsPlayingBack() && !machine::StartRecording())
     std::fprintf(stderr, "Tessivane: replays cannot be recorded (no memory for the compressor)\n");
 }
 
 void NoteGameStart() {
   if (!Following()) return;
-  gGameInProgress = true;
-  gGameSeen = true;
-  gGameStartPass = MainLoopPasses();
-  gGameFrames = 0;
-  gGameMedals = 0;
-  gGame = ReplayInfo{};
-  gGame.build = kBuildIdentity;
-  gGame.recordedAt = uint64_t(std::time(nullptr));
-  gGame.gameStart = machine::IsPlayingBack() ? machine::PlayedSize() : machine::RecordedSize();
-  if (IsReplayListOffered()) gGame.flags |= kReplayFlagListOffered;
-  gGame.difficulty = CurrentDifficulty();
-  gGame.startStage = stageNo;
-  gGame.stageReached = stageNo;
+  gPlay.inProgress = true;
+  gPlay.seen = true;
+  gPlay.startPass = MainLoopPasses();
+  gPlay.frames = 0;
+  gPlay.medals = 0;
+  gPlay.game = ReplayInfo{};
+  gPlay.game.build = kBuildIdentity;
+  gPlay.game.recordedAt = uint64_t(std::time(nullptr));
+  gPlay.game.gameStart = machine::IsPlayingBack() ? machine::PlayedSize() : machine::RecordedSize();
+  if (IsReplayListOffered()) gPlay.game.flags |= kReplayFlagListOffered;
+  gPlay.game.difficulty = CurrentDifficulty();
+  gPlay.game.startStage = stageNo;
+  gPlay.game.stageReached = stageNo;
 }
 
 void NoteEndingReached() {
-  if (gGameInProgress) gGame.ending = kReplayEndedByEnding;
+  if (gPlay.inProgress) gPlay.game.ending = kReplayEndedByEnding;
 }
 
-void NoteMedalsEarned(uint8_t medalBits) { gGameMedals = medalBits; }
+void NoteMedalsEarned(uint8_t medalBits) { gPlay.medals = medalBits; }
 
-uint8_t MedalsOfGame() { return gGameMedals; }
+uint8_t MedalsOfGame() { return gPlay.medals; }
 
 void NoteTablePlace(int place, const std::string& name) {
-  if (!gGameInProgress || place < 0) return;
-  gGame.tablePlace = uint8_t(place);
-  gGame.tableName = name;
+  if (!gPlay.inProgress || place < 0) return;
+  gPlay.game.tablePlace = uint8_t(place);
+  gPlay.game.tableName = name;
 }
 
 void NoteGameEnd() {
-  if (!gGameInProgress) return;
+  if (!gPlay.inProgress) return;
   EndGame(kReplayEndedByGameOver, 0);
 }
 
 void EndReplaySession(uint32_t stopClockMs) {
-  if (gGameInProgress) EndGame(kReplayEndedByQuit, stopClockMs);
+  if (gPlay.inProgress) EndGame(kReplayEndedByQuit, stopClockMs);
   machine::StopRecording();
 }
 
 bool GameAsPlayed(ReplayInfo* game, uint32_t* frames) {
-  if (!gGameSeen) return false;
-  *game = gGame;
-  *frames = gGameInProgress ? MainLoopPasses() - gGameStartPass : gGameFrames;
+  if (!gPlay.seen) return false;
+  *game = gPlay.game;
+  *frames = gPlay.inProgress ? MainLoopPasses() - gPlay.startPass : gPlay.frames;
   // Still in progress where playback stopped: it ends there.
-  if (gGameInProgress) CloseGame(game, kReplayEndedByQuit);
+  if (gPlay.inProgress) CloseGame(game, kReplayEndedByQuit);
   return true;
 }
 

@@ -48,10 +48,11 @@ uint8_t MedalsOfGame();
 // What the recorder keeps of the game a playback follows, for a snapshot of
 // the game (and back).
 struct RecorderPlayState {
-  bool inProgress;
+  bool inProgress;  // a game started and not ended yet
   ReplayInfo game;
-  bool seen;
+  bool seen;  // a game started since the session began
   uint32_t startPass, frames;
+  uint8_t medals;  // as NoteMedalsEarned was told
 };
 RecorderPlayState SaveRecorderPlayState();
 void RestoreRecorderPlayState(const RecorderPlayState& state);

@@ -19,10 +19,7 @@ struct Fnv64 {
   }
 };
 
-bool gCounting = false;
-uint32_t gStartMs = 0;
-uint32_t gLastSecond = 0;
-uint32_t gPasses = 0;
+DigestClock gClock{false, 0, 0, 0};
 
 }  // namespace
 
@@ -61,26 +58,21 @@ uint32_t TextDigest(const std::string& text) {
 }
 
 void CheckStateEachSecond(uint32_t nowMs) {
-  ++gPasses;
+  ++gClock.passes;
   if (!machine::WantsStateDigests()) return;
-  if (!gCounting) {
-    gCounting = true;
-    gStartMs = nowMs;
-    gLastSecond = 0;
+  if (!gClock.counting) {
+    gClock.counting = true;
+    gClock.startMs = nowMs;
+    gClock.lastSecond = 0;
     return;
   }
-  const uint32_t second = (nowMs - gStartMs) / 1000;
-  if (second == gLastSecond) return;
-  gLastSecond = second;
+  const uint32_t second = (nowMs - gClock.startMs) / 1000;
+  if (second == gClock.lastSecond) return;
+  gClock.lastSecond = second;
   machine::StateDigest(second, PlayStateDigest());
 }
 
-uint32_t MainLoopPasses() { return gPasses; }
+uint32_t MainLoopPasses() { return gClock.passes; }
 
-DigestClock SaveDigestClock() { return {gCounting, gStartMs, gLastSecond, gPasses}; }
-void RestoreDigestClock(const DigestClock& c) {
-  gCounting = c.counting;
-  gStartMs = c.startMs;
-  gLastSecond = c.lastSecond;
-  gPasses = c.passes;
-}
+DigestClock SaveDigestClock() { return gClock; }
+void RestoreDigestClock(const DigestClock& clock) { gClock = clock; }

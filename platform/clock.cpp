@@ -9,8 +9,7 @@ void (*gOnClose)() = nullptr;
 void (*gOnTimerTick)() = nullptr;
 void (*gOnQuit)() = nullptr;
 void (*gOnFullScreenToggled)() = nullptr;
-bool gTimerStarted = false;
-uint32_t gLastTickMs = 0;
+WindowTimerState gTimer{false, 0};
 constexpr uint32_t kTimerIntervalMs = 1000;
 }  // namespace
 
@@ -20,15 +19,12 @@ void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)()) {
   gOnClose = onClose;
   machine::SetDialogCloseHandler(onClose);
   gOnTimerTick = onTimerTick;
-  gTimerStarted = true;
-  gLastTickMs = machine::ReadClockMs();
+  gTimer.started = true;
+  gTimer.lastTickMs = machine::ReadClockMs();
 }
 
-WindowTimerState SaveWindowTimer() { return {gTimerStarted, gLastTickMs}; }
-void RestoreWindowTimer(const WindowTimerState& state) {
-  gTimerStarted = state.started;
-  gLastTickMs = state.lastTickMs;
-}
+WindowTimerState SaveWindowTimer() { return gTimer; }
+void RestoreWindowTimer(const WindowTimerState& state) { gTimer = state; }
 
 void SetQuitHandler(void (*onQuit)()) { gOnQuit = onQuit; }
 void SetFullScreenToggledHandler(void (*onToggled)()) { gOnFullScreenToggled = onToggled; }
@@ -42,12 +38,12 @@ void PumpMessages() {
     if (e == platform::WindowEvent::ScreenshotRequested) TakeScreenshot();
     if (e == platform::WindowEvent::FullScreenToggled && gOnFullScreenToggled) gOnFullScreenToggled();
   }
-  if (gTimerStarted) {
+  if (gTimer.started) {
     const uint32_t now = machine::ReadClockMs();
-    const uint32_t since = now - gLastTickMs;
+    const uint32_t since = now - gTimer.lastTickMs;
     if (since >= kTimerIntervalMs) {
       // One tick per pump at most; a long stall does not bring a burst.
-      gLastTickMs = since >= 2 * kTimerIntervalMs ? now : gLastTickMs + kTimerIntervalMs;
+      gTimer.lastTickMs = since >= 2 * kTimerIntervalMs ? now : gTimer.lastTickMs + kTimerIntervalMs;
       if (gOnTimerTick) gOnTimerTick();
     }
   }

@@ -20,11 +20,8 @@ uint32_t padButtons;
 
 namespace {
 
-int32_t fireKey2 = kVkZ;
-int32_t bombKey2 = kVkX;
-int32_t pauseKey = kVkEscape;
-int32_t padFire = 0, padBomb = 1, padPause = 4;
-bool holdingFire, holdingBomb, holdingPause;
+// The second keys, the pad's buttons and the presses held back.
+InputHiddenState hidden{kVkZ, kVkX, kVkEscape, 0, 1, 4, false, false, false};
 
 bool PadButton(uint32_t buttons, int32_t button) { return button >= 0 && button < 32 && (buttons >> button) & 1u; }
 
@@ -32,10 +29,10 @@ bool PadButton(uint32_t buttons, int32_t button) { return button >= 0 && button 
 // (and bit 3) bomb. With the default buttons this is the pad's own mask.
 int32_t PadFaceBits(uint32_t buttons) {
   int32_t bits = 0;
-  if (PadButton(buttons, padFire)) bits |= 1;
-  if (PadButton(buttons, padBomb)) bits |= 2;
-  if (padFire == 0 && PadButton(buttons, 2)) bits |= 4;
-  if (padBomb == 1 && PadButton(buttons, 3)) bits |= 8;
+  if (PadButton(buttons, hidden.padFire)) bits |= 1;
+  if (PadButton(buttons, hidden.padBomb)) bits |= 2;
+  if (hidden.padFire == 0 && PadButton(buttons, 2)) bits |= 4;
+  if (hidden.padBomb == 1 && PadButton(buttons, 3)) bits |= 8;
   return bits;
 }
 
@@ -48,41 +45,28 @@ void SetControls(int32_t fireKey, int32_t fireKey2Now, int32_t bombKey, int32_t 
   auto kept = [](int32_t live) { return int32_t(machine::ReadValue(uint32_t(live))); };
   buttonKeys[0] = buttonKeys[2] = kept(fireKey);
   buttonKeys[1] = buttonKeys[3] = kept(bombKey);
-  fireKey2 = kept(fireKey2Now);
-  bombKey2 = kept(bombKey2Now);
-  pauseKey = kept(pauseKeyNow);
-  padFire = kept(padFireNow);
-  padBomb = kept(padBombNow);
-  padPause = kept(padPauseNow);
-  holdingFire = holdingBomb = holdingPause = false;
+  hidden.fireKey2 = kept(fireKey2Now);
+  hidden.bombKey2 = kept(bombKey2Now);
+  hidden.pauseKey = kept(pauseKeyNow);
+  hidden.padFire = kept(padFireNow);
+  hidden.padBomb = kept(padBombNow);
+  hidden.padPause = kept(padPauseNow);
+  hidden.holdingFire = hidden.holdingBomb = hidden.holdingPause = false;
 }
 
 bool PauseInputPressed() {
-  const bool key = KeyPressed(pauseKey);
+  const bool key = KeyPressed(hidden.pauseKey);
   const bool pauseKeyPressed = KeyPressed(kVkPause);
-  const bool pressed = key || pauseKeyPressed || PadButton(padButtons, padPause);
+  const bool pressed = key || pauseKeyPressed || PadButton(padButtons, hidden.padPause);
   // The press that closed the pause must end before another counts.
-  if (holdingPause && !pressed) holdingPause = false;
-  return pressed && !holdingPause;
+  if (hidden.holdingPause && !pressed) hidden.holdingPause = false;
+  return pressed && !hidden.holdingPause;
 }
 
-InputHiddenState SaveInputHiddenState() {
-  return {fireKey2, bombKey2, pauseKey, padFire, padBomb, padPause, holdingFire, holdingBomb, holdingPause};
-}
+InputHiddenState SaveInputHiddenState() { return hidden; }
+void RestoreInputHiddenState(const InputHiddenState& state) { hidden = state; }
 
-void RestoreInputHiddenState(const InputHiddenState& s) {
-  fireKey2 = s.fireKey2;
-  bombKey2 = s.bombKey2;
-  pauseKey = s.pauseKey;
-  padFire = s.padFire;
-  padBomb = s.padBomb;
-  padPause = s.padPause;
-  holdingFire = s.holdingFire;
-  holdingBomb = s.holdingBomb;
-  holdingPause = s.holdingPause;
-}
-
-void HoldBackHeldButtons() { holdingFire = holdingBomb = holdingPause = true; }
+void HoldBackHeldButtons() { hidden.holdingFire = hidden.holdingBomb = hidden.holdingPause = true; }
 
 bool KeyPressed(int vk) { return machine::QueryKey(vk); }
 
@@ -128,16 +112,16 @@ void ReadInput() {
   const int v = (machine::IsKeyDown(kVkDown) ? 1 : 0) - (machine::IsKeyDown(kVkUp) ? 1 : 0);
   if (v != 0) inputY = int16_t(v);
   int f = (machine::IsKeyDown(buttonKeys[2]) ? 4 : 0) | (machine::IsKeyDown(buttonKeys[0]) ? 1 : 0);
-  if (f == 0 && machine::IsKeyDown(fireKey2)) f = 5;  // as the first key reads
+  if (f == 0 && machine::IsKeyDown(hidden.fireKey2)) f = 5;  // as the first key reads
   if (f != 0) fireBits = f;
   int b = (machine::IsKeyDown(buttonKeys[3]) ? 8 : 0) | (machine::IsKeyDown(buttonKeys[1]) ? 2 : 0);
-  if (b == 0 && machine::IsKeyDown(bombKey2)) b = 10;
+  if (b == 0 && machine::IsKeyDown(hidden.bombKey2)) b = 10;
   if (b != 0) bombBits = b;
   // A button held through a menu's closing counts only once it was let go.
-  if (holdingFire && (fireBits & 5) == 0) holdingFire = false;
-  if (holdingBomb && (bombBits & 10) == 0) holdingBomb = false;
-  if (holdingFire) fireBits &= ~5;
-  if (holdingBomb) bombBits &= ~10;
+  if (hidden.holdingFire && (fireBits & 5) == 0) hidden.holdingFire = false;
+  if (hidden.holdingBomb && (bombBits & 10) == 0) hidden.holdingBomb = false;
+  if (hidden.holdingFire) fireBits &= ~5;
+  if (hidden.holdingBomb) bombBits &= ~10;
 }
 
 void FlushInput() {
@@ -147,7 +131,7 @@ void FlushInput() {
   // The menu keys too, so that a press seen by no one does not act later.
   static const int kMenuKeys[] = {kVkEscape, kVkPause, kVkEnter, kVkSpace};
   for (int vk : kMenuKeys) (void)machine::QueryKey(vk);
-  (void)machine::QueryKey(pauseKey);
+  (void)machine::QueryKey(hidden.pauseKey);
   fireBits = bombBits = 0;
   inputX = inputY = 0;
 }
