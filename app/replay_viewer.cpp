@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
@@ -19,6 +20,19 @@
 #include "world/world_state.h"
 
 namespace {
+
+// The speeds in order: 1/4, 1/2, 1, 2, 4, 8 and as fast as the machine
+// allows.
+constexpr int kSpeedCount = 7;
+constexpr int kNormalSpeed = 2;
+constexpr int kSpeedUnbounded = 6;
+
+// The start of a stage or a boss playback has passed.
+struct ReplayMark {
+  uint32_t ms;
+  uint8_t stage;
+  bool boss;
+};
 
 struct KeptSnapshot {
   uint32_t ms;
@@ -345,8 +359,6 @@ void OpenReplayViewer(uint64_t gameStart, bool keys) {
   if (keys) SetPresentOverlay(DrawOverlay);
 }
 
-bool ReplayViewerOpen() { return gOpen; }
-
 void CloseReplayViewer() {
   if (!gOpen) return;
   DrawAgain();
@@ -430,15 +442,9 @@ void SeekReplay(uint32_t ms) {
 }
 
 void SetReplayLandingHandler(void (*onLanding)(uint32_t)) { gOnLanding = onLanding; }
-uint32_t ReplayViewerTime() { return gStarted ? gNow : 0; }
-bool ReplayViewerSeeking() { return gSeeking || gPendingSeek; }
-uint32_t ReplayViewerExploredMs() { return gExplored; }
-
-void PauseReplay(bool paused) { gPaused = paused; }
-bool ReplayPaused() { return gPaused; }
-void StepReplayFrame() { gStep = true; }
-void SetReplaySpeed(int speed) { gSpeed = speed < 0 ? 0 : speed >= kSpeedCount ? kSpeedCount - 1 : speed; }
-int ReplaySpeed() { return gSpeed; }
-const char* ReplaySpeedName(int speed) { return speed >= 0 && speed < kSpeedCount ? kSpeedNames[speed] : ""; }
-const std::vector<ReplayMark>& ReplayMarks() { return gMarks; }
 void SetReplayViewerStop(void (*stop)()) { gStop = stop; }
+
+std::string ReplayViewerSpeedLabel() {
+  if (FastForwardHeld()) return "4";
+  return gSpeed == kNormalSpeed ? std::string() : kSpeedNames[gSpeed];
+}

@@ -15,7 +15,7 @@
 #pragma once
 
 #include <cstdint>
-#include <vector>
+#include <string>
 
 constexpr uint32_t kSnapshotEveryMs = 5000;
 
@@ -24,7 +24,6 @@ constexpr uint32_t kSnapshotEveryMs = 5000;
 // the keyboard as they are now (the playback's readings are the recorded
 // ones); without, it is driven only through the calls below.
 void OpenReplayViewer(uint64_t gameStart, bool keys);
-bool ReplayViewerOpen();
 void CloseReplayViewer();
 
 // Called at the top of every main-loop pass (nothing while no viewer is open).
@@ -44,32 +43,9 @@ bool ReplayViewerTakesEnd();
 void SeekReplay(uint32_t ms);
 // Called when a seek has landed, with the game's time there.
 void SetReplayLandingHandler(void (*onLanding)(uint32_t ms));
-// The game's time now (0 before the game starts), whether a seek is running,
-// and the end of the replay as far as playback has explored it.
-uint32_t ReplayViewerTime();
-bool ReplayViewerSeeking();
-uint32_t ReplayViewerExploredMs();
-
-// Pause, frame step and speed. The speeds in order: 1/4, 1/2, 1, 2, 4, 8
-// and as fast as the machine allows (kSpeedUnbounded).
-void PauseReplay(bool paused);
-bool ReplayPaused();
-void StepReplayFrame();
-constexpr int kSpeedCount = 7;
-constexpr int kNormalSpeed = 2;
-constexpr int kSpeedUnbounded = 6;
-void SetReplaySpeed(int speed);
-int ReplaySpeed();
-// The speed's name as shown ("1/4", "1", "8", "max").
-const char* ReplaySpeedName(int speed);
-
-// The starts of the stages and bosses playback has passed, in order.
-struct ReplayMark {
-  uint32_t ms;
-  uint8_t stage;
-  bool boss;
-};
-const std::vector<ReplayMark>& ReplayMarks();
+// The speed the viewer plays at as shown beside "REPLAY": "" for the normal
+// speed, else "1/4", "1/2", "2", "4", "8" or "max" ("4" while Space is held).
+std::string ReplayViewerSpeedLabel();
 
 // Who stops watching when the viewer's Escape is pressed or its window is
 // closed (nullptr: those keys do nothing).

@@ -11,7 +11,6 @@
 #include "frontend/replay_list.h"
 #include "platform/backend.h"
 #include "platform/files.h"
-#include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/machine.h"
 #include "platform/posix/program_folder.h"
@@ -100,10 +99,6 @@ void WatchReplayFromGame(const std::string& path) {
 }
 
 bool IsWatchingReplay() { return machine::IsPlayingBack() && gStream.size() > 0 && !BeforeTheGame(); }
-std::string ReplayWatchSpeed() {
-  if (platform::IsKeyDown(kVkSpace)) return "4";
-  return ReplaySpeed() == kNormalSpeed ? std::string() : ReplaySpeedName(ReplaySpeed());
-}
 
 void SetProgramRestarter(void (*restart)(const std::string& replayPath)) {
   gRestart = restart ? restart : RestartByExecuting;

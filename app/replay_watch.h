@@ -21,7 +21,5 @@
 // executes itself again; a browser loads the page again.
 void SetProgramRestarter(void (*restart)(const std::string& replayPath));
 
-// Whether a replay is being watched in the game, and at what speed ("" for
-// the normal speed, else "1/4" ... "8", "max"; "4" while Space is held).
+// Whether a replay is being watched in the game.
 bool IsWatchingReplay();
-std::string ReplayWatchSpeed();

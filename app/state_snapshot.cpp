@@ -23,14 +23,14 @@ size_t ValueBytes(const StateEntry& e) {
 // The player's own settings stay the watcher's, as the digests leave them out.
 bool Kept(const StateEntry& e) { return e.data != static_cast<const void*>(settingValues); }
 
-}  // namespace
-
 size_t SnapshotValueBytes() {
   size_t n = 0;
   for (int i = 0; i < kStateEntryCount; ++i)
     if (Kept(kStateEntries[i])) n += ValueBytes(kStateEntries[i]);
   return n;
 }
+
+}  // namespace
 
 void TakeSnapshot(StateSnapshot* s) {
   s->values.resize(SnapshotValueBytes());

@@ -35,5 +35,3 @@ void TakeSnapshot(StateSnapshot* snapshot);
 // Puts the game back as `snapshot` holds it, playback included; the picture's
 // background is built again.
 void RestoreSnapshot(const StateSnapshot& snapshot);
-// The bytes of the fixed-size globals a snapshot keeps.
-size_t SnapshotValueBytes();

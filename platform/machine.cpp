@@ -304,7 +304,6 @@ bool PassFlag(char tag, bool live) {
 }
 
 bool PassKey(char tag, int vk, bool live) {
-  if (gHeld) return false;
   if (gMode == Mode::Recording) {
     Put(uint8_t(tag));
     PutNumber(uint32_t(vk));

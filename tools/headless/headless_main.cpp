@@ -183,9 +183,6 @@ bool gReplayMismatch = false;
   platform::EndProcess();
 }
 
-// Loads the replay and plays it back in place of a script: the headless
-// machine is still asked everything (its answers dropped), and its dialogs are
-// answered as the replay's were, so the dump reads as the recorded run's did.
 std::FILE* gDigest = nullptr;
 uint32_t gNextDigestAt = 0;
 bool gCapturesHeld = false;
@@ -221,6 +218,9 @@ void OpenViewer(const ReplayInfo& info) {
   SeekReplay(gOptions.seeks[0]);
 }
 
+// Loads the replay and plays it back in place of a script: the headless
+// machine is still asked everything (its answers dropped), and its dialogs are
+// answered as the replay's were, so the dump reads as the recorded run's did.
 void LoadReplay() {
   ReplayInfo info;
   std::string why;
