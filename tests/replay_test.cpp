@@ -67,6 +67,21 @@ std::string ReadEverything() {
 
 size_t compressedSize = 0;
 
+// Ends the recording under way and makes a replay file of it for `build`.
+std::vector<uint8_t> FinishRecording(const std::string& build, float score) {
+  const uint8_t* compressed;
+  size_t size;
+  uint64_t rawSize;
+  uint32_t crc;
+  EXPECT_TRUE(machine::FlushRecording(&compressed, &size, &rawSize, &crc));
+  machine::StopRecording();
+  compressedSize = size;
+  ReplayInfo info;
+  info.build = build;
+  info.score = score;
+  return EncodeReplay(info, compressed, size, rawSize, crc);
+}
+
 std::vector<uint8_t> RecordFile(const std::string& build, std::string* answers) {
   EXPECT_TRUE(machine::StartRecording());
   headless::SetClock(0xFFFFFFF0u);  // the clock wraps during the recording
@@ -80,17 +95,7 @@ std::vector<uint8_t> RecordFile(const std::string& build, std::string* answers) 
   headless::QueueAnswer(true);
   headless::QueueName("名前");
   *answers = ReadEverything();
-  const uint8_t* compressed;
-  size_t size;
-  uint64_t rawSize;
-  uint32_t crc;
-  EXPECT_TRUE(machine::FlushRecording(&compressed, &size, &rawSize, &crc));
-  machine::StopRecording();
-  compressedSize = size;
-  ReplayInfo info;
-  info.build = build;
-  info.score = 12345;
-  return EncodeReplay(info, compressed, size, rawSize, crc);
+  return FinishRecording(build, 12345);
 }
 
 class ReplayTest : public GameTest {
@@ -171,15 +176,8 @@ TEST_F(ReplayTest, AReadingTheReplayDoesNotHoldStopsPlayback) {
 std::vector<uint8_t> RecordRaw(void (*reads)()) {
   EXPECT_TRUE(machine::StartRecording());
   reads();
-  const uint8_t* compressed;
-  size_t size;
-  uint64_t rawSize;
-  uint32_t crc;
-  EXPECT_TRUE(machine::FlushRecording(&compressed, &size, &rawSize, &crc));
-  machine::StopRecording();
+  const std::vector<uint8_t> file = FinishRecording(kBuildIdentity, 0);
   ReplayInfo info;
-  info.build = kBuildIdentity;
-  const std::vector<uint8_t> file = EncodeReplay(info, compressed, size, rawSize, crc);
   std::vector<uint8_t> raw;
   std::string error;
   EXPECT_TRUE(LoadReplay(file.data(), file.size(), kBuildIdentity, &info, &raw, &error)) << error;

@@ -34,6 +34,12 @@ std::deque<Request>& gRequests = *new std::deque<Request>;
 bool gBusy = false;
 bool gThreadStarted = false;
 
+}  // namespace
+
+void SendFolderNow(const std::string& serverUrl, const std::string& folder, const std::string& extension);
+
+namespace {
+
 void Work() {
   std::unique_lock<std::mutex> lock(gMutex);
   for (;;) {
@@ -42,12 +48,7 @@ void Work() {
     gRequests.pop_front();
     gBusy = true;
     lock.unlock();
-    std::string why;
-    if (!SendFolder(r.serverUrl, r.folder, r.extension, &why)) {
-      std::fprintf(stderr, "tessivane: the replay was not sent to the score server (%s); it is sent again at the next start\n",
-                   why.c_str());
-      NoteFailure();
-    }
+    SendFolderNow(r.serverUrl, r.folder, r.extension);
     lock.lock();
     gBusy = false;
     gChanged.notify_all();
@@ -100,9 +101,9 @@ bool SendFolder(const std::string& serverUrl, const std::string& folder, const s
       *why = "cannot read " + path + ": " + files::ErrorText(error);
       return false;
     }
-    const httplib::Result sent = client.Post((prefix + "/api/replays").c_str(),
-                                             reinterpret_cast<const char*>(bytes.data()), bytes.size(),
-                                             "application/octet-stream");
+    const httplib::Result sent =
+        client.Post((prefix + "/api/replays").c_str(), reinterpret_cast<const char*>(bytes.data()), bytes.size(),
+                    "application/octet-stream");
     if (!sent) {
       *why = serverUrl + ": " + httplib::to_string(sent.error());
       return false;
@@ -124,7 +125,17 @@ bool SendFolder(const std::string& serverUrl, const std::string& folder, const s
   return true;
 }
 
-void SendFolderInBackground(const std::string& serverUrl, const std::string& folder, const std::string& extension) {
+void SendFolderNow(const std::string& serverUrl, const std::string& folder, const std::string& extension) {
+  std::string why;
+  if (SendFolder(serverUrl, folder, extension, &why)) return;
+  std::fprintf(stderr,
+               "tessivane: the replay was not sent to the score server (%s); it is sent again at the next start\n",
+               why.c_str());
+  gFailed = true;
+}
+
+void SendFolderInBackground(const std::string& serverUrl, const std::string& folder,
+                            const std::string& extension) {
   std::lock_guard<std::mutex> lock(gMutex);
   gRequests.push_back({serverUrl, folder, extension});
   if (!gThreadStarted) {
@@ -135,8 +146,6 @@ void SendFolderInBackground(const std::string& serverUrl, const std::string& fol
 }
 
 uint32_t TakeFailure() { return gFailed.exchange(false) ? 1 : 0; }
-
-void NoteFailure() { gFailed = true; }
 
 void FinishSending(uint32_t ms) {
   std::unique_lock<std::mutex> lock(gMutex);

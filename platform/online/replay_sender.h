@@ -21,15 +21,14 @@ bool Available();
 bool SendFolder(const std::string& serverUrl, const std::string& folder, const std::string& extension,
                 std::string* why);
 
-// SendFolder on a thread of its own: returns at once. A request made while
-// one runs is done after it. A failure is kept for TakeFailure and said once
-// on standard error.
+// SendFolder, a failure said on standard error and kept for TakeFailure.
+void SendFolderNow(const std::string& serverUrl, const std::string& folder, const std::string& extension);
+// SendFolderNow on a thread of its own: returns at once. A request made while
+// one runs is done after it.
 void SendFolderInBackground(const std::string& serverUrl, const std::string& folder, const std::string& extension);
 // 1 once after a sending failed (in the background or not), then 0 until
 // another fails.
 uint32_t TakeFailure();
-// Keeps a failure of a sending made by the caller (SendFolder) for TakeFailure.
-void NoteFailure();
 // Waits until no sending runs, at most `ms` milliseconds (at exit).
 void FinishSending(uint32_t ms);
 

@@ -15,7 +15,7 @@ void SendFolderInBackground(const std::string&, const std::string&, const std::s
 
 uint32_t TakeFailure() { return 0; }
 
-void NoteFailure() {}
+void SendFolderNow(const std::string&, const std::string&, const std::string&) {}
 
 void FinishSending(uint32_t) {}
 
