@@ -279,14 +279,6 @@ std::string ClockText(uint32_t ms) {
   return text;
 }
 
-void Darken(Surface& s, int x0, int y0, int x1, int y1) {
-  for (int y = y0 < 0 ? 0 : y0; y < y1 && y < s.height; ++y)
-    for (int x = x0 < 0 ? 0 : x0; x < x1 && x < s.width; ++x) {
-      uint32_t& p = s.pixels[y * s.width + x];
-      p = (p >> 2) & 0x3F3F3Fu;
-    }
-}
-
 void Fill(Surface& s, int x0, int y0, int x1, int y1, uint32_t rgb) {
   for (int y = y0 < 0 ? 0 : y0; y < y1 && y < s.height; ++y)
     for (int x = x0 < 0 ? 0 : x0; x < x1 && x < s.width; ++x) s.pixels[y * s.width + x] = rgb;
@@ -299,7 +291,7 @@ constexpr int kHelpPoints = 9;
 // (red) starts, where the game stands, the time, the speed.
 void DrawBar(Surface& s) {
   const int top = s.height - kBarHeight;
-  Darken(s, 0, top, s.width, s.height);
+  DarkenArea(s, 0, top, s.width, s.height);
   const int left = 6, right = s.width - 6, lineY = top + 8;
   const uint32_t span = gExplored > gNow ? gExplored : (gNow > 0 ? gNow : 1);
   auto xAt = [&](uint32_t ms) { return left + int(int64_t(right - left) * (ms > span ? span : ms) / span); };
@@ -322,7 +314,7 @@ void DrawHelp(Surface& s) {
   };
   const int lineHeight = kHelpPoints + 4;
   const int top = s.height - kBarHeight - 4 - lineHeight * 4;
-  Darken(s, 0, top - 2, s.width, s.height - kBarHeight);
+  DarkenArea(s, 0, top - 2, s.width, s.height - kBarHeight);
   for (int i = 0; i < 4; ++i)
     platform::DrawText(s, 6, top + lineHeight * i, kHelpPoints, 0xE0E0E0, language::Translate(kLines[i]));
 }

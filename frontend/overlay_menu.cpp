@@ -53,14 +53,7 @@ void DrawDimmedBackdrop() {
 
 // Everything counts as held at the start, so that the press that opened a
 // menu does not act in it.
-void DarkenPanel(int x, int y, int w, int h) {
-  if (!scrmain.pixels) return;
-  for (int row = std::max(0, y); row < std::min(kScreenHeight, y + h); ++row)
-    for (int col = std::max(0, x); col < std::min(kScreenWidth, x + w); ++col) {
-      uint32_t& p = scrmain.pixels[row * kScreenWidth + col];
-      p = (p >> 2) & 0x3F3F3F;
-    }
-}
+void DarkenPanel(int x, int y, int w, int h) { DarkenArea(scrmain, x, y, x + w, y + h); }
 
 void BeginMenuInput() { held = MenuInput{true, true, true, true, true, true}; }
 

@@ -154,25 +154,19 @@ void PresentWithNotice(const Surface& picture) {
     platform::PresentScreen(picture);
     return;
   }
-  auto darken = [](int x0, int y0, int x1, int y1) {
-    for (int y = std::max(0, y0); y < std::min(kScreenHeight, y1); ++y)
-      for (int x = std::max(0, x0); x < std::min(kScreenWidth, x1); ++x) {
-        uint32_t& p = overlayPixels[y * kScreenWidth + x];
-        p = (p >> 2) & 0x3F3F3Fu;
-      }
-  };
+
   if (!label.empty()) {
     // The top right corner, right of the score, on a darkened patch.
     const int width = platform::TextWidth(kNoticePoints, label);
     const int x = kScreenWidth - width - 4;
-    darken(x - 3, 0, kScreenWidth, kNoticeLineHeight + 2);
+    DarkenArea(overlay, x - 3, 0, kScreenWidth, kNoticeLineHeight + 2);
     platform::DrawText(overlay, x, 2, kNoticePoints, 0xFFFF00, label);
   }
   if (noticeShowing) {
     // A darkened band along the bottom, the text's lines on it.
     const int lines = 1 + int(std::count(notice.begin(), notice.end(), '\n'));
     const int bandHeight = kNoticeLineHeight * lines + 4;
-    darken(0, kScreenHeight - bandHeight, kScreenWidth, kScreenHeight);
+    DarkenArea(overlay, 0, kScreenHeight - bandHeight, kScreenWidth, kScreenHeight);
     size_t start = 0;
     for (int line = 0; line < lines; ++line) {
       size_t end = notice.find('\n', start);

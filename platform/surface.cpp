@@ -1,5 +1,6 @@
 #include "platform/surface.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/backend.h"
@@ -69,6 +70,15 @@ bool SetUpSurfaces() {
 
 void ClearSurface(Surface& s) {
   if (s.pixels && !DrawingSkipped()) std::memset(s.pixels, 0, size_t(s.width) * s.height * sizeof(uint32_t));
+}
+
+void DarkenArea(Surface& s, int x0, int y0, int x1, int y1) {
+  if (!s.pixels) return;
+  for (int y = std::max(0, y0); y < std::min(s.height, y1); ++y)
+    for (int x = std::max(0, x0); x < std::min(s.width, x1); ++x) {
+      uint32_t& p = s.pixels[y * s.width + x];
+      p = (p >> 2) & 0x3F3F3Fu;
+    }
 }
 
 void RefreshScreen() {

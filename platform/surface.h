@@ -26,5 +26,8 @@ extern Surface imgchar[kSheetCount];  // sprite sheets by SheetId, read-only aft
 bool SetUpSurfaces();
 // Fills a surface with black.
 void ClearSurface(Surface& s);
+// Darkens the part of `s` from (x0, y0) up to (x1, y1), clipped to it, to a
+// quarter of its brightness: the panels under menus, notices and bars.
+void DarkenArea(Surface& s, int x0, int y0, int x1, int y1);
 // Presents scrmain (its one refresh per frame).
 void RefreshScreen();
