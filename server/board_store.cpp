@@ -1,5 +1,6 @@
 #include "server/board_store.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace server {
@@ -166,18 +167,20 @@ int64_t BoardStore::Submit(const std::string& bytes, const std::string& sha256, 
     if (!first.empty()) {
       const int64_t original = first[0].Integer(0);
       return c
-          .Run("INSERT INTO replays (submitted_at, address, sha256, size, duplicate_of, status, reason)"
-               " VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id",
-               {now, address, sha256, int64_t(bytes.size()), original, kStatusRefused,
-                "duplicate of entry " + std::to_string(original)})
+          .Run(
+              "INSERT INTO replays (submitted_at, address, sha256, size, duplicate_of, status, reason)"
+              " VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id",
+              {now, address, sha256, int64_t(bytes.size()), original, kStatusRefused,
+               "duplicate of entry " + std::to_string(original)})
           .at(0)
           .Integer(0);
     }
     return c
-        .Run("INSERT INTO replays (submitted_at, address, sha256, size, bytes, status, reason)"
-             " VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id",
-             {now, address, sha256, int64_t(bytes.size()), SqlValue::Blob(bytes),
-              refusal.empty() ? kStatusQueued : kStatusRefused, refusal})
+        .Run(
+            "INSERT INTO replays (submitted_at, address, sha256, size, bytes, status, reason)"
+            " VALUES (?, ?, ?, ?, ?, ?, ?) RETURNING id",
+            {now, address, sha256, int64_t(bytes.size()), SqlValue::Blob(bytes),
+             refusal.empty() ? kStatusQueued : kStatusRefused, refusal})
         .at(0)
         .Integer(0);
   });
@@ -198,23 +201,25 @@ std::optional<Claim> BoardStore::ClaimNext(const std::string& worker, int64_t no
 
 bool BoardStore::Finish(int64_t id, const std::string& worker, const Verdict& v, int64_t now) {
   return InTransaction([&](SqlConnection& c) {
-    return !c.Run("UPDATE replays SET status = ?, reason = ?, claimed_by = NULL, claimed_at = NULL,"
-                  " verified_by = ?, verified_at = ?, build = ?, recorded = ?, difficulty = ?, start_stage = ?,"
-                  " stage_reached = ?, ending = ?, score = ?, place = ?, name = ?, frames = ?, digests = ?,"
-                  " medals = ?"
-                  " WHERE id = ? AND status = ? AND claimed_by = ? RETURNING id",
-                  {v.ranked ? kStatusRanked : kStatusRefused, v.ranked ? std::string() : v.reason, worker, now,
-                   v.build, v.recorded, v.difficulty, v.startStage, v.stageReached, v.ending, v.score, v.place,
-                   v.name, v.frames, v.digests, v.medals, id, kStatusVerifying, worker})
+    return !c.Run(
+                 "UPDATE replays SET status = ?, reason = ?, claimed_by = NULL, claimed_at = NULL,"
+                 " verified_by = ?, verified_at = ?, build = ?, recorded = ?, difficulty = ?, start_stage = ?,"
+                 " stage_reached = ?, ending = ?, score = ?, place = ?, name = ?, frames = ?, digests = ?,"
+                 " medals = ?"
+                 " WHERE id = ? AND status = ? AND claimed_by = ? RETURNING id",
+                 {v.ranked ? kStatusRanked : kStatusRefused, v.ranked ? std::string() : v.reason, worker, now,
+                  v.build, v.recorded, v.difficulty, v.startStage, v.stageReached, v.ending, v.score, v.place,
+                  v.name, v.frames, v.digests, v.medals, id, kStatusVerifying, worker})
                 .empty();
   });
 }
 
 void BoardStore::Release(int64_t id, const std::string& worker) {
   InTransaction([&](SqlConnection& c) {
-    c.Run("UPDATE replays SET status = ?, claimed_by = NULL, claimed_at = NULL"
-          " WHERE id = ? AND status = ? AND claimed_by = ?",
-          {kStatusQueued, id, kStatusVerifying, worker});
+    c.Run(
+        "UPDATE replays SET status = ?, claimed_by = NULL, claimed_at = NULL"
+        " WHERE id = ? AND status = ? AND claimed_by = ?",
+        {kStatusQueued, id, kStatusVerifying, worker});
     return 0;
   });
 }
@@ -279,8 +284,9 @@ std::optional<std::string> BoardStore::RankedReplayBytes(int64_t id) {
 }
 
 bool BoardStore::Hide(int64_t id) {
-  return InTransaction(
-      [&](SqlConnection& c) { return !c.Run("UPDATE replays SET hidden = 1 WHERE id = ? RETURNING id", {id}).empty(); });
+  return InTransaction([&](SqlConnection& c) {
+    return !c.Run("UPDATE replays SET hidden = 1 WHERE id = ? RETURNING id", {id}).empty();
+  });
 }
 
 int64_t BoardStore::Pending() {
@@ -289,6 +295,16 @@ int64_t BoardStore::Pending() {
         .at(0)
         .Integer(0);
   });
+}
+
+std::vector<std::string> MedalNames(const std::string& stored) {
+  std::vector<std::string> names;
+  for (size_t at = 0; at < stored.size();) {
+    const size_t comma = std::min(stored.find(',', at), stored.size());
+    if (comma > at) names.push_back(stored.substr(at, comma - at));
+    at = comma + 1;
+  }
+  return names;
 }
 
 }  // namespace server

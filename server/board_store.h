@@ -48,6 +48,9 @@ struct Verdict {
   std::string medals;  // the medals the run earned, comma-separated
 };
 
+// The medals as stored (names joined by commas), one name each.
+std::vector<std::string> MedalNames(const std::string& stored);
+
 struct ReplayRecord {
   int64_t id = 0;
   std::string status;

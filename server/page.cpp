@@ -1,6 +1,5 @@
 #include "server/page.h"
 
-#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -48,14 +47,15 @@ std::string PageHead(const std::vector<BoardOfDifficulty>& boards) {
   const std::string title = EscapeHtml(Translate("Tessivane スコアボード"));
   // The originals are Japanese; a translation is English (po/ has no other).
   const bool japanese = Translate(original) == original;
-  std::string head = std::string("<!DOCTYPE html>\n<html lang=\"") + (japanese ? "ja" : "en") +
-                     "\">\n<head>\n<meta charset=\"utf-8\">\n"
-                     "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
-                     title + "</title>\n" + kPageStyle + "</head>\n<body>\n<h1>" + title + "</h1>\n<p class=\"note\">" +
-                     EscapeHtml(Translate("ここに載るスコアはすべて、このサーバーがリプレイを再生して確かめたものです。"
-                                          "リプレイの入力がこのゲームでそのスコアに届くことの証明であり、"
-                                          "人の手で遊ばれたことの証明ではありません。")) +
-                     "</p>\n<nav>";
+  std::string head =
+      std::string("<!DOCTYPE html>\n<html lang=\"") + (japanese ? "ja" : "en") +
+      "\">\n<head>\n<meta charset=\"utf-8\">\n"
+      "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n<title>" +
+      title + "</title>\n" + kPageStyle + "</head>\n<body>\n<h1>" + title + "</h1>\n<p class=\"note\">" +
+      EscapeHtml(Translate("ここに載るスコアはすべて、このサーバーがリプレイを再生して確かめたものです。"
+                           "リプレイの入力がこのゲームでそのスコアに届くことの証明であり、"
+                           "人の手で遊ばれたことの証明ではありません。")) +
+      "</p>\n<nav>";
   for (const BoardOfDifficulty& board : boards)
     head += "<a href=\"#" + EscapeHtml(board.difficulty) + "\">" + EscapeHtml(Title(board.difficulty)) + "</a>";
   return head + "</nav>\n";
@@ -88,11 +88,7 @@ std::string MedalsText(const std::string& stored) {
       {"hardestRun", TranslatedLater("ハーデストをノーコンティニューで")},
   };
   std::string text;
-  for (size_t at = 0; at < stored.size();) {
-    const size_t comma = std::min(stored.find(',', at), stored.size());
-    const std::string name = stored.substr(at, comma - at);
-    at = comma + 1;
-    if (name.empty()) continue;
+  for (const std::string& name : MedalNames(stored)) {
     std::string shown = name;
     for (const auto& m : kMedals)
       if (name == m.name) shown = Translate(m.text);
@@ -132,17 +128,20 @@ std::string BoardPage(const std::vector<BoardOfDifficulty>& boards, bool watch) 
       page += Cell("p", " class=\"empty\"", TranslatedLater("まだスコアはありません。")) + "\n</section>\n";
       continue;
     }
-    page += "<table>\n<thead><tr><th>#</th>" + Cell("th", "", TranslatedLater("名前")) + Cell("th", " class=\"score\"", TranslatedLater("スコア")) +
-            Cell("th", "", TranslatedLater("ステージ")) + Cell("th", "", TranslatedLater("結果")) + Cell("th", " class=\"wide\"", TranslatedLater("メダル")) +
-            Cell("th", " class=\"wide\"", TranslatedLater("日付")) + Cell("th", "", TranslatedLater("リプレイ")) + "</tr></thead>\n<tbody>\n";
+    page += "<table>\n<thead><tr><th>#</th>" + Cell("th", "", TranslatedLater("名前")) +
+            Cell("th", " class=\"score\"", TranslatedLater("スコア")) +
+            Cell("th", "", TranslatedLater("ステージ")) + Cell("th", "", TranslatedLater("結果")) +
+            Cell("th", " class=\"wide\"", TranslatedLater("メダル")) +
+            Cell("th", " class=\"wide\"", TranslatedLater("日付")) + Cell("th", "", TranslatedLater("リプレイ")) +
+            "</tr></thead>\n<tbody>\n";
     for (const BoardEntry& e : board.entries) {
       const std::string id = std::to_string(e.id);
       page += "<tr data-id=\"" + id + "\"><td>" + std::to_string(e.rank) + "</td><td class=\"name\">" +
               EscapeHtml(e.name) + "</td><td class=\"score\">" + ScoreText(e.score) + "</td><td>" +
-              std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) + "</td><td class=\"wide medals\">" +
-              MedalsText(e.medals) + "</td><td class=\"wide\">" + EscapeHtml(e.recorded.substr(0, 10)) +
-              "</td><td><a href=\"/api/replays/" +
-              id + "/file\" download>" + EscapeHtml(Translate("ダウンロード")) + "</a>";
+              std::to_string(e.stageReached) + "</td><td>" + EndingText(e.ending) +
+              "</td><td class=\"wide medals\">" + MedalsText(e.medals) + "</td><td class=\"wide\">" +
+              EscapeHtml(e.recorded.substr(0, 10)) + "</td><td><a href=\"/api/replays/" + id +
+              "/file\" download>" + EscapeHtml(Translate("ダウンロード")) + "</a>";
       if (watch) page += " <a href=\"/watch/" + id + "\">" + EscapeHtml(Translate("見る")) + "</a>";
       page += "</td></tr>\n";
     }

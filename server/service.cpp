@@ -1,19 +1,18 @@
 #include "server/service.h"
 
+#include <fcntl.h>
+#include <httplib.h>
 #include <openssl/evp.h>
 #include <sys/file.h>
 #include <sys/socket.h>
-#include <fcntl.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
 #include <ctime>
 #include <deque>
-#include <httplib.h>
 #include <memory>
 #include <mutex>
 #include <nlohmann/json.hpp>
@@ -71,14 +70,10 @@ Json ScoreJson(double score) {
   return Json(score);
 }
 
-// The medals as stored (names joined by commas) as a JSON list of names.
+// The medals as stored as a JSON list of names.
 Json MedalList(const std::string& stored) {
   Json list = Json::array();
-  for (size_t at = 0; at < stored.size();) {
-    const size_t comma = std::min(stored.find(',', at), stored.size());
-    if (comma > at) list.push_back(stored.substr(at, comma - at));
-    at = comma + 1;
-  }
+  for (const std::string& name : MedalNames(stored)) list.push_back(name);
   return list;
 }
 
@@ -88,7 +83,9 @@ void SendJson(httplib::Response& res, int status, const Json& body) {
   res.set_content(JsonText(body) + "\n", "application/json");
 }
 
-void SendError(httplib::Response& res, int status, const std::string& why) { SendJson(res, status, {{"error", why}}); }
+void SendError(httplib::Response& res, int status, const std::string& why) {
+  SendJson(res, status, {{"error", why}});
+}
 
 // At most `perMinute` submissions from one address in any minute.
 class RateLimiter {
@@ -154,7 +151,8 @@ class Service {
       return 1;
     }
     if (listening >= 0) listen(listening, kListenBacklog);
-    const std::string shownHost = options_.host.find(':') != std::string::npos ? "[" + options_.host + "]" : options_.host;
+    const std::string shownHost =
+        options_.host.find(':') != std::string::npos ? "[" + options_.host + "]" : options_.host;
     std::printf("tessivane-server: listening on http://%s:%d/\n", shownHost.c_str(), port);
     std::fflush(stdout);
 
@@ -182,7 +180,8 @@ class Service {
         // Claims of server processes that died go back to the queue.
         if (store_.IsPostgresql() && Now() >= nextSweep) {
           nextSweep = Now() + 10;
-          const int64_t back = store_.RequeueClaimsBefore(Now() - options_.limits.wallSeconds - kClaimGraceSeconds);
+          const int64_t back =
+              store_.RequeueClaimsBefore(Now() - options_.limits.wallSeconds - kClaimGraceSeconds);
           if (back > 0) Log("put back " + std::to_string(back) + " abandoned claims");
         }
         claim = store_.ClaimNext(worker, Now());
@@ -200,7 +199,8 @@ class Service {
   }
 
   void Verify(const std::string& worker, const Claim& claim) {
-    const VerifierRun run = RunVerifier(options_.verifier, claim.bytes, options_.limits, [this] { return stop_.load(); });
+    const VerifierRun run =
+        RunVerifier(options_.verifier, claim.bytes, options_.limits, [this] { return stop_.load(); });
     const Judgement judgement = JudgeVerifierRun(run, options_.limits, kBuildIdentity);
     const std::string id = std::to_string(claim.id);
     try {
@@ -218,8 +218,9 @@ class Service {
       }
       boardGeneration_++;
       const Verdict& v = judgement.verdict;
-      Log("replay " + id + (v.ranked ? " ranked: " + v.difficulty + " " + std::to_string(int64_t(v.score))
-                                     : " refused: " + v.reason) +
+      Log("replay " + id +
+          (v.ranked ? " ranked: " + v.difficulty + " " + std::to_string(int64_t(v.score))
+                    : " refused: " + v.reason) +
           " (" + std::to_string(run.cpuSeconds) + " s of CPU)");
     } catch (const SqlError& e) {
       Log("replay " + id + ": its verdict cannot be written: " + e.what());
@@ -257,11 +258,13 @@ class Service {
       if (!limiter_.Allow(req.remote_addr)) {
         res.set_header("Connection", "close");
         res.set_header("Retry-After", "60");
-        SendError(res, 429, "at most " + std::to_string(options_.perMinute) + " submissions a minute from one address");
+        SendError(res, 429,
+                  "at most " + std::to_string(options_.perMinute) + " submissions a minute from one address");
         return httplib::Server::HandlerResponse::Handled;
       }
       const std::string length = req.get_header_value("Content-Length");
-      if (!length.empty() && (length.size() > 18 || std::strtoull(length.c_str(), nullptr, 10) > kMaxUploadBytes)) {
+      if (!length.empty() &&
+          (length.size() > 18 || std::strtoull(length.c_str(), nullptr, 10) > kMaxUploadBytes)) {
         res.set_header("Connection", "close");
         SendError(res, 413, "a replay file is at most " + std::to_string(kMaxUploadBytes) + " bytes");
         return httplib::Server::HandlerResponse::Handled;
@@ -269,24 +272,24 @@ class Service {
       return httplib::Server::HandlerResponse::Unhandled;
     });
 
-    http_.Post("/api/replays",
-               [this](const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& read) {
-                 std::string body;
-                 bool tooLarge = false;
-                 read([&](const char* data, size_t size) {
-                   if (body.size() + size > kMaxUploadBytes) {
-                     tooLarge = true;
-                     return false;
-                   }
-                   body.append(data, size);
-                   return true;
-                 });
-                 if (tooLarge || res.status == 413) {
-                   res.set_header("Connection", "close");
-                   return SendError(res, 413, "a replay file is at most " + std::to_string(kMaxUploadBytes) + " bytes");
-                 }
-                 Submit(req, res, body);
-               });
+    http_.Post("/api/replays", [this](const httplib::Request& req, httplib::Response& res,
+                                      const httplib::ContentReader& read) {
+      std::string body;
+      bool tooLarge = false;
+      read([&](const char* data, size_t size) {
+        if (body.size() + size > kMaxUploadBytes) {
+          tooLarge = true;
+          return false;
+        }
+        body.append(data, size);
+        return true;
+      });
+      if (tooLarge || res.status == 413) {
+        res.set_header("Connection", "close");
+        return SendError(res, 413, "a replay file is at most " + std::to_string(kMaxUploadBytes) + " bytes");
+      }
+      Submit(req, res, body);
+    });
 
     http_.Get(R"(/api/replays/(\d{1,18}))", [this](const httplib::Request& req, httplib::Response& res) {
       ReplayStatus(res, std::stoll(req.matches[1]));
@@ -328,7 +331,8 @@ class Service {
     });
     http_.Get(R"(/watch/(\d{1,18}))", [this](const httplib::Request& req, httplib::Response& res) {
       if (options_.site.empty())
-        return SendError(res, 404, "this server does not serve the game's web build, so replays cannot be watched here");
+        return SendError(res, 404,
+                         "this server does not serve the game's web build, so replays cannot be watched here");
       res.set_redirect("/play/?watch=%2Fapi%2Freplays%2F" + std::string(req.matches[1]) + "%2Ffile");
     });
     if (!options_.site.empty() && !http_.set_mount_point("/play", options_.site))
@@ -352,7 +356,8 @@ class Service {
         ExamineUpload(reinterpret_cast<const uint8_t*>(body.data()), body.size(), kBuildIdentity);
     if (!check.accepted) return SendError(res, 400, check.error);
     int64_t id = 0;
-    if (!Guarded(res, [&] { id = store_.Submit(body, Sha256Hex(body), req.remote_addr, Now(), check.refusal); })) return;
+    if (!Guarded(res, [&] { id = store_.Submit(body, Sha256Hex(body), req.remote_addr, Now(), check.refusal); }))
+      return;
     NudgeWorkers();
     res.set_header("Location", "/api/replays/" + std::to_string(id));
     SendJson(res, 202, {{"id", id}});
@@ -430,7 +435,6 @@ class Service {
     lock.unlock();
     if (read) res.set_content(*page, "text/html; charset=utf-8");
   }
-
 
   const ServiceOptions& options_;
   BoardStore& store_;
