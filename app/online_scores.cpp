@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "app/rare_readings.h"
 #include "app/replay_recorder.h"
 #include "app/settings.h"
 #include "platform/backend.h"
@@ -9,10 +10,6 @@
 #include "platform/machine.h"
 
 namespace {
-
-// The names of the rare readings (machine::ReadRareValue).
-constexpr uint32_t kReadingOnlineScoresOn = 1;
-constexpr uint32_t kReadingSendingFailed = 2;
 
 bool OnLive() { return Setting(kSettingOnlineScores) == 1 && platform::CanSendReplays(); }
 

@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/practice.h"
 #include "app/startup.h"
 #include "frontend/options_screen.h"
 #include "frontend/overlay_menu.h"
@@ -23,6 +24,10 @@ enum PauseItem { kResume, kOptions, kQuitToTitle, kQuitGame, kPauseItemCount };
 const char* const kPauseItems[kPauseItemCount] = {
     language::TranslatedLater("Resume"), language::TranslatedLater("Options"),
     language::TranslatedLater("Quit to title"), language::TranslatedLater("Quit game")};
+// During practice "Quit to title" (which would offer the high-score table)
+// gives way to trying again and going back.
+enum PracticePauseItem { kPracticeResume, kPracticeOptions, kPracticeRetry, kPracticeLeave, kPracticeQuitGame };
+constexpr int kPracticePauseItemCount = 5;
 
 bool InPlay() {
   return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
@@ -65,6 +70,21 @@ void PauseIfAsked() {
   FreezePicture();
   int start = kResume;
   for (;;) {
+    if (InPractice()) {
+      const char* const items[kPracticePauseItemCount] = {kPauseItems[kResume], kPauseItems[kOptions],
+                                                          language::TranslatedLater("Retry"), LeavePracticeLabel(),
+                                                          kPauseItems[kQuitGame]};
+      switch (RunOverlayMenu("PAUSED", items, kPracticePauseItemCount, start)) {
+        case kPracticeOptions:
+          RunOptionsScreen();
+          start = kOptions;
+          continue;
+        case kPracticeRetry: RetryPractice();
+        case kPracticeLeave: LeavePractice();
+        case kPracticeQuitGame: ExitProgram();
+        default: Resume(tuneWasSounding); return;
+      }
+    }
     const int choice = RunOverlayMenu("PAUSED", kPauseItems, kPauseItemCount, start);
     switch (choice) {
       case kOptions:

@@ -3,6 +3,6 @@
 
 #include <string>
 
-// "REPLAY" (translated), with " x4" while it runs fast; "" when no replay is
-// watched. The game hands it to SetCornerLabel (platform/screenshot.h).
+// "REPLAY" (translated), with the viewer's speed ("REPLAY x4"); "PRACTICE"
+// (translated) during practice; otherwise "". The game hands it to SetCornerLabel (platform/screenshot.h).
 std::string ReplayIndicator();

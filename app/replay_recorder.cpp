@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/online_scores.h"
+#include "app/practice.h"
 #include "app/state_digest.h"
 #include "data/score_file.h"
 #include "frontend/replay_list.h"
@@ -115,6 +116,7 @@ void NoteGameStart() {
   gPlay.game.recordedAt = uint64_t(std::time(nullptr));
   gPlay.game.gameStart = machine::IsPlayingBack() ? machine::PlayedSize() : machine::RecordedSize();
   if (IsReplayListOffered()) gPlay.game.flags |= kReplayFlagListOffered;
+  if (InPractice()) gPlay.game.flags |= kReplayFlagPractice;
   gPlay.game.difficulty = CurrentDifficulty();
   gPlay.game.startStage = stageNo;
   gPlay.game.stageReached = stageNo;

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/practice.h"
 #include "app/state_snapshot.h"
 #include "enemies/stage_flow.h"
 #include "platform/backend.h"
@@ -104,6 +105,8 @@ constexpr uint32_t kDrawAheadMs = 150;
 bool gDrawingHeld = false;
 bool gSoundHeld = false;
 bool gDrawingStill = false;
+// Back from a take-over: the picture of the moment is drawn at the next pass.
+bool gShowStill = false;
 
 void HoldOutputs() {
   if (!gDrawingHeld) SetDrawingSkipped(true);
@@ -235,6 +238,10 @@ void SeekToStage(uint8_t stage, bool boss) {
 // The viewer's keys, read from the keyboard as it is now.
 void ReadKeys() {
   if (KeyPressedNow(kVkEscape) && gStop) gStop();
+  if (KeyPressedNow('T') && TakeOverReplay()) {
+    gPaused = false;
+    return;
+  }
   if (KeyPressedNow(kVkP)) gPaused = !gPaused;
   if (KeyPressedNow('N') && gPaused) gStep = true;
   if (KeyPressedNow(kVkUp) && gSpeed + 1 < kSpeedCount) ++gSpeed;
@@ -310,7 +317,7 @@ void DrawHelp(Surface& s) {
       language::TranslatedLater("P pause, N one frame, Up/Down speed"),
       language::TranslatedLater("Left/Right 5 s, J/K last/next stage or boss"),
       language::TranslatedLater("1-8 a stage, Shift+1-8 its boss, 0 the start"),
-      language::TranslatedLater("Space held fast, Esc leave"),
+      language::TranslatedLater("Space held fast, T take over, Esc leave"),
   };
   const int lineHeight = kHelpPoints + 4;
   const int top = s.height - kBarHeight - 4 - lineHeight * 4;
@@ -320,7 +327,7 @@ void DrawHelp(Surface& s) {
 }
 
 bool DrawOverlay(Surface& s) {
-  if (!gOpen || !gKeys || !gStarted || gSeeking) return false;
+  if (!gOpen || !gKeys || !gStarted || gSeeking || !machine::IsPlayingBack()) return false;
   const uint32_t now = WallMs();
   const bool helping = gPaused || now - gOpenedWallMs < kHelpShownMs;
   const bool barShown = helping || now - gLastKeyWallMs < kBarAfterKeyMs;
@@ -383,6 +390,10 @@ void ReplayViewerPassBegins() {
     if (gNow < gTarget) return;
     Land();
   }
+  if (gShowStill) {
+    gShowStill = false;
+    DrawStillPicture();
+  }
   if (!gKeys) return;
   gStep = false;
   ReadKeys();
@@ -431,6 +442,14 @@ bool ReplayViewerTakesEnd() {
 void SeekReplay(uint32_t ms) {
   gPendingSeek = true;
   gPendingTarget = ms;
+}
+
+void ReplayViewerBackFromTakeOver() {
+  if (!gOpen) return;
+  gPaused = gKeys;
+  gStep = false;
+  gSeeking = gPendingSeek = false;
+  gShowStill = true;
 }
 
 void SetReplayLandingHandler(void (*onLanding)(uint32_t)) { gOnLanding = onLanding; }

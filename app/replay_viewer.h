@@ -47,6 +47,10 @@ void SetReplayLandingHandler(void (*onLanding)(uint32_t ms));
 // speed, else "1/4", "1/2", "2", "4", "8" or "max" ("4" while Space is held).
 std::string ReplayViewerSpeedLabel();
 
+// Back from a take-over (app/practice.h), the replay restored where it was
+// taken over: the viewer shows that moment, paused when it reads keys.
+void ReplayViewerBackFromTakeOver();
+
 // Who stops watching when the viewer's Escape is pressed or its window is
 // closed (nullptr: those keys do nothing).
 void SetReplayViewerStop(void (*stop)());

@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/practice.h"
 #include "app/online_scores.h"
 #include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
@@ -107,6 +108,8 @@ void StartUp() {
   ApplyAllSettings();
   // What the last run could not send to the score server (online scores on).
   SendQueuedReplays();
+  // tessivane-headless --practice: a run asked for in place of the title.
+  ReadPracticeRequest();
 
   DetectJoystick(16384);
 

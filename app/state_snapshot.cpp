@@ -54,6 +54,7 @@ void TakeSnapshot(StateSnapshot* s) {
   s->music = SaveMusicState();
   s->digestClock = SaveDigestClock();
   s->recorder = SaveRecorderPlayState();
+  s->practice = SavePracticeState();
   s->background = BuiltBackground();
   s->mark = machine::MarkPlayback();
 }
@@ -79,6 +80,7 @@ void RestoreSnapshot(const StateSnapshot& s) {
   RestoreMusicState(s.music);
   RestoreDigestClock(s.digestClock);
   RestoreRecorderPlayState(s.recorder);
+  RestorePracticeState(s.practice);
   RebuildBackground(s.background);
   machine::ResumePlaybackAt(s.mark);
 }

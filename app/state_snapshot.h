@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "app/practice.h"
 #include "app/replay_recorder.h"
 #include "app/state_digest.h"
 #include "platform/clock.h"
@@ -27,6 +28,7 @@ struct StateSnapshot {
   MusicState music;
   DigestClock digestClock{};
   RecorderPlayState recorder{};
+  PracticeState practice{};
   int background = 0;
   machine::PlaybackMark mark{};
 };

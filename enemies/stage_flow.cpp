@@ -1,6 +1,7 @@
 #include "enemies/stage_flow.h"
 
 #include "app/app_state.h"
+#include "app/practice.h"
 #include "data/map_file.h"
 #include "enemies/wave_table.h"
 #include "platform/blit.h"
@@ -70,6 +71,7 @@ void GrowLight(int16_t& size, float reach) {
 
 void EndStage() {
   bombPhase = kBombNone;
+  if (InPractice()) EndPractice();  // a practice ends with its stage
   if (stageNo <= 7) {
     StageClear();
     return;

@@ -3,6 +3,7 @@
 #include "app/startup.h"
 #include "frontend/options_screen.h"
 #include "frontend/overlay_menu.h"
+#include "frontend/practice_menu.h"
 #include "frontend/replay_list.h"
 #include "platform/language.h"
 
@@ -10,6 +11,7 @@ namespace {
 
 void OpenOptions() { RunOptionsScreen(); }
 void OpenReplays() { ShowReplayList(false); }
+void OpenPractice() { RunPracticeMenu(); }
 void QuitGame() { ExitProgram(); }
 
 constexpr int kMaxItems = 8;
@@ -19,6 +21,7 @@ constexpr int kMaxItems = 8;
 const EscapeMenuItem kEscapeMenuItems[] = {
     {language::TranslatedLater("Options"), OpenOptions},
     {language::TranslatedLater("Replays"), OpenReplays},
+    {language::TranslatedLater("Practice"), OpenPractice},
     {language::TranslatedLater("Quit game"), QuitGame},
     {language::TranslatedLater("Back"), nullptr},
 };

@@ -1,4 +1,4 @@
-// The title's Escape menu: Options, Quit game, Back.
+// The title's Escape menu: Options, Replays, Practice, Quit game, Back.
 #pragma once
 
 // One item: its text and what it does (nullptr: back to the title menu).

@@ -3,12 +3,14 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/online_scores.h"
+#include "app/practice.h"
 #include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "data/score_file.h"
 #include "enemies/stage_flow.h"
 #include "frontend/escape_menu.h"
 #include "frontend/high_scores.h"
+#include "frontend/practice_menu.h"
 #include "frontend/selection.h"
 #include "frontend/transitions.h"
 #include "platform/backend.h"
@@ -186,6 +188,15 @@ void DrawMenu() {
   ShowFrameRate();
 }
 
+// The backdrop of the title's menus: the title without its own items and
+// cursor, so that none of them shows around a menu's panel.
+void DrawTitleBackdrop() {
+  DrawBackground();
+  DrawMedals();
+  DrawTitleLogo();
+  DrawPresents();
+}
+
 // Entering the title screen, with or without its intro.
 void EnterTitle() {
   gameMode = kModeTitleMenu;
@@ -230,6 +241,9 @@ void FinishScreenFrame() {
 }
 
 void TitleScreen() {
+  // tessivane-headless --practice: the run asked for instead of the title.
+  PracticeChoice asked;
+  if (TakePracticeRequest(&asked)) StartPractice(asked);
   EnterTitle();
   inputLatch = -1;
   if (!FlyShipOut()) FlipLogoOpen();
@@ -277,12 +291,7 @@ void TitleMenu() {
       }
     }
     if (inputLatch == 0 && KeyPressed(kVkEscape)) {
-      // The menu's backdrop is the title without its own items and cursor,
-      // so that none of them shows around the menu's panel.
-      DrawBackground();
-      DrawMedals();
-      DrawTitleLogo();
-      DrawPresents();
+      DrawTitleBackdrop();
       RunEscapeMenu();
       inputLatch = -1;  // the key that closed it must be let go first
       FlushInput();
@@ -336,11 +345,23 @@ void PrepareGameStart(uint8_t stage) {
   SetUpStage(stage);
 }
 
-void EnterGame() {
+void EnterGame(bool atBoss) {
   NoteGameStart();
   OpenStageMusic();
   MusicPlay();
   FlushInput();
-  OpenOnStage();
+  if (atBoss) {
+    OpenOnStageBoss();
+  } else {
+    OpenOnStage();
+  }
   MainLoop();
+}
+
+void ShowPracticeMenuOnTitle() {
+  EnterTitle();
+  RestLogoAndCursor();
+  DrawTitleBackdrop();
+  RunPracticeMenu();
+  TitleMenu();
 }

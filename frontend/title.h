@@ -17,9 +17,11 @@ void StartDemo();
 // closes the screen, stops the music, puts the ship at its start and sets up
 // `stage` (SetUpStage)...
 void PrepareGameStart(uint8_t stage);
-// ...then starts the stage's tune, opens onto the stage and enters the main
-// loop (never returns).
-[[noreturn]] void EnterGame();
+// ...then starts the stage's tune, opens onto the stage (`atBoss`: at its end,
+// where the boss comes in) and enters the main loop (never returns).
+[[noreturn]] void EnterGame(bool atBoss = false);
+// The practice menu over the title, then the title menu (never returns).
+[[noreturn]] void ShowPracticeMenuOnTitle();
 
 // Pieces shared by the front-end screens.
 // The menu cursor at (cursorX, cursorY), animated by animTick8.

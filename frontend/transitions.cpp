@@ -82,8 +82,10 @@ void OpenOnTitle() {
   FlushInput();
 }
 
-void OpenOnStage() {
-  scrollPos = stageNo == 8 ? -1020 : -2545;
+namespace {
+
+void OpenOnStageAt(float scroll) {
+  scrollPos = scroll;
   RunOpening([] {
     DrawBackground();
     if (gameMode == kModePlay) DrawPlayerShip(true);
@@ -92,6 +94,11 @@ void OpenOnStage() {
   });
   FlushInput();
 }
+
+}  // namespace
+
+void OpenOnStage() { OpenOnStageAt(stageNo == 8 ? -1020 : -2545); }
+void OpenOnStageBoss() { OpenOnStageAt(0); }
 
 void OpenOnEndingScene() {
   scrollPos = -1985;

@@ -34,6 +34,9 @@ bool gWithDigests = false;
 uint32_t gDigestsChecked = 0;
 
 uint32_t gLastClock = 0;
+// Added to the machine's clock while live after a playback went live where it
+// stood (GoLiveFromHere), so that the game's clock runs on without a jump.
+uint32_t gLiveClockOffset = 0;
 bool gHeld = false;
 void (*gOnDialogClose)() = nullptr;
 
@@ -156,6 +159,7 @@ bool StartRecording() {
   gRawSize = 0;
   gRawCrc = uint32_t(crc32(0, nullptr, 0));
   gLastClock = 0;
+  gLiveClockOffset = 0;
   gMode = Mode::Recording;
   return true;
 }
@@ -175,7 +179,16 @@ void StopRecording() {
   if (gMode == Mode::Recording) gMode = Mode::Live;
 }
 
-void GoLive() { gMode = Mode::Live; }
+void GoLive() {
+  gMode = Mode::Live;
+  gLiveClockOffset = 0;
+}
+
+void GoLiveFromHere() {
+  const bool wasPlaying = gMode == Mode::Playing;
+  GoLive();
+  if (wasPlaying) gLiveClockOffset = gLastClock - platform::ReadClockMs();
+}
 
 void StartPlaying(const uint8_t* stream, size_t size, bool askMachine, bool withDigests) {
   gReader = StreamReader{stream, size, 0};
@@ -183,6 +196,7 @@ void StartPlaying(const uint8_t* stream, size_t size, bool askMachine, bool with
   gWithDigests = withDigests;
   gDigestsChecked = 0;
   gLastClock = 0;
+  gLiveClockOffset = 0;
   gMode = Mode::Playing;
 }
 
@@ -262,7 +276,7 @@ uint32_t ReadClockMs() {
     gLastClock += PlayNumber();
     return gLastClock;
   }
-  return live;
+  return live + gLiveClockOffset;
 }
 
 void Idle(uint32_t ms) {

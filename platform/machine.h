@@ -38,6 +38,10 @@ uint64_t RecordedSize();
 void StopRecording();
 // Neither records nor plays back any more: the machine answers itself.
 void GoLive();
+// The same from a playback, the game going on where playback stands: the
+// clock runs on from its last played reading (the machine's own clock, moved
+// by as much), so no time seems to pass at the change.
+void GoLiveFromHere();
 
 // ---- Playback -----------------------------------------------------------------
 // Plays back `stream` (raw events; the caller keeps it alive). With

@@ -7,6 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
+#include "app/practice.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
 #include "platform/clock.h"
@@ -75,6 +76,7 @@ std::string ContinueAnswerText(const char* answer, int vk) {
 
 void ContinuePrompt() {
   RenderFrame();
+  if (InPractice()) EndPractice();  // a practice ends with the ship
   PrintText(55, 170, 35, kWhite, "CONTINUE?");
   // The answers name the keys that give them: the fire and bomb keys as
   // bound (A and S by default).

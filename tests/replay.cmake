@@ -34,3 +34,13 @@ if(Python3_FOUND)
             $<TARGET_FILE:tessivane-headless> ${CMAKE_CURRENT_SOURCE_DIR}/golden/replays)
   set_tests_properties(replay_viewer PROPERTIES LABELS "replay" TIMEOUT 300)
 endif()
+# Practice: a take-over starts from the replay's state and follows the new
+# input; practice from the menus never touches the score file and its
+# replays are marked practice.
+if(Python3_FOUND)
+  add_test(NAME replay_practice
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_CURRENT_SOURCE_DIR}/replay/practice_test.py
+            $<TARGET_FILE:tessivane-headless> ${CMAKE_CURRENT_SOURCE_DIR}/golden/replays
+            ${CMAKE_BINARY_DIR}/Qapo.map)
+  set_tests_properties(replay_practice PROPERTIES LABELS "replay" TIMEOUT 300)
+endif()

@@ -88,9 +88,17 @@ std::map<std::string, Place> Places() {
   places["Swapped with %s"] = {"options screen, notice (x 14)", 11, kPanelRight - 14, "label"};
   places["Already used by %s"] = {"options screen, notice (x 14)", 11, kPanelRight - 14, "label"};
   places["%s cannot be used here"] = {"options screen, notice (x 14)", 11, kPanelRight - 14, "Backspace"};
-  for (const char* item : {"Resume", "Options", "Quit to title", "Quit game", "Back", "Replays"})
+  for (const char* item : {"Resume", "Options", "Quit to title", "Quit game", "Back", "Replays", "Practice", "Retry",
+                           "End practice"})
     places[item] = {"pause and Escape menus, item (x 120)", 19, kPanelRight - 120};
-  for (const char* heading : {"PAUSED", "MENU"}) places[heading] = {"menu heading (x 70)", 35, kPanelRight - 70};
+  for (const char* heading : {"PAUSED", "MENU", "PRACTICE"})
+    places[heading] = {"menu heading (x 70)", 35, kPanelRight - 70};
+  // The practice menu: labels from x 44 (values from x 180), values between
+  // "< " and " >" (about 40 pixels; "Stage" is both, the value's room the smaller).
+  for (const char* label : {"Start at", "Difficulty", "Start"})
+    places[label] = {"practice menu, label (x 44, values from x 180)", 15, 180 - 44 - 8};
+  for (const char* value : {"Stage", "Boss", "Normal", "Hard", "Easy"})
+    places[value] = {"practice menu, value (x 180, within \"< \" and \" >\")", 15, kPanelRight - 180 - 40};
   places["REPLAYS"] = {"replay list, heading (x 100)", 19, 332 - 100};
   places["NO REPLAYS KEPT"] = {"replay list, empty (x 80)", 15, 332 - 80};
   places["EXIT"] = {"replay list, EXIT (x 120)", 19, 332 - 120};
@@ -103,7 +111,8 @@ std::map<std::string, Place> Places() {
   places["Screenshot failed: %s"] = {"screenshot notice (x 4)", 9, 332 - 8, "No space left on device"};
   places["OK"] = {"name dialog, OK button", 9, 65 - 4};
   for (const char* help : {"P pause, N one frame, Up/Down speed", "Left/Right 5 s, J/K last/next stage or boss",
-                           "1-8 a stage, Shift+1-8 its boss, 0 the start", "Space held fast, Esc leave"})
+                           "1-8 a stage, Shift+1-8 its boss, 0 the start",
+                           "Space held fast, T take over, Esc leave"})
     places[help] = {"replay viewer's key list over its bar (x 6)", 9, 332 - 12};
   const Place prompt{"name dialog, prompt (the dialog's width less its margins)", 9, 373 - 16};
   for (const char* p :

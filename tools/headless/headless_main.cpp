@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/pause.h"
+#include "app/practice.h"
 #include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
 #include "app/settings.h"
@@ -60,6 +61,9 @@ struct Options {
   bool record = true;
   std::string replayFile;
   std::vector<uint32_t> seeks;  // seconds of the replay's game, in order
+  bool takeOver = false;        // at the last seek, the input script plays on
+  bool practice = false;
+  PracticeChoice practiceChoice;
   std::string videoFile;
   uint32_t videoScale = 2;
   uint32_t effectsVolume = kDefaultEffectsVolume;
@@ -78,6 +82,8 @@ bool gWriteFailed = false;
       "                          [--digest FILE [--digest-every MS]] [--effects-volume N] [--lang en|ja]\n"
       "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
       "                          [--replay-list] [--replay FILE [--seek S]... [--input VIEWER-KEYS]]\n"
+      "                          [--replay FILE --take-over S --input FILE]\n"
+      "                          [--practice STAGE[:boss] [--difficulty normal|hard|easy]]\n"
       "       tessivane-headless --replay-info FILE\n"
       "       tessivane-headless --verify FILE\n"
       "       tessivane-headless --submit URL FILE\n",
@@ -159,6 +165,28 @@ void ParseArguments(int argc, char** argv) {
       if (!ParseUnsigned(arg, &seconds) || seconds > 0xFFFFFFFFu / 1000)
         Usage("--seek takes a second of the replay's game 0..4294967");
       gOptions.seeks.push_back(seconds * 1000);
+    } else if (opt == "--take-over") {
+      uint32_t seconds;
+      if (!ParseUnsigned(arg, &seconds) || seconds > 0xFFFFFFFFu / 1000)
+        Usage("--take-over takes a second of the replay's game 0..4294967");
+      gOptions.takeOver = true;
+      gOptions.seeks.push_back(seconds * 1000);
+    } else if (opt == "--practice") {
+      const std::string stage = arg.substr(0, arg.find(':'));
+      const std::string at = arg.size() > stage.size() ? arg.substr(stage.size() + 1) : std::string();
+      uint32_t n;
+      if (!ParseUnsigned(stage, &n) || n < 1 || n > 8 || (!at.empty() && at != "boss"))
+        Usage("--practice takes a stage 1..8, with :boss to start at its boss");
+      gOptions.practice = true;
+      gOptions.practiceChoice.stage = uint8_t(n);
+      gOptions.practiceChoice.boss = !at.empty();
+    } else if (opt == "--difficulty") {
+      static const char* const kNames[] = {"normal", "hard", "easy"};
+      int found = -1;
+      for (int d = 0; d < 3; ++d)
+        if (arg == kNames[d]) found = d;
+      if (found < 0) Usage("--difficulty takes normal, hard or easy");
+      gOptions.practiceChoice.difficulty = uint8_t(found);
     } else if (opt == "--effects-volume") {
       gOptions.effectsVolumeGiven = true;
       if (!ParseUnsigned(arg, &gOptions.effectsVolume) || gOptions.effectsVolume > 10)
@@ -191,12 +219,23 @@ void TakeDueCaptures(uint32_t now);
 
 // A seek landed: the next one begins, or after the last the times of the
 // captures, the digests and --until count from here.
+void LoadScript(uint32_t base);
+
 void OnSeekLanded(uint32_t) {
   if (++gSeeksDone < gOptions.seeks.size()) {
     SeekReplay(gOptions.seeks[gSeeksDone]);
     return;
   }
   const uint32_t base = headless::Clock();
+  if (gOptions.takeOver) {
+    if (!TakeOverReplay()) {
+      std::fprintf(stderr, "tessivane-headless: %s: the game is not in play at second %u\n",
+                   gOptions.replayFile.c_str(), gOptions.seeks.back() / 1000);
+      std::exit(kUsageError);
+    }
+    // The script plays on from here, its times counted from the take-over.
+    LoadScript(base);
+  }
   for (Capture& c : gOptions.shots) c.at += base;
   for (Capture& c : gOptions.dumps) c.at += base;
   gNextDigestAt += base;
@@ -209,7 +248,7 @@ void OnSeekLanded(uint32_t) {
 // script's keys are the viewer's (pause, step, speed, seek), and the seeks
 // are made in order once the replay's game has started.
 void OpenViewer(const ReplayInfo& info) {
-  OpenReplayViewer(info.gameStart, !gOptions.inputFile.empty());
+  OpenReplayViewer(info.gameStart, !gOptions.inputFile.empty() && !gOptions.takeOver);
   machine::SetPlaybackWaitFilter(ReplayViewerShouldWait);
   machine::SetPlaybackPresentFilter(ReplayViewerShouldPresent);
   if (gOptions.seeks.empty()) return;
@@ -234,7 +273,8 @@ void LoadReplay() {
   if (viewer) OpenViewer(info);
 }
 
-void LoadScript() {
+// The input script, its times from `base` of the headless clock.
+void LoadScript(uint32_t base) {
   if (gOptions.inputFile.empty()) return;
   std::FILE* in = files::OpenFile(gOptions.inputFile, "rb");
   if (!in) Usage("cannot read the input script " + gOptions.inputFile);
@@ -250,9 +290,9 @@ void LoadScript() {
     std::fprintf(stderr, "tessivane-headless: %s\n", error.c_str());
     std::exit(kUsageError);
   }
-  for (const ScriptKey& k : script.keys) headless::HoldKey(k.vk, k.from, k.to);
+  for (const ScriptKey& k : script.keys) headless::HoldKey(k.vk, k.from + base, k.to + base);
   if (!script.joy.empty()) headless::SetJoystickPresent(true);
-  for (const ScriptJoy& j : script.joy) headless::SetJoystick(j.from, j.to, j.state);
+  for (const ScriptJoy& j : script.joy) headless::SetJoystick(j.from + base, j.to + base, j.state);
   for (bool yes : script.answers) headless::QueueAnswer(yes);
   for (const ScriptName& n : script.names) {
     if (n.accept) {
@@ -261,9 +301,9 @@ void LoadScript() {
       headless::QueueNameCancel();
     }
   }
-  for (uint32_t at : script.closes) headless::RequestCloseAt(at);
-  for (uint32_t at : script.terms) headless::RequestTerminationAt(at);
-  for (const auto& u : script.unfocused) headless::SetUnfocused(u.first, u.second);
+  for (uint32_t at : script.closes) headless::RequestCloseAt(at + base);
+  for (uint32_t at : script.terms) headless::RequestTerminationAt(at + base);
+  for (const auto& u : script.unfocused) headless::SetUnfocused(u.first + base, u.second + base);
 }
 
 // ---- JSON ---------------------------------------------------------------------
@@ -280,6 +320,8 @@ void ForEachMember(Emit emit) {
     emit(e.name, value);
   }
   emit("framesPresented", std::to_string(headless::PresentCount()));
+  // Only during practice, so that the dumps of the game's own modes stay as they were.
+  if (InPractice()) emit("practice", PracticeTookOver() ? "\"took over\"" : "\"menu\"");
   value = "{";
   for (int i = 0; i < kSettingAllCount; ++i) {
     // A later setting shows only once set, so that older dumps stay as they were.
@@ -471,15 +513,21 @@ int main(int argc, char** argv) {
   // The language plays the locale's part: the automatic choice follows it.
   if (gOptions.lang == "en") language::SetSystemLocale("en_US.UTF-8");
   if (gOptions.lang == "ja") language::SetSystemLocale("ja_JP.UTF-8");
+  if (gOptions.takeOver && (gOptions.seeks.size() != 1 || gOptions.replayFile.empty() || gOptions.inputFile.empty()))
+    Usage("--take-over goes with --replay and --input, without --seek");
+  if (gOptions.takeOver && !gOptions.videoFile.empty()) Usage("--take-over and --video cannot go together");
+  if (gOptions.practice && !gOptions.replayFile.empty()) Usage("--practice and --replay cannot go together");
+  if (gOptions.practiceChoice.difficulty != 0 && !gOptions.practice) Usage("--difficulty goes with --practice");
   if (gOptions.hasUntil && gOptions.seeks.empty()) headless::SetStopTime(gOptions.until);
   if (!gOptions.seeks.empty() && gOptions.replayFile.empty()) Usage("--seek goes with --replay");
   if (!gOptions.seeks.empty() && !gOptions.videoFile.empty()) Usage("--seek and --video cannot go together");
+  if (gOptions.practice) AskPracticeAtStart(gOptions.practiceChoice);
   if (!gOptions.replayFile.empty()) {
     LoadReplay();
   } else {
     SetReplayRecording(gOptions.record);
   }
-  LoadScript();
+  if (!gOptions.takeOver) LoadScript(0);
   std::FILE* digest = nullptr;
   if (!gOptions.digestFile.empty()) {
     digest = files::OpenFile(gOptions.digestFile, "wb");

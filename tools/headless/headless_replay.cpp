@@ -186,6 +186,10 @@ int VerifyReplay(const std::string& file, const std::string& gameDir) {
                         "the header claims a %s game from stage %u; the play was a %s game from stage %u",
                         DifficultyName(header.difficulty), unsigned(header.startStage),
                         DifficultyName(reached.difficulty), unsigned(reached.startStage));
+        } else if ((reached.flags & kReplayFlagPractice) != (header.flags & kReplayFlagPractice)) {
+          std::snprintf(claim, sizeof claim, "%s",
+                        (header.flags & kReplayFlagPractice) ? "the header claims a practice run; the play was a game"
+                                                             : "the header claims a game; the play was a practice run");
         } else if (reached.gameStart != header.gameStart) {
           std::snprintf(claim, sizeof claim, "the header places the game's start otherwise than the play");
         }
