@@ -19,3 +19,10 @@ add_test(NAME window_comforts
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_comforts_test.sh $<TARGET_FILE:tessivane>
           ${CMAKE_BINARY_DIR}/Qapo.map ${CMAKE_BINARY_DIR}/QapoMidi $<TARGET_FILE:window_probe> $<TARGET_FILE:tiny_wm>)
 set_tests_properties(window_comforts PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 180 RUN_SERIAL TRUE)
+# The replay viewer and practice: pause, seek to stage 2's boss, take over,
+# the ship lost, Retry, back to the replay.
+add_test(NAME window_viewer
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/window_viewer_test.sh
+          $<TARGET_FILE:tessivane-headless> ${CMAKE_CURRENT_SOURCE_DIR}/golden/stage7.sco $<TARGET_FILE:tessivane> ${CMAKE_BINARY_DIR}/Qapo.map ${CMAKE_BINARY_DIR}/QapoMidi
+          $<TARGET_FILE:window_probe> $<TARGET_FILE:tiny_wm>)
+set_tests_properties(window_viewer PROPERTIES SKIP_RETURN_CODE 77 TIMEOUT 400 LABELS slow RUN_SERIAL TRUE)
