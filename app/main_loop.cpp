@@ -2,6 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/pause.h"
+#include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
 #include "app/state_digest.h"
 #include "enemies/stage_flow.h"
@@ -56,6 +57,8 @@ namespace {
 }  // namespace
 
 void MainLoopPass() {
+  // A game's replay starts at the top of its first pass.
+  NoteMainLoopPass();
   // A replay being watched may pause, step or seek here, at the top of a pass.
   ReplayViewerPassBegins();
   // A window that lost the focus during play holds at the pause menu.

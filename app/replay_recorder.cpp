@@ -11,6 +11,7 @@
 #include "app/online_scores.h"
 #include "app/practice.h"
 #include "app/state_digest.h"
+#include "app/state_snapshot.h"
 #include "data/score_file.h"
 #include "frontend/replay_list.h"
 #include "platform/files.h"
@@ -22,6 +23,10 @@
 namespace {
 
 bool gRecordingWanted = false;
+// A game started while recording: its state is kept at the top of its first
+// main-loop pass.
+bool gStartStateDue = false;
+void (*gOnStartPlayed)(uint32_t) = nullptr;
 // The game being recorded, or, during playback, the game as played back.
 RecorderPlayState gPlay{};
 
@@ -68,8 +73,9 @@ void WriteGame() {
   size_t size;
   uint64_t rawSize;
   uint32_t rawCrc;
-  if (!machine::FlushRecording(&compressed, &size, &rawSize, &rawCrc)) {
-    std::fprintf(stderr, "Tessivane: this session was too long to keep as a replay\n");
+  // Never a replay the loader would refuse.
+  if (!machine::FlushRecording(&compressed, &size, &rawSize, &rawCrc) || rawSize > kMaxReplayRawBytes) {
+    std::fprintf(stderr, "Tessivane: this game was too long to keep as a replay\n");
     return;
   }
   const std::string folder = ReplayFolder();
@@ -120,6 +126,31 @@ void NoteGameStart() {
   gPlay.game.difficulty = CurrentDifficulty();
   gPlay.game.startStage = stageNo;
   gPlay.game.stageReached = stageNo;
+  gStartStateDue = machine::CurrentMode() != machine::Mode::Playing;
+}
+
+void SetGameStartPlayedHandler(void (*onPlayed)(uint32_t clockMs)) { gOnStartPlayed = onPlayed; }
+
+void NoteMainLoopPass() {
+  machine::EndPrologue();
+  if (machine::IsPlayingBack()) {
+    // A replay of format 3 on: its game starts from the state it holds.
+    std::string bytes;
+    if (!machine::PlayGameStart(&bytes)) return;
+    StateSnapshot state;
+    if (!DecodeSnapshot(bytes, &state))
+      machine::RefusePlayback("the game's state at its start does not fit this build");
+    RestoreSnapshotState(state);
+    gPlay.game.gameStart = machine::PlayedSize();
+    if (gOnStartPlayed) gOnStartPlayed(machine::PlayedClockMs());
+    return;
+  }
+  if (!gStartStateDue || !gRecordingWanted) return;
+  gStartStateDue = false;
+  StateSnapshot state;
+  TakeSnapshot(&state, true);
+  // The replay starts here: the start-up, this state, then the game.
+  if (machine::RecordGameStart(EncodeSnapshot(state))) gPlay.game.gameStart = machine::RecordedSize();
 }
 
 void NoteEndingReached() {

@@ -25,6 +25,14 @@ void SetReplayRecording(bool on);
 void BeginReplaySession();
 // A game starts (its difficulty and stage are set); ends.
 void NoteGameStart();
+// Called at the top of every main-loop pass: the first pass of a game keeps
+// its state, and the replay starts again from there (see machine::
+// RecordGameStart); a playback restores it.
+void NoteMainLoopPass();
+// Who is told when a playback restored its game's starting state, with the
+// recorded clock there (the part of the session before it is not in the
+// replay).
+void SetGameStartPlayedHandler(void (*onPlayed)(uint32_t clockMs));
 void NoteEndingReached();
 // The medals the ending awarded the game (bit k for medal k), whether the
 // player held them already or not.

@@ -20,6 +20,7 @@
 #include "platform/music.h"
 
 struct StateSnapshot {
+  bool withSettings = false;         // the player's settings are among the globals
   std::vector<uint8_t> values;       // the fixed-size globals, in registry order
   std::vector<std::string> strings;  // the string globals, in registry order
   uint32_t randomState = 0;
@@ -33,7 +34,17 @@ struct StateSnapshot {
   machine::PlaybackMark mark{};
 };
 
-void TakeSnapshot(StateSnapshot* snapshot);
+// `withSettings`: the player's settings too (the state a replay's game starts
+// from: the settings it was played with).
+void TakeSnapshot(StateSnapshot* snapshot, bool withSettings = false);
 // Puts the game back as `snapshot` holds it, playback included; the picture's
 // background is built again.
 void RestoreSnapshot(const StateSnapshot& snapshot);
+// The same but where playback stands.
+void RestoreSnapshotState(const StateSnapshot& snapshot);
+
+// A snapshot as bytes (the same on every build), and back: false when the
+// bytes are damaged or were written by a game whose globals are laid out
+// otherwise.
+std::string EncodeSnapshot(const StateSnapshot& snapshot);
+bool DecodeSnapshot(const std::string& bytes, StateSnapshot* snapshot);

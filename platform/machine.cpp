@@ -27,6 +27,12 @@ bool gDeflateOpen = false;
 bool gOverflowed = false;
 uint64_t gRawSize = 0;
 uint32_t gRawCrc = 0;
+// The start-up's events (up to the first main-loop pass), kept raw: every
+// replay begins with them, then the state of its game at its start ('G').
+constexpr size_t kPrologueBytes = 64 * 1024;
+uint8_t gPrologue[kPrologueBytes];
+size_t gPrologueSize = 0;
+enum class Prologue : uint8_t { Keeping, Kept, TooLong } gPrologueState = Prologue::TooLong;
 
 // Playback.
 bool gAskMachine = false;
@@ -72,6 +78,13 @@ void Put(uint8_t b) {
   if (gStaged == kStageBytes && !Compress(Z_NO_FLUSH)) return;
   gStage[gStaged++] = b;
   ++gRawSize;
+  if (gPrologueState == Prologue::Keeping) {
+    if (gPrologueSize < kPrologueBytes) {
+      gPrologue[gPrologueSize++] = b;
+    } else {
+      gPrologueState = Prologue::TooLong;
+    }
+  }
 }
 
 void PutNumber(uint32_t v) {
@@ -146,7 +159,10 @@ void PlaySubject(uint32_t expected) {
 
 Mode CurrentMode() { return gMode; }
 
-bool StartRecording() {
+namespace {
+
+// An empty stream, recording.
+bool ResetRecording() {
   if (!gDeflateOpen) {
     std::memset(&gDeflate, 0, sizeof gDeflate);
     if (deflateInit(&gDeflate, 6) != Z_OK) return false;
@@ -158,11 +174,47 @@ bool StartRecording() {
   gOverflowed = false;
   gRawSize = 0;
   gRawCrc = uint32_t(crc32(0, nullptr, 0));
-  gLastClock = 0;
-  gLiveClockOffset = 0;
   gMode = Mode::Recording;
   return true;
 }
+
+}  // namespace
+
+bool StartRecording() {
+  if (!ResetRecording()) return false;
+  gLastClock = 0;
+  gLiveClockOffset = 0;
+  gPrologueSize = 0;
+  gPrologueState = Prologue::Keeping;
+  return true;
+}
+
+void EndPrologue() {
+  if (gPrologueState == Prologue::Keeping) gPrologueState = gMode == Mode::Recording ? Prologue::Kept : Prologue::TooLong;
+}
+
+bool RecordGameStart(const std::string& state) {
+  if (gPrologueState != Prologue::Kept || state.size() > kMaxStreamStateBytes || !ResetRecording()) return false;
+  for (size_t i = 0; i < gPrologueSize; ++i) Put(gPrologue[i]);
+  // The clock as it stands now (the machine's, not the game's last reading),
+  // so that a playback can put a clock of its own where the recording's was.
+  gLastClock = platform::ReadClockMs();
+  Put('G');
+  PutNumber(gLastClock);
+  PutBytes(state);
+  return gMode == Mode::Recording;
+}
+
+bool PlayGameStart(std::string* state) {
+  if (gMode != Mode::Playing || gReader.at >= gReader.size || gReader.data[gReader.at] != 'G') return false;
+  ++gReader.at;
+  gLastClock = PlayNumber();
+  *state = gReader.Bytes(kMaxStreamStateBytes);
+  CheckRead();
+  return true;
+}
+
+void RefusePlayback(const char* why) { EndPlayback(true, why); }
 
 bool FlushRecording(const uint8_t** data, size_t* size, uint64_t* rawSize, uint32_t* rawCrc) {
   if (!gDeflateOpen || gOverflowed || !Compress(Z_SYNC_FLUSH)) return false;

@@ -35,6 +35,17 @@ bool StartRecording();
 bool FlushRecording(const uint8_t** data, size_t* size, uint64_t* rawSize, uint32_t* rawCrc);
 // Where the raw stream stands now (the offset the next event will take).
 uint64_t RecordedSize();
+// Start-up is over (the first main-loop pass begins): what was recorded so
+// far is kept as the prologue of every replay of this session.
+void EndPrologue();
+// A game starts (at the top of its first main-loop pass), in the state
+// `state` (the game's own encoding): the stream starts again as the
+// prologue, then this state ('G', with the machine's clock), so that a
+// replay holds its game only, however long the program ran before. Also
+// takes up recording again after the stream outgrew its buffer. False (the
+// stream goes on as it was) without a prologue (too long, or not recording
+// since start-up).
+bool RecordGameStart(const std::string& state);
 void StopRecording();
 // Neither records nor plays back any more: the machine answers itself.
 void GoLive();
@@ -77,6 +88,12 @@ void HoldReadings(bool held);
 
 // The last clock reading played back.
 uint32_t PlayedClockMs();
+// While playing back, at the top of a main-loop pass: when the stream's next
+// event is a game's starting state ('G'), takes it (and its clock) and
+// returns true.
+bool PlayGameStart(std::string* state);
+// Ends playback as a mismatch (the stream holds what this game cannot take).
+[[noreturn]] void RefusePlayback(const char* why);
 // Called when the game reads past the end of the stream (`mismatch` false) or
 // a reading does not match the stream (`mismatch` true, with `why`). By
 // default the process ends (platform::EndProcess). The handler must not

@@ -16,7 +16,10 @@ constexpr char kMagic[8] = {'T', 'V', 'R', 'E', 'P', 'L', 'A', 'Y'};
 //   2  the stream carries the game's state digest once a second of game time
 //      ('D' events, checked by playback); a flags byte follows the clock at
 //      which recording was cut off. A version-1 replay still plays, unchecked.
-constexpr uint16_t kFormatVersion = 2;
+//   3  the stream holds the start-up's events, then the game's state at its
+//      start ('G'), then the game: no longer everything the session did
+//      before the game, however long it ran.
+constexpr uint16_t kFormatVersion = 3;
 constexpr uint16_t kOldestFormatVersion = 1;
 constexpr size_t kMaxText = 4096;
 

@@ -56,6 +56,10 @@ bool ScanStream(const uint8_t* stream, size_t size, void (*onAnswer)(bool),
         r.Number();
         for (int k = 0; k < 8; ++k) r.Byte();
         break;
+      case 'G':
+        r.Number();
+        r.Bytes(kMaxStreamStateBytes);
+        break;
       default: r.ok = false; break;
     }
     if (!r.ok) {

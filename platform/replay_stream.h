@@ -25,9 +25,13 @@
 //   'X' the window's close button clicked while a dialog was open (no answer)
 //   'D' the game's state digest: second of game time, then 8 bytes (64 bits,
 //       little-endian); not a reading but a check (streams of format 2 on)
+//   'G' the game's state at its start: the machine's clock then, then the
+//       state's length and bytes (the game's own encoding; streams of format
+//       3 on, right after the start-up's events)
 
 constexpr uint32_t kMaxStreamNameBytes = 4096;
 constexpr uint32_t kMaxStreamFileBytes = 1 << 20;
+constexpr uint32_t kMaxStreamStateBytes = 1 << 20;
 
 // Reads the numbers, flags and byte strings of a stream; `ok` turns false
 // at the first that is cut short or out of range.

@@ -44,3 +44,7 @@ if(Python3_FOUND)
             ${CMAKE_BINARY_DIR}/Qapo.map)
   set_tests_properties(replay_practice PROPERTIES LABELS "replay" TIMEOUT 300)
 endif()
+# A game's replay holds the game, whatever the session did before it.
+add_test(NAME replay_long_session
+  COMMAND sh ${CMAKE_CURRENT_SOURCE_DIR}/replay/long_session_test.sh $<TARGET_FILE:tessivane-headless> ${CMAKE_BINARY_DIR})
+set_tests_properties(replay_long_session PROPERTIES LABELS "replay" TIMEOUT 300)

@@ -268,9 +268,9 @@ TEST_F(ReplayTest, DamagedOrForeignFilesAreRefusedWithAReason) {
   EXPECT_FALSE(
       LoadReplay(reinterpret_cast<const uint8_t*>(garbage.data()), garbage.size(), own, &info, &raw, &error));
   std::vector<uint8_t> otherVersion = file;
-  otherVersion[8] = 3;  // a version this game does not know yet
+  otherVersion[8] = 4;  // a version this game does not know yet
   EXPECT_FALSE(LoadReplay(otherVersion.data(), otherVersion.size(), own, &info, &raw, &error));
-  EXPECT_NE(error.find("version 3"), std::string::npos) << error;
+  EXPECT_NE(error.find("version 4"), std::string::npos) << error;
 }
 
 // 25 replays a second apart, and one more in the second of the 20th newest,

@@ -257,6 +257,22 @@ void OpenViewer(const ReplayInfo& info) {
   SeekReplay(gOptions.seeks[0]);
 }
 
+// A replay holds its game only: the virtual clock moves on to where the
+// recorded run's game began, so that the times of the run are the recorded
+// ones. The digest moments in between belong to what the replay left out;
+// pictures and dumps due in between are taken of the game's start.
+void OnGameStartPlayed(uint32_t clockMs) {
+  const uint32_t from = headless::Clock();
+  if (int32_t(clockMs - from) <= 0) return;
+  if (gOptions.hasUntil && gOptions.seeks.empty() && int32_t(clockMs - gOptions.until) >= 0) {
+    headless::SetClock(gOptions.until);
+    throw headless::StopReached{};
+  }
+  headless::SetClock(clockMs);
+  while (gDigest && int32_t(gNextDigestAt - clockMs) <= 0) gNextDigestAt += gOptions.digestEvery;
+  if (!gCapturesHeld) TakeDueCaptures(clockMs);
+}
+
 // Loads the replay and plays it back in place of a script: the headless
 // machine is still asked everything (its answers dropped), and its dialogs are
 // answered as the replay's were, so the dump reads as the recorded run's did.
@@ -270,6 +286,7 @@ void LoadReplay() {
     std::fprintf(stderr, "tessivane-headless: %s: %s\n", gOptions.replayFile.c_str(), why.c_str());
     std::exit(kReplayRefused);
   }
+  SetGameStartPlayedHandler(OnGameStartPlayed);
   if (viewer) OpenViewer(info);
 }
 
