@@ -7,6 +7,7 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/state_snapshot.h"
+#include "app/viewer_overlays.h"
 #include "enemies/stage_flow.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
@@ -239,6 +240,8 @@ void ReadKeys() {
   if (KeyPressedNow('N') && gPaused) gStep = true;
   if (KeyPressedNow(kVkUp) && gSpeed + 1 < kSpeedCount) ++gSpeed;
   if (KeyPressedNow(kVkDown) && gSpeed > 0) --gSpeed;
+  if (KeyPressedNow('I')) ToggleInputDisplay();
+  if (KeyPressedNow(kVkH)) ToggleHitBoxes();
   if (KeyPressedNow(kVkLeft)) return BeginSeek(gNow > kSeekStepMs ? gNow - kSeekStepMs : 0);
   if (KeyPressedNow(kVkRight)) return BeginSeek(gNow + kSeekStepMs);
   if (KeyPressedNow('J')) return SeekToMark(false);
@@ -311,20 +314,23 @@ void DrawHelp(Surface& s) {
       language::TranslatedLater("Left/Right 5 s, J/K last/next stage or boss"),
       language::TranslatedLater("1-8 a stage, Shift+1-8 its boss, 0 the start"),
       language::TranslatedLater("Space held fast, Esc leave"),
+      language::TranslatedLater("I input display, H hit boxes"),
   };
+  constexpr int kLineCount = int(sizeof kLines / sizeof kLines[0]);
   const int lineHeight = kHelpPoints + 4;
-  const int top = s.height - kBarHeight - 4 - lineHeight * 4;
+  const int top = s.height - kBarHeight - 4 - lineHeight * kLineCount;
   DarkenArea(s, 0, top - 2, s.width, s.height - kBarHeight);
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < kLineCount; ++i)
     platform::DrawText(s, 6, top + lineHeight * i, kHelpPoints, 0xE0E0E0, language::Translate(kLines[i]));
 }
 
 bool DrawOverlay(Surface& s) {
   if (!gOpen || !gKeys || !gStarted || gSeeking) return false;
+  const bool overlays = DrawViewerOverlays(s);
   const uint32_t now = WallMs();
   const bool helping = gPaused || now - gOpenedWallMs < kHelpShownMs;
   const bool barShown = helping || now - gLastKeyWallMs < kBarAfterKeyMs;
-  if (!barShown) return false;
+  if (!barShown) return overlays;
   if (helping) DrawHelp(s);
   DrawBar(s);
   return true;
@@ -348,6 +354,7 @@ void OpenReplayViewer(uint64_t gameStart, bool keys) {
   gSpeed = kNormalSpeed;
   gFrame = 0;
   for (bool& d : gWasDown) d = false;
+  ResetViewerOverlays();
   if (keys) SetPresentOverlay(DrawOverlay);
 }
 
@@ -402,6 +409,7 @@ bool ReplayViewerShouldWait(uint32_t ms) {
 
 bool ReplayViewerShouldPresent() {
   if (gDrawingStill) return false;
+  if (gOpen && gStarted) NoteFrameInput();
   ++gFrame;
   if (!gOpen || !gStarted) return true;
   if (gSeeking) return false;
