@@ -448,3 +448,13 @@ std::string ReplayViewerSpeedLabel() {
   if (FastForwardHeld()) return "4";
   return gSpeed == kNormalSpeed ? std::string() : kSpeedNames[gSpeed];
 }
+
+size_t ReplayViewerSnapshotBytes(size_t* count) {
+  *count = gSnapshots.size();
+  size_t bytes = 0;
+  for (const KeptSnapshot& k : gSnapshots) {
+    bytes += sizeof k + k.snapshot.values.size() + k.snapshot.music.tune.size();
+    for (const std::string& text : k.snapshot.strings) bytes += sizeof text + text.size();
+  }
+  return bytes;
+}
