@@ -11,6 +11,7 @@
 #include "enemies/stage_flow.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
+#include "platform/clock.h"
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/machine.h"
@@ -267,6 +268,7 @@ void HoldPaused() {
       const platform::WindowEvent e = platform::PollWindowEvent();
       if (e == platform::WindowEvent::None) break;
       if (e == platform::WindowEvent::CloseRequested && gStop) gStop();
+      ActOutsideTheGame(e);  // a termination signal ends the game while paused too
     }
     ReadKeys();
     if (!gPaused || gStep || gSeeking) break;

@@ -119,6 +119,17 @@ for t, ((on, on_png), (off, off_png)) in sorted(seen.items()):
     check("overlays on: the state at %d ms is unchanged" % t, not differing(on, off), str(differing(on, off)))
     check("overlays on: the picture at %d ms is unchanged" % t, on_png == off_png)
 
+# A termination signal while the viewer is paused ends the program there, as
+# it does while the replay plays.
+script = os.path.join(work, "term.script")
+with open(script, "w") as f:
+    f.write("8000 8100 P\n9000 term\n")
+out = os.path.join(work, "term.json")
+code, err = run("--replay", stage_clear, "--input", script, "--until", "30000", "--dump", out)
+with open(out) as f:
+    ended = json.load(f)["virtualClockMs"]
+check("a termination signal while paused ends the program", code == 0 and 9000 <= ended < 10000, "%d %s" % (ended, err))
+
 code, err = run("--seek", "3")
 check("--seek without --replay is refused", code == 2 and "--seek goes with --replay" in err, err)
 
