@@ -8,9 +8,11 @@
 #include "app/main_loop.h"
 #include "app/practice.h"
 #include "app/state_snapshot.h"
+#include "app/viewer_overlays.h"
 #include "enemies/stage_flow.h"
 #include "platform/backend.h"
 #include "platform/blit.h"
+#include "platform/clock.h"
 #include "platform/keys.h"
 #include "platform/language.h"
 #include "platform/machine.h"
@@ -246,6 +248,8 @@ void ReadKeys() {
   if (KeyPressedNow('N') && gPaused) gStep = true;
   if (KeyPressedNow(kVkUp) && gSpeed + 1 < kSpeedCount) ++gSpeed;
   if (KeyPressedNow(kVkDown) && gSpeed > 0) --gSpeed;
+  if (KeyPressedNow('I')) ToggleInputDisplay();
+  if (KeyPressedNow(kVkH)) ToggleHitBoxes();
   if (KeyPressedNow(kVkLeft)) return BeginSeek(gNow > kSeekStepMs ? gNow - kSeekStepMs : 0);
   if (KeyPressedNow(kVkRight)) return BeginSeek(gNow + kSeekStepMs);
   if (KeyPressedNow('J')) return SeekToMark(false);
@@ -271,6 +275,7 @@ void HoldPaused() {
       const platform::WindowEvent e = platform::PollWindowEvent();
       if (e == platform::WindowEvent::None) break;
       if (e == platform::WindowEvent::CloseRequested && gStop) gStop();
+      ActOutsideTheGame(e);  // a termination signal ends the game while paused too
     }
     ReadKeys();
     if (!gPaused || gStep || gSeeking) break;
@@ -318,20 +323,23 @@ void DrawHelp(Surface& s) {
       language::TranslatedLater("Left/Right 5 s, J/K last/next stage or boss"),
       language::TranslatedLater("1-8 a stage, Shift+1-8 its boss, 0 the start"),
       language::TranslatedLater("Space held fast, T take over, Esc leave"),
+      language::TranslatedLater("I input display, H hit boxes"),
   };
+  constexpr int kLineCount = int(sizeof kLines / sizeof kLines[0]);
   const int lineHeight = kHelpPoints + 4;
-  const int top = s.height - kBarHeight - 4 - lineHeight * 4;
+  const int top = s.height - kBarHeight - 4 - lineHeight * kLineCount;
   DarkenArea(s, 0, top - 2, s.width, s.height - kBarHeight);
-  for (int i = 0; i < 4; ++i)
+  for (int i = 0; i < kLineCount; ++i)
     platform::DrawText(s, 6, top + lineHeight * i, kHelpPoints, 0xE0E0E0, language::Translate(kLines[i]));
 }
 
 bool DrawOverlay(Surface& s) {
   if (!gOpen || !gKeys || !gStarted || gSeeking || !machine::IsPlayingBack()) return false;
+  const bool overlays = DrawViewerOverlays(s);
   const uint32_t now = WallMs();
   const bool helping = gPaused || now - gOpenedWallMs < kHelpShownMs;
   const bool barShown = helping || now - gLastKeyWallMs < kBarAfterKeyMs;
-  if (!barShown) return false;
+  if (!barShown) return overlays;
   if (helping) DrawHelp(s);
   DrawBar(s);
   return true;
@@ -355,6 +363,7 @@ void OpenReplayViewer(uint64_t gameStart, bool keys) {
   gSpeed = kNormalSpeed;
   gFrame = 0;
   for (bool& d : gWasDown) d = false;
+  ResetViewerOverlays();
   if (keys) SetPresentOverlay(DrawOverlay);
 }
 
@@ -413,6 +422,7 @@ bool ReplayViewerShouldWait(uint32_t ms) {
 
 bool ReplayViewerShouldPresent() {
   if (gDrawingStill) return false;
+  if (gOpen && gStarted) NoteFrameInput();
   ++gFrame;
   if (!gOpen || !gStarted) return true;
   if (gSeeking) return false;
@@ -458,4 +468,14 @@ void SetReplayViewerStop(void (*stop)()) { gStop = stop; }
 std::string ReplayViewerSpeedLabel() {
   if (FastForwardHeld()) return "4";
   return gSpeed == kNormalSpeed ? std::string() : kSpeedNames[gSpeed];
+}
+
+size_t ReplayViewerSnapshotBytes(size_t* count) {
+  *count = gSnapshots.size();
+  size_t bytes = 0;
+  for (const KeptSnapshot& k : gSnapshots) {
+    bytes += sizeof k + k.snapshot.values.size() + k.snapshot.music.tune.size();
+    for (const std::string& text : k.snapshot.strings) bytes += sizeof text + text.size();
+  }
+  return bytes;
 }

@@ -14,6 +14,7 @@
 // of its game (the header's game start).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -54,3 +55,7 @@ void ReplayViewerBackFromTakeOver();
 // Who stops watching when the viewer's Escape is pressed or its window is
 // closed (nullptr: those keys do nothing).
 void SetReplayViewerStop(void (*stop)());
+
+// The snapshots kept so far: how many, and the bytes they hold in all (their
+// heap blocks counted at the size asked for).
+size_t ReplayViewerSnapshotBytes(size_t* count);

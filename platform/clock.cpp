@@ -29,14 +29,18 @@ void RestoreWindowTimer(const WindowTimerState& state) { gTimer = state; }
 void SetQuitHandler(void (*onQuit)()) { gOnQuit = onQuit; }
 void SetFullScreenToggledHandler(void (*onToggled)()) { gOnFullScreenToggled = onToggled; }
 
+void ActOutsideTheGame(platform::WindowEvent e) {
+  if (e == platform::WindowEvent::QuitRequested && gOnQuit) gOnQuit();
+  if (e == platform::WindowEvent::ScreenshotRequested) TakeScreenshot();
+  if (e == platform::WindowEvent::FullScreenToggled && gOnFullScreenToggled) gOnFullScreenToggled();
+}
+
 void PumpMessages() {
   for (;;) {
     const platform::WindowEvent e = machine::PollWindowEvent();
     if (e == platform::WindowEvent::None) break;
     if (e == platform::WindowEvent::CloseRequested && gOnClose) gOnClose();
-    if (e == platform::WindowEvent::QuitRequested && gOnQuit) gOnQuit();
-    if (e == platform::WindowEvent::ScreenshotRequested) TakeScreenshot();
-    if (e == platform::WindowEvent::FullScreenToggled && gOnFullScreenToggled) gOnFullScreenToggled();
+    ActOutsideTheGame(e);
   }
   if (gTimer.started) {
     const uint32_t now = machine::ReadClockMs();

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/backend.h"
+
 // The 1 ms clock as a signed 32-bit value; take differences of two readings
 // with ElapsedMs so that the clock's wrap at 2^32 does no harm.
 int32_t ClockMs();
@@ -15,6 +17,11 @@ void WaitMs(int32_t ms);
 // Delivers the pending window events: the once-a-second tick of the window's
 // timer and a click on the close button.
 void PumpMessages();
+// What PumpMessages does with the events that act outside the game (a
+// termination signal, the screenshot key, the full-screen shortcut), for a
+// loop that reads the window's events itself (the replay viewer's, paused);
+// other events are left to the caller.
+void ActOutsideTheGame(platform::WindowEvent e);
 
 // Who handles the window's events (set once by start-up).
 void SetWindowEventHandlers(void (*onClose)(), void (*onTimerTick)());

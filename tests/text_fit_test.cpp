@@ -112,8 +112,11 @@ std::map<std::string, Place> Places() {
   places["OK"] = {"name dialog, OK button", 9, 65 - 4};
   for (const char* help : {"P pause, N one frame, Up/Down speed", "Left/Right 5 s, J/K last/next stage or boss",
                            "1-8 a stage, Shift+1-8 its boss, 0 the start",
-                           "Space held fast, T take over, Esc leave"})
+                           "Space held fast, T take over, Esc leave", "I input display, H hit boxes"})
     places[help] = {"replay viewer's key list over its bar (x 6)", 9, 332 - 12};
+  // A cell from x 39 with 3 pixels each side, clear of the score (from x 120).
+  for (const char* key : {"Fire", "Bomb"})
+    places[key] = {"replay viewer's input display, a cell", 9, 120 - 39 - 6};
   const Place prompt{"name dialog, prompt (the dialog's width less its margins)", 9, 373 - 16};
   for (const char* p :
        {"ハイスコアです！名前を入力してください（最大６文字)", "二位です！名前を入力してください（最大６文字)",

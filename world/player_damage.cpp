@@ -7,44 +7,44 @@
 
 namespace {
 
-// Strict overlap of two boxes given by their edges.
-bool Overlaps(double aLeft, double aRight, double aTop, double aBottom, double bLeft, double bRight, double bTop,
-              double bBottom) {
-  return aRight > bLeft && aLeft < bRight && aBottom > bTop && aTop < bBottom;
+// The enemy's body is three rectangles, in units of its scale.
+// clang-format off
+constexpr HitBox kEnemyBody[3] = {
+    // left right top bottom
+    {10, 31, 11, 30},
+    { 5, 35, 17, 23},
+    {15, 25,  9, 31},
+};
+// clang-format on
+// The ship's box against enemy bodies, from its sprite's top left corner.
+constexpr HitBox kShipAgainstEnemies = {12, 33, 20, 50};
+// Small and bouncing bullets, and the ship's box against them.
+constexpr HitBox kSmallBullet = {8, 12, 8, 12};
+constexpr HitBox kShipAgainstSmallBullets = {17, 28, 22, 42};
+// Large bullets, and the ship's box against them.
+constexpr HitBox kLargeBullet = {6, 14, 1, 19};
+constexpr HitBox kShipAgainstLargeBullets = {16, 29, 20, 46};
+
+HitBox Placed(const HitBox& box, double x, double y) {
+  return {x + box.left, x + box.right, y + box.top, y + box.bottom};
 }
 
-bool ShipVulnerable() { return invulnTimer == 0 && gameMode == kModePlay && bombPhase == kBombNone; }
+HitBox PlacedScaled(const HitBox& box, double x, double y, double s) {
+  return {x + box.left * s, x + box.right * s, y + box.top * s, y + box.bottom * s};
+}
 
-// The enemy's body is three rectangles, in units of its scale.
 bool ShipTouchesEnemy(int e) {
-  // clang-format off
-  static constexpr double kBody[3][4] = {
-      // left right top bottom
-      {10, 31, 11, 30},
-      { 5, 35, 17, 23},
-      {15, 25,  9, 31},
-  };
-  // clang-format on
-  const double px = playerX, py = playerY;
-  const double s = enemyScale[e], ex = enemyX[e], ey = enemyY[e];
-  for (const auto& r : kBody) {
-    if (Overlaps(px + 12.0, px + 33.0, py + 20.0, py + 50.0, ex + r[0] * s, ex + r[1] * s, ey + r[2] * s,
-                 ey + r[3] * s))
-      return true;
-  }
+  const HitBox ship = ShipBoxAgainstEnemies();
+  HitBox body[3];
+  EnemyBodyBoxes(e, body);
+  for (const HitBox& r : body)
+    if (BoxesOverlap(ship, r)) return true;
   return false;
 }
 
 bool ShipTouchesBullet(int b) {
-  const double px = playerX, py = playerY, bx = bulletX[b], by = bulletY[b];
-  switch (bulletKind[b]) {
-    case kBulletSmall:
-    case kBulletBouncing:
-      return Overlaps(px + 17.0, px + 28.0, py + 22.0, py + 42.0, bx + 8.0, bx + 12.0, by + 8.0, by + 12.0);
-    case kBulletLarge:
-      return Overlaps(px + 16.0, px + 29.0, py + 20.0, py + 46.0, bx + 6.0, bx + 14.0, by + 1.0, by + 19.0);
-    default: return false;
-  }
+  HitBox ship, bullet;
+  return BulletContactBoxes(b, &ship, &bullet) && BoxesOverlap(ship, bullet);
 }
 
 void DamageShip() {
@@ -69,11 +69,40 @@ void DamageShip() {
 
 }  // namespace
 
+bool BoxesOverlap(const HitBox& a, const HitBox& b) {
+  return a.right > b.left && a.left < b.right && a.bottom > b.top && a.top < b.bottom;
+}
+
+bool ShipVulnerable() { return invulnTimer == 0 && gameMode == kModePlay && bombPhase == kBombNone; }
+
+HitBox ShipBoxAgainstEnemies() { return Placed(kShipAgainstEnemies, playerX, playerY); }
+
+// A free slot keeps its stale hit points and position; it is no body.
+bool EnemyHasBody(int e) { return enemyState[e] != kEnemyFree && enemyHp[e] > 0.0f; }
+
+void EnemyBodyBoxes(int e, HitBox boxes[3]) {
+  for (int i = 0; i < 3; ++i) boxes[i] = PlacedScaled(kEnemyBody[i], enemyX[e], enemyY[e], enemyScale[e]);
+}
+
+bool BulletContactBoxes(int b, HitBox* ship, HitBox* bullet) {
+  switch (bulletKind[b]) {
+    case kBulletSmall:
+    case kBulletBouncing:
+      *ship = Placed(kShipAgainstSmallBullets, playerX, playerY);
+      *bullet = Placed(kSmallBullet, bulletX[b], bulletY[b]);
+      return true;
+    case kBulletLarge:
+      *ship = Placed(kShipAgainstLargeBullets, playerX, playerY);
+      *bullet = Placed(kLargeBullet, bulletX[b], bulletY[b]);
+      return true;
+    default: return false;
+  }
+}
+
 void CheckEnemyContact() {
   for (loopSlot = 0; loopSlot < kEnemySlots; ++loopSlot) {
     const int e = loopSlot;
-    // A free slot keeps its stale hit points and position; it is no body.
-    if (enemyState[e] == kEnemyFree || !(enemyHp[e] > 0.0f) || !ShipVulnerable()) continue;
+    if (!EnemyHasBody(e) || !ShipVulnerable()) continue;
     if (ShipTouchesEnemy(e)) DamageShip();
   }
 }

@@ -94,6 +94,42 @@ check("N steps exactly one frame, twice", clock[3] - clock[2] == frame and clock
 slow = clock[6] - clock[5]
 check("a quarter speed: about 250 ms of game in a second", 200 <= slow <= 300, str(clock))
 
+# The overlays (I: the input display, H: the hit boxes) are drawn over the
+# presented picture only: with both on through a whole replay every digest
+# still matches, and the dumps and pictures equal those of a run pressing a
+# key the viewer ignores at the same moments.
+seen = {}
+for keys in ("I", "Q"):
+    script = os.path.join(work, "overlays_%s.script" % keys)
+    with open(script, "w") as f:
+        f.write("8000 8050 %s\n8100 8150 %s\n" % (keys, "H" if keys == "I" else keys))
+    args = ["--replay", stage_clear, "--input", script]
+    for t in (9000, 15000, 20000):
+        args += ["--dump-at", "%d:%s" % (t, os.path.join(work, "ov_%s_%d.json" % (keys, t))),
+                 "--shot", "%d:%s" % (t, os.path.join(work, "ov_%s_%d.png" % (keys, t)))]
+    code, err = run(*args)
+    check("with keys %s the replay plays to its end, every digest equal" % keys,
+          code == 0 and "playback stopped" not in err, err)
+    for t in (9000, 15000, 20000):
+        with open(os.path.join(work, "ov_%s_%d.json" % (keys, t))) as f:
+            dump = {k: v for k, v in json.load(f).items() if k not in BOOKKEEPING}
+        with open(os.path.join(work, "ov_%s_%d.png" % (keys, t)), "rb") as f:
+            seen.setdefault(t, []).append((dump, f.read()))
+for t, ((on, on_png), (off, off_png)) in sorted(seen.items()):
+    check("overlays on: the state at %d ms is unchanged" % t, not differing(on, off), str(differing(on, off)))
+    check("overlays on: the picture at %d ms is unchanged" % t, on_png == off_png)
+
+# A termination signal while the viewer is paused ends the program there, as
+# it does while the replay plays.
+script = os.path.join(work, "term.script")
+with open(script, "w") as f:
+    f.write("8000 8100 P\n9000 term\n")
+out = os.path.join(work, "term.json")
+code, err = run("--replay", stage_clear, "--input", script, "--until", "30000", "--dump", out)
+with open(out) as f:
+    ended = json.load(f)["virtualClockMs"]
+check("a termination signal while paused ends the program", code == 0 and 9000 <= ended < 10000, "%d %s" % (ended, err))
+
 code, err = run("--seek", "3")
 check("--seek without --replay is refused", code == 2 and "--seek goes with --replay" in err, err)
 
