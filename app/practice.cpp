@@ -3,7 +3,6 @@
 #include "app/app_state.h"
 #include "app/main_loop.h"
 #include "app/pause.h"
-#include "app/rare_readings.h"
 #include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
 #include "app/state_snapshot.h"
@@ -21,24 +20,6 @@ namespace {
 PracticeState gState{};
 // Where a replay was taken over: retried from, and gone back to.
 StateSnapshot gTakeOverPoint;
-
-// The command line's request, as read at start-up (0: none).
-uint32_t gAsked = 0;
-uint32_t gRequest = 0;
-
-constexpr uint32_t kRequestPresent = 0x80;
-
-uint32_t Encode(const PracticeChoice& c) {
-  return kRequestPresent | (c.stage & 0x0F) | (c.boss ? 0x10u : 0u) | uint32_t(c.difficulty & 3) << 5;
-}
-
-PracticeChoice Decode(uint32_t v) {
-  PracticeChoice c;
-  c.stage = uint8_t(v & 0x0F);
-  c.boss = (v & 0x10) != 0;
-  c.difficulty = uint8_t(v >> 5 & 3);
-  return c;
-}
 
 bool InPlay() {
   return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
@@ -114,19 +95,6 @@ void LeavePractice() {
 }
 
 const char* LeavePracticeLabel() { return language::TranslatedLater("End practice"); }
-
-void AskPracticeAtStart(const PracticeChoice& choice) { gAsked = Encode(choice); }
-
-void ReadPracticeRequest() {
-  gRequest = machine::ReadRareValue(kReadingPracticeRequest, [] { return gAsked; });
-}
-
-bool TakePracticeRequest(PracticeChoice* choice) {
-  if ((gRequest & kRequestPresent) == 0) return false;
-  *choice = Decode(gRequest);
-  gRequest = 0;
-  return choice->stage >= 1 && choice->stage <= 8 && choice->difficulty <= 2;
-}
 
 PracticeState SavePracticeState() { return gState; }
 void RestorePracticeState(const PracticeState& state) { gState = state; }

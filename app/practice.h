@@ -36,14 +36,6 @@ bool TakeOverReplay();
 // replay where it was taken over).
 const char* LeavePracticeLabel();
 
-// `tessivane-headless --practice`: a practice run asked for on the command
-// line, started instead of the title. The request is a reading of the
-// machine, so a replay of such a run plays back the same.
-void AskPracticeAtStart(const PracticeChoice& choice);
-// Start-up reads the request (once); the title then starts the run.
-void ReadPracticeRequest();
-bool TakePracticeRequest(PracticeChoice* choice);
-
 // What practice keeps, for a snapshot of the game (and back).
 struct PracticeState {
   bool active;

@@ -6,4 +6,4 @@
 
 constexpr uint32_t kReadingOnlineScoresOn = 1;
 constexpr uint32_t kReadingSendingFailed = 2;
-constexpr uint32_t kReadingPracticeRequest = 3;
+constexpr uint32_t kReadingStartRequest = 3;

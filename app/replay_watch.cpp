@@ -24,12 +24,20 @@ constexpr const char* kWatchOption = "--watch-from-game";
 ReplayInfo gInfo;
 std::vector<uint8_t> gStream;
 bool gBackToGame = false;
+// The replay list the watched replay was chosen from ("" for none): the game
+// comes back to it.
+std::string gBackTo;
 
 void RestartByExecuting(const std::string& replayPath) {
   if (replayPath.empty()) {
-    platform::RunProgramAfresh({});
+    if (gBackTo.empty()) {
+      platform::RunProgramAfresh({});
+    } else {
+      platform::RunProgramAfresh({kBackToOption, gBackTo});
+    }
   } else {
-    platform::RunProgramAfresh({kWatchOption, replayPath});
+    platform::RunProgramAfresh(
+        {kWatchOption, replayPath, kBackToOption, ReplayListOfTable() ? kBackToTable : kBackToReplays});
     std::fprintf(stderr, "Tessivane: cannot start the replay\n");
   }
 }
@@ -65,8 +73,9 @@ bool ShouldPresent() { return !BeforeTheGame() && ReplayViewerShouldPresent(); }
 
 }  // namespace
 
-void WatchReplay(const std::string& path, bool backToGame) {
+void WatchReplay(const std::string& path, bool backToGame, const std::string& backTo) {
   gBackToGame = backToGame;
+  gBackTo = backTo == kBackToTable || backTo == kBackToReplays ? backTo : std::string();
   std::vector<uint8_t> bytes;
   std::string why;
   if (!ReadReplayFile(path, &bytes, &why)) {

@@ -5,7 +5,7 @@
 
 #include "app/app_state.h"
 #include "app/main_loop.h"
-#include "app/practice.h"
+#include "app/start_request.h"
 #include "app/online_scores.h"
 #include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
@@ -108,8 +108,8 @@ void StartUp() {
   ApplyAllSettings();
   // What the last run could not send to the score server (online scores on).
   SendQueuedReplays();
-  // tessivane-headless --practice: a run asked for in place of the title.
-  ReadPracticeRequest();
+  // Where the program was asked to start in place of the title's intro.
+  ReadStartRequest();
 
   DetectJoystick(16384);
 

@@ -56,12 +56,11 @@ void DrawHighScores() {
   ShowFrameRate();
 }
 
-}  // namespace
-
-void HighScoreScreen() {
+void RunHighScores(bool listFirst) {
   inputLatch = -1;
   cursorY = kRowExit;
   boardOffered = OnlineScoresOn();
+  if (listFirst && IsReplayListOffered()) ShowReplayList(true);
   for (;;) {
     frameStartMs = ClockMs();
     ReadInput();
@@ -94,3 +93,8 @@ void HighScoreScreen() {
     FinishScreenFrame();
   }
 }
+
+}  // namespace
+
+void HighScoreScreen() { RunHighScores(false); }
+void HighScoreScreenWithList() { RunHighScores(true); }

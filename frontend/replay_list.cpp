@@ -41,6 +41,7 @@ struct ListedReplay {
 bool gOffered = false;
 void WatchByDefault(const std::string& path) { WatchReplayFromGame(path); }
 void (*gWatch)(const std::string&) = WatchByDefault;
+bool gAtTableRuns = false;
 std::vector<ListedReplay> gList;
 
 void ListReplays(bool atTableRuns) {
@@ -97,7 +98,10 @@ void OfferReplayList(bool offered) { gOffered = offered; }
 void SetReplayListWatcher(void (*watch)(const std::string&)) { gWatch = watch ? watch : WatchByDefault; }
 bool IsReplayListOffered() { return gOffered; }
 
+bool ReplayListOfTable() { return gAtTableRuns; }
+
 void ShowReplayList(bool atTableRuns) {
+  gAtTableRuns = atTableRuns;
   ListReplays(atTableRuns);
   const int16_t savedX = cursorX, savedY = cursorY;
   const int rows = int(gList.size());

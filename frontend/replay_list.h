@@ -14,6 +14,8 @@ bool IsReplayListOffered();
 // Runs the list screen until it is left (or a replay is chosen). With
 // `atTableRuns`, the list holds the runs behind the table's places, best first.
 void ShowReplayList(bool atTableRuns);
+// Whether the list last shown was the high-score table's.
+bool ReplayListOfTable();
 // What choosing a replay does: by default the program starts itself anew on
 // it (WatchReplayFromGame) and never comes back here.
 void SetReplayListWatcher(void (*watch)(const std::string& path));

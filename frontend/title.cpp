@@ -4,6 +4,7 @@
 #include "app/main_loop.h"
 #include "app/online_scores.h"
 #include "app/practice.h"
+#include "app/start_request.h"
 #include "app/replay_recorder.h"
 #include "app/startup.h"
 #include "data/score_file.h"
@@ -11,6 +12,7 @@
 #include "frontend/escape_menu.h"
 #include "frontend/high_scores.h"
 #include "frontend/practice_menu.h"
+#include "frontend/replay_list.h"
 #include "frontend/selection.h"
 #include "frontend/transitions.h"
 #include "platform/backend.h"
@@ -241,9 +243,25 @@ void FinishScreenFrame() {
 }
 
 void TitleScreen() {
-  // tessivane-headless --practice: the run asked for instead of the title.
-  PracticeChoice asked;
-  if (TakePracticeRequest(&asked)) StartPractice(asked);
+  // Asked to start elsewhere: a practice run, or the replay list a watched
+  // replay was chosen from (then the title menu, without the intro).
+  PracticeChoice practice;
+  switch (TakeStartRequest(&practice)) {
+    case StartAt::Practice: StartPractice(practice);
+    case StartAt::TableReplayList:
+      EnterTitle();
+      RestLogoAndCursor();
+      cursorY = kRowHiScore;
+      gameMode = kModeHighScores;
+      HighScoreScreenWithList();
+      TitleMenu();
+    case StartAt::EscapeReplayList:
+      EnterTitle();
+      RestLogoAndCursor();
+      ShowReplayList(false);
+      TitleMenu();
+    case StartAt::Title: break;
+  }
   EnterTitle();
   inputLatch = -1;
   if (!FlyShipOut()) FlipLogoOpen();

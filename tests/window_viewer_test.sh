@@ -163,4 +163,43 @@ press Escape
 poll 10 exited $watcher || fail "Escape did not stop watching"
 [ "$(score_state)" = "$score_before" ] || fail "the score file was written"
 
+step "from the game: Escape's Replays, the replay watched, Escape: back at the list, no intro"
+mkdir -p "$work/home/.local/share/tessivane/replays"
+cp "$VIEWER_REPLAY" "$work/home/.local/share/tessivane/replays/"
+(cd "$work/game" && exec ./tessivane) > "$work/game.out" 2> "$work/game.err" &
+run=$!
+pids+=($run)
+poll 20 game_window || { cat "$work/game.err"; echo "FAIL: no game window"; exit 1; }
+focus "$window"
+list_heading=list:90,70,160,30
+list_shown() { look $list_heading && at_least "$(white list)" 0.10; }
+sleep 1
+press a  # past the opening
+sleep 1.5
+press Escape
+sleep 0.5
+press Down  # Options, "Replays"
+sleep 0.3
+press Return
+poll 5 list_shown || fail "no replay list from the Escape menu"
+# The game starts itself anew (its window made again) on the replay, and
+# after it on the list.
+press a  # watch the first row
+watching() { game_window && bar_shown; }
+poll 20 watching || fail "the replay chosen did not play"
+focus "$window"
+sleep 0.5
+press Escape
+back_at_list() { game_window && list_shown; }
+if poll 20 back_at_list; then
+  focus "$window"
+  save back-at-list
+else
+  save not-at-list
+  fail "Escape while watching did not come back to the replay list"
+fi
+press Escape
+sleep 1
+exited $run && fail "the game ended after the list"
+
 [ $fails -eq 0 ] && echo "PASS" || { echo "$fails failure(s)"; exit 1; }

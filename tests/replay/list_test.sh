@@ -62,5 +62,22 @@ out=$("$tool" --dir game --replay "$session")
 [ -z "$out" ] || fail "the playback met another listing and went to watch ('$out')"
 "$tool" --verify "$session" | grep -q '"verified": true' || fail "the session's replay did not verify"
 
+# Back from watching a replay chosen on a list, the game starts at that list
+# (--back-to, as the game starts itself anew): the list at once, without the
+# intro; leaving it goes to the table, or to the title menu.
+cat > back.script <<'SCRIPT'
+1000 1050 S
+SCRIPT
+# (The list's cursor stands on its first row, at x 8, y 120.)
+in_list() { grep -q '"cursorX": 8,' "$1" && grep -q '"cursorY": 120,' "$1"; }
+for where in table replays; do
+  "$tool" --dir game --no-record --replay-list --back-to $where --until 3000 --input back.script \
+    --dump-at 500:at-$where.json --dump-at 2000:left-$where.json --shot 500:back-$where.png
+  in_list at-$where.json || fail "--back-to $where did not start at the list"
+done
+cmp -s back-replays.png back-table.png && fail "--back-to replays showed the table's runs only"
+grep -q '"gameMode": 7,' left-table.json || fail "leaving the list of --back-to table was not the table"
+grep -q '"gameMode": 5,' left-replays.json || fail "leaving the list of --back-to replays was not the title menu"
+
 [ $fails -eq 0 ] && echo "replay list: opened, left and chosen as asked"
 exit $fails

@@ -13,6 +13,7 @@
 
 #include "app/pause.h"
 #include "app/practice.h"
+#include "app/start_request.h"
 #include "app/replay_recorder.h"
 #include "app/replay_viewer.h"
 #include "app/settings.h"
@@ -64,6 +65,7 @@ struct Options {
   bool takeOver = false;        // at the last seek, the input script plays on
   bool practice = false;
   PracticeChoice practiceChoice;
+  StartAt startAt = StartAt::Title;  // --back-to
   std::string videoFile;
   uint32_t videoScale = 2;
   uint32_t effectsVolume = kDefaultEffectsVolume;
@@ -83,7 +85,7 @@ bool gWriteFailed = false;
       "                          [--no-record] [--replay FILE] [--video OUT.mp4 [--scale N]]\n"
       "                          [--replay-list] [--replay FILE [--seek S]... [--input VIEWER-KEYS]]\n"
       "                          [--replay FILE --take-over S --input FILE]\n"
-      "                          [--practice STAGE[:boss] [--difficulty normal|hard|easy]]\n"
+      "                          [--practice STAGE[:boss] [--difficulty normal|hard|easy]] [--back-to table|replays]\n"
       "       tessivane-headless --replay-info FILE\n"
       "       tessivane-headless --verify FILE\n"
       "       tessivane-headless --submit URL FILE\n",
@@ -180,6 +182,14 @@ void ParseArguments(int argc, char** argv) {
       gOptions.practice = true;
       gOptions.practiceChoice.stage = uint8_t(n);
       gOptions.practiceChoice.boss = !at.empty();
+    } else if (opt == "--back-to") {
+      if (arg == "table") {
+        gOptions.startAt = StartAt::TableReplayList;
+      } else if (arg == "replays") {
+        gOptions.startAt = StartAt::EscapeReplayList;
+      } else {
+        Usage("--back-to takes table or replays");
+      }
     } else if (opt == "--difficulty") {
       static const char* const kNames[] = {"normal", "hard", "easy"};
       int found = -1;
@@ -538,7 +548,8 @@ int main(int argc, char** argv) {
   if (gOptions.hasUntil && gOptions.seeks.empty()) headless::SetStopTime(gOptions.until);
   if (!gOptions.seeks.empty() && gOptions.replayFile.empty()) Usage("--seek goes with --replay");
   if (!gOptions.seeks.empty() && !gOptions.videoFile.empty()) Usage("--seek and --video cannot go together");
-  if (gOptions.practice) AskPracticeAtStart(gOptions.practiceChoice);
+  if (gOptions.practice) AskToStartAt(StartAt::Practice, gOptions.practiceChoice);
+  if (gOptions.startAt != StartAt::Title) AskToStartAt(gOptions.startAt);
   if (!gOptions.replayFile.empty()) {
     LoadReplay();
   } else {
