@@ -255,9 +255,98 @@ int TablePlaceOf(const ReplayInfo& info) {
   return -1;
 }
 
+std::string IndexPath(const std::string& folder) { return folder + ".index"; }
+std::string ReplayIndexPath() { return IndexPath(ReplayFolder()); }
+
+namespace {
+
+// The replays this game wrote, in a file beside the folder: their names,
+// sizes and a hash of their bytes. A header's claims (the ending, a place of
+// the table) keep a replay only when the game wrote it as it is: the claims
+// are then what its play reached. Any other file in the folder is judged as
+// a plain game.
+struct OwnReplay {
+  std::string name;
+  uint64_t size;
+  uint64_t hash;
+};
+constexpr const char* kIndexHeading = "tessivane replays written by this game 1";
+
+
+uint64_t Hash(const std::vector<uint8_t>& bytes) {
+  uint64_t h = 0xcbf29ce484222325ull;
+  for (uint8_t b : bytes) h = (h ^ b) * 0x100000001b3ull;
+  return h;
+}
+
+bool Measure(const std::string& folder, const std::string& name, OwnReplay* r) {
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(folder + "/" + name, kMaxReplayFileBytes, &bytes, &error)) return false;
+  *r = OwnReplay{name, bytes.size(), Hash(bytes)};
+  return true;
+}
+
+// False when there is no index yet (or it cannot be read).
+bool ReadIndex(const std::string& folder, std::vector<OwnReplay>* own) {
+  std::vector<uint8_t> bytes;
+  int error = 0;
+  if (!files::ReadWholeFile(IndexPath(folder), 1 << 20, &bytes, &error)) return false;
+  const std::string text(bytes.begin(), bytes.end());
+  size_t at = text.find('\n');
+  if (at == std::string::npos || text.compare(0, at, kIndexHeading) != 0) return false;
+  for (size_t next; ++at < text.size(); at = next) {
+    next = text.find('\n', at);
+    if (next == std::string::npos) next = text.size();
+    const std::string line = text.substr(at, next - at);
+    unsigned long long size = 0, hash = 0;
+    int used = 0;
+    if (std::sscanf(line.c_str(), "%llu %llx %n", &size, &hash, &used) == 2 && used > 0)
+      own->push_back(OwnReplay{line.substr(size_t(used)), size, hash});
+  }
+  return true;
+}
+
+void WriteIndex(const std::string& folder, const std::vector<OwnReplay>& own) {
+  std::string text = std::string(kIndexHeading) + "\n";
+  char line[64];
+  for (const OwnReplay& r : own) {
+    std::snprintf(line, sizeof line, "%llu %016llx ", static_cast<unsigned long long>(r.size),
+                  static_cast<unsigned long long>(r.hash));
+    text += line + r.name + "\n";
+  }
+  int error = 0;
+  if (!files::ReplaceFileAtomically(IndexPath(folder), text.data(), text.size(), &error))
+    std::fprintf(stderr, "Tessivane: cannot write %s (%s)\n", IndexPath(folder).c_str(), std::strerror(error));
+}
+
+}  // namespace
+
 void KeepReplays(const std::string& folder, const std::string& justWritten) {
   // A file that is not a replay of ours is left alone.
   std::vector<StoredReplay> replays = ReadStoredReplays(folder);
+  // What the game wrote. Without an index yet (a folder from before it), the
+  // replays there are taken as the game's.
+  std::vector<OwnReplay> own;
+  const bool indexed = ReadIndex(folder, &own);
+  const auto ownEntry = [&](const std::string& name) -> const OwnReplay* {
+    for (const OwnReplay& r : own)
+      if (r.name == name) return &r;
+    return nullptr;
+  };
+  for (const StoredReplay& r : replays) {
+    OwnReplay measured;
+    if ((!indexed || r.name == justWritten) && Measure(folder, r.name, &measured)) {
+      own.erase(std::remove_if(own.begin(), own.end(), [&](const OwnReplay& o) { return o.name == r.name; }),
+                own.end());
+      own.push_back(measured);
+    }
+  }
+  const auto written = [&](const std::string& name) {
+    const OwnReplay* entry = ownEntry(name);
+    OwnReplay now;
+    return entry && Measure(folder, name, &now) && now.size == entry->size && now.hash == entry->hash;
+  };
   // Newest first: by the time recorded, then by the number a name takes when
   // its second was already taken ("...-2", "...-3"). A date a day or more
   // ahead of the clock is a claim no game here made: such a file counts as
@@ -275,10 +364,24 @@ void KeepReplays(const std::string& folder, const std::string& justWritten) {
   for (size_t k = 0; k < replays.size(); ++k) {
     const ReplayInfo& r = replays[k].info;
     // The game just written, the recent ones, the endings, and those behind
-    // a place of the table as long as that place stands.
+    // a place of the table as long as that place stands (claims the game
+    // itself wrote).
+    const bool claims = r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
     const bool keep = replays[k].name == justWritten || k < size_t(kKeptRecentReplays) ||
-                      r.ending == kReplayEndedByEnding || TablePlaceOf(r) >= 0;
+                      (claims && written(replays[k].name));
     int error = 0;
-    if (!keep) files::RemoveFile(folder + "/" + replays[k].name, &error);
+    if (!keep && files::RemoveFile(folder + "/" + replays[k].name, &error))
+      own.erase(std::remove_if(own.begin(), own.end(),
+                               [&](const OwnReplay& o) { return o.name == replays[k].name; }),
+                own.end());
   }
+  // The index names only replays that are there.
+  own.erase(std::remove_if(own.begin(), own.end(),
+                           [&](const OwnReplay& o) {
+                             for (const StoredReplay& r : replays)
+                               if (r.name == o.name) return false;
+                             return true;
+                           }),
+            own.end());
+  WriteIndex(folder, own);
 }

@@ -67,6 +67,10 @@ void RestoreRecorderPlayState(const RecorderPlayState& state);
 
 // $XDG_DATA_HOME/tessivane/replays (empty when no home is known).
 std::string ReplayFolder();
+// The index of the replays this game wrote (beside their folder:
+// `replays.index`), which the keeping rules trust instead of the headers.
+std::string IndexPath(const std::string& folder);
+std::string ReplayIndexPath();
 // Applies the keeping rules to the folder's replays; the file named
 // `justWritten` (a name in the folder) is kept whatever the others claim.
 void KeepReplays(const std::string& folder, const std::string& justWritten = std::string());

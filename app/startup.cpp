@@ -67,6 +67,7 @@ void RemoveStaleTemporaryFiles() {
   const std::string settings = SettingsPath();
   if (!settings.empty()) RemoveStaleTemporaryFilesOf(settings, {});
   files::RemoveStaleTemporaryFiles(ReplayFolder(), {kReplayExtension}, kStaleSeconds);
+  if (!ReplayFolder().empty()) RemoveStaleTemporaryFilesOf(ReplayIndexPath(), {});
   files::RemoveStaleTemporaryFiles(OutboxFolder(), {kReplayExtension}, kStaleSeconds);
 }
 

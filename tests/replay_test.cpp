@@ -326,6 +326,7 @@ TEST_F(ReplayTest, AFullFolderKeepsTheRecentTheTablesAndTheEndingsRuns) {
   EXPECT_EQ(left, expected);
   for (const std::string& name : left) unlink((folder + "/" + name).c_str());
   rmdir(folder.c_str());
+  unlink((folder + ".index").c_str());
 }
 
 // Twenty replays dated years ahead cannot push new games out: the game just
@@ -357,6 +358,51 @@ TEST_F(ReplayTest, FutureDatedReplaysNeverPushOutNewGames) {
     if (e->d_name[0] != '.') unlink((folder + "/" + e->d_name).c_str());
   closedir(dir);
   rmdir(folder.c_str());
+}
+
+// A header's claims keep an old replay only when this game wrote it as it is
+// (its index beside the folder): a file dropped in later that claims the
+// ending, or one of the game's own whose header was changed since, is judged
+// as a plain game. A folder from before the index has its replays taken as
+// the game's.
+TEST_F(ReplayTest, OnlyTheGamesOwnClaimsKeepAReplay) {
+  char pattern[] = "/tmp/tessivane_replays_XXXXXX";
+  ASSERT_NE(mkdtemp(pattern), nullptr);
+  const std::string folder = pattern;
+  SetDefaultScoreTable();
+  const auto write = [&](const std::string& name, uint64_t recordedAt, bool ending, float score) {
+    ReplayInfo info;
+    info.build = kBuildIdentity;
+    info.recordedAt = recordedAt;
+    info.score = score;
+    if (ending) info.ending = kReplayEndedByEnding;
+    const std::vector<uint8_t> bytes = EncodeReplay(info, nullptr, 0, 0, 0);
+    int error;
+    ASSERT_TRUE(files::ReplaceFileAtomically(folder + "/" + name, bytes.data(), bytes.size(), &error));
+  };
+  const auto there = [&](const std::string& name) { return access((folder + "/" + name).c_str(), F_OK) == 0; };
+  for (int k = 0; k < kKeptRecentReplays; ++k) write("plain" + std::to_string(k) + ".tvreplay", 2000 + k, false, 0);
+  write("ending-a.tvreplay", 1000, true, 100);
+  write("ending-b.tvreplay", 1001, true, 200);
+  KeepReplays(folder);  // no index yet: both endings are the game's
+  EXPECT_TRUE(there("ending-a.tvreplay"));
+  EXPECT_TRUE(there("ending-b.tvreplay"));
+
+  write("forged.tvreplay", 1002, true, 999999);  // dropped in, claiming the ending
+  write("ending-b.tvreplay", 1001, true, 999999);  // the game's own, its score raised
+  write("new.tvreplay", 3000, false, 0);
+  KeepReplays(folder, "new.tvreplay");
+  EXPECT_TRUE(there("ending-a.tvreplay")) << "the game's own ending was removed";
+  EXPECT_FALSE(there("forged.tvreplay")) << "a claim the game never wrote kept a replay";
+  EXPECT_FALSE(there("ending-b.tvreplay")) << "a changed header kept a replay";
+  EXPECT_TRUE(there("new.tvreplay"));
+
+  DIR* dir = opendir(folder.c_str());
+  while (const dirent* e = readdir(dir))
+    if (e->d_name[0] != '.') unlink((folder + "/" + e->d_name).c_str());
+  closedir(dir);
+  rmdir(folder.c_str());
+  unlink((folder + ".index").c_str());
 }
 
 // The header's difficulty is the game's own, however the game was started:
