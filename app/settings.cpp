@@ -181,11 +181,12 @@ namespace {
 bool IsKeyRow(int id) { return id >= kSettingFireKey && id <= kSettingPauseKey; }
 bool IsPadRow(int id) { return id >= kSettingPadFire && id <= kSettingPadPause; }
 // Keys with a meaning of their own where fire and bomb also act: Escape and
-// Pause, and the letters of the title (H, E), the high-score table (H, R) and
-// the stage selection (P). As a fire or bomb key one would act twice: fire
-// bound to E would start a normal game where E asks for an easy one.
+// Pause, and the letters of the title (H, E), the high-score table (H, R, and
+// B for the score board) and the stage selection (P). As a fire or bomb key
+// one would act twice: fire bound to E would start a normal game where E asks
+// for an easy one. (A settings file that binds one is still taken as it is.)
 bool IsScreenKey(int32_t vk) {
-  return vk == kVkEscape || vk == kVkPause || vk == kVkH || vk == kVkE || vk == kVkP || vk == kVkR;
+  return vk == kVkEscape || vk == kVkPause || vk == kVkH || vk == kVkE || vk == kVkP || vk == kVkR || vk == kVkB;
 }
 constexpr int kKeyRows[2] = {kSettingFireKey, kSettingPauseKey};
 constexpr int kPadRows[2] = {kSettingPadFire, kSettingPadPause};

@@ -283,6 +283,7 @@ TEST_F(SettingsTest, ABindingNeverLeavesTwoControlsOnOneKeyOrButton) {
       {"E asks for an easy game on the title: not a fire key", kSettingFireKey2, kVkE, BindOutcome::Refused,
        kSettingFireKey2, kVkZ},
       {"nor H, P or R a bomb key", kSettingBombKey, kVkR, BindOutcome::Refused, kSettingBombKey, kVkS},
+      {"nor B, the table's score board key", kSettingFireKey, kVkB, BindOutcome::Refused, kSettingFireKey, kVkA},
       {"the pause key may be Pause", kSettingPauseKey, kVkPause, BindOutcome::Bound, kSettingPauseKey, kVkPause},
       {"or P", kSettingPauseKey, kVkP, BindOutcome::Bound, kSettingPauseKey, kVkP},
       {"pause on the fire key: fire would get Escape, refused", kSettingPauseKey, kVkA, BindOutcome::Refused,
