@@ -28,23 +28,17 @@ bool gBackToGame = false;
 // comes back to it.
 std::string gBackTo;
 
-void RestartByExecuting(const std::string& replayPath) {
-  if (replayPath.empty()) {
-    if (gBackTo.empty()) {
-      platform::RunProgramAfresh({});
-    } else {
-      platform::RunProgramAfresh({kBackToOption, gBackTo});
-    }
-  } else {
-    platform::RunProgramAfresh(
-        {kWatchOption, replayPath, kBackToOption, ReplayListOfTable() ? kBackToTable : kBackToReplays});
-    std::fprintf(stderr, "Tessivane: cannot start the replay\n");
-  }
+void RestartByExecuting(const std::string& replayPath, const std::string& backTo) {
+  std::vector<std::string> arguments;
+  if (!replayPath.empty()) arguments = {kWatchOption, replayPath};
+  if (!backTo.empty()) arguments.insert(arguments.end(), {kBackToOption, backTo});
+  platform::RunProgramAfresh(arguments);
+  if (!replayPath.empty()) std::fprintf(stderr, "Tessivane: cannot start the replay\n");
 }
-void (*gRestart)(const std::string& replayPath) = RestartByExecuting;
+void (*gRestart)(const std::string& replayPath, const std::string& backTo) = RestartByExecuting;
 
 [[noreturn]] void StartGameAfresh() {
-  gRestart(std::string());
+  gRestart(std::string(), gBackTo);
   platform::EndProcess();  // the restart failed: the program simply ends
 }
 
@@ -103,12 +97,12 @@ void WatchReplayFromGame(const std::string& path) {
   // never starts another program.
   if (machine::IsPlayingBack()) machine::StopPlayback("the recorded game went to watch a replay");
   EndReplaySession(0);
-  gRestart(path);
+  gRestart(path, ReplayListOfTable() ? kBackToTable : kBackToReplays);
   platform::EndProcess();
 }
 
 bool IsWatchingReplay() { return machine::IsPlayingBack() && gStream.size() > 0 && !BeforeTheGame(); }
 
-void SetProgramRestarter(void (*restart)(const std::string& replayPath)) {
+void SetProgramRestarter(void (*restart)(const std::string& replayPath, const std::string& backTo)) {
   gRestart = restart ? restart : RestartByExecuting;
 }

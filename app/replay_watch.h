@@ -24,10 +24,11 @@ constexpr const char* kBackToReplays = "replays";
 // game at its end (the program starts itself anew).
 [[noreturn]] void WatchReplayFromGame(const std::string& path);
 // How the program starts itself anew: on the replay at `replayPath` (then it
-// comes back to the game at the replay's end, at the list it was chosen
-// from), or on a fresh game when the path is empty. The procedure does not return. By default the program
-// executes itself again; a browser loads the page again.
-void SetProgramRestarter(void (*restart)(const std::string& replayPath));
+// comes back to the game at the replay's end), or on a fresh game when the
+// path is empty; `backTo` names the replay list the game comes back to
+// (kBackToTable, kBackToReplays, or ""). The procedure does not return. By
+// default the program executes itself again; a browser loads the page again.
+void SetProgramRestarter(void (*restart)(const std::string& replayPath, const std::string& backTo));
 
 // Whether a replay is being watched in the game.
 bool IsWatchingReplay();

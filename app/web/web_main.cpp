@@ -1,8 +1,9 @@
 // The web build's start: the game, recording every game as on the desktop.
 // Watching a replay from the game's lists loads the page again with the
 // replay's file name in the address (?watch=NAME, a file of the player's
-// replay folder); at the replay's end the page is loaded again without it,
-// as the desktop game starts itself anew. A score server serving this site
+// replay folder, and &back-to=table or replays, the list it was chosen
+// from); at the replay's end the page is loaded again without it, at that
+// list (?back-to=...), as the desktop game starts itself anew. A score server serving this site
 // links to ?watch=/api/replays/ID/file: a replay of the page's own server,
 // fetched and watched the same way.
 #include <emscripten.h>
@@ -12,6 +13,7 @@
 #include "app/replay_indicator.h"
 #include "app/replay_recorder.h"
 #include "app/replay_watch.h"
+#include "app/start_request.h"
 #include "app/startup.h"
 #include "frontend/replay_list.h"
 #include "platform/screenshot.h"
@@ -21,10 +23,11 @@ namespace {
 constexpr const char* kServerReplays = "/api/replays/";
 constexpr const char* kFetchedReplay = "/tmp/watched.tvreplay";
 
-// What the page's address asks to watch, or "".
-std::string WatchInAddress() {
+// The page address's parameter `name` (?watch=..., ?back-to=...), or "".
+std::string AddressParameter(const char* name) {
   char text[256] = {};
-  EM_ASM({ stringToUTF8(new URLSearchParams(location.search).get("watch") || "", $0, $1); }, text, sizeof text);
+  EM_ASM({ stringToUTF8(new URLSearchParams(location.search).get(UTF8ToString($0)) || "", $1, $2); }, name, text,
+         sizeof text);
   return text;
 }
 
@@ -61,10 +64,10 @@ EM_ASYNC_JS(int, FetchIntoFile, (const char* address, const char* path), {
 
 // Loads the page again once the player's files are in the browser's storage
 // (web/shell.html), and waits for it.
-[[noreturn]] void ReloadPage(const std::string& replayPath) {
+[[noreturn]] void ReloadPage(const std::string& replayPath, const std::string& backTo) {
   const size_t slash = replayPath.rfind('/');
   const std::string name = slash == std::string::npos ? replayPath : replayPath.substr(slash + 1);
-  EM_ASM({ Module.tessivaneRestart(UTF8ToString($0)); }, name.c_str());
+  EM_ASM({ Module.tessivaneRestart(UTF8ToString($0), UTF8ToString($1)); }, name.c_str(), backTo.c_str());
   for (;;) emscripten_sleep(1000);
 }
 
@@ -73,7 +76,8 @@ EM_ASYNC_JS(int, FetchIntoFile, (const char* address, const char* path), {
 int main() {
   SetProgramRestarter(ReloadPage);
   SetCornerLabel(ReplayIndicator);
-  const std::string watch = WatchInAddress();
+  const std::string watch = AddressParameter("watch");
+  const std::string backTo = AddressParameter("back-to");
   const std::string fromServer = ServerReplayAddress(watch);
   // A replay that cannot be fetched is refused by WatchReplay, naming why.
   if (!fromServer.empty()) {
@@ -81,7 +85,9 @@ int main() {
     WatchReplay(kFetchedReplay, true);
   }
   const std::string name = ReplayFileName(watch);
-  if (!name.empty()) WatchReplay(ReplayFolder() + "/" + name, true);
+  if (!name.empty()) WatchReplay(ReplayFolder() + "/" + name, true, backTo);
+  if (backTo == kBackToTable) AskToStartAt(StartAt::TableReplayList);
+  if (backTo == kBackToReplays) AskToStartAt(StartAt::EscapeReplayList);
   SetReplayRecording(true);
   OfferReplayList(true);
   StartUp();

@@ -232,7 +232,8 @@ async function pauseAndOptions(b) {
 
 // From the title: Escape, "Replays", the newest replay: the page loads itself
 // again on it and plays the recorded game with no one at the keys; Escape
-// comes back to a fresh game.
+// comes back to the list (the list's cursor on its first row, at x 8, y 120),
+// which Escape leaves for the title menu.
 async function watchReplay(b) {
   await sleep(11000);  // the title menu stands still
   await tap(b, 'Escape');
@@ -247,16 +248,22 @@ async function watchReplay(b) {
                                  (s) => s.gameMode === 0 && s.stageNo === 1 && s.playerX < 0, 120000);
   if (!watching) return false;
   const search = await b.evaluate('location.search');
-  check(/^\?watch=[^/]+\.tvreplay$/.test(decodeURIComponent(search)),
+  check(/^\?watch=[^/&]+\.tvreplay&back-to=replays$/.test(decodeURIComponent(search)),
         'choosing a replay plays it in the page (as the recorded game went: the ship to the wall)', search);
   await shoot(b, 'replay-watching.png');
   await b.evaluate('Module.canvas.focus(), 0');
   await tap(b, 'Escape', 300);
-  const back = await waitFor(b, 'Escape leaves the replay for a fresh game',
-                             (s) => s.gameMode === 5, 120000);
+  const back = await waitFor(b, 'Escape leaves the replay for the list it was chosen from',
+                             (s) => s.gameMode === 5 && s.cursorX === 8 && s.cursorY === 120, 120000);
   if (!back) return false;
-  check((await b.evaluate('location.search')) === '', 'Escape leaves the replay for a fresh game');
-  return true;
+  check((await b.evaluate('location.search')) === '?back-to=replays',
+        'Escape leaves the replay for the list it was chosen from', await b.evaluate('location.search'));
+  await shoot(b, 'replay-back-at-list.png');
+  await b.evaluate('Module.canvas.focus(), 0');
+  await tap(b, 'Escape', 300);
+  const menu = await waitFor(b, 'Escape leaves the list for the title menu',
+                             (s) => s.gameMode === 5 && s.cursorX !== 8, 15000);
+  return !!menu;
 }
 
 // A pad the browser reveals while the game runs: two presses of its first
