@@ -104,6 +104,22 @@ TEST_F(TouchControls, AMenuTakesTapsAndNotDrags) {
   EXPECT_EQ(Frames(2), (std::vector<std::string>{"", ""}));
 }
 
+// A jump from the first row to the last of a long menu (the options screen's)
+// presses Down once a row, none lost.
+TEST_F(TouchControls, ALongJumpPressesDownOnceARow) {
+  constexpr int kRows = kTouchItemsMax;
+  Frames(4);
+  PublishTouchRows(8, 20, 316, 18, kRows, 0, TouchAction::ValueRow);
+  Frame();
+  EXPECT_EQ(tessivane_touch_tap(100, 20 + (kRows - 1) * 18 + 5), 1);
+  int downs = 0;
+  for (int i = 0; i < 4 * kRows; ++i) {
+    PublishTouchRows(8, 20, 316, 18, kRows, 0, TouchAction::ValueRow);
+    if (Frame() == "D") ++downs;
+  }
+  EXPECT_EQ(downs, kRows - 1);
+}
+
 // Rows with a value: on the cursor's row the value's left half lowers it, its
 // right half raises it, the rest of the row chooses it.
 TEST_F(TouchControls, AValueRowTakesLeftAndRightOnItsValue) {

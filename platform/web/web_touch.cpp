@@ -36,7 +36,9 @@ namespace {
 
 constexpr float kShipStep = 6.0f;
 constexpr float kReachX = 332.0f, kReachY = 478.0f;  // the picture's size bounds the offset
-constexpr int kQueueMax = 16;
+// A tap queues at most a press for every row but the cursor's: a jump from
+// the first row to the last of the longest menu fits whole.
+constexpr int kQueueMax = kTouchItemsMax;
 constexpr int kKeyCount = 256;
 // A menu not published for this many frames is gone.
 constexpr int kMenuFrames = 3;
