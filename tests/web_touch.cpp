@@ -15,6 +15,8 @@ extern "C" void tessivane_touch_drag_begin();
 extern "C" void tessivane_touch_drag(float dx, float dy);
 extern "C" void tessivane_touch_button(int button, int down);
 extern "C" int tessivane_touch_tap(float x, float y);
+extern "C" int tessivane_touch_question();
+extern "C" int tessivane_touch_answer(int yes);
 
 namespace {
 
@@ -146,6 +148,21 @@ TEST_F(TouchControls, AnswerItemsPressFireOrBomb) {
   EXPECT_EQ(tessivane_touch_tap(100, 270), 1);
   PublishTouchItems(answers, 2, -1);
   EXPECT_EQ(Frame(), "B");
+  // The page asks the same question with its own buttons: YES is fire.
+  Frames(3);
+  PublishTouchItems(answers, 2, -1);
+  Frame();
+  EXPECT_EQ(tessivane_touch_question(), 1);
+  EXPECT_EQ(tessivane_touch_answer(1), 1);
+  PublishTouchItems(answers, 2, -1);
+  EXPECT_EQ(Frame(), "F");
+  // A menu of rows is no such question, and no menu takes no answer.
+  Frames(8, true);
+  EXPECT_EQ(tessivane_touch_question(), 0);
+  EXPECT_EQ(tessivane_touch_answer(0), 0);
+  Frames(8);
+  EXPECT_EQ(tessivane_touch_question(), 0);
+  EXPECT_EQ(Frames(2), (std::vector<std::string>{"", ""}));
 }
 
 TEST_F(TouchControls, ButtonsHoldTheirKeysAndAShortTapLastsAFrame) {

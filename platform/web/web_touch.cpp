@@ -200,5 +200,23 @@ extern "C" EMSCRIPTEN_KEEPALIVE int tessivane_touch_tap(float x, float y) {
   return 0;
 }
 
+// Whether the menu shown is a question its answers' keys take (fire or bomb:
+// the continue question): the page then asks it with buttons of its own.
+extern "C" EMSCRIPTEN_KEEPALIVE int tessivane_touch_question() {
+  if (!MenuShown()) return 0;
+  const TouchMenu& menu = PublishedTouchMenu();
+  for (int i = 0; i < menu.count; ++i)
+    if (menu.items[i].action != TouchAction::Fire && menu.items[i].action != TouchAction::Bomb) return 0;
+  return menu.count > 0 ? 1 : 0;
+}
+
+// The page's answer to that question: 1 yes (the fire key), 0 no (bomb).
+// 1 when it was taken.
+extern "C" EMSCRIPTEN_KEEPALIVE int tessivane_touch_answer(int yes) {
+  if (!tessivane_touch_question() || gTouch.queued > 0) return 0;
+  Queue(yes ? FireKey() : BombKey());
+  return 1;
+}
+
 // Whether a menu is shown (the page then shows no drag hint).
 extern "C" EMSCRIPTEN_KEEPALIVE int tessivane_touch_menu_shown() { return MenuShown() ? 1 : 0; }

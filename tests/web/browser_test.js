@@ -233,6 +233,20 @@ async function pauseAndOptions(b) {
 // From the title: Escape, "Replays", the newest replay: the page loads itself
 // again on it and plays the recorded game with no one at the keys; Escape
 // comes back to the list (the list's cursor on its first row, at x 8, y 120),
+// The continue question on the phone: the page asks it with its own buttons;
+// a tap on one (YES or NO) answers.
+async function answerQuestion(b, button) {
+  const open = 'document.getElementById("dialog").classList.contains("open")';
+  const since = Date.now();
+  while (Date.now() - since < 15000 && !(await b.evaluate(open))) await sleep(100);
+  if (!check(await b.evaluate(open) &&
+             (await b.evaluate('document.getElementById("dlgTitle").textContent')) === 'CONTINUE?',
+             'the page asks the continue question with its own buttons')) return false;
+  const r = await rectOf(b, button);
+  await tapPoint(b, r.x + r.w / 2, r.y + r.h / 2);
+  return true;
+}
+
 // which Escape leaves for the title menu.
 async function watchReplay(b) {
   await sleep(11000);  // the title menu stands still
@@ -567,16 +581,14 @@ async function playByTouch() {
         state = await b.evaluate(stateExpr);
       }
       if (Date.now() >= end || state.score > state.lowestHiScore) break;
-      await sleep(1000);
-      await tapGame(b, 150, 247);  // YES
+      if (!(await answerQuestion(b, '#dlgYes'))) return;
       ++continues;
       await waitFor(b, 'a tap on YES continues', (s) => s.gameMode === 0 || s.gameMode === 4, 15000);
       state = await b.evaluate(stateExpr);
     }
     if (!check(state.gameMode === 3 && state.score > state.lowestHiScore, 'the touch game ends with a score that ranks',
                `${state.score} after ${continues} continue(s)`)) return;
-    await sleep(1000);
-    await tapGame(b, 150, 277);  // NO
+    if (!(await answerQuestion(b, '#dlgNo'))) return;
     const asked = Date.now();
     while (Date.now() - asked < 30000 && !(await b.evaluate('document.getElementById("dialog").classList.contains("open")')))
       await sleep(100);
