@@ -25,7 +25,8 @@ struct TouchItem {
 constexpr int kTouchItemsMax = 24;
 
 // The items now on screen and the row the cursor is on (-1 none); more than
-// kTouchItemsMax are cut.
+// kTouchItemsMax are cut. A question answered publishes none (nullptr, 0):
+// the screens after it may read no input for a while.
 void PublishTouchItems(const TouchItem* items, int count, int cursor);
 // A vertical menu of `count` rows of `step` pixels, the first at (x, y).
 void PublishTouchRows(int x, int y, int w, int step, int count, int cursor,

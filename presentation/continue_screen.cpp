@@ -93,11 +93,13 @@ void ContinuePrompt() {
     PublishTouchItems(answers, 2, -1);
     ReadInput();
     if (inputLatch == 0 && (fireBits & 5) != 0) {
+      PublishTouchItems(nullptr, 0, -1);  // the question is answered
       RaiseSoundEffect(SoundEffect::Continue);
       ContinueGame();
       return;
     }
     if (inputLatch == 0 && (bombBits & 10) != 0) {
+      PublishTouchItems(nullptr, 0, -1);
       GameOver();
       return;
     }

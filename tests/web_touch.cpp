@@ -156,6 +156,10 @@ TEST_F(TouchControls, AnswerItemsPressFireOrBomb) {
   EXPECT_EQ(tessivane_touch_answer(1), 1);
   PublishTouchItems(answers, 2, -1);
   EXPECT_EQ(Frame(), "F");
+  // Answered, the question is withdrawn at once, though the screens after it
+  // read no input for a while.
+  PublishTouchItems(nullptr, 0, -1);
+  EXPECT_EQ(tessivane_touch_question(), 0);
   // A menu of rows is no such question, and no menu takes no answer.
   Frames(8, true);
   EXPECT_EQ(tessivane_touch_question(), 0);
