@@ -123,7 +123,7 @@ fi
 [ "$(setting display)" = fullscreen ] || fail "display is '$(setting display)', not fullscreen"
 press Escape  # back to the title's Escape menu
 sleep 0.5
-for _ in 1 2; do press Down; sleep 0.3; done  # past Replays to Quit game
+for _ in 1 2 3; do press Down; sleep 0.3; done  # past Replays and Practice to Quit game
 press Return
 if poll 10 exited $run; then wait $run; else fail "Quit game did not end the game"; fi
 
@@ -139,7 +139,7 @@ poll 6 menu_shown || fail "no title menu at the third start"
 sleep 0.3
 press Escape
 sleep 0.4
-for _ in 1 2; do press Down; sleep 0.3; done  # past Replays to Quit game
+for _ in 1 2 3; do press Down; sleep 0.3; done  # past Replays and Practice to Quit game
 press Return
 poll 10 exited $run || fail "Quit game from the title did not end the game"
 
