@@ -17,6 +17,12 @@ constexpr uint8_t kModeDemo = 6;
 constexpr uint8_t kModeHighScores = 7;
 constexpr uint8_t kModeLeaveDemo = 8;
 constexpr uint8_t kModeQuietMusic = 9;  // the selection screen, or the ending's close
+// Play, a lost ship fading out and back, or a continue taken: the modes the
+// pause, the replay viewer's marks and a take-over act in.
+inline bool InPlayMode() {
+  return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
+         gameMode == kModeContinueAccepted;
+}
 extern int32_t frameStartMs;
 extern int32_t frameEndMs;
 extern int32_t frameElapsedMs;

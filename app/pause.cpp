@@ -20,18 +20,26 @@ int16_t paused;
 
 namespace {
 
-enum PauseItem { kResume, kOptions, kQuitToTitle, kQuitGame, kPauseItemCount };
-const char* const kPauseItems[kPauseItemCount] = {
-    language::TranslatedLater("Resume"), language::TranslatedLater("Options"),
-    language::TranslatedLater("Quit to title"), language::TranslatedLater("Quit game")};
-// During practice "Quit to title" (which would offer the high-score table)
-// gives way to trying again and going back.
-enum PracticePauseItem { kPracticeResume, kPracticeOptions, kPracticeRetry, kPracticeLeave, kPracticeQuitGame };
-constexpr int kPracticePauseItemCount = 5;
-
-bool InPlay() {
-  return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
-         gameMode == kModeContinueAccepted;
+enum class PauseAction { Resume, Options, QuitToTitle, Retry, LeavePractice, QuitGame };
+constexpr int kMaxPauseItems = 5;
+// The menu's items, Options second. During practice "Quit to title" (which
+// would offer the high-score table) gives way to trying again and going back.
+int PauseItems(const char** labels, PauseAction* actions) {
+  int n = 0;
+  const auto add = [&](const char* label, PauseAction action) {
+    labels[n] = label;
+    actions[n++] = action;
+  };
+  add(language::TranslatedLater("Resume"), PauseAction::Resume);
+  add(language::TranslatedLater("Options"), PauseAction::Options);
+  if (InPractice()) {
+    add(language::TranslatedLater("Retry"), PauseAction::Retry);
+    add(LeavePracticeLabel(), PauseAction::LeavePractice);
+  } else {
+    add(language::TranslatedLater("Quit to title"), PauseAction::QuitToTitle);
+  }
+  add(language::TranslatedLater("Quit game"), PauseAction::QuitGame);
+  return n;
 }
 
 // Ends the run at the player's word: the name entry when the score ranks,
@@ -61,39 +69,29 @@ void Resume(bool tuneWasSounding) {
 }  // namespace
 
 void PauseIfAsked() {
-  if (!InPlay()) return;
+  if (!InPlayMode()) return;
   if (!machine::IsWindowInactive() && !PauseInputPressed()) return;
 
   paused = 1;
   const bool tuneWasSounding = musicLooping == -1 && !machine::IsTuneStopped();
   if (tuneWasSounding) platform::StopTune();
   FreezePicture();
-  int start = kResume;
+  const char* labels[kMaxPauseItems];
+  PauseAction actions[kMaxPauseItems];
+  const int count = PauseItems(labels, actions);
+  int start = 0;
   for (;;) {
-    if (InPractice()) {
-      const char* const items[kPracticePauseItemCount] = {kPauseItems[kResume], kPauseItems[kOptions],
-                                                          language::TranslatedLater("Retry"), LeavePracticeLabel(),
-                                                          kPauseItems[kQuitGame]};
-      switch (RunOverlayMenu("PAUSED", items, kPracticePauseItemCount, start)) {
-        case kPracticeOptions:
-          RunOptionsScreen();
-          start = kOptions;
-          continue;
-        case kPracticeRetry: RetryPractice();
-        case kPracticeLeave: LeavePractice();
-        case kPracticeQuitGame: ExitProgram();
-        default: Resume(tuneWasSounding); return;
-      }
-    }
-    const int choice = RunOverlayMenu("PAUSED", kPauseItems, kPauseItemCount, start);
-    switch (choice) {
-      case kOptions:
+    const int choice = RunOverlayMenu("PAUSED", labels, count, start);
+    switch (choice < 0 ? PauseAction::Resume : actions[choice]) {
+      case PauseAction::Options:
         RunOptionsScreen();
-        start = kOptions;
+        start = choice;
         continue;
-      case kQuitToTitle: QuitToTitle();
-      case kQuitGame: ExitProgram();
-      default: Resume(tuneWasSounding); return;
+      case PauseAction::QuitToTitle: QuitToTitle();
+      case PauseAction::Retry: RetryPractice();
+      case PauseAction::LeavePractice: LeavePractice();
+      case PauseAction::QuitGame: ExitProgram();
+      case PauseAction::Resume: Resume(tuneWasSounding); return;
     }
   }
 }

@@ -21,11 +21,6 @@ PracticeState gState{};
 // Where a replay was taken over: retried from, and gone back to.
 StateSnapshot gTakeOverPoint;
 
-bool InPlay() {
-  return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
-         gameMode == kModeContinueAccepted;
-}
-
 // The game of the take-over point again, played live from there.
 [[noreturn]] void PlayOnFromTakeOverPoint() {
   RestoreSnapshot(gTakeOverPoint);
@@ -53,7 +48,7 @@ void StartPractice(const PracticeChoice& choice) {
 }
 
 bool TakeOverReplay() {
-  if (!machine::IsPlayingBack() || !InPlay()) return false;
+  if (!machine::IsPlayingBack() || !InPlayMode()) return false;
   TakeSnapshot(&gTakeOverPoint);
   machine::GoLiveFromHere();
   gState = PracticeState{true, true, PracticeChoice{stageNo, false, 0}};

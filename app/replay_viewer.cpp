@@ -87,11 +87,6 @@ void (*gOnLanding)(uint32_t) = nullptr;
 uint32_t WallMs() { return platform::ReadClockMs(); }
 void (*gStop)() = nullptr;
 
-bool InPlay() {
-  return gameMode == kModePlay || gameMode == kModeDeathFadeOut || gameMode == kModeDeathFadeBack ||
-         gameMode == kModeContinueAccepted;
-}
-
 const KeptSnapshot* LatestAtOrBefore(uint32_t ms) {
   const KeptSnapshot* best = nullptr;
   for (const KeptSnapshot& k : gSnapshots) {
@@ -180,13 +175,13 @@ void Land() {
 // the stage and boss starts and keeps a snapshot every kSnapshotEveryMs.
 void Explore() {
   if (gExploredAny && gNow <= gExplored) return;
-  if (stageNo >= 1 && stageNo <= 8 && stageNo != gLastStage && InPlay()) {
+  if (stageNo >= 1 && stageNo <= 8 && stageNo != gLastStage && InPlayMode()) {
     gMarks.push_back({gNow, stageNo, false});
     gLastStage = stageNo;
   }
   if (battlePhase == kBattleBoss && gLastPhase != kBattleBoss) gMarks.push_back({gNow, stageNo, true});
   gLastPhase = battlePhase;
-  if (gSnapshots.empty() || (InPlay() && gNow >= gSnapshots.back().ms + kSnapshotEveryMs)) {
+  if (gSnapshots.empty() || (InPlayMode() && gNow >= gSnapshots.back().ms + kSnapshotEveryMs)) {
     gSnapshots.push_back({gNow, StateSnapshot{}});
     TakeSnapshot(&gSnapshots.back().snapshot);
   }
